@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+// Takes the hexadecimal fields of a reply line apart. A line ends with its
+// carriage return, which every caller guarantees is present.
+class ReplyParser {
+public:
+    static constexpr int kMaxValues = 200;
+    static constexpr int kTokenSize = 16;
+    static constexpr int kTokenWindow = 10;
+
+    enum Token { kEnd = -1, kWindow = 0, kMore = 1 };
+
+    // 0..15, or -1 for a character that is no hexadecimal digit.
+    static int ParseHexDigit(char c);
+    static int16_t ParseHex16(const char* text);
+    static int32_t ParseHex32(const char* text);
+
+    // Copies the field at `pos` into `token` (zero-ended) and moves `pos` past
+    // it and the blanks after it, looking at no more than 10 characters.
+    static Token NextToken(const char*& pos, char (&token)[kTokenSize]);
+
+    // Each stores from element 0 and counts what it stores; the code at `pos`
+    // is passed over first. Fields beyond the 200th are read and dropped.
+    static void ParseFirstValue(bool skipOnly, const char*& pos, int32_t* values, int32_t& count);
+    static void ParseValues32(const char*& pos, int32_t* values, int32_t& count);
+    static void ParseValues16(const char*& pos, int32_t* values, int32_t& count);
+
+private:
+    template <typename Convert>
+    static void ParseValues(const char*& pos, int32_t* values, int32_t& count, Convert convert);
+};

@@ -1,0 +1,104 @@
+#include "protocol/ResponseDispatcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "serial/WorkerThread.h"
+
+namespace {
+
+bool CodeIs(const char* pos, const char* code) { return std::strncmp(pos, code, 3) == 0; }
+
+bool CodeIsAny(const char* pos, std::initializer_list<const char*> codes) {
+    for (const char* code : codes) {
+        if (CodeIs(pos, code)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ResponseDispatcher::ResponseDispatcher(CTtyPort& port, ParamTable& table, RefreshFlag& refresh,
+                                       Notifier& notifier)
+    : m_port(port), m_table(table), m_refresh(refresh), m_notifier(notifier) {}
+
+ResponseDispatcher::~ResponseDispatcher() { Stop(); }
+
+bool ResponseDispatcher::Start() {
+    if (IsRunning()) return false;
+    if (m_dispatchThread.joinable()) m_dispatchThread.join();
+    m_bStopDispatch.store(false, std::memory_order_release);
+    m_bDispatchDone.store(false, std::memory_order_release);
+    m_pDispatchThread.store(&m_dispatchThread, std::memory_order_release);
+    m_dispatchThread = std::thread([this] { DispatchThreadProc(); });
+    return true;
+}
+
+void ResponseDispatcher::RequestStop() {
+    m_bStopDispatch.store(true, std::memory_order_release);
+    m_port.WakeRxWaiters();
+}
+
+void ResponseDispatcher::Stop() {
+    RequestStop();
+    if (m_dispatchThread.joinable()) m_dispatchThread.join();
+}
+
+void ResponseDispatcher::DispatchThreadProc() {
+    WorkerThread::Prepare("veld-dispatch");
+    m_bDispatchDone.store(false, std::memory_order_release);
+    for (;;) {
+        // The signal is read before the stop request and the ring, so a wake or
+        // a line that comes after these checks makes the wait return at once.
+        uint32_t signal = m_port.RxSignal();
+        if (m_bStopDispatch.load(std::memory_order_acquire)) break;
+        int32_t slot = m_port.RxReadIndex();
+        if (slot == m_port.RxWriteIndex()) {
+            // Idle: sleep until the reader publishes a line or a stop is asked for.
+            m_port.WaitRxSignal(signal);
+            continue;
+        }
+        DispatchNextLine(slot);
+    }
+    m_bDispatchDone.store(true, std::memory_order_release);
+    m_pDispatchThread.store(nullptr, std::memory_order_release);
+}
+
+void ResponseDispatcher::DispatchNextLine(int32_t slot) {
+    size_t length = m_port.CopyRxLine(slot, m_line, CTtyPort::kRxSlotSize);
+    DispatchLine(m_line, length);
+    // A reconnect may have reset the ring meanwhile; then the reset index stands.
+    m_port.AdvanceRxRead(slot, (slot + 1) % CTtyPort::kRxSlots);
+}
+
+void ResponseDispatcher::DispatchLine(const char* line, size_t length) {
+    if (length < 3 || line[0] != '#' || line[2] != '.') return;
+    length = std::min(length, sizeof m_line - 1);
+    if (line != m_line) std::memcpy(m_line, line, length);
+    m_line[length] = '\r';
+    const char* pos = m_line + 3;
+    m_nReplyCount = 0;
+    if (CodeIsAny(pos, {"STA", "MTP", "MIO", "MIE", "MAL"})) {
+        ReplyParser::ParseFirstValue(false, pos, m_nReplyValue, m_nReplyCount);
+    } else if (CodeIsAny(pos, {"MVW", "PRD"})) {
+        ReplyParser::ParseValues32(pos, m_nReplyValue, m_nReplyCount);
+    } else if (CodeIs(pos, "PRA")) {
+        ReplyParser::ParseValues16(pos, m_nReplyValue, m_nReplyCount);
+        ApplyPra();
+    } else {
+        ReplyParser::ParseFirstValue(true, pos, m_nReplyValue, m_nReplyCount);
+    }
+}
+
+void ResponseDispatcher::ApplyPra() {
+    int32_t pairs = m_nReplyCount / 2;
+    for (int32_t i = 0; i < pairs; ++i) {
+        int32_t number = m_nReplyValue[2 * i];
+        if (number < 0 || number >= ParamTable::kCount) {
+            m_notifier.Notify(Notifier::kAppCaption, "통신처리에러");
+            break;
+        }
+        m_table.SetParamValue(number, m_nReplyValue[2 * i + 1]);
+    }
+    m_refresh.Raise();
+}

@@ -1,0 +1,265 @@
+#include "serial/CTtyPort.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+
+#include "serial/PortMap.h"
+#include "serial/WorkerThread.h"
+
+namespace {
+
+constexpr char kCarriageReturn = 13;
+
+std::string UpperCase(std::string text) {
+    for (char& c : text) {
+        // Bytes from 128 up belong to multibyte characters and stay as they are.
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+// The decimal number at `pos` (leading blanks skipped); a position beyond the
+// end, or no digit, gives 0.
+uint32_t NumberAt(const std::string& text, size_t pos) {
+    if (pos >= text.size()) return 0;
+    return static_cast<uint32_t>(std::strtoul(text.c_str() + pos, nullptr, 10));
+}
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+CTtyPort::CTtyPort(Notifier& notifier) : m_notifier(notifier) {}
+
+CTtyPort::~CTtyPort() {
+    Close();
+    JoinFinishedReader();
+    ReleaseDeviceFiles();
+}
+
+void CTtyPort::SetReadInterval(uint32_t ms) { m_nReadInterval.store(ms, std::memory_order_relaxed); }
+
+bool CTtyPort::OpenFromText(const std::string& text) {
+    std::string spec = UpperCase(text);
+    size_t colon = spec.find(':');
+    std::string device = colon == std::string::npos ? std::string() : spec.substr(0, colon);
+    std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+    size_t comma = rest.find(',');
+    uint32_t baud = NumberAt(rest.substr(0, comma), 0);
+    std::string format = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+    uint8_t parity = 4;
+    if (!format.empty()) {
+        switch (format[0]) {
+            case 'N': parity = 0; break;
+            case 'O': parity = 1; break;
+            case 'E': parity = 2; break;
+            case 'M': parity = 3; break;
+            default: parity = 4; break;
+        }
+    }
+    uint8_t dataBits = static_cast<uint8_t>(NumberAt(format, 2));
+    uint8_t stopBits = static_cast<uint8_t>(NumberAt(format, 4));
+    return Open(device, baud, parity, dataBits, stopBits);
+}
+
+bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, uint8_t dataBits,
+                    uint8_t stopBits) {
+    if (IsReaderRegistered()) return false;
+    JoinFinishedReader();
+    ReleaseDeviceFiles();  // what a lost device left behind
+
+    m_wakeEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeEvent < 0) {
+        m_nOpenError = errno;
+        return false;
+    }
+    std::string path = PortMap::Resolve(device);
+    bool opened = !path.empty() && m_hComm.Open(path) && m_hComm.Purge() &&
+                  m_hComm.SetLine(baud, parity, dataBits, stopBits) && m_hComm.RaiseDtrRts();
+    if (!opened) {
+        m_nOpenError = path.empty() ? ENOENT : m_hComm.Error();
+        ReleaseDeviceFiles();
+        return false;
+    }
+    m_nOpenError = 0;
+    m_bConnected.store(true, std::memory_order_release);
+    m_pReaderThread.store(&m_readerThread, std::memory_order_release);
+    m_readerThread = std::thread([this] { ReaderThreadProc(); });
+    return true;
+}
+
+bool CTtyPort::Close() {
+    if (!IsReaderRegistered()) return false;
+    m_bConnected.store(false, std::memory_order_release);
+    uint64_t one = 1;
+    (void)::write(m_wakeEvent, &one, sizeof one);
+    // The reader is released from its wait; it is joined before its device goes.
+    JoinFinishedReader();
+    bool done = m_hComm.DropDtr();
+    done = m_hComm.Purge() && done;
+    ReleaseDeviceFiles();
+    return done;
+}
+
+void CTtyPort::ReleaseDeviceFiles() {
+    m_hComm.Close();
+    if (m_wakeEvent >= 0) ::close(m_wakeEvent);
+    m_wakeEvent = -1;
+}
+
+void CTtyPort::JoinFinishedReader() {
+    if (m_readerThread.joinable()) m_readerThread.join();
+}
+
+uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
+    int waiting = m_hComm.BytesWaiting();
+    if (waiting < 0) m_bReadFailed = true;
+    if (waiting <= 0) return 0;
+    uint32_t count = 0;
+    while (count < maximum) {
+        ssize_t n = ::read(m_hComm.Fd(), buffer + count, maximum - count);
+        if (n > 0) {
+            count += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            m_bReadFailed = true;
+            break;
+        }
+        // The read ends when the interval passes without a new byte.
+        pollfd pfd{m_hComm.Fd(), POLLIN, 0};
+        int interval = static_cast<int>(m_nReadInterval.load(std::memory_order_relaxed));
+        if (::poll(&pfd, 1, interval) <= 0 || (pfd.revents & POLLIN) == 0) break;
+    }
+    return count;
+}
+
+uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
+    if (!IsConnected()) return 0;
+    int fd = m_hComm.Fd();
+    uint32_t written = 0;
+    ssize_t n = ::write(fd, bytes, count);
+    if (n < 0 && errno != EAGAIN) return 0;
+    if (n > 0) written = static_cast<uint32_t>(n);
+    int64_t lastProgress = NowMs();
+    while (written < count) {
+        int64_t left = lastProgress + kWriteStallMs - NowMs();
+        pollfd pfd{fd, POLLOUT, 0};
+        int ready = left > 0 ? ::poll(&pfd, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0) {
+            ReportWriteError(ETIMEDOUT);
+            break;
+        }
+        if (ready < 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            ReportWriteError(ready < 0 ? errno : EIO);
+            break;
+        }
+        n = ::write(fd, bytes + written, count - written);
+        if (n > 0) {
+            written += static_cast<uint32_t>(n);
+            lastProgress = NowMs();
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            ReportWriteError(errno);
+            break;
+        }
+    }
+    return written;
+}
+
+void CTtyPort::ReportWriteError(int error) {
+    m_notifier.Notify(Notifier::kTtyErrorCaption, "<CE-" + std::to_string(error) + ">");
+}
+
+uint32_t CTtyPort::ReaderThreadProc() {
+    WorkerThread::Prepare("veld-reader");
+    m_nRxWrite.store(0, std::memory_order_release);
+    m_nRxRead.store(0, std::memory_order_release);
+    m_nRxOffset.store(0, std::memory_order_relaxed);
+    m_bReadFailed = false;
+    uint32_t exitCode = 1;
+    while (IsConnected()) {
+        Wake wake = WaitForInput();
+        if (wake == Wake::kWoken) continue;
+        uint32_t count = wake == Wake::kInput ? ReadBlock(m_rxBuffer, kRxSlotSize) : 0;
+        StoreBytes(m_rxBuffer, count);
+        if (wake == Wake::kLost || m_bReadFailed) {
+            ReleaseLostDevice();
+            exitCode = 0;
+            break;
+        }
+    }
+    m_pReaderThread.store(nullptr, std::memory_order_release);
+    return exitCode;
+}
+
+CTtyPort::Wake CTtyPort::WaitForInput() {
+    pollfd pfds[2] = {{m_hComm.Fd(), POLLIN, 0}, {m_wakeEvent, POLLIN, 0}};
+    int ready = ::poll(pfds, 2, -1);
+    if (ready < 0) return errno == EINTR ? Wake::kWoken : Wake::kLost;
+    if (pfds[1].revents != 0) {
+        uint64_t drained = 0;
+        (void)::read(m_wakeEvent, &drained, sizeof drained);
+        return Wake::kWoken;
+    }
+    if ((pfds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && m_hComm.BytesWaiting() <= 0) {
+        return Wake::kLost;
+    }
+    return Wake::kInput;
+}
+
+void CTtyPort::ReleaseLostDevice() {
+    m_hComm.ReleaseDevice();
+    m_bConnected.store(false, std::memory_order_release);
+}
+
+void CTtyPort::StoreBytes(const char* bytes, uint32_t count) {
+    int32_t slot = m_nRxWrite.load(std::memory_order_relaxed);
+    int32_t offset = m_nRxOffset.load(std::memory_order_relaxed);
+    for (uint32_t i = 0; i < count; ++i) {
+        char byte = bytes[i];
+        std::atomic_ref<char>(m_rxLines[slot][offset]).store(byte, std::memory_order_relaxed);
+        ++offset;
+        if (offset == kRxSlotSize) m_notifier.Notify(Notifier::kAppCaption, "Rx Buffer FULL");
+        if (byte == kCarriageReturn) {
+            offset = 0;
+            slot = (slot + 1) % kRxSlots;
+            m_nRxOffset.store(0, std::memory_order_relaxed);
+            m_nRxWrite.store(slot, std::memory_order_release);
+            PublishLine();
+        } else {
+            offset %= kRxSlotSize;
+            m_nRxOffset.store(offset, std::memory_order_relaxed);
+        }
+    }
+}
+
+void CTtyPort::PublishLine() {
+    m_nRxSignal.fetch_add(1, std::memory_order_release);
+    m_nRxSignal.notify_all();
+}
+
+void CTtyPort::WakeRxWaiters() { PublishLine(); }
+
+bool CTtyPort::AdvanceRxRead(int32_t expected, int32_t next) {
+    return m_nRxRead.compare_exchange_strong(expected, next, std::memory_order_acq_rel);
+}
+
+size_t CTtyPort::CopyRxLine(int32_t slot, char* out, size_t maximum) const {
+    size_t count = 0;
+    char* line = m_rxLines[slot];
+    while (count < maximum && count < static_cast<size_t>(kRxSlotSize)) {
+        char byte = std::atomic_ref<char>(line[count]).load(std::memory_order_relaxed);
+        if (byte == kCarriageReturn) break;
+        out[count++] = byte;
+    }
+    return count;
+}

@@ -1,0 +1,210 @@
+#include "protocol/ResponseDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/PortMap.h"
+#include "support/PtyPair.h"
+#include "support/RecordingNotifier.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class DispatchLineTest : public ::testing::Test {
+protected:
+    void Dispatch(const std::string& line) { dispatcher.DispatchLine(line.data(), line.size()); }
+    std::vector<int32_t> Values() const {
+        std::vector<int32_t> values;
+        for (int i = 0; i < dispatcher.ReplyCount(); ++i) values.push_back(dispatcher.ReplyValue(i));
+        return values;
+    }
+
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+    ParamTable table;
+    RefreshFlag refresh;
+    ResponseDispatcher dispatcher{port, table, refresh, notifier};
+};
+
+struct LineCase {
+    std::string line;
+    std::vector<int32_t> values;
+    std::map<int32_t, int32_t> params;  // values after the line; every one starts at 77
+    bool refresh;
+    size_t errors;
+};
+
+TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
+    const LineCase cases[] = {
+        {"#1.PRA 2A 64 1E FFFF", {42, 100, 30, -1}, {{42, 100}, {30, -1}}, true, 0},
+        {"#1.PRA 2A 64 1E", {42, 100, 30}, {{42, 100}, {30, 77}}, true, 0},
+        {"#1.PRA 2A 64 6E 5 10 7", {42, 100, 110, 5, 16, 7}, {{42, 100}, {16, 77}}, true, 1},
+        {"#1.PRA FFFF 5 10 7", {-1, 5, 16, 7}, {{16, 77}}, true, 1},
+        {"#1.PRA", {}, {}, true, 0},
+        {"#1.PRA   ", {}, {}, true, 0},
+        {"#1.PRA 2a 64", {42, 100}, {{42, 100}}, true, 0},
+        {"#1.PRA 1002A 64", {42, 100}, {{42, 100}}, true, 0},
+        {"#1.PRAX 2A 64", {42, 100}, {{42, 100}}, true, 0},
+        {"#1.PRA 1E 8000 1F 7FFF 20 12345", {30, -32768, 31, 32767, 32, 0x2345},
+         {{30, -32768}, {31, 32767}, {32, 0x2345}}, true, 0},
+        {"#1.PRA 2A 64 ", {42, 100}, {{42, 100}}, true, 0},
+        {"#1.PRA 2A         64", {42, 0, 100}, {{42, 0}}, true, 0},
+        {"#1.PRA 2A 12G4", {42, 0x12}, {{42, 0x12}}, true, 0},
+        {"#1.PRA 2A \xB0", {42, 0}, {{42, 0}}, true, 0},
+        {"#1.PRA 0 5 6D 9", {0, 5, 109, 9}, {{0, 5}, {109, 9}}, true, 0},
+        {"#1.MVW 1F4 FFFFFFFF 0", {500, -1, 0}, {}, false, 0},
+        {"#1.PRD 2A 1F4", {42, 500}, {{42, 77}}, false, 0},
+        {"#1.PRD 123456789ABC", {0x3456789A, 0xBC}, {}, false, 0},
+        {"#1.STA 5 6 7", {5}, {}, false, 0},
+        {"#1.MTP 1C", {28}, {}, false, 0},
+        {"#1.MIO 0F", {15}, {}, false, 0},
+        {"#1.MIE 1", {1}, {}, false, 0},
+        {"#1.MAL FFFFFFFF", {-1}, {}, false, 0},
+        {"#1.STA", {}, {}, false, 0},
+        {"#1.STA ", {}, {}, false, 0},
+        {"#1.XYZ 5", {}, {}, false, 0},
+        {"#1.pra 2A 64", {}, {{42, 77}}, false, 0},
+        {"#1.Sta 5", {}, {}, false, 0},
+        {"#1.", {}, {}, false, 0},
+        {"#A.PRA 2A 1", {42, 1}, {{42, 1}}, true, 0},
+        {"##.PRA 2A 2", {42, 2}, {{42, 2}}, true, 0},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        for (int32_t n = 0; n < ParamTable::kCount; ++n) table.SetParamValue(n, 77);
+        refresh.Take();
+        size_t errorsBefore = notifier.Count();
+        Dispatch(c.line);
+        EXPECT_EQ(Values(), c.values);
+        for (const auto& [number, value] : c.params) EXPECT_EQ(table.GetParamValue(number), value);
+        EXPECT_EQ(refresh.IsRaised(), c.refresh);
+        EXPECT_EQ(notifier.Count() - errorsBefore, c.errors);
+    }
+    EXPECT_EQ(notifier.Texts().back(), "통신처리에러");
+    EXPECT_EQ(notifier.Captions().back(), Notifier::kAppCaption);
+}
+
+TEST_F(DispatchLineTest, IgnoresLinesThatAreNoReplyAndKeepsTheLastCount) {
+    Dispatch("#1.MVW 1 2 3");
+    for (const char* line : {"#12.PRA 2A 64", "#1", "", "1.PRA 2A 64", "#12PRA 2A 64", "#1:PRA 2A"}) {
+        Dispatch(line);
+        EXPECT_EQ(Values(), (std::vector<int32_t>{1, 2, 3})) << line;
+    }
+    EXPECT_FALSE(refresh.IsRaised());
+}
+
+TEST_F(DispatchLineTest, PraWithMoreThanTwoHundredFieldsAppliesTheFirstHundredPairs) {
+    std::string line = "#1.PRA";
+    for (int i = 0; i < 150; ++i) line += " 5 " + std::to_string(i);
+    Dispatch(line);
+    EXPECT_EQ(dispatcher.ReplyCount(), ReplyParser::kMaxValues);
+    EXPECT_EQ(table.GetParamValue(5), 0x99);  // the 100th pair: "5 99"
+    EXPECT_EQ(table.GetParamValue(6), 0);
+}
+
+// Waits until `done` holds or two seconds pass.
+template <typename Condition>
+bool Eventually(Condition done) {
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+class DispatcherThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PortMap::Clear();
+        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
+        ASSERT_TRUE(dispatcher.Start());
+    }
+
+    PtyPair pty;
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+    ParamTable table;
+    RefreshFlag refresh;
+    ResponseDispatcher dispatcher{port, table, refresh, notifier};
+};
+
+TEST_F(DispatcherThreadTest, PraReplyOnTheLineReachesTheTable) {
+    pty.Write("#1.PRA 2A 64 1E FFFF\r");
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 1; }));
+    EXPECT_EQ(table.GetParamValue(42), 100);
+    EXPECT_EQ(table.GetParamValue(30), -1);
+    EXPECT_TRUE(refresh.Take());
+    EXPECT_EQ(dispatcher.ReplyCount(), 4);
+}
+
+TEST_F(DispatcherThreadTest, LinesAreDispatchedInOrder) {
+    std::string burst;
+    for (int i = 0; i < 50; ++i) burst += "#0.PRA 14 " + std::to_string(i) + "\r";
+    pty.Write(burst);
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 50; }));
+    EXPECT_EQ(table.GetParamValue(20), 0x49);
+}
+
+TEST_F(DispatcherThreadTest, StartsNoSecondThreadAndStopsPromptlyWhenIdle) {
+    EXPECT_FALSE(dispatcher.Start());
+    EXPECT_TRUE(dispatcher.IsRunning());
+    EXPECT_FALSE(dispatcher.IsDone());
+    dispatcher.Stop();
+    EXPECT_TRUE(dispatcher.IsDone());
+    EXPECT_FALSE(dispatcher.IsRunning());
+    EXPECT_TRUE(dispatcher.Start());
+    pty.Write("#1.PRA 15 7\r");
+    ASSERT_TRUE(Eventually([&] { return table.GetParamValue(21) == 7; }));
+}
+
+TEST_F(DispatcherThreadTest, ReconnectStartsAgainAtSlotZero) {
+    pty.Write("#1.PRA 15 1\r#1.PRA 15 2\r#1.PRA 15 3\r");
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 3; }));
+    port.Close();
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
+    pty.Write("#1.PRA 15 9\r");
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 1; }));
+    EXPECT_EQ(table.GetParamValue(21), 9);
+}
+
+// Voluntary context switches of this process's thread named `name`.
+long ContextSwitches(const std::string& name) {
+    DIR* tasks = ::opendir("/proc/self/task");
+    long switches = -1;
+    while (dirent* e = ::readdir(tasks)) {
+        std::string dir = std::string("/proc/self/task/") + e->d_name;
+        std::string comm;
+        std::getline(std::ifstream(dir + "/comm"), comm);
+        if (comm != name) continue;
+        std::ifstream status(dir + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) switches = std::stol(line.substr(24));
+        }
+    }
+    ::closedir(tasks);
+    return switches;
+}
+
+TEST_F(DispatcherThreadTest, IdleThreadsDoNotWakeUp) {
+    std::this_thread::sleep_for(50ms);
+    long dispatchBefore = ContextSwitches("veld-dispatch");
+    long readerBefore = ContextSwitches("veld-reader");
+    ASSERT_GE(dispatchBefore, 0);
+    ASSERT_GE(readerBefore, 0);
+    std::this_thread::sleep_for(300ms);
+    // A thread that polled every millisecond would have switched about 300 times.
+    EXPECT_LE(ContextSwitches("veld-dispatch") - dispatchBefore, 3);
+    EXPECT_LE(ContextSwitches("veld-reader") - readerBefore, 3);
+}
+
+}  // namespace

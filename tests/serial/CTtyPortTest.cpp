@@ -1,0 +1,304 @@
+#include "serial/CTtyPort.h"
+
+#include <gtest/gtest.h>
+
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "serial/PortMap.h"
+#include "serial/TtyDevice.h"
+#include "support/PtyPair.h"
+#include "support/RecordingNotifier.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <typename Condition>
+bool Eventually(Condition done, std::chrono::milliseconds limit = 2s) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// The settings of the terminal side, as read through the master.
+termios2 LineSettings(const PtyPair& pty) {
+    termios2 t{};
+    ::ioctl(pty.MasterFd(), TCGETS2, &t);
+    return t;
+}
+
+std::string Slot(const CTtyPort& port, int slot) {
+    char line[CTtyPort::kRxSlotSize];
+    return std::string(line, port.CopyRxLine(slot, line, sizeof line));
+}
+
+class PortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PortMap::Clear();
+        ASSERT_TRUE(PortMap::AddMapping("COM3=" + pty.SlavePath()));
+    }
+    void TearDown() override { PortMap::Clear(); }
+
+    bool OpenDefault() { return port.Open(pty.SlavePath(), 115200, 0, 8, 0); }
+    bool WaitForLines(int32_t writeIndex) {
+        return Eventually([&] { return port.RxWriteIndex() == writeIndex; });
+    }
+
+    PtyPair pty;
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+};
+
+TEST(TtyDeviceTest, LineFormatsMapOntoTermiosFlags) {
+    struct Case {
+        uint8_t parity, dataBits, stopBits;
+        uint32_t flags;
+    };
+    const Case cases[] = {
+        {0, 8, 0, CS8},
+        {1, 8, 0, CS8 | PARENB | PARODD},
+        {2, 7, 2, CS7 | PARENB | CSTOPB},
+        {3, 8, 0, CS8 | PARENB | PARODD | CMSPAR},
+        {4, 5, 0, CS5 | PARENB | CMSPAR},
+        {0, 6, 2, CS6 | CSTOPB},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TtyDevice::FormatFlags(c.parity, c.dataBits, c.stopBits), c.flags)
+            << int(c.parity) << " " << int(c.dataBits) << " " << int(c.stopBits);
+    }
+}
+
+// A pseudo-terminal keeps the rate, the odd/mark/space and stop bits it is
+// given, but always reports 8 data bits and parity off.
+TEST_F(PortTest, OpenFromTextSetsTheLineItNames) {
+    struct Case {
+        const char* text;
+        speed_t speed;
+        tcflag_t parity;  // PARODD | CMSPAR bits
+        bool twoStops;
+    };
+    const Case cases[] = {
+        {"\\\\.\\COM3:9600,N,8,0", B9600, 0, false},
+        {"\\\\.\\com3:9600,n,8,0", B9600, 0, false},
+        {"\\\\.\\COM3:115200,O,8,0", B115200, PARODD, false},
+        {"\\\\.\\COM3:19200,E,7,2", B19200, 0, true},
+        {"\\\\.\\COM3:38400,M,8,0", B38400, PARODD | CMSPAR, false},
+        {"\\\\.\\COM3:57600,S,5,0", B57600, CMSPAR, false},
+        {"\\\\.\\COM3:4800,X,6,0", B4800, CMSPAR, false},
+        {"\\\\.\\COM3:  1200,N,8,0", B1200, 0, false},
+        {"\\\\.\\COM3:250000,N,8,0", BOTHER, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_TRUE(port.OpenFromText(c.text));
+        termios2 t = LineSettings(pty);
+        EXPECT_EQ(t.c_cflag & CBAUD, c.speed);
+        EXPECT_EQ(t.c_cflag & (PARODD | CMSPAR), c.parity);
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStops);
+        EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
+        EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD);
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
+        EXPECT_EQ(t.c_oflag & OPOST, 0u);
+        EXPECT_TRUE(port.Close());
+    }
+    ASSERT_TRUE(port.OpenFromText("\\\\.\\COM3:250000,N,8,0"));
+    EXPECT_EQ(LineSettings(pty).c_ospeed, 250000u);
+}
+
+TEST_F(PortTest, OpenFromTextRefusesWhatNamesNoUsableLine) {
+    const char* refused[] = {
+        "COM3",                     // no colon: empty device name
+        "\\\\.\\COM3:,N,8,0",       // empty baud field: rate 0
+        "\\\\.\\COM3:9600,N,8,1",   // one and a half stop bits
+        "\\\\.\\COM3:9600,N,9,0",   // nine data bits
+        "\\\\.\\COM3:9600",         // no line format: 0 data bits
+        "\\\\.\\COM31:9600,N,8,0",  // unmapped, /dev/ttyS30 does not exist
+        "\\\\.\\NUL:9600,N,8,0",    // neither a COM name nor a path
+    };
+    for (const char* text : refused) {
+        EXPECT_FALSE(port.OpenFromText(text)) << text;
+        EXPECT_FALSE(port.IsConnected());
+        EXPECT_FALSE(port.IsReaderRegistered());
+    }
+    // A refused attempt leaves the device free.
+    EXPECT_TRUE(port.OpenFromText("\\\\.\\COM3:9600,N,8,0"));
+}
+
+TEST_F(PortTest, OpenFailureNamesTheReason) {
+    EXPECT_FALSE(port.Open("/dev/no-such-tty", 9600, 0, 8, 0));
+    EXPECT_EQ(port.LastOpenError(), ENOENT);
+    CTtyPort other(notifier);
+    ASSERT_TRUE(OpenDefault());
+    EXPECT_FALSE(other.Open(pty.SlavePath(), 9600, 0, 8, 0));
+    EXPECT_EQ(other.LastOpenError(), EBUSY);
+}
+
+TEST_F(PortTest, OpenWhileConnectedAndCloseWhileClosedChangeNothing) {
+    EXPECT_FALSE(port.Close());
+    ASSERT_TRUE(OpenDefault());
+    EXPECT_FALSE(port.Open(pty.SlavePath(), 9600, 0, 8, 0));
+    EXPECT_TRUE(port.IsConnected());
+    EXPECT_EQ(LineSettings(pty).c_cflag & CBAUD, static_cast<tcflag_t>(B115200));
+    pty.Write("#1.STA 0\r");
+    EXPECT_TRUE(WaitForLines(1));
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.IsConnected());
+    EXPECT_FALSE(port.IsReaderRegistered());
+    EXPECT_FALSE(port.Close());
+}
+
+TEST_F(PortTest, AnotherProcessCannotOpenAHeldPort) {
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        char byte;
+        (void)!::read(go[0], &byte, 1);
+        TtyDevice device;
+        ::_exit(device.Open(pty.SlavePath()) ? 0 : (device.Error() == EBUSY ? 3 : 4));
+    }
+    ASSERT_TRUE(OpenDefault());
+    ASSERT_EQ(::write(go[1], "g", 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    ::close(go[0]);
+    ::close(go[1]);
+}
+
+TEST_F(PortTest, LinesFillConsecutiveSlotsEachEndingAtItsCarriageReturn) {
+    ASSERT_TRUE(OpenDefault());
+    pty.Write("#1.PRA 1 2\r#1.STA 0\rA\r\nB\r\r");
+    ASSERT_TRUE(WaitForLines(5));
+    EXPECT_EQ(Slot(port, 0), "#1.PRA 1 2");
+    EXPECT_EQ(Slot(port, 1), "#1.STA 0");
+    EXPECT_EQ(Slot(port, 2), "A");
+    EXPECT_EQ(Slot(port, 3), "\nB");  // a line feed is an ordinary byte
+    EXPECT_EQ(Slot(port, 4), "");     // a lone carriage return has a slot of its own
+    EXPECT_EQ(port.RxOffset(), 0);
+    EXPECT_EQ(port.RxReadIndex(), 0);
+    EXPECT_EQ(notifier.Count(), 0u);
+}
+
+TEST_F(PortTest, LineFillingTheSlotExactlyIsReportedAndTheNextLineMovesOn) {
+    ASSERT_TRUE(OpenDefault());
+    pty.Write(std::string(2047, 'x') + "\r#1.STA 0\r");
+    ASSERT_TRUE(WaitForLines(2));
+    EXPECT_EQ(Slot(port, 0), std::string(2047, 'x'));
+    EXPECT_EQ(Slot(port, 1), "#1.STA 0");
+    EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"Rx Buffer FULL"});
+    EXPECT_EQ(notifier.Captions(), std::vector<std::string>{Notifier::kAppCaption});
+}
+
+TEST_F(PortTest, OverlongLineWrapsInsideItsSlotAndStaysUnpublished) {
+    ASSERT_TRUE(OpenDefault());
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i) bytes += static_cast<char>('a' + i % 26);
+    pty.Write(bytes);
+    ASSERT_TRUE(Eventually([&] { return port.RxOffset() == 3000 - 2048; }));
+    EXPECT_EQ(port.RxWriteIndex(), 0);
+    EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"Rx Buffer FULL"});
+    std::string slot = Slot(port, 0);
+    EXPECT_EQ(slot.substr(0, 952), bytes.substr(2048));
+    EXPECT_EQ(slot.substr(952), bytes.substr(952, 2048 - 952));
+}
+
+TEST_F(PortTest, RingOverwritesUnreadLinesWhenLapped) {
+    ASSERT_TRUE(OpenDefault());
+    std::string burst;
+    for (int i = 0; i < 105; ++i) burst += "L" + std::to_string(i) + "\r";
+    pty.Write(burst);
+    ASSERT_TRUE(WaitForLines(5));
+    EXPECT_EQ(Slot(port, 0), "L100");
+    EXPECT_EQ(Slot(port, 4), "L104");
+    EXPECT_EQ(Slot(port, 5), "L5");
+}
+
+TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
+    ASSERT_TRUE(OpenDefault());
+    pty.Write("one\rtwo\r");
+    ASSERT_TRUE(WaitForLines(2));
+    ASSERT_TRUE(port.AdvanceRxRead(0, 1));
+    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(port.RxWriteIndex(), 2);  // the ring survives Close
+    pty.Write("stale\r");
+    ASSERT_TRUE(OpenDefault());
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 0; }));
+    EXPECT_EQ(port.RxWriteIndex(), 0);
+    pty.Write("fresh\r");
+    ASSERT_TRUE(WaitForLines(1));
+    EXPECT_EQ(Slot(port, 0), "fresh");
+}
+
+TEST_F(PortTest, WritesReachTheDrive) {
+    EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 0u);  // closed: fails silently
+    ASSERT_TRUE(OpenDefault());
+    EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 7u);
+    EXPECT_EQ(pty.Read(7, 2s), "#0.PRA\r");
+    EXPECT_EQ(notifier.Count(), 0u);
+}
+
+TEST_F(PortTest, StalledWriteGivesUpWithTtyError) {
+    ASSERT_TRUE(OpenDefault());
+    std::string bytes(1 << 20, 'x');  // far more than the terminal buffers
+    auto start = std::chrono::steady_clock::now();
+    uint32_t written = port.WriteBlock(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(written, bytes.size());
+    EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"<CE-" + std::to_string(ETIMEDOUT) + ">"});
+    EXPECT_EQ(notifier.Captions(), std::vector<std::string>{Notifier::kTtyErrorCaption});
+}
+
+bool ProcessHolds(const std::string& path) {
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(fd.path(), error) == path) return true;
+    }
+    return false;
+}
+
+TEST(PortLossTest, LostDeviceIsReleasedAndTheSameNameOpensAgainWhenItIsBack) {
+    RecordingNotifier notifier;
+    CTtyPort port(notifier);
+    auto link = std::filesystem::temp_directory_path() / ("veld-port-" + std::to_string(::getpid()));
+    std::filesystem::remove(link);
+    auto first = std::make_unique<PtyPair>();
+    std::filesystem::create_symlink(first->SlavePath(), link);
+    ASSERT_TRUE(port.Open(link.string(), 115200, 0, 8, 0));
+    std::string firstPath = first->SlavePath();
+    EXPECT_TRUE(ProcessHolds(firstPath));
+
+    first.reset();  // the adapter is pulled
+    ASSERT_TRUE(Eventually([&] { return !port.IsReaderRegistered(); }));
+    EXPECT_FALSE(port.IsConnected());
+    EXPECT_FALSE(ProcessHolds(firstPath));
+    EXPECT_FALSE(port.Close());
+    EXPECT_EQ(port.WriteBlock("x\r", 2), 0u);
+
+    PtyPair second;  // and plugged in again
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(second.SlavePath(), link);
+    ASSERT_TRUE(port.Open(link.string(), 115200, 0, 8, 0));
+    second.Write("#1.STA 0\r");
+    EXPECT_TRUE(Eventually([&] { return port.RxWriteIndex() == 1; }));
+    EXPECT_TRUE(port.Close());
+    std::filesystem::remove(link);
+    EXPECT_EQ(notifier.Count(), 0u);
+}
+
+}  // namespace
