@@ -7,6 +7,6 @@
 // text: leading white space skipped, one optional sign, the digits up to the
 // first other character. No digit gives 0; a number beyond 32 bits saturates.
 class DecimalText {
-public:
+  public:
     static int32_t Parse(std::string_view text);
 };

@@ -8,14 +8,17 @@ struct PresetRow {
 };
 
 constexpr PresetRow kRows[] = {
-    {10, {1, 1, 1, 1}},    {11, {1, 1, 1, 1}},    {40, {7, 7, 7, 7}},    {41, {7, 7, 7, 7}},
-    {42, {1, 2, 3, 4}},    {43, {5, 1, 3, 10}},   {44, {0, 2, 4, 7}},    {45, {0, 5, 5, 8}},
-    {46, {6, 6, 6, 6}},    {47, {1, 1, 1, 1}},    {48, {2, 2, 2, 2}},    {49, {3, 3, 3, 3}},
+    {10, {1, 1, 1, 1}}, {11, {1, 1, 1, 1}},  {40, {7, 7, 7, 7}}, {41, {7, 7, 7, 7}},
+    {42, {1, 2, 3, 4}}, {43, {5, 1, 3, 10}}, {44, {0, 2, 4, 7}}, {45, {0, 5, 5, 8}},
+    {46, {6, 6, 6, 6}}, {47, {1, 1, 1, 1}},  {48, {2, 2, 2, 2}}, {49, {3, 3, 3, 3}},
 };
 
 // Speed-index rows, carried by mode 3 only.
 constexpr PresetRow kSpeedIndexRows[] = {
-    {50, {0, 0, 0, 1000}}, {51, {0, 0, 0, 2000}}, {52, {0, 0, 0, -1000}}, {53, {0, 0, 0, -2000}},
+    {50, {0, 0, 0, 1000}},
+    {51, {0, 0, 0, 2000}},
+    {52, {0, 0, 0, -1000}},
+    {53, {0, 0, 0, -2000}},
 };
 
 ParamPreset::Table BuildTable(int mode) {
@@ -40,6 +43,7 @@ ParamPreset::Table BuildTable(int mode) {
 }  // namespace
 
 const ParamPreset::Table& ParamPreset::ForMode(int mode) {
-    static const Table tables[kModes] = {BuildTable(0), BuildTable(1), BuildTable(2), BuildTable(3)};
+    static const Table tables[kModes] = {BuildTable(0), BuildTable(1), BuildTable(2),
+                                         BuildTable(3)};
     return tables[mode];
 }

@@ -7,7 +7,7 @@
 
 // The PC-side picture of the drive's 110 parameters.
 class ParamTable {
-public:
+  public:
     static constexpr int32_t kCount = 110;
     // Listing scans (grid, file, send-all) cover entries 0 to 99 only.
     static constexpr int32_t kListScan = 100;
@@ -26,6 +26,6 @@ public:
     // The listed parameter numbers in ascending order.
     std::vector<int32_t> ListedNumbers() const;
 
-private:
+  private:
     ParamEntry m_entries[kCount];
 };

@@ -6,7 +6,7 @@
 
 // An echo list that keeps the newest 20 lines, the newest in view.
 class EchoList {
-public:
+  public:
     static constexpr int kMaxLines = 20;
 
     explicit EchoList(LineListView& view) : m_view(view) {}
@@ -14,7 +14,7 @@ public:
     void Add(const std::string& text);
     int Lines() const { return m_nEchoLines; }
 
-private:
+  private:
     LineListView& m_view;
     int m_nEchoLines = 0;
 };

@@ -4,7 +4,7 @@
 
 // A list of text lines shown to the operator (the two echo list boxes).
 class LineListView {
-public:
+  public:
     virtual ~LineListView() = default;
     virtual void AppendLine(const std::string& text) = 0;
     virtual void DeleteFirstLine() = 0;

@@ -5,7 +5,7 @@
 // Takes the hexadecimal fields of a reply line apart. A line ends with its
 // carriage return, which every caller guarantees is present.
 class ReplyParser {
-public:
+  public:
     static constexpr int kMaxValues = 200;
     static constexpr int kTokenSize = 16;
     static constexpr int kTokenWindow = 10;
@@ -27,7 +27,7 @@ public:
     static void ParseValues32(const char*& pos, int32_t* values, int32_t& count);
     static void ParseValues16(const char*& pos, int32_t* values, int32_t& count);
 
-private:
+  private:
     template <typename Convert>
     static void ParseValues(const char*& pos, int32_t* values, int32_t& count, Convert convert);
 };

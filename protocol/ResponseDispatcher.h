@@ -13,7 +13,7 @@
 // The worker that consumes the port's received lines in order, keeps the
 // values of the last recognised reply and applies PRA replies to the table.
 class ResponseDispatcher {
-public:
+  public:
     ResponseDispatcher(CTtyPort& port, ParamTable& table, RefreshFlag& refresh, Notifier& notifier);
     ResponseDispatcher(const ResponseDispatcher&) = delete;
     ResponseDispatcher& operator=(const ResponseDispatcher&) = delete;
@@ -37,7 +37,7 @@ public:
     int32_t ReplyCount() const { return m_nReplyCount; }
     int32_t ReplyValue(int index) const { return m_nReplyValue[index]; }
 
-private:
+  private:
     void DispatchThreadProc();
     void DispatchNextLine(int32_t slot);
     void ApplyPra();

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "params/SetupParams.h"
+
 void TxQueue::QueueCommand(const std::string& line) {
     m_txQueue[m_nTxWrite] = line;
     m_nTxWrite = (m_nTxWrite + 1) % kSlots;
@@ -44,3 +46,28 @@ void TxQueue::QueueReadVersion(int32_t station) {
 void TxQueue::QueueParamInit(int32_t station) { QueueCommand(CommandLine(station, "PDF", "ALL")); }
 
 void TxQueue::QueueManual(const std::string& text) { QueueCommand(text + "\r"); }
+
+void TxQueue::QueueWriteGroup(int32_t station,
+                              const std::vector<std::pair<int32_t, int32_t>>& writes) {
+    for (const auto& [number, value] : writes) QueueParamWrite(station, number, value);
+    QueueSaveLines(station);
+}
+
+void TxQueue::QueueSendAll(int32_t station, const ParamTable& table) {
+    for (int32_t number : table.ListedNumbers()) {
+        QueueParamWrite(station, number, table.GetParamValue(number));
+    }
+    QueueSaveLines(station);
+}
+
+void TxQueue::QueueSetupApply(int32_t station, const ParamTable& table) {
+    for (int32_t number : SetupParams::kWriteOrder) {
+        QueueParamWrite(station, number, table.GetParamValue(number));
+    }
+    QueueSaveLines(station);
+}
+
+void TxQueue::QueueSaveLines(int32_t station) {
+    QueueCop(station);
+    QueuePsv(station);
+}

@@ -3,14 +3,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "params/ParamTable.h"
 #include "protocol/EchoList.h"
 #include "serial/CTtyPort.h"
 
 // The outgoing command lines. Builders queue complete lines; the form's tick
 // writes them out in order with FlushTxQueue. Belongs to one thread.
 class TxQueue {
-public:
+  public:
     static constexpr int kSlots = 200;
     static constexpr int kLinePauseMs = 10;
 
@@ -34,10 +37,19 @@ public:
     // The text exactly as typed, plus the carriage return.
     void QueueManual(const std::string& text);
 
+    // A write group: one PWR line per (number, value), then COP, then PSV.
+    void QueueWriteGroup(int32_t station, const std::vector<std::pair<int32_t, int32_t>>& writes);
+    // Send-all: every listed parameter as the table holds it, then COP, PSV.
+    void QueueSendAll(int32_t station, const ParamTable& table);
+    // Apply and save: parameters 42 to 49, 40, 41, then COP, PSV.
+    void QueueSetupApply(int32_t station, const ParamTable& table);
+
     // "#<station>.<code>[ <arg>...]\r"
     static std::string CommandLine(int32_t station, const char* code, const std::string& args = "");
 
-private:
+  private:
+    void QueueSaveLines(int32_t station);
+
     std::array<std::string, kSlots> m_txQueue;
     int32_t m_nTxWrite = 0;
     int32_t m_nTxRead = 0;

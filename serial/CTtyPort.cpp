@@ -45,7 +45,9 @@ CTtyPort::~CTtyPort() {
     ReleaseDeviceFiles();
 }
 
-void CTtyPort::SetReadInterval(uint32_t ms) { m_nReadInterval.store(ms, std::memory_order_relaxed); }
+void CTtyPort::SetReadInterval(uint32_t ms) {
+    m_nReadInterval.store(ms, std::memory_order_relaxed);
+}
 
 bool CTtyPort::OpenFromText(const std::string& text) {
     std::string spec = UpperCase(text);
@@ -58,11 +60,21 @@ bool CTtyPort::OpenFromText(const std::string& text) {
     uint8_t parity = 4;
     if (!format.empty()) {
         switch (format[0]) {
-            case 'N': parity = 0; break;
-            case 'O': parity = 1; break;
-            case 'E': parity = 2; break;
-            case 'M': parity = 3; break;
-            default: parity = 4; break;
+            case 'N':
+                parity = 0;
+                break;
+            case 'O':
+                parity = 1;
+                break;
+            case 'E':
+                parity = 2;
+                break;
+            case 'M':
+                parity = 3;
+                break;
+            default:
+                parity = 4;
+                break;
         }
     }
     uint8_t dataBits = static_cast<uint8_t>(NumberAt(format, 2));

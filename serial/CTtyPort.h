@@ -13,7 +13,7 @@
 // into lines (ended by a carriage return) in a ring of 100 slots; the response
 // dispatcher consumes the slots in order.
 class CTtyPort {
-public:
+  public:
     static constexpr int kRxSlots = 100;
     static constexpr int kRxSlotSize = 2048;
     static constexpr int kWriteStallMs = 2000;
@@ -56,7 +56,7 @@ public:
     void WaitRxSignal(uint32_t seen) const { m_nRxSignal.wait(seen, std::memory_order_acquire); }
     void WakeRxWaiters();
 
-private:
+  private:
     enum class Wake { kInput, kWoken, kLost };
 
     uint32_t ReaderThreadProc();

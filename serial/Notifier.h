@@ -6,7 +6,7 @@
 // command-line tool, a record in tests. Notify blocks the calling thread until
 // the operator has dismissed the message.
 class Notifier {
-public:
+  public:
     static constexpr const char* kAppCaption = "VELD_Host_Para";
     static constexpr const char* kTtyErrorCaption = "TTY Error!";
 

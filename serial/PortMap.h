@@ -6,7 +6,7 @@
 // Maps the drive's port names (COM1 .. COMn) to Linux devices. Filled once at
 // start from VELD_PORT_MAP and --port-map; command-line entries win.
 class PortMap {
-public:
+  public:
     // "COM15=/dev/pts/3"; false when the text is not of that shape.
     static bool AddMapping(const std::string& text);
     // "COM15=/dev/pts/3;COM3=/dev/ttyUSB0"; false when an entry is malformed
@@ -19,7 +19,7 @@ public:
     // names nothing (Open then fails).
     static std::string Resolve(const std::string& name);
 
-private:
+  private:
     static std::map<int, std::string>& Mappings();
     static std::string ResolvePath(const std::string& path);
 };

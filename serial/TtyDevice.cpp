@@ -14,11 +14,11 @@ namespace {
 // Standard rates keep their B-codes, so readers of the settings see them as such.
 unsigned StandardRateCode(uint32_t baud) {
     static constexpr std::pair<uint32_t, unsigned> kRates[] = {
-        {50, B50},         {75, B75},         {110, B110},       {134, B134},
-        {150, B150},       {200, B200},       {300, B300},       {600, B600},
-        {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-        {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-        {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+        {50, B50},         {75, B75},         {110, B110},        {134, B134},
+        {150, B150},       {200, B200},       {300, B300},        {600, B600},
+        {1200, B1200},     {1800, B1800},     {2400, B2400},      {4800, B4800},
+        {9600, B9600},     {19200, B19200},   {38400, B38400},    {57600, B57600},
+        {115200, B115200}, {230400, B230400}, {460800, B460800},  {500000, B500000},
         {576000, B576000}, {921600, B921600}, {1000000, B1000000}};
     for (const auto& [rate, code] : kRates) {
         if (rate == baud) return code;
@@ -28,10 +28,14 @@ unsigned StandardRateCode(uint32_t baud) {
 
 unsigned DataBitsFlag(uint8_t dataBits) {
     switch (dataBits) {
-        case 5: return CS5;
-        case 6: return CS6;
-        case 7: return CS7;
-        default: return CS8;
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        default:
+            return CS8;
     }
 }
 
@@ -74,7 +78,8 @@ void TtyDevice::ReleaseDevice() {
 }
 
 bool TtyDevice::SetLine(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits) {
-    if (baud == 0 || dataBits < 5 || dataBits > 8 || parity > 4 || (stopBits != 0 && stopBits != 2)) {
+    if (baud == 0 || dataBits < 5 || dataBits > 8 || parity > 4 ||
+        (stopBits != 0 && stopBits != 2)) {
         m_nError = EINVAL;
         return false;
     }
@@ -85,7 +90,8 @@ bool TtyDevice::SetLine(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t
     if (parity != 0) t.c_iflag |= INPCK;
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    t.c_cflag &=
+        ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     t.c_cflag |= CLOCAL | CREAD | FormatFlags(parity, dataBits, stopBits);
     unsigned code = StandardRateCode(baud);
     t.c_cflag |= code;

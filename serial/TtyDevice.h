@@ -6,7 +6,7 @@
 // The termios side of the serial channel: one open device file. Every call
 // reports failure as false and leaves the errno in Error().
 class TtyDevice {
-public:
+  public:
     // Opens exclusively (TIOCEXCL and flock), non-blocking, no controlling tty.
     bool Open(const std::string& path);
     void Close();
@@ -29,7 +29,7 @@ public:
     // Bytes in the input queue, -1 on failure.
     int BytesWaiting();
 
-private:
+  private:
     bool Fail();
     bool ModemLines(unsigned long request, int bits);
 

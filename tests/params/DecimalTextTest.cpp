@@ -1,8 +1,8 @@
-#include "params/DecimalText.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
+
+#include "params/DecimalText.h"
 
 namespace {
 

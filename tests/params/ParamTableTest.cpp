@@ -1,11 +1,10 @@
-#include "params/ParamTable.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "params/ParamPreset.h"
+#include "params/ParamTable.h"
 
 namespace {
 

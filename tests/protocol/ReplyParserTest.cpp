@@ -1,9 +1,9 @@
-#include "protocol/ReplyParser.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "protocol/ReplyParser.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
-#include "protocol/ResponseDispatcher.h"
-
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
@@ -11,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "protocol/ResponseDispatcher.h"
 #include "serial/PortMap.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
@@ -20,11 +18,12 @@ namespace {
 using namespace std::chrono_literals;
 
 class DispatchLineTest : public ::testing::Test {
-protected:
+  protected:
     void Dispatch(const std::string& line) { dispatcher.DispatchLine(line.data(), line.size()); }
     std::vector<int32_t> Values() const {
         std::vector<int32_t> values;
-        for (int i = 0; i < dispatcher.ReplyCount(); ++i) values.push_back(dispatcher.ReplyValue(i));
+        for (int i = 0; i < dispatcher.ReplyCount(); ++i)
+            values.push_back(dispatcher.ReplyValue(i));
         return values;
     }
 
@@ -54,8 +53,11 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
         {"#1.PRA 2a 64", {42, 100}, {{42, 100}}, true, 0},
         {"#1.PRA 1002A 64", {42, 100}, {{42, 100}}, true, 0},
         {"#1.PRAX 2A 64", {42, 100}, {{42, 100}}, true, 0},
-        {"#1.PRA 1E 8000 1F 7FFF 20 12345", {30, -32768, 31, 32767, 32, 0x2345},
-         {{30, -32768}, {31, 32767}, {32, 0x2345}}, true, 0},
+        {"#1.PRA 1E 8000 1F 7FFF 20 12345",
+         {30, -32768, 31, 32767, 32, 0x2345},
+         {{30, -32768}, {31, 32767}, {32, 0x2345}},
+         true,
+         0},
         {"#1.PRA 2A 64 ", {42, 100}, {{42, 100}}, true, 0},
         {"#1.PRA 2A         64", {42, 0, 100}, {{42, 0}}, true, 0},
         {"#1.PRA 2A 12G4", {42, 0x12}, {{42, 0x12}}, true, 0},
@@ -95,7 +97,8 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
 
 TEST_F(DispatchLineTest, IgnoresLinesThatAreNoReplyAndKeepsTheLastCount) {
     Dispatch("#1.MVW 1 2 3");
-    for (const char* line : {"#12.PRA 2A 64", "#1", "", "1.PRA 2A 64", "#12PRA 2A 64", "#1:PRA 2A"}) {
+    for (const char* line :
+         {"#12.PRA 2A 64", "#1", "", "1.PRA 2A 64", "#12PRA 2A 64", "#1:PRA 2A"}) {
         Dispatch(line);
         EXPECT_EQ(Values(), (std::vector<int32_t>{1, 2, 3})) << line;
     }
@@ -123,7 +126,7 @@ bool Eventually(Condition done) {
 }
 
 class DispatcherThreadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         PortMap::Clear();
         ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
@@ -188,7 +191,8 @@ long ContextSwitches(const std::string& name) {
         if (comm != name) continue;
         std::ifstream status(dir + "/status");
         for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) switches = std::stol(line.substr(24));
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                switches = std::stol(line.substr(24));
         }
     }
     ::closedir(tasks);

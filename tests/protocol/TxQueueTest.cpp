@@ -1,5 +1,3 @@
-#include "protocol/TxQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "params/DecimalText.h"
+#include "protocol/TxQueue.h"
 #include "support/PtyPair.h"
 #include "support/RecordingLineView.h"
 #include "support/RecordingNotifier.h"
@@ -21,7 +20,7 @@ TEST(TxQueue, CommandLinesCarryTheStationInDecimal) {
         std::string line;
     };
     const Case cases[] = {
-        {"1", "#1.PRA\r"}, {"", "#0.PRA\r"},    {"abc", "#0.PRA\r"},
+        {"1", "#1.PRA\r"},   {"", "#0.PRA\r"},      {"abc", "#0.PRA\r"},
         {"-3", "#-3.PRA\r"}, {" 12x", "#12.PRA\r"}, {"99999999999", "#2147483647.PRA\r"},
     };
     for (const Case& c : cases) {
@@ -30,7 +29,7 @@ TEST(TxQueue, CommandLinesCarryTheStationInDecimal) {
 }
 
 class TxQueueFlushTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0)); }
 
     // Flushes and returns what reached the drive's end.
@@ -100,6 +99,56 @@ TEST_F(TxQueueFlushTest, TwoHundredLinesBetweenFlushesReadAsEmpty) {
     EXPECT_FALSE(queue.HasPending());
     queue.QueueCop(1);
     EXPECT_EQ(FlushAndRead(7), "#1.COP\r");
+}
+
+}  // namespace
+
+namespace {
+
+class TxQueueGroupTest : public ::testing::Test {
+  protected:
+    std::vector<std::string> Drain() {
+        queue.FlushTxQueue(port);
+        return sent.lines;
+    }
+
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+    RecordingLineView sent;
+    TxQueue queue{sent};
+    ParamTable table;
+};
+
+TEST_F(TxQueueGroupTest, WriteGroupIsPwrLinesThenCopThenPsv) {
+    queue.QueueWriteGroup(4, {{20, 500}, {21, -7}});
+    EXPECT_EQ(Drain(),
+              (std::vector<std::string>{"#4.PWR 20 500", "#4.PWR 21 -7", "#4.COP", "#4.PSV"}));
+}
+
+TEST_F(TxQueueGroupTest, SendAllWritesTheTwentyNineListedParametersThenSaves) {
+    table.SetParamValue(52, -1000);
+    table.SetParamValue(42, 3);
+    table.SetParamValue(100, 1);
+    queue.QueueSendAll(0, table);
+    queue.FlushTxQueue(port);
+    std::vector<std::string> expected;
+    for (int32_t n : {10, 11, 13, 14, 15, 16, 20, 21, 22, 23, 25, 26, 27, 28, 29,
+                      30, 31, 37, 38, 50, 51, 52, 53, 54, 55, 56, 57, 60, 61}) {
+        expected.push_back("#0.PWR " + std::to_string(n) + (n == 52 ? " -1000" : " 0"));
+    }
+    expected.push_back("#0.COP");
+    expected.push_back("#0.PSV");
+    EXPECT_EQ(sent.appended, expected);
+    EXPECT_EQ(sent.lines.size(), 20u);
+}
+
+TEST_F(TxQueueGroupTest, SetupApplyWritesFortyTwoToFortyNineThenThePolarities) {
+    for (int32_t n = 40; n <= 49; ++n) table.SetParamValue(n, n - 40);
+    queue.QueueSetupApply(0, table);
+    EXPECT_EQ(Drain(),
+              (std::vector<std::string>{"#0.PWR 42 2", "#0.PWR 43 3", "#0.PWR 44 4", "#0.PWR 45 5",
+                                        "#0.PWR 46 6", "#0.PWR 47 7", "#0.PWR 48 8", "#0.PWR 49 9",
+                                        "#0.PWR 40 0", "#0.PWR 41 1", "#0.COP", "#0.PSV"}));
 }
 
 }  // namespace

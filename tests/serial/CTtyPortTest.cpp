@@ -1,9 +1,6 @@
-#include "serial/CTtyPort.h"
-
-#include <gtest/gtest.h>
-
 #include <asm/termbits.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "serial/CTtyPort.h"
 #include "serial/PortMap.h"
 #include "serial/TtyDevice.h"
 #include "support/PtyPair.h"
@@ -46,7 +44,7 @@ std::string Slot(const CTtyPort& port, int slot) {
 }
 
 class PortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         PortMap::Clear();
         ASSERT_TRUE(PortMap::AddMapping("COM3=" + pty.SlavePath()));
@@ -275,7 +273,8 @@ bool ProcessHolds(const std::string& path) {
 TEST(PortLossTest, LostDeviceIsReleasedAndTheSameNameOpensAgainWhenItIsBack) {
     RecordingNotifier notifier;
     CTtyPort port(notifier);
-    auto link = std::filesystem::temp_directory_path() / ("veld-port-" + std::to_string(::getpid()));
+    auto link =
+        std::filesystem::temp_directory_path() / ("veld-port-" + std::to_string(::getpid()));
     std::filesystem::remove(link);
     auto first = std::make_unique<PtyPair>();
     std::filesystem::create_symlink(first->SlavePath(), link);

@@ -1,17 +1,16 @@
-#include "serial/PortMap.h"
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "serial/PortMap.h"
+
 namespace {
 
 class PortMapTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { PortMap::Clear(); }
     void TearDown() override {
         PortMap::Clear();
@@ -35,7 +34,8 @@ TEST_F(PortMapTest, ComNamesGoToTheirMappingOrTheMatchingTtyS) {
 }
 
 TEST_F(PortMapTest, MalformedMappingsAreRefused) {
-    for (const char* text : {"", "COM15", "COM15=", "=/dev/x", "LPT1=/dev/x", "COM0=/dev/x", "COMa=/x"}) {
+    for (const char* text :
+         {"", "COM15", "COM15=", "=/dev/x", "LPT1=/dev/x", "COM0=/dev/x", "COMa=/x"}) {
         EXPECT_FALSE(PortMap::AddMapping(text)) << text;
     }
 }

@@ -6,7 +6,7 @@
 // A pseudo-terminal whose terminal side the port under test opens; the test
 // plays the drive on the master side.
 class PtyPair {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -23,7 +23,7 @@ public:
     // The drive goes away.
     void CloseMaster();
 
-private:
+  private:
     int m_master = -1;
     std::string m_slavePath;
 };

@@ -10,7 +10,7 @@
 
 // Records the core's operator messages; returns at once, as if dismissed.
 class RecordingNotifier : public Notifier {
-public:
+  public:
     void Notify(const std::string& caption, const std::string& text) override;
 
     std::vector<std::string> Texts() const;
@@ -19,7 +19,7 @@ public:
     // Waits until `count` messages came; false on time-out.
     bool WaitForCount(size_t count, std::chrono::milliseconds timeout) const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::vector<std::string> m_captions;
