@@ -1,0 +1,200 @@
+#include "app/CMainFrame.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "app/KeyLockState.h"
+#include "app/RecentFileList.h"
+#include "form/CVELD_Host_ParaView.h"
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kIndicatorMs = 250;
+
+}  // namespace
+
+CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
+    : QMainWindow(parent), m_recentFiles(recentFiles) {
+    // The images live in the static GUI library, which must register them.
+    Q_INIT_RESOURCE(res);
+    // The caption never shows a document name.
+    setWindowTitle(Text("VELD설정프로그램(V1.0), MERO SYSTEMS"));
+    setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
+    resize(kWidth, kHeight);
+    m_view = new CVELD_Host_ParaView(this);
+    setCentralWidget(m_view);
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    connect(m_view, &CVELD_Host_ParaView::StatusMessage, this, &CMainFrame::ShowMessage);
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const char* prompt) {
+    auto* action = new QAction(Text(text), this);
+    action->setObjectName(QStringLiteral("cmd%1").arg(id));
+    if (prompt) {
+        QStringList lines = Text(prompt).split('\n');
+        action->setStatusTip(lines.value(0));
+        action->setToolTip(lines.value(1, lines.value(0)));
+    }
+    // Commands nobody handles are shown disabled; a handler enables its own.
+    action->setEnabled(false);
+    if (menu) menu->addAction(action);
+    addAction(action);
+    return action;
+}
+
+QAction* CMainFrame::Command(int id) const {
+    return findChild<QAction*>(QStringLiteral("cmd%1").arg(id));
+}
+
+void CMainFrame::CreateMenus() {
+    m_fileMenu = menuBar()->addMenu(Text("파일(&F)"));
+    QAction* fileNew =
+        AddCommand(m_fileMenu, 57600, "새 파일(&N)\tCtrl+N", "새 문서를 작성합니다\n새 파일");
+    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    fileNew->setEnabled(true);
+    connect(fileNew, &QAction::triggered, this, &CMainFrame::NewDocument);
+    AddCommand(m_fileMenu, 57601, "열기(&O)...\tCtrl+O", "기존 문서를 엽니다\n열기")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddCommand(m_fileMenu, 57603, "저장(&S)\tCtrl+S", "현재 열린 문서를 저장합니다\n저장")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    AddCommand(m_fileMenu, 57604, "다른 이름으로 저장(&A)...",
+               "현재 열린 문서를 다른 이름으로 저장합니다\n다른 이름으로 저장");
+    m_fileMenu->addSeparator();
+    m_recentPlaceholder = AddCommand(m_fileMenu, 57616, "최근 파일", "이 문서를 엽니다");
+    m_fileMenu->addSeparator();
+    QAction* exit = AddCommand(m_fileMenu, 57665, "종료(&X)",
+                               "응용 프로그램을 종료하기 위해 문서를 저장할 것인지 묻습니다\n종료");
+    exit->setEnabled(true);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(Text("편집(&E)"));
+    AddCommand(edit, 57643, "취소(&U)\tCtrl+Z", "마지막으로 한 동작을 취소합니다\n실행 취소")
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    edit->addSeparator();
+    AddCommand(edit, 57635, "잘라내기(&T)\tCtrl+X",
+               "선택 부분을 잘라내어 클립보드에 넣습니다\n잘라내기")
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    AddCommand(edit, 57634, "복사(&C)\tCtrl+C", "선택 부분을 복사하여 클립보드에 넣습니다\n복사")
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    AddCommand(edit, 57637, "붙여넣기(&P)\tCtrl+V", "클립보드의 내용을 붙여 넣습니다\n붙여넣기")
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    AddCommand(nullptr, 57607, "인쇄");
+    // Next and previous pane: the form has no panes, so the keys do nothing.
+    AddCommand(nullptr, 57680, "다음 창")->setShortcut(QKeySequence(Qt::Key_F6));
+    AddCommand(nullptr, 57681, "이전 창")->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+
+    QMenu* view = menuBar()->addMenu(Text("보기(&V)"));
+    QAction* toolBar =
+        AddCommand(view, 59392, "도구 모음(&T)", "도구 모음을 보이거나 감춥니다\n도구 모음 전환");
+    QAction* statusBarAction = AddCommand(view, 59393, "상태 표시줄(&S)",
+                                          "상태 표시줄을 표시하거나 감춥니다\n상태 표시줄 전환");
+    for (QAction* toggle : {toolBar, statusBarAction}) {
+        toggle->setCheckable(true);
+        toggle->setChecked(true);
+        toggle->setEnabled(true);
+    }
+    connect(toolBar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
+    connect(statusBarAction, &QAction::toggled, this,
+            [this](bool on) { statusBar()->setVisible(on); });
+
+    // The help menu stands at the right end of the menu bar.
+    auto* helpBar = new QMenuBar(menuBar());
+    helpBar->setObjectName(QStringLiteral("helpMenuBar"));
+    QMenu* help = helpBar->addMenu(Text("도움말(&H)"));
+    QAction* about = AddCommand(help, 57664, "VELD_Host_Para 정보(&A)...",
+                                "프로그램 정보와 버전 정보, 저작권 정보를 표시합니다\n정보");
+    about->setEnabled(true);
+    connect(about, &QAction::triggered, this, &CMainFrame::About);
+    menuBar()->setCornerWidget(helpBar, Qt::TopRightCorner);
+    UpdateRecentFileMenu();
+}
+
+void CMainFrame::UpdateRecentFileMenu() {
+    for (QAction* action : m_recentActions) delete action;
+    m_recentActions.clear();
+    const QStringList& entries = m_recentFiles.Entries();
+    m_recentPlaceholder->setVisible(entries.isEmpty());
+    for (int i = 0; i < entries.size(); ++i) {
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i]), this);
+        action->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        action->setStatusTip(Text("이 문서를 엽니다"));
+        // The document reads nothing from the file, so choosing it loads nothing.
+        m_fileMenu->insertAction(m_recentPlaceholder, action);
+        m_recentActions.append(action);
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = addToolBar(Text("표준"));
+    m_toolBar->setObjectName(QStringLiteral("ctl59392"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    struct Button {
+        int id;
+        const char* theme;
+        const char* image;
+    };
+    static const Button kButtons[] = {
+        {57600, "document-new", "new"},     {57601, "document-open", "open"},
+        {57603, "document-save", "save"},   {0, nullptr, nullptr},
+        {57635, "edit-cut", "cut"},         {57634, "edit-copy", "copy"},
+        {57637, "edit-paste", "paste"},     {0, nullptr, nullptr},
+        {57607, "document-print", "print"}, {0, nullptr, nullptr},
+        {57664, "help-about", "about"},
+    };
+    for (const Button& button : kButtons) {
+        if (button.id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* action = Command(button.id);
+        QIcon own(QStringLiteral(":/res/toolbar_%1.png").arg(button.image));
+        action->setIcon(QIcon::fromTheme(button.theme, own));
+        m_toolBar->addAction(action);
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    statusBar()->setObjectName(QStringLiteral("ctl59393"));
+    m_messagePane = new QLabel(Text("준비"));
+    statusBar()->addWidget(m_messagePane, 1);
+    static const char* const kIndicators[] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i] = new QLabel(kIndicators[i]);
+        m_indicators[i]->setAlignment(Qt::AlignCenter);
+        m_indicators[i]->setFrameShape(QFrame::StyledPanel);
+        statusBar()->addPermanentWidget(m_indicators[i]);
+    }
+    UpdateIndicators();
+    connect(&m_indicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
+    m_indicatorTimer.start(kIndicatorMs);
+}
+
+void CMainFrame::UpdateIndicators() {
+    static const KeyLockState::Lock kLocks[] = {KeyLockState::Lock::kCaps, KeyLockState::Lock::kNum,
+                                                KeyLockState::Lock::kScroll};
+    for (int i = 0; i < 3; ++i) m_indicators[i]->setEnabled(KeyLockState::IsOn(kLocks[i]));
+}
+
+void CMainFrame::ShowMessage(const QString& text) {
+    m_messagePane->setText(text.isEmpty() ? Text("준비") : text);
+}
+
+QString CMainFrame::StatusText() const { return m_messagePane->text(); }
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // No question about saving: the document is never modified.
+    m_view->OnClose();
+    event->accept();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+class CVELD_Host_ParaView;
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class RecentFileList;
+
+// The one main window: fixed caption, menu 128, tool bar, status bar with the
+// message pane and the CAP, NUM and SCRL indicators, and the form inside.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    static constexpr int kWidth = 720;
+    static constexpr int kHeight = 780;
+
+    explicit CMainFrame(RecentFileList& recentFiles, QWidget* parent = nullptr);
+
+    CVELD_Host_ParaView* View() const { return m_view; }
+    // The action of a command id (57600 new, 57601 open, ...), or null.
+    QAction* Command(int id) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QString StatusText() const;
+    // Re-lists the recent files in the File menu.
+    void UpdateRecentFileMenu();
+
+  signals:
+    void NewDocument();
+    void About();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void ShowMessage(const QString& text);
+    void UpdateIndicators();
+
+    RecentFileList& m_recentFiles;
+    CVELD_Host_ParaView* m_view = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentPlaceholder = nullptr;
+    QList<QAction*> m_recentActions;
+    QLabel* m_messagePane = nullptr;
+    QLabel* m_indicators[3] = {};
+    QTimer m_indicatorTimer;
+};

@@ -1,0 +1,80 @@
+#include "app/CVELD_Host_ParaApp.h"
+
+#include <QFileInfo>
+#include <iostream>
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "form/CVELD_Host_ParaView.h"
+#include "serial/PortMap.h"
+
+CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(kApplication);
+    setOrganizationName(kOrganization);
+    setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
+}
+
+CVELD_Host_ParaApp::~CVELD_Host_ParaApp() = default;
+
+QSettings CVELD_Host_ParaApp::Settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganization, kApplication);
+}
+
+const char* CVELD_Host_ParaApp::Usage() {
+    return "usage: VELD_Host_Para [--port-map COMn=PATH]... [file]\n";
+}
+
+bool CVELD_Host_ParaApp::ParseCommandLine(const QStringList& arguments, QString& file) {
+    // The environment first, so that the command line's mappings win.
+    PortMap::LoadEnvironment();
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--port-map") && i + 1 < arguments.size()) {
+            if (!PortMap::AddMapping(arguments[++i].toStdString())) return false;
+        } else if (argument.startsWith(QStringLiteral("--port-map="))) {
+            if (!PortMap::AddMapping(argument.mid(11).toStdString())) return false;
+        } else if (argument.startsWith(QStringLiteral("-")) || !file.isEmpty()) {
+            return false;
+        } else {
+            file = argument;
+        }
+    }
+    return true;
+}
+
+bool CVELD_Host_ParaApp::InitInstance(const QStringList& arguments) {
+    // Control hosting and the three-dimensional look are built into Qt Widgets.
+    m_recentFiles.Load();
+    QString file;
+    if (!ParseCommandLine(arguments, file)) {
+        std::cerr << Usage();
+        return false;
+    }
+    m_pMainFrame = std::make_unique<CMainFrame>(m_recentFiles);
+    connect(m_pMainFrame.get(), &CMainFrame::NewDocument, this, &CVELD_Host_ParaApp::OnFileNew);
+    connect(m_pMainFrame.get(), &CMainFrame::About, this, &CVELD_Host_ParaApp::OnAppAbout);
+    if (!file.isEmpty() && m_doc.OnOpenDocument()) {
+        m_recentFiles.Add(file);
+        m_pMainFrame->UpdateRecentFileMenu();
+    } else if (!m_doc.OnNewDocument()) {
+        return false;
+    }
+    m_pMainFrame->View()->OnInitialUpdate();
+    m_pMainFrame->show();
+    m_pMainFrame->update();
+    return true;
+}
+
+void CVELD_Host_ParaApp::OnFileNew() {
+    if (m_doc.OnNewDocument()) m_pMainFrame->View()->OnInitialUpdate();
+}
+
+void CVELD_Host_ParaApp::OnAppAbout() {
+    CAboutDlg about(m_pMainFrame.get());
+    about.exec();
+}
+
+void CVELD_Host_ParaApp::ExitInstance() {
+    m_recentFiles.Save();
+    m_pMainFrame.reset();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QApplication>
+#include <QSettings>
+#include <QStringList>
+#include <memory>
+
+#include "app/CVELD_Host_ParaDoc.h"
+#include "app/RecentFileList.h"
+
+class CMainFrame;
+
+// The application object: starts the program in the framework's order and
+// keeps the settings, the document and the frame for the run.
+class CVELD_Host_ParaApp : public QApplication {
+    Q_OBJECT
+  public:
+    static constexpr const char* kOrganization = "Local AppWizard-Generated Applications";
+    static constexpr const char* kApplication = "VELD_Host_Para";
+
+    CVELD_Host_ParaApp(int& argc, char** argv);
+    ~CVELD_Host_ParaApp() override;
+
+    // `arguments` without the program name: [--port-map COMn=PATH]... [file].
+    // False ends the program at once.
+    bool InitInstance(const QStringList& arguments);
+    // Saves the framework's settings (the recent-file list).
+    void ExitInstance();
+
+    void OnFileNew();
+    void OnAppAbout();
+
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    RecentFileList& RecentFiles() { return m_recentFiles; }
+
+    // The per-user settings store.
+    static QSettings Settings();
+    static const char* Usage();
+
+  private:
+    bool ParseCommandLine(const QStringList& arguments, QString& file);
+
+    RecentFileList m_recentFiles;
+    CVELD_Host_ParaDoc m_doc;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+#include "form/EchoListBox.h"
+#include "form/GuiNotifier.h"
+#include "params/ParamTable.h"
+#include "params/RefreshFlag.h"
+#include "params/SetupParams.h"
+#include "protocol/EchoList.h"
+#include "protocol/ResponseDispatcher.h"
+#include "protocol/TxQueue.h"
+#include "serial/CTtyPort.h"
+
+class CMSFlexGrid;
+class PortComboBox;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class DialogUnits;
+
+// The operator form that fills the main window: connection, the four setup
+// steps, bulk and manual commands, the echo lists and the parameter grid.
+class CVELD_Host_ParaView : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kTimerMs = 100;
+    static constexpr int kClosePauseMs = 500;
+    static constexpr int kEchoBytes = 25;
+
+    struct RowSlot {
+        int32_t number = -1;
+        const ParamEntry* entry = nullptr;
+    };
+
+    explicit CVELD_Host_ParaView(QWidget* parent = nullptr);
+    ~CVELD_Host_ParaView() override;
+
+    void OnInitialUpdate();
+    // WM_CLOSE: the port first, then the stop request to the dispatcher.
+    void OnClose();
+
+    // Connection and SET mode.
+    void OnConnect();
+    void OnSetMode();
+
+    // Setup steps.
+    void OnModeChanged(int index);
+    void OnFuncChanged(int terminal, int index);
+    void OnPolarityClicked(int terminal, bool checked);
+    void OnApplyAndSave();
+
+    // Bulk, version, initialisation and manual commands.
+    void OnReadAll();
+    void OnSendAll();
+    void OnReadVersion();
+    void OnParamInit();
+    void OnManualSend(QString CVELD_Host_ParaView::*command);
+
+    // The grid.
+    void RefreshGridValues();
+    void ShowSetupParam(int32_t number);
+    void ShowSetupParams();
+    void OnMouseDownGrid(short button, short shift, int x, int y);
+
+    void OnTimer();
+
+    CTtyPort& Port() { return m_port; }
+    bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
+
+  signals:
+    // A line for the frame's status bar.
+    void StatusMessage(const QString& text);
+
+  private:
+    void CreateControls();
+    void CreateConnectionArea(const DialogUnits& du);
+    void CreateSetupArea(const DialogUnits& du);
+    void CreateCommandArea(const DialogUnits& du);
+    void CreateGridArea(const DialogUnits& du);
+    void ConnectHandlers();
+
+    void UpdateData(bool saveAndValidate);
+    void UpdateSetupParams(bool loadPreset);
+    void SetUpGrid();
+    void TakeStationId();
+    QString PortText() const;
+    void ReportOpenFailure();
+    void ReleaseLostPort();
+    void EchoReceivedLine();
+    void ClosePortAndPause();
+    void OnDestroy();
+
+    // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).
+    void SetPolarityCaption(int t);
+    QComboBox* FuncCombo(int t) const { return m_cbFunc[SetupParams::kTerminals - 1 - t]; }
+    QCheckBox* PolarityBox(int t) const { return m_chkPolarity[SetupParams::kTerminals - 1 - t]; }
+
+    // The box parent and the echo lists exist before the objects that use them.
+    GuiNotifier m_notifier{this};
+    EchoListBox* m_listRx = new EchoListBox(this);
+    EchoListBox* m_listTx = new EchoListBox(this);
+
+    CTtyPort m_port{m_notifier};
+    int32_t m_nMode = 0;
+    RefreshFlag m_bRefreshParams;
+    ResponseDispatcher m_dispatcher{m_port, ParamTable::Instance(), m_bRefreshParams, m_notifier};
+    int32_t m_nGridRows = 0;
+    int32_t m_nStationId = 0;
+    TxQueue m_txQueue{*m_listTx};
+    ParamTable* m_pParamTable = &ParamTable::Instance();
+    std::array<RowSlot, ParamTable::kCount> m_RowMap{};
+
+    QPushButton* m_btnSendAll = nullptr;
+    QPushButton* m_btnApply = nullptr;
+    // Element i is check box 1018 - i and combo 1011 - i.
+    std::array<QCheckBox*, SetupParams::kTerminals> m_chkPolarity{};
+    QComboBox* m_cbMode = nullptr;
+    std::array<QComboBox*, SetupParams::kTerminals> m_cbFunc{};
+    QPushButton* m_btnConnect = nullptr;
+    QComboBox* m_cbBaud = nullptr;
+    PortComboBox* m_cbPort = nullptr;
+
+    QString m_strId;
+    QString m_strCmd1;
+    CMSFlexGrid* m_grid = nullptr;
+    QString m_strCmd2;
+    QString m_strCmd3;
+    QString m_strCmd4;
+
+    int32_t m_nRxEchoRead = 0;
+    EchoList m_rxEcho{*m_listRx};
+
+    int32_t m_nEditValue = 0;
+    int32_t m_nClickCol = 0;
+    int32_t m_nClickRow = 0;
+
+    // The other controls the handlers reach.
+    QLineEdit* m_editId = nullptr;
+    std::array<QLineEdit*, 4> m_editCmd{};
+    QPushButton* m_btnSetMode = nullptr;
+    QTimer m_timer;
+};

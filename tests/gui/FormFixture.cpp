@@ -1,0 +1,47 @@
+#include "FormFixture.h"
+
+#include <QAbstractItemView>
+#include <thread>
+
+FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)) {
+    m_frame->View()->OnInitialUpdate();
+    m_frame->show();
+}
+
+FormFixture::~FormFixture() { CloseWindow(); }
+
+void FormFixture::CloseWindow() {
+    if (!m_frame) return;
+    m_frame->close();
+    m_frame.reset();
+}
+
+QStringList FormFixture::ListLines(int id) {
+    QStringList lines;
+    QListWidget* list = List(id);
+    for (int i = 0; i < list->count(); ++i) lines.append(list->item(i)->text());
+    return lines;
+}
+
+void FormFixture::Choose(int comboId, int index) {
+    QComboBox* combo = Combo(comboId);
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    list->setCurrentIndex(combo->model()->index(index, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+}
+
+void FormFixture::Type(int editId, const QString& text) {
+    QLineEdit* edit = Edit(editId);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}

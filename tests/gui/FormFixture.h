@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/CMainFrame.h"
+#include "app/RecentFileList.h"
+#include "form/CVELD_Host_ParaView.h"
+#include "grid/CMSFlexGrid.h"
+
+// A main window with its form after the initial update, as the operator
+// finds it at start, and the ways a test reaches its controls.
+class FormFixture {
+  public:
+    FormFixture();
+    ~FormFixture();
+
+    CMainFrame& Frame() { return *m_frame; }
+    CVELD_Host_ParaView& View() { return *m_frame->View(); }
+    // Closes and destroys the window as the operator's close box does.
+    void CloseWindow();
+
+    template <class Widget>
+    Widget* Ctl(int id) {
+        return m_frame->View()->findChild<Widget*>(QStringLiteral("ctl%1").arg(id));
+    }
+    QPushButton* Button(int id) { return Ctl<QPushButton>(id); }
+    QComboBox* Combo(int id) { return Ctl<QComboBox>(id); }
+    QCheckBox* Check(int id) { return Ctl<QCheckBox>(id); }
+    QLineEdit* Edit(int id) { return Ctl<QLineEdit>(id); }
+    QListWidget* List(int id) { return Ctl<QListWidget>(id); }
+    CMSFlexGrid* Grid() { return Ctl<CMSFlexGrid>(1029); }
+    QStringList ListLines(int id);
+
+    void Click(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    void ClickCheck(int id) { QTest::mouseClick(Check(id), Qt::LeftButton, {}, QPoint(5, 5)); }
+    // Chooses an item as the operator does, through the combo's list.
+    void Choose(int comboId, int index);
+    void Type(int editId, const QString& text);
+
+    // Every line the next tick writes, as the drive receives them.
+    void Tick() { View().OnTimer(); }
+
+  private:
+    RecentFileList m_recentFiles;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+// Waits, without running the event loop, until `done` holds or the time-out passes.
+bool WaitWithoutEvents(const std::function<bool()>& done,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(10));

@@ -1,0 +1,21 @@
+#include "MessageBoxAnswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+
+MessageBoxAnswerer::MessageBoxAnswerer() {
+    connect(&m_poll, &QTimer::timeout, this, &MessageBoxAnswerer::AnswerOpenBox);
+    m_poll.start(20);
+}
+
+void MessageBoxAnswerer::AnswerOpenBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || box->buttons().isEmpty()) return;
+    m_texts.append(box->text());
+    m_captions.append(box->windowTitle());
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons()) buttons.append(button->text());
+    m_buttons.append(buttons.join('|'));
+    box->buttons().first()->click();
+}
