@@ -60,7 +60,7 @@ void CMainFrame::CreateMenus() {
         AddCommand(m_fileMenu, 57600, "새 파일(&N)\tCtrl+N", "새 문서를 작성합니다\n새 파일");
     fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     fileNew->setEnabled(true);
-    connect(fileNew, &QAction::triggered, this, &CMainFrame::NewDocument);
+    connect(fileNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
     AddCommand(m_fileMenu, 57601, "열기(&O)...\tCtrl+O", "기존 문서를 엽니다\n열기")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     AddCommand(m_fileMenu, 57603, "저장(&S)\tCtrl+S", "현재 열린 문서를 저장합니다\n저장")
@@ -189,6 +189,10 @@ void CMainFrame::UpdateIndicators() {
 
 void CMainFrame::ShowMessage(const QString& text) {
     m_messagePane->setText(text.isEmpty() ? Text("준비") : text);
+}
+
+void CMainFrame::OnFileNew() {
+    if (m_doc.OnNewDocument()) m_view->OnInitialUpdate();
 }
 
 QString CMainFrame::StatusText() const { return m_messagePane->text(); }

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include "app/CVELD_Host_ParaDoc.h"
+
 class CVELD_Host_ParaView;
 class QAction;
 class QLabel;
@@ -21,6 +23,9 @@ class CMainFrame : public QMainWindow {
     explicit CMainFrame(RecentFileList& recentFiles, QWidget* parent = nullptr);
 
     CVELD_Host_ParaView* View() const { return m_view; }
+    CVELD_Host_ParaDoc& Document() { return m_doc; }
+    // File New: the document starts again and the form runs its initial update.
+    void OnFileNew();
     // The action of a command id (57600 new, 57601 open, ...), or null.
     QAction* Command(int id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
@@ -29,7 +34,6 @@ class CMainFrame : public QMainWindow {
     void UpdateRecentFileMenu();
 
   signals:
-    void NewDocument();
     void About();
 
   protected:
@@ -44,6 +48,7 @@ class CMainFrame : public QMainWindow {
     void UpdateIndicators();
 
     RecentFileList& m_recentFiles;
+    CVELD_Host_ParaDoc m_doc;
     CVELD_Host_ParaView* m_view = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_fileMenu = nullptr;

@@ -51,22 +51,18 @@ bool CVELD_Host_ParaApp::InitInstance(const QStringList& arguments) {
         return false;
     }
     m_pMainFrame = std::make_unique<CMainFrame>(m_recentFiles);
-    connect(m_pMainFrame.get(), &CMainFrame::NewDocument, this, &CVELD_Host_ParaApp::OnFileNew);
     connect(m_pMainFrame.get(), &CMainFrame::About, this, &CVELD_Host_ParaApp::OnAppAbout);
-    if (!file.isEmpty() && m_doc.OnOpenDocument()) {
+    CVELD_Host_ParaDoc& doc = m_pMainFrame->Document();
+    if (!file.isEmpty() && doc.OnOpenDocument()) {
         m_recentFiles.Add(file);
         m_pMainFrame->UpdateRecentFileMenu();
-    } else if (!m_doc.OnNewDocument()) {
+    } else if (!doc.OnNewDocument()) {
         return false;
     }
     m_pMainFrame->View()->OnInitialUpdate();
     m_pMainFrame->show();
     m_pMainFrame->update();
     return true;
-}
-
-void CVELD_Host_ParaApp::OnFileNew() {
-    if (m_doc.OnNewDocument()) m_pMainFrame->View()->OnInitialUpdate();
 }
 
 void CVELD_Host_ParaApp::OnAppAbout() {

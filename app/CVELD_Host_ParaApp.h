@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/CVELD_Host_ParaDoc.h"
 #include "app/RecentFileList.h"
 
 class CMainFrame;
@@ -27,7 +26,6 @@ class CVELD_Host_ParaApp : public QApplication {
     // Saves the framework's settings (the recent-file list).
     void ExitInstance();
 
-    void OnFileNew();
     void OnAppAbout();
 
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
@@ -41,6 +39,5 @@ class CVELD_Host_ParaApp : public QApplication {
     bool ParseCommandLine(const QStringList& arguments, QString& file);
 
     RecentFileList m_recentFiles;
-    CVELD_Host_ParaDoc m_doc;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

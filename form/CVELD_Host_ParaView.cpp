@@ -56,7 +56,12 @@ void Place(QWidget* widget, const DialogUnits& du, int x, int y, int w, int h) {
 template <class Widget>
 Widget* Control(Widget* widget, int id, const char* accessibleName = nullptr) {
     widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    if (accessibleName) widget->setAccessibleName(Text(accessibleName));
+    if (!accessibleName) return widget;
+    widget->setAccessibleName(Text(accessibleName));
+    // On Linux a combo box announces its text as its name; the name goes to its
+    // edit field, which holds the focus while the operator is in the combo.
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    if (combo && combo->lineEdit()) combo->lineEdit()->setAccessibleName(Text(accessibleName));
     return widget;
 }
 
