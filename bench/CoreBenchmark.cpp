@@ -1,11 +1,9 @@
 // Figures of the receive path: latency from the wire to the table, dispatcher
 // throughput, and how often the idle threads wake up.
 #include <benchmark/benchmark.h>
-#include <dirent.h>
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -16,6 +14,7 @@
 #include "protocol/ResponseDispatcher.h"
 #include "serial/CTtyPort.h"
 #include "support/PtyPair.h"
+#include "support/ThreadStats.h"
 
 namespace {
 
@@ -77,7 +76,12 @@ void BM_PraLineToTable(benchmark::State& state) {
     state.counters["median_us"] = Percentile(micros, 0.5);
     state.counters["p99_us"] = Percentile(micros, 0.99);
 }
-BENCHMARK(BM_PraLineToTable)->Arg(5)->Arg(0)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PraLineToTable)
+    ->Arg(5)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_DispatchPraLine(benchmark::State& state) {
     SilentNotifier notifier;
@@ -128,37 +132,17 @@ void BM_DeviceLossToRelease(benchmark::State& state) {
 }
 BENCHMARK(BM_DeviceLossToRelease)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
-long VoluntarySwitches(const std::string& threadName) {
-    DIR* tasks = ::opendir("/proc/self/task");
-    long switches = 0;
-    while (dirent* e = ::readdir(tasks)) {
-        std::string dir = std::string("/proc/self/task/") + e->d_name;
-        std::string comm;
-        std::getline(std::ifstream(dir + "/comm"), comm);
-        if (comm != threadName) continue;
-        std::ifstream status(dir + "/status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                switches += std::stol(line.substr(24));
-            if (line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
-                switches += std::stol(line.substr(27));
-        }
-    }
-    ::closedir(tasks);
-    return switches;
-}
-
 void BM_IdleWakeups(benchmark::State& state) {
     LiveLink link;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     long reader = 0, dispatch = 0;
     double seconds = 0;
     for (auto _ : state) {
-        long readerBefore = VoluntarySwitches("veld-reader");
-        long dispatchBefore = VoluntarySwitches("veld-dispatch");
+        long readerBefore = ThreadStats::ContextSwitches("veld-reader");
+        long dispatchBefore = ThreadStats::ContextSwitches("veld-dispatch");
         std::this_thread::sleep_for(std::chrono::seconds(2));
-        reader += VoluntarySwitches("veld-reader") - readerBefore;
-        dispatch += VoluntarySwitches("veld-dispatch") - dispatchBefore;
+        reader += ThreadStats::ContextSwitches("veld-reader") - readerBefore;
+        dispatch += ThreadStats::ContextSwitches("veld-dispatch") - dispatchBefore;
         seconds += 2;
     }
     state.counters["reader_wakeups_per_s"] = static_cast<double>(reader) / seconds;
