@@ -11,8 +11,6 @@
 
 using namespace DialogOperator;
 
-Q_DECLARE_METATYPE(DialogOperator::CancelWay)
-
 namespace {
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -118,12 +116,7 @@ void CValueDecDlgTest::confirmWithoutChangeHandsBackTheSameValue() {
     QCOMPARE(value, start);
 }
 
-void CValueDecDlgTest::cancelHandsNothingBack_data() {
-    QTest::addColumn<CancelWay>("way");
-    QTest::newRow("Cancel button") << CancelWay::Button;
-    QTest::newRow("Escape key") << CancelWay::EscapeKey;
-    QTest::newRow("close box") << CancelWay::CloseBox;
-}
+void CValueDecDlgTest::cancelHandsNothingBack_data() { AddCancelRows(); }
 
 void CValueDecDlgTest::cancelHandsNothingBack() {
     QFETCH(CancelWay, way);

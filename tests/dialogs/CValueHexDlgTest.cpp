@@ -10,8 +10,6 @@
 
 using namespace DialogOperator;
 
-Q_DECLARE_METATYPE(DialogOperator::CancelWay)
-
 namespace {
 
 // Parameter 37 is the one listed parameter edited bit by bit.
@@ -119,12 +117,7 @@ void CValueHexDlgTest::confirmWithoutChangeHandsBackTheSameValue() {
     QCOMPARE(value, -12345);
 }
 
-void CValueHexDlgTest::cancelHandsNothingBack_data() {
-    QTest::addColumn<CancelWay>("way");
-    QTest::newRow("Cancel button") << CancelWay::Button;
-    QTest::newRow("Escape key") << CancelWay::EscapeKey;
-    QTest::newRow("close box") << CancelWay::CloseBox;
-}
+void CValueHexDlgTest::cancelHandsNothingBack_data() { AddCancelRows(); }
 
 void CValueHexDlgTest::cancelHandsNothingBack() {
     QFETCH(CancelWay, way);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMetaType>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,8 @@ void Paste(QDialog& dialog, const QString& text);
 void ClickOk(QDialog& dialog);
 void PressEnter(QDialog& dialog);
 void Cancel(QDialog& dialog, CancelWay way);
+// The rows of a data function whose test closes the dialog each way of cancelling.
+void AddCancelRows();
 void ClickBox(QCheckBox* box);
 
 struct Place {
@@ -45,3 +48,5 @@ struct Place {
 void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place>& places);
 
 }  // namespace DialogOperator
+
+Q_DECLARE_METATYPE(DialogOperator::CancelWay)
