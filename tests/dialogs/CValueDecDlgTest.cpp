@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <limits>
@@ -41,6 +42,7 @@ class CValueDecDlgTest : public QObject {
     void openingShowsNameAndValueReadyToOverType_data();
     void openingShowsNameAndValueReadyToOverType();
     void reopeningShowsNothingOfTheEarlierEdit();
+    void outlivesTheFormItWasShownOver();
     void enterConfirmsAfterAnEditClosedWithTheMouse_data();
     void enterConfirmsAfterAnEditClosedWithTheMouse();
     void controlsStandAtTheirDialogUnits();
@@ -189,6 +191,29 @@ void CValueDecDlgTest::reopeningShowsNothingOfTheEarlierEdit() {
     QCOMPARE(result, int(QDialog::Accepted));
     QCOMPARE(value, 3);
     QCOMPARE(&CValueDecDlg::Instance(), &Dialog());
+}
+
+void CValueDecDlgTest::outlivesTheFormItWasShownOver() {
+    ParamTable::Instance().SetParamValue(20, 500);
+    auto* form = new QWidget;
+    form->show();
+    QWidget* ownerWhileShown = nullptr;
+    int32_t value = kUntouched;
+    Run(
+        Dialog(), 20, value,
+        [&] {
+            ownerWhileShown = Dialog().parentWidget();
+            ClickOk(Dialog());
+        },
+        form);
+    QCOMPARE(ownerWhileShown, form);
+    QPointer<CValueDecDlg> dialog(&Dialog());
+    delete form;
+
+    QVERIFY(!dialog.isNull());
+    QCOMPARE(dialog->parentWidget(), nullptr);
+    int result = Run(Dialog(), 20, value, [] { ClickOk(Dialog()); });
+    QCOMPARE(result, int(QDialog::Accepted));
 }
 
 void CValueDecDlgTest::enterConfirmsAfterAnEditClosedWithTheMouse_data() {

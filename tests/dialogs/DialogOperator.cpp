@@ -12,14 +12,14 @@
 
 namespace DialogOperator {
 
-int Run(CValueDlgBase& dialog, int32_t number, int32_t& value,
-        const std::function<void()>& operate) {
+int Run(CValueDlgBase& dialog, int32_t number, int32_t& value, const std::function<void()>& operate,
+        QWidget* parent) {
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&dialog] { dialog.done(-1); });
     watchdog.start(60000);
     QTimer::singleShot(0, &dialog, operate);
-    return dialog.DoModal(nullptr, number, value);
+    return dialog.DoModal(parent, number, value);
 }
 
 QLineEdit* Edit(QDialog& dialog) { return dialog.findChild<QLineEdit*>("ctl1030"); }

@@ -17,11 +17,11 @@ namespace DialogOperator {
 
 enum class CancelWay { Button, EscapeKey, CloseBox };
 
-// Opens `dialog` for `number` as the form does; `operate` runs once the dialog is up
+// Opens `dialog` for `number` over `parent` as the form does; `operate` runs once the dialog is up
 // and must close it. A dialog still open after a minute ends with -1, so that a broken
 // test fails instead of hanging.
-int Run(CValueDlgBase& dialog, int32_t number, int32_t& value,
-        const std::function<void()>& operate);
+int Run(CValueDlgBase& dialog, int32_t number, int32_t& value, const std::function<void()>& operate,
+        QWidget* parent = nullptr);
 
 QLineEdit* Edit(QDialog& dialog);
 // Types into the edit as a keyboard does; an empty text presses Backspace.
