@@ -4,20 +4,21 @@
 #include <QPushButton>
 #include <QtGlobal>
 
-#include "app/DialogUnits.h"
+#include "app/FormFont.h"
+#include "form/DialogUnits.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     // The images live in the static GUI library, which must register them.
     Q_INIT_RESOURCE(res);
     setWindowTitle(QString::fromUtf8("VELD_Host_Para 정보"));
-    setFont(DialogUnits::GulimFont());
+    setFont(FormFont::Gulim());
     DialogUnits du(font());
-    setFixedSize(du.X(235), du.Y(55));
+    setFixedSize(du.Size(235, 55));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap(QStringLiteral(":/res/VELD_Host_Para.png")));
     icon->setAccessibleName(QStringLiteral("VELD_Host_Para"));
-    icon->setGeometry(du.X(11), du.Y(17), 32, 32);
+    icon->setGeometry(QRect(du.Rect(11, 17, 0, 0).topLeft(), QSize(32, 32)));
 
     auto* name = new QLabel(QString::fromUtf8("VELD_Host_Para 버전 1.0"), this);
     name->setGeometry(du.Rect(40, 10, 119, 8));

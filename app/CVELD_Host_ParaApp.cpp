@@ -5,6 +5,8 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "form/CValueDecDlg.h"
+#include "form/CValueHexDlg.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "serial/PortMap.h"
 
@@ -12,6 +14,9 @@ CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(ar
     setApplicationName(kApplication);
     setOrganizationName(kOrganization);
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
+    // The two program-wide edit dialogs, after the application object.
+    CValueDecDlg::Instance();
+    CValueHexDlg::Instance();
 }
 
 CVELD_Host_ParaApp::~CVELD_Host_ParaApp() = default;

@@ -11,7 +11,10 @@
 #include <cstring>
 #include <thread>
 
-#include "app/DialogUnits.h"
+#include "app/FormFont.h"
+#include "form/DialogUnits.h"
+#include "form/CValueDecDlg.h"
+#include "form/CValueHexDlg.h"
 #include "form/Cp949Text.h"
 #include "form/MessageBox.h"
 #include "form/PortComboBox.h"
@@ -97,7 +100,7 @@ void Group(QWidget* parent, const DialogUnits& du, const char* caption, int x, i
 CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
     // The images live in the static GUI library, which must register them.
     Q_INIT_RESOURCE(res);
-    setFont(DialogUnits::GulimFont());
+    setFont(FormFont::Gulim());
     CreateControls();
     ConnectHandlers();
     m_timer.setInterval(kTimerMs);
@@ -108,7 +111,7 @@ CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }
 
 void CVELD_Host_ParaView::CreateControls() {
     DialogUnits du(font());
-    setMinimumSize(du.X(kFormWidthDlu), du.Y(kFormHeightDlu));
+    setMinimumSize(du.Size(kFormWidthDlu, kFormHeightDlu));
     CreateConnectionArea(du);
     CreateSetupArea(du);
     CreateCommandArea(du);
@@ -230,6 +233,7 @@ void CVELD_Host_ParaView::ConnectHandlers() {
                 [this, command] { OnManualSend(command); });
     }
     connect(m_grid, &CMSFlexGrid::MouseDown, this, &CVELD_Host_ParaView::OnMouseDownGrid);
+    connect(m_grid, &CMSFlexGrid::DblClick, this, &CVELD_Host_ParaView::OnDblClickGrid);
 }
 
 void CVELD_Host_ParaView::UpdateData(bool saveAndValidate) {
@@ -524,4 +528,22 @@ void CVELD_Host_ParaView::ShowSetupParams() {
 void CVELD_Host_ParaView::OnMouseDownGrid(short, short, int, int) {
     m_nClickCol = m_grid->GetCol();
     m_nClickRow = m_grid->GetRow();
+}
+
+void CVELD_Host_ParaView::OnDblClickGrid() {
+    if (m_nClickRow < 0 || m_nClickRow >= ParamTable::kCount) return;
+    const RowSlot& slot = m_RowMap[m_nClickRow];
+    if (slot.number < 0) return;
+    int32_t number = slot.number;
+    int32_t old = m_pParamTable->GetParamValue(number);
+    CValueDlgBase* dialog = nullptr;
+    if (slot.entry->editKind == 0) dialog = &CValueDecDlg::Instance();
+    if (slot.entry->editKind == 1) dialog = &CValueHexDlg::Instance();
+    if (!dialog || dialog->DoModal(this, number, m_nEditValue) != QDialog::Accepted) return;
+    if (m_nEditValue == old) return;
+    m_pParamTable->SetParamValue(number, m_nEditValue);
+    ShowSetupParam(number);
+    m_bRefreshParams.Raise();
+    TakeStationId();
+    m_txQueue.QueueWriteGroup(m_nStationId, {{number, m_nEditValue}});
 }

@@ -67,6 +67,7 @@ class CVELD_Host_ParaView : public QWidget {
     void ShowSetupParam(int32_t number);
     void ShowSetupParams();
     void OnMouseDownGrid(short button, short shift, int x, int y);
+    void OnDblClickGrid();
 
     void OnTimer();
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
-#include "app/DialogUnits.h"
+#include "form/DialogUnits.h"
 #include "params/ParamTable.h"
 
 namespace {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "serial/PortMap.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
+#include "support/ThreadStats.h"
 
 namespace {
 
@@ -180,35 +180,16 @@ TEST_F(DispatcherThreadTest, ReconnectStartsAgainAtSlotZero) {
     EXPECT_EQ(table.GetParamValue(21), 9);
 }
 
-// Voluntary context switches of this process's thread named `name`.
-long ContextSwitches(const std::string& name) {
-    DIR* tasks = ::opendir("/proc/self/task");
-    long switches = -1;
-    while (dirent* e = ::readdir(tasks)) {
-        std::string dir = std::string("/proc/self/task/") + e->d_name;
-        std::string comm;
-        std::getline(std::ifstream(dir + "/comm"), comm);
-        if (comm != name) continue;
-        std::ifstream status(dir + "/status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                switches = std::stol(line.substr(24));
-        }
-    }
-    ::closedir(tasks);
-    return switches;
-}
-
 TEST_F(DispatcherThreadTest, IdleThreadsDoNotWakeUp) {
     std::this_thread::sleep_for(50ms);
-    long dispatchBefore = ContextSwitches("veld-dispatch");
-    long readerBefore = ContextSwitches("veld-reader");
+    long dispatchBefore = ThreadStats::ContextSwitches("veld-dispatch");
+    long readerBefore = ThreadStats::ContextSwitches("veld-reader");
     ASSERT_GE(dispatchBefore, 0);
     ASSERT_GE(readerBefore, 0);
     std::this_thread::sleep_for(300ms);
     // A thread that polled every millisecond would have switched about 300 times.
-    EXPECT_LE(ContextSwitches("veld-dispatch") - dispatchBefore, 3);
-    EXPECT_LE(ContextSwitches("veld-reader") - readerBefore, 3);
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-dispatch") - dispatchBefore, 3);
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-reader") - readerBefore, 3);
 }
 
 }  // namespace

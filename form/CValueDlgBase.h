@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+
+// What the two value dialogs share: the value edit 1030, OK, Cancel and the name
+// label, the opening from the parameter table and the hand-back on OK. Neither dialog
+// writes the table or talks to the drive; the form does that with the value handed back.
+class CValueDlgBase : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Shows the dialog for parameter `paramNumber` (0 to 109) of ParamTable::Instance()
+    // over `parent`. Returns QDialog::Accepted or QDialog::Rejected; only on Accepted
+    // does `value` receive the new value.
+    int DoModal(QWidget* parent, int32_t paramNumber, int32_t& value);
+
+  protected:
+    static constexpr int kEditId = 1030;
+
+    // `height` and `row` are in dialog units: the dialog's height and the top of the
+    // row that holds the label and the edit.
+    CValueDlgBase(const QString& caption, int height, int row, int labelId);
+
+    // One object of each dialog serves the whole run. It is deleted with the application
+    // object, while the widgets it depends on still exist.
+    template <class Dialog>
+    static Dialog& RunObject() {
+        static Dialog* s_pDialog = nullptr;
+        if (s_pDialog == nullptr) {
+            s_pDialog = new Dialog;
+            qAddPostRoutine([] {
+                delete s_pDialog;
+                s_pDialog = nullptr;
+            });
+        }
+        return *s_pDialog;
+    }
+
+    // Places `control` at the given dialog units and names it after its id.
+    void Place(QWidget* control, int id, int x, int y, int width, int height);
+    virtual void OnInitDialog(int32_t paramNumber);
+    // The value that OK hands back, taken after the edit's text is in m_strValue.
+    virtual int32_t TakeResult() = 0;
+    // true: edit to m_strValue; false: m_strValue to the edit.
+    void UpdateData(bool saveAndValidate);
+
+    int32_t m_nValue = 0;
+    QString m_strValue;
+
+  private:
+    void OnOK();
+
+    QLineEdit* m_edtValue;
+    QLabel* m_stcName;
+    int32_t m_nEditValue = 0;
+};

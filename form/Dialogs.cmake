@@ -1,0 +1,10 @@
+# The two value edit dialogs of the form, as a library the program and the tests link.
+# Include after find_package(Qt6 ... Widgets).
+add_library(veld_dialogs STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/CValueDecDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CValueDlgBase.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CValueHexDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DialogUnits.cpp
+)
+set_target_properties(veld_dialogs PROPERTIES AUTOMOC ON)
+target_link_libraries(veld_dialogs PUBLIC veld_core Qt6::Widgets)
