@@ -120,13 +120,15 @@ std::string DriveCommands::ReadOne(const std::vector<std::string>& args) const {
         return Error("PRD");
     }
     int32_t value = m_model.Value(number);
-    return Reply("PRD", Hex32(static_cast<uint32_t>(number)) + " " +
-                            Hex32(static_cast<uint32_t>(value)));
+    return Reply("PRD",
+                 Hex32(static_cast<uint32_t>(number)) + " " + Hex32(static_cast<uint32_t>(value)));
 }
 
 std::string DriveCommands::Version(const std::vector<std::string>& args) const {
-    if (args.size() == 1 && args[0] == "0") return Reply("FRD", std::string("0 ") + kFirmwareVersion);
-    if (args.size() == 1 && args[0] == "1") return Reply("FRD", std::string("1 ") + kHardwareRevision);
+    if (args.size() == 1 && args[0] == "0")
+        return Reply("FRD", std::string("0 ") + kFirmwareVersion);
+    if (args.size() == 1 && args[0] == "1")
+        return Reply("FRD", std::string("1 ") + kHardwareRevision);
     return Error("FRD");
 }
 

@@ -37,18 +37,12 @@ const DriveModel::Default DriveModel::kFactoryDefaults[] = {
     {48, 2},     // OUT2 SPEED OUT
     {49, 3},     // OUT3 DIR
     {50, 100},   // speed index 1..8, rpm
-    {51, 300},
-    {52, 500},
-    {53, 800},
-    {54, 1000},
-    {55, 1500},
-    {56, 2000},
-    {57, 2500},
-    {60, 0},     // analogue input polarity
-    {61, 10},    // analogue input minimum
-    {100, 0},    // ConFlag: SET mode off
-    {101, 4},    // motor poles
-    {106, 20},   // current sensor, A
+    {51, 300},  {52, 500},  {53, 800},  {54, 1000},
+    {55, 1500}, {56, 2000}, {57, 2500}, {60, 0},  // analogue input polarity
+    {61, 10},                                     // analogue input minimum
+    {100, 0},                                     // ConFlag: SET mode off
+    {101, 4},                                     // motor poles
+    {106, 20},                                    // current sensor, A
 };
 const size_t DriveModel::kFactoryDefaultCount = std::size(kFactoryDefaults);
 

@@ -10,7 +10,8 @@ namespace {
 
 // While no client holds the terminal side the master reports a hang-up at
 // once; the simulator then looks again after this pause instead of spinning.
-constexpr int kNoClientPauseMs = 20;
+// It is short so that a client's first lines are logged as they arrive.
+constexpr int kNoClientPauseMs = 1;
 
 void SleepMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

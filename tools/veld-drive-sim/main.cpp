@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     bool opened = options.device.empty()
                       ? link.OpenPty(terminalPath)
                       : link.OpenDevice(options.device, static_cast<uint32_t>(options.baud));
-    if (!opened) return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
+    if (!opened)
+        return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
     if (!options.link.empty()) {
         // A stale link from an earlier run is replaced; any other file is kept.
         struct stat old {};
