@@ -42,15 +42,15 @@ DriveSession::Replies DriveSession::CollectRead(int waitMs) {
     return read ? Replies::kReplied : Replies::kSilent;
 }
 
-DriveSession::Replies DriveSession::WaitReplies(int waitMs) {
+DriveSession::Replies DriveSession::WaitReplies(int waitMs, bool toStdout) {
     Clock::time_point start = Clock::now();
     bool any = false;
     while (Clock::now() - start < std::chrono::milliseconds(waitMs)) {
-        any = EchoReceived(false) || any;
+        any = EchoReceived(toStdout) || any;
         if (!m_port.IsConnected()) return Replies::kLost;
         std::this_thread::sleep_for(kPollPause);
     }
-    any = EchoReceived(false) || any;
+    any = EchoReceived(toStdout) || any;
     return any ? Replies::kReplied : Replies::kSilent;
 }
 

@@ -30,8 +30,8 @@ class DriveSession {
 
     // Until 200 ms pass without a line after a PRA reply, or `waitMs` runs out.
     Replies CollectRead(int waitMs);
-    // Echoes replies for `waitMs`.
-    Replies WaitReplies(int waitMs);
+    // Echoes replies for `waitMs`, also on stdout when they are the result.
+    Replies WaitReplies(int waitMs, bool toStdout);
     // Prints each received line on stdout until `stop` is set or the port goes.
     Replies Monitor(const std::atomic<bool>& stop);
 

@@ -79,9 +79,9 @@ int ParaCommands::Failed(DriveSession::Replies replies) {
     return kNoReply;
 }
 
-int ParaCommands::SendQueued() {
+int ParaCommands::SendQueued(bool printReplies) {
     m_session.Flush();
-    DriveSession::Replies replies = m_session.WaitReplies(m_options.waitMs);
+    DriveSession::Replies replies = m_session.WaitReplies(m_options.waitMs, printReplies);
     return replies == DriveSession::Replies::kReplied ? kDone : Failed(replies);
 }
 
@@ -182,7 +182,7 @@ int ParaCommands::Version() {
     if (!m_options.args.empty()) return UsageError("version takes no arguments");
     if (int opened = OpenPort(); opened != kDone) return opened;
     m_session.Queue().QueueReadVersion(m_nStationId);
-    return SendQueued();
+    return SendQueued(true);
 }
 
 int ParaCommands::Init() {
@@ -196,7 +196,7 @@ int ParaCommands::Send() {
     if (m_options.args.empty()) return UsageError("send: LINE expected");
     if (int opened = OpenPort(); opened != kDone) return opened;
     for (const std::string& line : m_options.args) m_session.Queue().QueueManual(line);
-    return SendQueued();
+    return SendQueued(true);
 }
 
 int ParaCommands::Verify() {

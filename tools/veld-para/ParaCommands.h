@@ -30,8 +30,9 @@ class ParaCommands {
     int OpenPort();
     // Opens the port, sends PRA and collects the replies into the table.
     int ReadDrive();
-    // Flushes the queued lines and waits for replies.
-    int SendQueued();
+    // Flushes the queued lines and waits for replies; `printReplies` when the
+    // replies are the command's result.
+    int SendQueued(bool printReplies = false);
     int Failed(DriveSession::Replies replies);
     int UsageError(const std::string& why) const;
     bool LoadFile(const std::string& path, ParamTable& table) const;

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     PortMap::LoadEnvironment();
     for (const std::string& mapping : options.portMaps) {
         if (!PortMap::AddMapping(mapping)) {
-            std::fprintf(stderr, "veld-para: bad --port-map %s (COMn=PATH)\n", mapping.c_str());
+            std::fprintf(stderr, "veld-para: bad --port-map %s (COMn=PATH)\n%s", mapping.c_str(),
+                         ParaOptions::Usage());
             return ParaCommands::kUsage;
         }
     }
