@@ -161,8 +161,12 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
 
     std::vector<LogLine> wire = Wire();
     EXPECT_EQ(WireTexts(), PwrLines(writes));
+    // The queue pauses 10 ms after each line. A line the simulator reads late
+    // shortens only the gap after it, so two gaps together still span 18 ms.
     for (size_t i = 1; i < wire.size(); ++i) {
-        EXPECT_GE(wire[i].ms - wire[i - 1].ms, 9.0) << wire[i].text;
+        double gap = wire[i].ms - wire[i - 1].ms;
+        bool madeUp = i >= 2 && wire[i].ms - wire[i - 2].ms >= 18.0;
+        EXPECT_TRUE(gap >= 9.0 || madeUp) << wire[i].text << " after " << gap << " ms";
     }
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
