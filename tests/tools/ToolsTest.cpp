@@ -17,6 +17,7 @@
 #include "ToolProcess.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
+#include "support/PtyPair.h"
 
 namespace {
 
@@ -366,6 +367,25 @@ TEST_F(ToolsTest, StateFileKeepsWhatPsvStored) {
     EXPECT_EQ(sim->Wait(kRunLimit), 0);
     StartSim({"--state", state.string()});
     EXPECT_EQ(Lines(Para({"-q", "read"}).out)[6], "20\t가속시간\t777");
+}
+
+TEST_F(ToolsTest, SimulatorLinkNamesItsTerminalUntilItEnds) {
+    fs::path link = dir / "ttyVELD";
+    StartSim({"--link", link.string()});
+    EXPECT_EQ(fs::read_symlink(link), port);
+    port = link.string();
+    EXPECT_EQ(Para({"-q", "version"}).code, 0);
+    sim->Signal(SIGINT);
+    EXPECT_EQ(sim->Wait(kRunLimit), 0);
+    EXPECT_FALSE(fs::is_symlink(link));
+}
+
+TEST_F(ToolsTest, SimulatorServesASerialDevice) {
+    // The terminal side of a pseudo-terminal stands in for the adapter.
+    PtyPair line;
+    StartSim({"--device", line.SlavePath(), "--baud", "9600", "--id", "12"});
+    line.Write("#12.FRD 1\r#12.STA\r");
+    EXPECT_EQ(line.ReadUntil("#C.STA 00000001\r", 10s), "#C.FRD 1 0003\r#C.STA 00000001\r");
 }
 
 TEST_F(ToolsTest, SimulatorHelpListsItsDefaultsAndAnswers) {
