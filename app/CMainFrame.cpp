@@ -33,6 +33,10 @@ CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
     CreateToolBar();
     CreateStatusBar();
     connect(m_view, &CVELD_Host_ParaView::StatusMessage, this, &CMainFrame::ShowMessage);
+    // The form takes the parameter file commands.
+    BindToView(57601, &CVELD_Host_ParaView::OnFileOpenParams);
+    BindToView(57603, &CVELD_Host_ParaView::OnFileSaveParams);
+    BindToView(57604, &CVELD_Host_ParaView::OnFileSaveAsParams);
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const char* prompt) {
@@ -48,6 +52,12 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const cha
     if (menu) menu->addAction(action);
     addAction(action);
     return action;
+}
+
+void CMainFrame::BindToView(int id, void (CVELD_Host_ParaView::*handler)()) {
+    QAction* action = Command(id);
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, m_view, handler);
 }
 
 QAction* CMainFrame::Command(int id) const {

@@ -42,6 +42,7 @@ class CMainFrame : public QMainWindow {
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
     void CreateMenus();
+    void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();
     void ShowMessage(const QString& text);

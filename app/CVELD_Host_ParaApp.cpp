@@ -5,9 +5,9 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "form/CVELD_Host_ParaView.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
-#include "form/CVELD_Host_ParaView.h"
 #include "serial/PortMap.h"
 
 CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(argc, argv) {

@@ -4,8 +4,8 @@
 
 QFont FormFont::Gulim() {
     QFont font;
-    font.setFamilies(
-        QStringList{QString::fromUtf8("굴림"), QStringLiteral("Gulim"), QStringLiteral("NanumGothic")});
+    font.setFamilies(QStringList{QString::fromUtf8("굴림"), QStringLiteral("Gulim"),
+                                 QStringLiteral("NanumGothic")});
     font.setPointSize(9);
     return font;
 }

@@ -2,9 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <cerrno>
 #include <chrono>
@@ -12,14 +16,15 @@
 #include <thread>
 
 #include "app/FormFont.h"
-#include "form/DialogUnits.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "form/Cp949Text.h"
+#include "form/DialogUnits.h"
 #include "form/MessageBox.h"
 #include "form/PortComboBox.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
+#include "params/ParamFile.h"
 
 namespace {
 
@@ -547,3 +552,55 @@ void CVELD_Host_ParaView::OnDblClickGrid() {
     TakeStationId();
     m_txQueue.QueueWriteGroup(m_nStationId, {{number, m_nEditValue}});
 }
+
+// ---- Parameter files ----
+
+QString CVELD_Host_ParaView::ChooseParamFile(bool save, bool existingOnly) {
+    QFileDialog dialog(this);
+    // Qt's own dialog everywhere, so the filter, the added ".par" and the
+    // replace question behave alike on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.setNameFilter(Text("VELD 파라미터 파일(*.par)"));
+    dialog.setDefaultSuffix(QStringLiteral("par"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(existingOnly || !save ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.selectFile(QStringLiteral("*.par"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
+}
+
+bool CVELD_Host_ParaView::ConfirmReplace(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    QMessageBox box(QMessageBox::Warning, Text(Notifier::kAppCaption),
+                    QFileInfo(path).fileName() + Text("이(가) 이미 있습니다.\n바꾸시겠습니까?"),
+                    QMessageBox::NoButton, this);
+    QPushButton* yes = box.addButton(Text("예"), QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(Text("아니오"), QMessageBox::RejectRole);
+    box.setDefaultButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void CVELD_Host_ParaView::OnFileOpenParams() {
+    QString path = ChooseParamFile(false, false);
+    if (path.isEmpty()) return;
+    m_strFilePath = path;
+    if (!ParamFile::Read(m_strFilePath.toStdString(), *m_pParamTable, m_bRefreshParams)) {
+        MessageBox::Show(this, QStringLiteral("File Error"));
+    }
+}
+
+void CVELD_Host_ParaView::WriteParamFile(bool existingOnly) {
+    QString path = ChooseParamFile(true, existingOnly);
+    if (path.isEmpty() || !ConfirmReplace(path)) return;
+    m_strFilePath = path;
+    if (!ParamFile::Write(m_strFilePath.toStdString(), *m_pParamTable)) {
+        MessageBox::Show(this, QStringLiteral("File Error"));
+    }
+}
+
+void CVELD_Host_ParaView::OnFileSaveParams() { WriteParamFile(false); }
+
+void CVELD_Host_ParaView::OnFileSaveAsParams() { WriteParamFile(true); }

@@ -69,6 +69,11 @@ class CVELD_Host_ParaView : public QWidget {
     void OnMouseDownGrid(short button, short shift, int x, int y);
     void OnDblClickGrid();
 
+    // The parameter file commands of the File menu.
+    void OnFileOpenParams();
+    void OnFileSaveParams();
+    void OnFileSaveAsParams();
+
     void OnTimer();
 
     CTtyPort& Port() { return m_port; }
@@ -96,6 +101,10 @@ class CVELD_Host_ParaView : public QWidget {
     void EchoReceivedLine();
     void ClosePortAndPause();
     void OnDestroy();
+    // The path chosen in a file dialog, or empty when the operator cancelled.
+    QString ChooseParamFile(bool save, bool existingOnly);
+    bool ConfirmReplace(const QString& path);
+    void WriteParamFile(bool existingOnly);
 
     // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).
     void SetPolarityCaption(int t);
@@ -140,6 +149,7 @@ class CVELD_Host_ParaView : public QWidget {
     int32_t m_nEditValue = 0;
     int32_t m_nClickCol = 0;
     int32_t m_nClickRow = 0;
+    QString m_strFilePath;
 
     // The other controls the handlers reach.
     QLineEdit* m_editId = nullptr;

@@ -1,7 +1,10 @@
 #include "FormFixture.h"
 
 #include <QAbstractItemView>
+#include <algorithm>
 #include <thread>
+
+#include "support/PtyPair.h"
 
 FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)) {
     m_frame->View()->OnInitialUpdate();
@@ -44,4 +47,17 @@ bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseco
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {
+    f.Tick();
+    std::string bytes;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::count(bytes.begin(), bytes.end(), '\r') < count &&
+           std::chrono::steady_clock::now() < end) {
+        bytes += drive.Read(1, std::chrono::milliseconds(200));
+    }
+    QStringList lines = QString::fromStdString(bytes).split('\r');
+    lines.removeLast();
+    return lines;
 }

@@ -58,3 +58,8 @@ class FormFixture {
 // Waits, without running the event loop, until `done` holds or the time-out passes.
 bool WaitWithoutEvents(const std::function<bool()>& done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+class PtyPair;
+
+// Ticks once and returns the `count` lines the drive receives, without their CRs.
+QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count);
