@@ -68,9 +68,7 @@ class FormCommandsTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        m_drive = std::make_unique<PtyPair>();
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + m_drive->SlavePath());
+        m_drive = DriveOnCom15();
         m_form = std::make_unique<FormFixture>();
         m_form->Click(1024);
         QVERIFY(m_form->View().Port().IsConnected());

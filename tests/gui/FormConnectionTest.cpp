@@ -22,11 +22,7 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 class FormConnectionTest : public QObject {
     Q_OBJECT
   private slots:
-    void init() {
-        m_drive = std::make_unique<PtyPair>();
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + m_drive->SlavePath());
-    }
+    void init() { m_drive = DriveOnCom15(); }
     void cleanup() {
         m_drive.reset();
         PortMap::Clear();
@@ -188,23 +184,14 @@ class FormConnectionTest : public QObject {
 
     void closingNeverWaitsOnAPendingWorkerBox() {
         FormFixture f;
-        f.Click(1024);
-        // An out-of-range number makes the dispatcher raise a box and wait for it;
-        // nobody answers, and the event loop that would show it does not run.
-        m_drive->Write("#1.PRA 6E 1\r");
-        QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxWriteIndex() == 1; }));
-        std::this_thread::sleep_for(200ms);
-        QCOMPARE(f.View().Port().RxReadIndex(), 0);
+        // Nobody answers, and the event loop that would show the box does not run.
+        RaiseDispatcherBox(f);
         f.CloseWindow();
     }
 
     void workerBoxHoldsTheDispatcherUntilAnswered() {
         FormFixture f;
-        f.Click(1024);
-        m_drive->Write("#1.PRA 6E 1\r");
-        QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxWriteIndex() == 1; }));
-        std::this_thread::sleep_for(200ms);
-        QCOMPARE(f.View().Port().RxReadIndex(), 0);
+        RaiseDispatcherBox(f);
         MessageBoxAnswerer answerer;
         QTRY_COMPARE_WITH_TIMEOUT(answerer.Count(), 1, 5000);
         QCOMPARE(answerer.Texts(), QStringList({U("통신처리에러")}));
@@ -224,6 +211,15 @@ class FormConnectionTest : public QObject {
     }
 
   private:
+    // An out-of-range number makes the dispatcher raise a box and wait for it.
+    void RaiseDispatcherBox(FormFixture& f) {
+        f.Click(1024);
+        m_drive->Write("#1.PRA 6E 1\r");
+        QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxWriteIndex() == 1; }));
+        std::this_thread::sleep_for(200ms);
+        QCOMPARE(f.View().Port().RxReadIndex(), 0);
+    }
+
     std::unique_ptr<PtyPair> m_drive;
 };
 

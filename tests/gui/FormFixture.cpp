@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "serial/PortMap.h"
 #include "support/PtyPair.h"
 
 FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)) {
@@ -47,6 +48,13 @@ bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseco
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+std::unique_ptr<PtyPair> DriveOnCom15() {
+    auto drive = std::make_unique<PtyPair>();
+    PortMap::Clear();
+    PortMap::AddMapping("COM15=" + drive->SlavePath());
+    return drive;
 }
 
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {

@@ -61,5 +61,8 @@ bool WaitWithoutEvents(const std::function<bool()>& done,
 
 class PtyPair;
 
+// A drive on a pseudo-terminal that port "COM15" (the form's default) opens.
+std::unique_ptr<PtyPair> DriveOnCom15();
+
 // Ticks once and returns the `count` lines the drive receives, without their CRs.
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count);
