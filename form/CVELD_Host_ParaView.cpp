@@ -213,8 +213,11 @@ void CVELD_Host_ParaView::ConnectHandlers() {
     auto button = [this](int id) {
         return findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id));
     };
-    connect(m_btnConnect, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnConnect);
-    connect(m_btnSetMode, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnSetMode);
+    // "toggled", not "clicked": a screen reader's toggle action must connect too.
+    connect(m_btnConnect, &QPushButton::toggled, this, [this] {
+        if (!m_bReleasingToggle) OnConnect();
+    });
+    connect(m_btnSetMode, &QPushButton::toggled, this, &CVELD_Host_ParaView::OnSetMode);
     // "activated" comes from the operator only, never from a selection the form sets.
     connect(m_cbMode, &QComboBox::activated, this, &CVELD_Host_ParaView::OnModeChanged);
     for (int t = 0; t < SetupParams::kTerminals; ++t) {
@@ -297,12 +300,13 @@ void CVELD_Host_ParaView::OnConnect() {
         return;
     }
     if (m_port.OpenFromText(portText.toStdString())) {
+        m_bPortOpened = true;
         m_btnConnect->setText(Text("통신종료"));
         emit StatusMessage(QString());
         return;
     }
     MessageBox::Show(this, Text("포트를 열수가 없습니다."));
-    m_btnConnect->setChecked(false);
+    ReleaseConnectToggle();
     ReportOpenFailure();
 }
 
@@ -330,8 +334,15 @@ void CVELD_Host_ParaView::ReportOpenFailure() {
     emit StatusMessage(Text("포트를 열 수 없습니다: ") + reason);
 }
 
-void CVELD_Host_ParaView::ReleaseLostPort() {
+void CVELD_Host_ParaView::ReleaseConnectToggle() {
+    m_bReleasingToggle = true;
     m_btnConnect->setChecked(false);
+    m_bReleasingToggle = false;
+}
+
+void CVELD_Host_ParaView::ReleaseLostPort() {
+    m_bPortOpened = false;
+    ReleaseConnectToggle();
     m_btnConnect->setText(Text("통신연결"));
     emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
 }
@@ -354,7 +365,7 @@ void CVELD_Host_ParaView::OnTimer() {
     }
     EchoReceivedLine();
     // The reader lets go of a device that vanished; the toggle follows the port.
-    if (m_btnConnect->isChecked() && !m_port.IsConnected()) ReleaseLostPort();
+    if (m_bPortOpened && !m_port.IsConnected()) ReleaseLostPort();
 }
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
@@ -371,6 +382,7 @@ void CVELD_Host_ParaView::ClosePortAndPause() {
     // A worker waiting on a message box must not keep Close from joining it.
     m_notifier.Release();
     m_port.Close();
+    m_bPortOpened = false;
     m_notifier.Rearm();
     std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
 }

@@ -98,6 +98,8 @@ class CVELD_Host_ParaView : public QWidget {
     QString PortText() const;
     void ReportOpenFailure();
     void ReleaseLostPort();
+    // Releases the connect toggle without running its handler.
+    void ReleaseConnectToggle();
     void EchoReceivedLine();
     void ClosePortAndPause();
     void OnDestroy();
@@ -156,4 +158,8 @@ class CVELD_Host_ParaView : public QWidget {
     std::array<QLineEdit*, 4> m_editCmd{};
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
+    // The form opened the port and has not closed it: a port that is no longer
+    // connected then was lost.
+    bool m_bPortOpened = false;
+    bool m_bReleasingToggle = false;
 };

@@ -40,6 +40,19 @@ class FormConnectionTest : public QObject {
         QCOMPARE(f.Button(1024)->text(), U("통신연결"));
     }
 
+    void accessibilityToggleConnectsLikeAClick() {
+        // A screen reader's toggle action flips the button without a click.
+        FormFixture f;
+        f.Button(1024)->toggle();
+        QVERIFY(f.View().Port().IsConnected());
+        QCOMPARE(f.Button(1024)->text(), U("통신종료"));
+        f.Tick();
+        QVERIFY(f.Button(1024)->isChecked());
+        f.Button(1024)->toggle();
+        QVERIFY(!f.View().Port().IsConnected());
+        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
+    }
+
     void failedConnectShowsTheBoxAndReleasesTheToggle() {
         PortMap::AddMapping("COM15=/dev/no-such-veld-port");
         FormFixture f;
