@@ -72,9 +72,15 @@ void ResponseDispatcher::DispatchNextLine(int32_t slot) {
 }
 
 void ResponseDispatcher::DispatchLine(const char* line, size_t length) {
+    // A drive that ends its lines with CR LF leaves each LF at the start of the
+    // next line; it is no part of the reply.
+    while (length > 0 && line[0] == '\n') {
+        ++line;
+        --length;
+    }
     if (length < 3 || line[0] != '#' || line[2] != '.') return;
     length = std::min(length, sizeof m_line - 1);
-    if (line != m_line) std::memcpy(m_line, line, length);
+    if (line != m_line) std::memmove(m_line, line, length);
     m_line[length] = '\r';
     const char* pos = m_line + 3;
     m_nReplyCount = 0;

@@ -150,6 +150,15 @@ TEST_F(DispatcherThreadTest, PraReplyOnTheLineReachesTheTable) {
     EXPECT_EQ(dispatcher.ReplyCount(), 4);
 }
 
+TEST_F(DispatcherThreadTest, CrLfRepliesAreAppliedLineByLine) {
+    // Each LF of a CR LF drive starts the slot of the next line.
+    pty.Write("#1.PRA 14 5\r\n#1.PRA 15 6\r\n#1.PRA 16 7\r\n");
+    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 3; }));
+    EXPECT_EQ(table.GetParamValue(20), 5);
+    EXPECT_EQ(table.GetParamValue(21), 6);
+    EXPECT_EQ(table.GetParamValue(22), 7);
+}
+
 TEST_F(DispatcherThreadTest, LinesAreDispatchedInOrder) {
     std::string burst;
     for (int i = 0; i < 50; ++i) burst += "#0.PRA 14 " + std::to_string(i) + "\r";

@@ -1,0 +1,143 @@
+#include "DriveCommands.h"
+
+#include <cstdio>
+#include <sstream>
+#include <utility>
+
+#include "common/NumberArg.h"
+
+namespace {
+
+// What the monitoring commands report: a drive at rest, ready, 30.0 degrees C.
+struct MonitorValue {
+    const char* code;
+    uint32_t value;
+};
+constexpr MonitorValue kMonitorValues[] = {
+    {"STA", 0x00000001},  // ready
+    {"MTP", 300},         // temperature, 0.1 degrees C
+    {"MIO", 0x00000000},  // inputs and outputs
+    {"MIE", 0x00000000},  // I/O errors
+    {"MAL", 0x00000000},  // alarm
+};
+// MVW: speed (rpm), current (0.1 A), DC link (0.1 V), temperature (0.1 degrees C).
+constexpr uint32_t kViewValues[] = {0, 0, 3100, 300};
+
+std::string Hex16(int32_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(static_cast<uint16_t>(value)));
+    return text;
+}
+
+std::string Hex32(uint32_t value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+}  // namespace
+
+DriveCommands::DriveCommands(DriveModel& model, int32_t station, std::string statePath)
+    : m_model(model), m_station(station), m_statePath(std::move(statePath)) {}
+
+char DriveCommands::StationChar(int32_t station) {
+    return static_cast<char>(station < 10 ? '0' + station : 'A' + station - 10);
+}
+
+std::vector<std::string> DriveCommands::Handle(const std::string& line) {
+    size_t dot = line.find('.');
+    int32_t station = 0;
+    if (line.empty() || line[0] != '#' || dot == std::string::npos ||
+        !NumberArg::Parse(std::string_view(line).substr(1, dot - 1), INT32_MIN, INT32_MAX,
+                          station) ||
+        station != m_station) {
+        return {};
+    }
+    std::vector<std::string> words = Words(line.substr(dot + 1));
+    if (words.empty()) return {Error("")};
+    std::string code = words.front();
+    words.erase(words.begin());
+    return Answer(code, words);
+}
+
+std::vector<std::string> DriveCommands::Answer(const std::string& code,
+                                               const std::vector<std::string>& args) {
+    if (code == "PRA") return ReadAll();
+    if (code == "PWR") return {Write(args)};
+    if (code == "COP") return {Acknowledge(code)};
+    if (code == "PSV") return {Save()};
+    if (code == "FRD") return {Version(args)};
+    if (code == "PDF") {
+        if (args.size() != 1 || args[0] != "ALL") return {Error(code)};
+        m_model.RestoreDefaults();
+        return {Acknowledge(code)};
+    }
+    for (const MonitorValue& monitor : kMonitorValues) {
+        if (code == monitor.code) return {Reply(code, Hex32(monitor.value))};
+    }
+    if (code == "MVW") {
+        std::string fields;
+        for (uint32_t value : kViewValues) fields += (fields.empty() ? "" : " ") + Hex32(value);
+        return {Reply(code, fields)};
+    }
+    if (code == "PRD") return {ReadOne(args)};
+    return {Error(code)};
+}
+
+std::vector<std::string> DriveCommands::ReadAll() const {
+    std::vector<std::string> lines;
+    for (int32_t first = 0; first < ParamTable::kCount; first += kPairsPerLine) {
+        std::string fields;
+        for (int32_t n = first; n < first + kPairsPerLine && n < ParamTable::kCount; ++n) {
+            fields += (fields.empty() ? "" : " ") + Hex16(n) + " " + Hex16(m_model.Value(n));
+        }
+        lines.push_back(Reply("PRA", fields));
+    }
+    return lines;
+}
+
+std::string DriveCommands::Write(const std::vector<std::string>& args) {
+    int32_t number = 0;
+    int32_t value = 0;
+    if (args.size() != 2 || !NumberArg::Parse(args[0], 0, ParamTable::kCount - 1, number) ||
+        !NumberArg::Parse(args[1], INT32_MIN, INT32_MAX, value)) {
+        return Error("PWR");
+    }
+    m_model.Store(number, value);
+    return Acknowledge("PWR");
+}
+
+std::string DriveCommands::ReadOne(const std::vector<std::string>& args) const {
+    int32_t number = 0;
+    if (args.size() != 1 || !NumberArg::Parse(args[0], 0, ParamTable::kCount - 1, number)) {
+        return Error("PRD");
+    }
+    int32_t value = m_model.Value(number);
+    return Reply("PRD",
+                 Hex32(static_cast<uint32_t>(number)) + " " + Hex32(static_cast<uint32_t>(value)));
+}
+
+std::string DriveCommands::Version(const std::vector<std::string>& args) const {
+    if (args.size() == 1 && args[0] == "0")
+        return Reply("FRD", std::string("0 ") + kFirmwareVersion);
+    if (args.size() == 1 && args[0] == "1")
+        return Reply("FRD", std::string("1 ") + kHardwareRevision);
+    return Error("FRD");
+}
+
+std::string DriveCommands::Save() {
+    if (!m_statePath.empty() && !m_model.SaveState(m_statePath)) return Error("PSV");
+    return Acknowledge("PSV");
+}
+
+std::string DriveCommands::Reply(const std::string& code, const std::string& fields) const {
+    std::string line = std::string("#") + StationChar(m_station) + "." + code;
+    return fields.empty() ? line : line + " " + fields;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "DriveModel.h"
+
+// The drive's side of the protocol: takes one received command line and
+// builds the reply lines ("#", station character, ".", code, hex fields).
+class DriveCommands {
+  public:
+    static constexpr int kPairsPerLine = 16;
+    static constexpr int32_t kMaxStation = 35;  // one reply character: 0-9, then A-Z
+    // FRD 0 and FRD 1: firmware 1.05, hardware revision 3.
+    static constexpr const char* kFirmwareVersion = "0105";
+    static constexpr const char* kHardwareRevision = "0003";
+
+    // `statePath` empty: PSV stores nothing.
+    DriveCommands(DriveModel& model, int32_t station, std::string statePath);
+
+    // The replies, without their line ends; none for a line addressed to
+    // another station or to none.
+    std::vector<std::string> Handle(const std::string& line);
+
+    static char StationChar(int32_t station);
+
+  private:
+    std::vector<std::string> Answer(const std::string& code, const std::vector<std::string>& args);
+    std::vector<std::string> ReadAll() const;
+    std::string Write(const std::vector<std::string>& args);
+    std::string ReadOne(const std::vector<std::string>& args) const;
+    std::string Version(const std::vector<std::string>& args) const;
+    std::string Save();
+    std::string Reply(const std::string& code, const std::string& fields = "") const;
+    std::string Acknowledge(const std::string& code) const { return Reply(code, "OK"); }
+    std::string Error(const std::string& code) const { return Reply("ERR", code); }
+
+    DriveModel& m_model;
+    int32_t m_station;
+    std::string m_statePath;
+};

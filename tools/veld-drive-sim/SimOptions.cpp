@@ -1,0 +1,159 @@
+#include "SimOptions.h"
+
+#include <getopt.h>
+
+#include "DriveCommands.h"
+#include "DriveModel.h"
+#include "common/NumberArg.h"
+
+namespace {
+
+enum Option {
+    kPty = 256,
+    kLink,
+    kDevice,
+    kBaud,
+    kId,
+    kState,
+    kLog,
+    kChunk,
+    kChunkDelay,
+    kReplyDelay,
+    kCrlf,
+    kSilent,
+    kHelpOption,
+};
+
+const option kOptions[] = {
+    {"pty", no_argument, nullptr, kPty},
+    {"link", required_argument, nullptr, kLink},
+    {"device", required_argument, nullptr, kDevice},
+    {"baud", required_argument, nullptr, kBaud},
+    {"id", required_argument, nullptr, kId},
+    {"state", required_argument, nullptr, kState},
+    {"log", required_argument, nullptr, kLog},
+    {"chunk", required_argument, nullptr, kChunk},
+    {"chunk-delay", required_argument, nullptr, kChunkDelay},
+    {"reply-delay", required_argument, nullptr, kReplyDelay},
+    {"crlf", no_argument, nullptr, kCrlf},
+    {"silent", no_argument, nullptr, kSilent},
+    {"help", no_argument, nullptr, kHelpOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+constexpr int32_t kMaxDelayMs = 60000;
+
+}  // namespace
+
+SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error) {
+    struct Numeric {
+        int option;
+        int32_t* target;
+        int32_t minimum;
+        int32_t maximum;
+    };
+    const Numeric numerics[] = {
+        {kBaud, &baud, 1, INT32_MAX},
+        {kId, &station, 0, DriveCommands::kMaxStation},
+        {kChunk, &chunk, 0, INT32_MAX},
+        {kChunkDelay, &chunkDelayMs, 0, kMaxDelayMs},
+        {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
+    };
+    optind = 1;
+    opterr = 0;
+    for (int option; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+        switch (option) {
+            case kPty:
+                device.clear();
+                continue;
+            case kLink:
+                link = optarg;
+                continue;
+            case kDevice:
+                device = optarg;
+                continue;
+            case kState:
+                statePath = optarg;
+                continue;
+            case kLog:
+                logPath = optarg;
+                continue;
+            case kCrlf:
+                crlf = true;
+                continue;
+            case kSilent:
+                silent = true;
+                continue;
+            case 'h':
+            case kHelpOption:
+                return Outcome::kHelp;
+            default:
+                break;
+        }
+        bool known = false;
+        for (const Numeric& n : numerics) {
+            if (n.option != option) continue;
+            known = true;
+            if (!NumberArg::Parse(optarg, n.minimum, n.maximum, *n.target)) {
+                error = std::string("bad value for ") + argv[optind - 1] + ": " + optarg;
+                return Outcome::kUsageError;
+            }
+        }
+        if (!known) {
+            error = std::string("unknown option or missing value: ") + argv[optind - 1];
+            return Outcome::kUsageError;
+        }
+    }
+    if (optind < argc) {
+        error = std::string("unexpected argument: ") + argv[optind];
+        return Outcome::kUsageError;
+    }
+    return Outcome::kRun;
+}
+
+std::string SimOptions::Help() {
+    std::string text =
+        "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
+        "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
+        "                      [--reply-delay MS] [--crlf] [--silent]\n"
+        "\n"
+        "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
+        "prints the path of its terminal side as the first line; --link PATH also makes\n"
+        "PATH a symbolic link to it. --device PATH serves on a serial device instead.\n"
+        "It serves until SIGINT or SIGTERM.\n"
+        "\n"
+        "  --id N            station 0 to 35 (default 0); replies carry it as one character\n"
+        "                    (0-9, then A-Z); lines for other stations get no answer\n"
+        "  --baud RATE       line rate of --device (default 115200)\n"
+        "  --state FILE      load the values at start, store them on PSV\n"
+        "  --log FILE        every received line with the milliseconds since start\n"
+        "  --chunk N         write replies in pieces of N bytes ...\n"
+        "  --chunk-delay MS  ... with MS milliseconds between them (default 5)\n"
+        "  --reply-delay MS  wait MS milliseconds before each answer\n"
+        "  --crlf            end replies with CR LF instead of CR\n"
+        "  --silent          answer nothing\n"
+        "\n"
+        "Commands and answers (S is the station character, fields are hexadecimal):\n"
+        "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"
+        "  PWR n v    #S.PWR OK            stores the low 16 bits of v\n"
+        "  COP        #S.COP OK\n"
+        "  PSV        #S.PSV OK            (with --state: the values are stored)\n"
+        "  FRD 0      #S.FRD 0 0105        firmware 1.05\n"
+        "  FRD 1      #S.FRD 1 0003        hardware revision 3\n"
+        "  PDF ALL    #S.PDF OK            factory defaults restored\n"
+        "  STA        #S.STA 00000001      status: ready\n"
+        "  MTP        #S.MTP 0000012C      temperature 30.0 C\n"
+        "  MIO, MIE, MAL  #S.xxx 00000000  I/O, I/O error, alarm\n"
+        "  MVW        #S.MVW 00000000 00000000 00000C1C 0000012C\n"
+        "             speed, current, DC link 310.0 V, temperature\n"
+        "  PRD n      #S.PRD 0000000n vvvvvvvv\n"
+        "  other      #S.ERR CODE          also for a known code with bad arguments\n"
+        "\n"
+        "Factory defaults (every other parameter is 0):\n";
+    for (size_t i = 0; i < DriveModel::kFactoryDefaultCount; ++i) {
+        const DriveModel::Default& d = DriveModel::kFactoryDefaults[i];
+        text += "  " + std::to_string(d.number) + "\t" + ParamTable::NameOf(d.number) + "\t" +
+                std::to_string(d.value) + "\n";
+    }
+    return text;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The command line of veld-drive-sim.
+class SimOptions {
+  public:
+    enum class Outcome { kRun, kHelp, kUsageError };
+
+    std::string device;  // empty: a pseudo-terminal
+    std::string link;
+    int32_t baud = 115200;
+    int32_t station = 0;
+    std::string statePath;
+    std::string logPath;
+    int32_t chunk = 0;  // 0: each reply in one write
+    int32_t chunkDelayMs = 5;
+    int32_t replyDelayMs = 0;
+    bool crlf = false;
+    bool silent = false;
+
+    Outcome Parse(int argc, char** argv, std::string& error);
+    static std::string Help();
+};

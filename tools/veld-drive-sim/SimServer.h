@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "DriveCommands.h"
+#include "SimLink.h"
+#include "SimOptions.h"
+#include "WireLog.h"
+
+// Serves the line: splits what arrives into lines at each carriage return,
+// logs them and writes the answers, with the fault options applied.
+class SimServer {
+  public:
+    SimServer(SimLink& link, DriveCommands& commands, WireLog& log, const SimOptions& options);
+
+    // Returns when `stopFd` (a signalfd) becomes readable.
+    void Serve(int stopFd);
+
+  private:
+    void Take(const std::string& bytes);
+    void Answer(const std::string& line);
+    void Send(const std::string& bytes);
+
+    SimLink& m_link;
+    DriveCommands& m_commands;
+    WireLog& m_log;
+    const SimOptions& m_options;
+    std::string m_pending;
+};

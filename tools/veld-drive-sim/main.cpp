@@ -1,0 +1,98 @@
+// veld-drive-sim: a simulated VELD drive on a pseudo-terminal or a serial device.
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "DriveCommands.h"
+#include "DriveModel.h"
+#include "SimLink.h"
+#include "SimOptions.h"
+#include "SimServer.h"
+#include "WireLog.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const std::string& what) {
+    std::fprintf(stderr, "veld-drive-sim: %s: %s\n", what.c_str(), std::strerror(errno));
+    return kExitFailure;
+}
+
+// SIGINT and SIGTERM end the service through a descriptor the loop polls.
+int StopSignalFd() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return signalfd(-1, &stops, SFD_CLOEXEC);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimOptions options;
+    std::string error;
+    switch (options.Parse(argc, argv, error)) {
+        case SimOptions::Outcome::kHelp:
+            std::fputs(SimOptions::Help().c_str(), stdout);
+            return 0;
+        case SimOptions::Outcome::kUsageError:
+            std::fprintf(stderr, "veld-drive-sim: %s\n(see veld-drive-sim --help)\n",
+                         error.c_str());
+            return kExitUsage;
+        case SimOptions::Outcome::kRun:
+            break;
+    }
+    int stopFd = StopSignalFd();
+    if (stopFd < 0) return Fail("signalfd");
+
+    DriveModel model;
+    // A state file that does not exist yet is made by the first PSV.
+    if (!options.statePath.empty() && FileExists(options.statePath) &&
+        !model.LoadState(options.statePath)) {
+        return Fail("cannot read " + options.statePath);
+    }
+    WireLog log;
+    if (!options.logPath.empty() && !log.Open(options.logPath)) {
+        return Fail("cannot write " + options.logPath);
+    }
+    SimLink link;
+    std::string terminalPath = options.device;
+    bool opened = options.device.empty()
+                      ? link.OpenPty(terminalPath)
+                      : link.OpenDevice(options.device, static_cast<uint32_t>(options.baud));
+    if (!opened)
+        return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
+    if (!options.link.empty()) {
+        // A stale link from an earlier run is replaced; any other file is kept.
+        struct stat old {};
+        if (::lstat(options.link.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) {
+            ::unlink(options.link.c_str());
+        }
+        if (::symlink(terminalPath.c_str(), options.link.c_str()) != 0) {
+            return Fail("cannot link " + options.link);
+        }
+    }
+    std::printf("%s\n", terminalPath.c_str());
+    std::fflush(stdout);
+
+    DriveCommands commands(model, options.station, options.statePath);
+    SimServer server(link, commands, log, options);
+    server.Serve(stopFd);
+    if (!options.link.empty()) ::unlink(options.link.c_str());
+    return 0;
+}

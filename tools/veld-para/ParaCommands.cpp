@@ -1,0 +1,224 @@
+#include "ParaCommands.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "common/NumberArg.h"
+#include "params/DecimalText.h"
+#include "params/ParamFile.h"
+#include "params/ParamPreset.h"
+#include "params/SetupParams.h"
+#include "serial/PortMap.h"
+
+namespace {
+
+std::atomic<bool> g_bStopMonitor{false};
+
+void StopMonitor(int) { g_bStopMonitor.store(true, std::memory_order_relaxed); }
+
+std::string OpenFailureReason(int error) {
+    switch (error) {
+        case ENOENT:
+            return "no such device";
+        case EACCES:
+            return "permission denied (add the user to the dialout group: "
+                   "sudo usermod -aG dialout $USER, then log in again)";
+        case EBUSY:
+            return "the port is in use by another program";
+        default:
+            return std::strerror(error);
+    }
+}
+
+}  // namespace
+
+ParaCommands::ParaCommands(const ParaOptions& options)
+    : m_options(options),
+      m_table(ParamTable::Instance()),
+      m_session(m_table, options.quiet),
+      m_nStationId(DecimalText::Parse(options.id)) {}
+
+int ParaCommands::Run() {
+    using Command = int (ParaCommands::*)();
+    const std::pair<const char*, Command> commands[] = {
+        {"read", &ParaCommands::Read},       {"write", &ParaCommands::Write},
+        {"set", &ParaCommands::Set},         {"setup", &ParaCommands::Setup},
+        {"setmode", &ParaCommands::SetMode}, {"version", &ParaCommands::Version},
+        {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
+        {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
+    };
+    for (const auto& [name, command] : commands) {
+        if (m_options.command == name) return (this->*command)();
+    }
+    return UsageError("unknown command: " + m_options.command);
+}
+
+int ParaCommands::UsageError(const std::string& why) const {
+    std::fprintf(stderr, "veld-para: %s\n%s", why.c_str(), ParaOptions::Usage());
+    return kUsage;
+}
+
+int ParaCommands::OpenPort() {
+    if (m_session.Open(m_options.port, m_options.baud)) return kDone;
+    std::fprintf(stderr, "포트를 열수가 없습니다.\n%s (%s): %s\n", m_options.port.c_str(),
+                 PortMap::Resolve(m_options.port).c_str(),
+                 OpenFailureReason(m_session.LastOpenError()).c_str());
+    return kNoPort;
+}
+
+int ParaCommands::Failed(DriveSession::Replies replies) {
+    if (replies == DriveSession::Replies::kLost) {
+        std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
+    } else {
+        std::fprintf(stderr, "veld-para: no reply from the drive\n");
+    }
+    return kNoReply;
+}
+
+int ParaCommands::SendQueued(bool printReplies) {
+    m_session.Flush();
+    DriveSession::Replies replies = m_session.WaitReplies(m_options.waitMs, printReplies);
+    return replies == DriveSession::Replies::kReplied ? kDone : Failed(replies);
+}
+
+int ParaCommands::ReadDrive() {
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    m_session.Queue().QueueReadAll(m_nStationId);
+    m_session.Flush();
+    DriveSession::Replies replies = m_session.CollectRead(m_options.waitMs);
+    return replies == DriveSession::Replies::kReplied ? kDone : Failed(replies);
+}
+
+bool ParaCommands::LoadFile(const std::string& path, ParamTable& table) const {
+    RefreshFlag loaded;
+    if (ParamFile::Read(path, table, loaded)) return true;
+    std::fprintf(stderr, "File Error\n%s\n", path.c_str());
+    return false;
+}
+
+void ParaCommands::PrintParam(int32_t number) const {
+    std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, m_table.GetParamValue(number));
+}
+
+int ParaCommands::Read() {
+    std::string outPath;
+    bool all = false;
+    const std::vector<std::string>& args = m_options.args;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--all") {
+            all = true;
+        } else if (args[i] == "-o" && i + 1 < args.size()) {
+            outPath = args[++i];
+        } else {
+            return UsageError("read: unexpected argument " + args[i]);
+        }
+    }
+    if (int result = ReadDrive(); result != kDone) return result;
+    if (!outPath.empty()) {
+        if (ParamFile::Write(outPath, m_table)) return kDone;
+        std::fprintf(stderr, "File Error\n%s\n", outPath.c_str());
+        return kFileError;
+    }
+    if (all) {
+        for (int32_t n = 0; n < ParamTable::kCount; ++n) PrintParam(n);
+    } else {
+        for (int32_t n : m_table.ListedNumbers()) PrintParam(n);
+    }
+    return kDone;
+}
+
+int ParaCommands::Write() {
+    if (m_options.args.size() != 1) return UsageError("write: one FILE expected");
+    if (!LoadFile(m_options.args[0], m_table)) return kFileError;
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    m_session.Queue().QueueSendAll(m_nStationId, m_table);
+    return SendQueued();
+}
+
+int ParaCommands::Set() {
+    const std::vector<std::string>& args = m_options.args;
+    if (args.empty() || args.size() % 2 != 0) return UsageError("set: pairs N V expected");
+    std::vector<std::pair<int32_t, int32_t>> writes;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        int32_t number = 0;
+        int32_t value = 0;
+        if (!NumberArg::Parse(args[i], 0, ParamTable::kCount - 1, number) ||
+            !NumberArg::Parse(args[i + 1], INT32_MIN, INT32_MAX, value)) {
+            return UsageError("set: bad pair " + args[i] + " " + args[i + 1]);
+        }
+        writes.emplace_back(number, value);
+    }
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    // As a grid edit: the table takes the value, then the write group goes out.
+    for (const auto& [number, value] : writes) m_table.SetParamValue(number, value);
+    m_session.Queue().QueueWriteGroup(m_nStationId, writes);
+    return SendQueued();
+}
+
+int ParaCommands::Setup() {
+    int32_t mode = 0;
+    if (m_options.args.size() != 1 ||
+        !NumberArg::Parse(m_options.args[0], 0, ParamPreset::kModes - 1, mode)) {
+        return UsageError("setup: MODE 0 to 3 expected");
+    }
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    SetupParams::Store(m_table, SetupParams::FromPreset(mode));
+    m_session.Queue().QueueSetupApply(m_nStationId, m_table);
+    return SendQueued();
+}
+
+int ParaCommands::SetMode() {
+    if (!m_options.args.empty()) return UsageError("setmode takes no arguments");
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
+    return SendQueued();
+}
+
+int ParaCommands::Version() {
+    if (!m_options.args.empty()) return UsageError("version takes no arguments");
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    m_session.Queue().QueueReadVersion(m_nStationId);
+    return SendQueued(true);
+}
+
+int ParaCommands::Init() {
+    if (!m_options.args.empty()) return UsageError("init takes no arguments");
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    m_session.Queue().QueueParamInit(m_nStationId);
+    return SendQueued();
+}
+
+int ParaCommands::Send() {
+    if (m_options.args.empty()) return UsageError("send: LINE expected");
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    for (const std::string& line : m_options.args) m_session.Queue().QueueManual(line);
+    return SendQueued(true);
+}
+
+int ParaCommands::Verify() {
+    if (m_options.args.size() != 1) return UsageError("verify: one FILE expected");
+    ParamTable file;
+    if (!LoadFile(m_options.args[0], file)) return kFileError;
+    if (int result = ReadDrive(); result != kDone) return result;
+    bool differ = false;
+    for (int32_t n : m_table.ListedNumbers()) {
+        if (file.GetParamValue(n) == m_table.GetParamValue(n)) continue;
+        differ = true;
+        std::printf("%d\t%s\t%d\t%d\n", n, m_table.Entry(n).name, file.GetParamValue(n),
+                    m_table.GetParamValue(n));
+    }
+    return differ ? kDiffer : kDone;
+}
+
+int ParaCommands::Monitor() {
+    if (!m_options.args.empty()) return UsageError("monitor takes no arguments");
+    std::signal(SIGINT, StopMonitor);
+    std::signal(SIGTERM, StopMonitor);
+    if (int opened = OpenPort(); opened != kDone) return opened;
+    DriveSession::Replies replies = m_session.Monitor(g_bStopMonitor);
+    return replies == DriveSession::Replies::kLost ? Failed(replies) : kDone;
+}

@@ -1,0 +1,101 @@
+#include "ParaOptions.h"
+
+#include <getopt.h>
+
+#include "common/NumberArg.h"
+
+namespace {
+
+enum Option { kPortMap = 256, kVersionOption };
+
+const option kOptions[] = {
+    {"port", required_argument, nullptr, 'p'},
+    {"baud", required_argument, nullptr, 'b'},
+    {"id", required_argument, nullptr, 'i'},
+    {"port-map", required_argument, nullptr, kPortMap},
+    {"wait", required_argument, nullptr, 'w'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersionOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+constexpr int32_t kMaxWaitMs = 600000;
+
+}  // namespace
+
+ParaOptions::Outcome ParaOptions::Parse(int argc, char** argv, std::string& error) {
+    optind = 1;
+    opterr = 0;
+    // "+": the options end at the command, whose arguments may look like options.
+    for (int option; (option = getopt_long(argc, argv, "+p:b:i:w:qh", kOptions, nullptr)) != -1;) {
+        switch (option) {
+            case 'p':
+                port = optarg;
+                break;
+            case 'b':
+                baud = optarg;
+                break;
+            case 'i':
+                id = optarg;
+                break;
+            case kPortMap:
+                portMaps.push_back(optarg);
+                break;
+            case 'w':
+                if (!NumberArg::Parse(optarg, 0, kMaxWaitMs, waitMs)) {
+                    error = std::string("bad --wait: ") + optarg;
+                    return Outcome::kUsageError;
+                }
+                break;
+            case 'q':
+                quiet = true;
+                break;
+            case 'h':
+                return Outcome::kHelp;
+            case kVersionOption:
+                return Outcome::kVersion;
+            default:
+                error = std::string("unknown option or missing value: ") + argv[optind - 1];
+                return Outcome::kUsageError;
+        }
+    }
+    if (optind >= argc) {
+        error = "no command";
+        return Outcome::kUsageError;
+    }
+    command = argv[optind];
+    args.assign(argv + optind + 1, argv + argc);
+    return Outcome::kRun;
+}
+
+const char* ParaOptions::Usage() {
+    return "usage: veld-para [options] COMMAND [ARGS]\n"
+           "\n"
+           "Options:\n"
+           "  -p, --port NAME       COM1 to COM30 or a device path (default COM15)\n"
+           "  -b, --baud RATE       line rate (default 115200)\n"
+           "  -i, --id TEXT         station ID text, read as the GUI reads it (default 0)\n"
+           "      --port-map COMn=PATH  the device of a COM name (repeatable; VELD_PORT_MAP too)\n"
+           "  -w, --wait MS         how long to wait for replies after the last line (default "
+           "500)\n"
+           "  -q, --quiet           no \"> sent\" and \"< received\" lines on stderr\n"
+           "  -h, --help            this text\n"
+           "      --version         the program's version\n"
+           "\n"
+           "Commands:\n"
+           "  read [-o FILE] [--all]  read the drive (PRA); print number, name, value of the\n"
+           "                          listed parameters (--all: all 110), or save them to FILE\n"
+           "  write FILE              load FILE and send the listed parameters, COP, PSV\n"
+           "  set N V [N V ...]       PWR per pair, then COP, PSV\n"
+           "  setup MODE              mode 0 to 3 with its preset: PWR 42..49, 40, 41, COP, PSV\n"
+           "  setmode                 PWR 100 1\n"
+           "  version                 FRD 0, FRD 1\n"
+           "  init                    PDF ALL\n"
+           "  send LINE...            each line as typed, plus CR\n"
+           "  verify FILE             compare the drive with FILE (exit 5 when they differ)\n"
+           "  monitor                 print every received line until interrupted\n"
+           "\n"
+           "Exit codes: 0 done, 1 port cannot be opened, 2 usage, 3 no reply,\n"
+           "4 File Error, 5 verify found differences.\n";
+}

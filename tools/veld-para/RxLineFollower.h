@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "serial/CTtyPort.h"
+
+// Follows the received-line ring behind the dispatcher: hands out each line
+// the dispatcher has consumed, in order, as the form's echo does.
+class RxLineFollower {
+  public:
+    explicit RxLineFollower(const CTtyPort& port) : m_port(port) {}
+
+    // The next consumed line without its carriage return; false when none waits.
+    bool Next(std::string& line);
+
+  private:
+    const CTtyPort& m_port;
+    int32_t m_nRxEchoRead = 0;
+};

@@ -1,0 +1,35 @@
+// veld-para: the tool's commands from a terminal, over the same core as the GUI.
+#include <cstdio>
+#include <string>
+
+#include "ParaCommands.h"
+#include "ParaOptions.h"
+#include "serial/PortMap.h"
+
+int main(int argc, char** argv) {
+    ParaOptions options;
+    std::string error;
+    switch (options.Parse(argc, argv, error)) {
+        case ParaOptions::Outcome::kHelp:
+            std::fputs(ParaOptions::Usage(), stdout);
+            return ParaCommands::kDone;
+        case ParaOptions::Outcome::kVersion:
+            std::printf("veld-para %s\n", VELD_VERSION);
+            return ParaCommands::kDone;
+        case ParaOptions::Outcome::kUsageError:
+            std::fprintf(stderr, "veld-para: %s\n%s", error.c_str(), ParaOptions::Usage());
+            return ParaCommands::kUsage;
+        case ParaOptions::Outcome::kRun:
+            break;
+    }
+    // The environment first, so that the command line's mappings win.
+    PortMap::LoadEnvironment();
+    for (const std::string& mapping : options.portMaps) {
+        if (!PortMap::AddMapping(mapping)) {
+            std::fprintf(stderr, "veld-para: bad --port-map %s (COMn=PATH)\n%s", mapping.c_str(),
+                         ParaOptions::Usage());
+            return ParaCommands::kUsage;
+        }
+    }
+    return ParaCommands(options).Run();
+}
