@@ -275,10 +275,10 @@ TEST_F(ToolsTest, RepliesInPiecesAndWithCrLfAreReadWhole) {
           std::vector<std::string>{"--crlf"}}) {
         StartSim(faults);
         ParaRun run = Para({"-q", "-w", "5000", "read", "--all"});
-        ASSERT_EQ(run.code, 0) << faults[0];
+        ASSERT_EQ(run.code, 0) << faults[0] << "\n" << run.err;
         std::vector<std::string> lines = Lines(run.out);
         ASSERT_EQ(lines.size(), 110u);
-        EXPECT_EQ(lines[23], "23\t최고속도\t3000") << faults[0];
+        EXPECT_EQ(lines[23], "23\t최고속도\t3000") << faults[0] << "\n" << run.err;
         EXPECT_EQ(lines[106], "106\t전류센서용량\t20") << faults[0];
         sim.reset();
     }

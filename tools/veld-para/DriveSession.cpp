@@ -29,9 +29,13 @@ bool DriveSession::EchoReceived(bool toStdout) {
 DriveSession::Replies DriveSession::CollectRead(int waitMs) {
     Clock::time_point start = Clock::now();
     Clock::time_point lastLine = start;
+    int32_t lastOffset = m_port.RxOffset();
     bool read = false;
     while (Clock::now() - start < std::chrono::milliseconds(waitMs)) {
-        if (EchoReceived(false)) lastLine = Clock::now();
+        // A line still arriving (a slow line, a drive writing in pieces) is no quiet time.
+        int32_t offset = m_port.RxOffset();
+        if (EchoReceived(false) || offset != lastOffset) lastLine = Clock::now();
+        lastOffset = offset;
         // The dispatcher raises the refresh once it has stored a PRA reply.
         read = m_refresh.Take() || read;
         if (!m_port.IsConnected()) return Replies::kLost;
