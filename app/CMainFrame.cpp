@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -28,7 +29,13 @@ CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
     resize(kWidth, kHeight);
     m_view = new CVELD_Host_ParaView(this);
-    setCentralWidget(m_view);
+    // A form larger than the frame scrolls, as a form view does, so the frame
+    // keeps its size whatever the font makes of the form's dialog units.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(m_view);
+    setCentralWidget(scroller);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
