@@ -50,10 +50,10 @@ void CTtyPort::SetReadInterval(uint32_t ms) {
 }
 
 bool CTtyPort::OpenFromText(const std::string& text) {
-    std::string spec = UpperCase(text);
-    size_t colon = spec.find(':');
-    std::string device = colon == std::string::npos ? std::string() : spec.substr(0, colon);
-    std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+    std::string upper = UpperCase(text);
+    size_t colon = upper.find(':');
+    std::string device = colon == std::string::npos ? std::string() : upper.substr(0, colon);
+    std::string rest = colon == std::string::npos ? std::string() : upper.substr(colon + 1);
     size_t comma = rest.find(',');
     uint32_t baud = NumberAt(rest.substr(0, comma), 0);
     std::string format = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
