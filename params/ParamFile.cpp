@@ -1,7 +1,6 @@
 #include "params/ParamFile.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "params/Cp949.h"
 #include "params/DecimalText.h"
 
 std::string ParamFile::Format(const ParamTable& table) {
     std::string text;
     for (int32_t number : table.ListedNumbers()) {
-        text += Record(number, ToCp949(table.Entry(number).name), table.GetParamValue(number));
+        text +=
+            Record(number, Cp949::FromUtf8(table.Entry(number).name), table.GetParamValue(number));
     }
     return text + "\r\n";
 }
@@ -26,23 +27,6 @@ std::string ParamFile::Record(int32_t number, const std::string& name, int32_t v
     std::string record(static_cast<size_t>(length), '\0');
     std::snprintf(record.data(), record.size() + 1, kRecord, number, name.c_str(), value);
     return record;
-}
-
-std::string ParamFile::ToCp949(const char* utf8) {
-    std::string in = utf8;
-    iconv_t cd = ::iconv_open("CP949", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-    // A Hangul syllable takes three bytes in UTF-8 and two in CP949.
-    std::string out(in.size(), '\0');
-    char* inPos = in.data();
-    size_t inLeft = in.size();
-    char* outPos = out.data();
-    size_t outLeft = out.size();
-    size_t converted = ::iconv(cd, &inPos, &inLeft, &outPos, &outLeft);
-    ::iconv_close(cd);
-    if (converted == static_cast<size_t>(-1)) return in;
-    out.resize(out.size() - outLeft);
-    return out;
 }
 
 bool ParamFile::Write(const std::string& path, const ParamTable& table) {

@@ -30,7 +30,6 @@ class ParamFile {
 
   private:
     static std::string Record(int32_t number, const std::string& name, int32_t value);
-    static std::string ToCp949(const char* utf8);
     static std::string TargetPath(const std::string& path);
     static bool WriteAll(int fd, const std::string& text);
 };
