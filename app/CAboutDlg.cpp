@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include "app/FormFont.h"
+#include "form/ControlFit.h"
 #include "form/DialogUnits.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -30,4 +31,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setGeometry(du.Rect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ControlFit(this, rect()).GrowAll();
 }

@@ -22,7 +22,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class DialogUnits;
 
 // The operator form that fills the main window: connection, the four setup
 // steps, bulk and manual commands, the echo lists and the parameter grid.
@@ -84,11 +83,10 @@ class CVELD_Host_ParaView : public QWidget {
     void StatusMessage(const QString& text);
 
   private:
-    void CreateControls();
-    void CreateConnectionArea(const DialogUnits& du);
-    void CreateSetupArea(const DialogUnits& du);
-    void CreateCommandArea(const DialogUnits& du);
-    void CreateGridArea(const DialogUnits& du);
+    template <class Control>
+    Control* Ctl(int id) const;
+    // Binds the members to the controls of the form's layout, by control id.
+    void BindControls();
     void ConnectHandlers();
 
     void UpdateData(bool saveAndValidate);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 // The system's modal message box: a caption, a text and one "확인" button.
@@ -11,4 +12,10 @@ class MessageBox {
 
     static void Show(QWidget* parent, const QString& caption, const QString& text);
     static void Show(QWidget* parent, const QString& text);
+    // A warning with "예" and "아니오" (the default); true for "예".
+    static bool AskYesNo(QWidget* parent, const QString& text);
+
+  private:
+    // Widens `box` so that the title bar shows its caption whole beside its buttons.
+    static void MakeRoomForCaption(QMessageBox& box);
 };

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "FormFixture.h"
+#include "Legibility.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "serial/PortMap.h"
@@ -93,7 +94,7 @@ class FormCommandsTest : public QObject {
                                    "3 : DIR극성"};
         const bool kTicked[] = {true, true, true, false, true, true, true};
         for (int t = 0; t < 7; ++t) {
-            QCOMPARE(f.Check(1012 + t)->text(), U(kCaptions[t]));
+            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()), U(kCaptions[t]));
             QCOMPARE(f.Check(1012 + t)->isChecked(), kTicked[t]);
         }
         const int kValues[] = {7, 7, 3, 10, 7, 8, 6, 1, 2, 3};
@@ -135,14 +136,16 @@ class FormCommandsTest : public QObject {
 
     void valuesFromTheDriveReturnToTheSetupControls() {
         FormFixture& f = *m_form;
-        // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item).
-        m_drive->Write("#1.PRA 28 13 2A 2 2B 63\r");
+        // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item),
+        // IN2 function 4.
+        m_drive->Write("#1.PRA 28 13 2A 2 2B 63 2C 4\r");
         QTRY_COMPARE_WITH_TIMEOUT(f.Combo(1004)->currentIndex(), 2, 5000);
         QCOMPARE(f.Combo(1005)->currentIndex(), -1);
         QVERIFY(f.Check(1012)->isChecked() && f.Check(1013)->isChecked());
         QVERIFY(!f.Check(1014)->isChecked() && !f.Check(1015)->isChecked());
-        // Captions stay as the last choice made them.
-        QCOMPARE(f.Check(1012)->text(), U("1 : RUN/STOP극성"));
+        // Captions name the functions shown, none for IN1.
+        QCOMPARE(f.Check(1012)->text(), U("극성"));
+        QCOMPARE(f.Check(1013)->text(), U("4 : CCW극성"));
         // A step-3 click keeps bit 4; a mode change drops it.
         f.ClickCheck(1014);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 0x17);
