@@ -215,7 +215,12 @@ void CVELD_Host_ParaView::OnTimer() {
     bool pending = m_txQueue.HasPending();
     m_btnApply->setHidden(pending);
     m_btnSendAll->setHidden(pending);
+    int lines = m_txQueue.Pending();
+    bool connected = m_port.IsConnected();
     m_txQueue.FlushTxQueue(m_port);
+    if (lines > 0 && !connected) {
+        emit StatusMessage(Text("연결되지 않음: %1줄이 전송되지 않았습니다").arg(lines));
+    }
     if (m_bRefreshParams.Take()) {
         ShowSetupParams();
         RefreshGridValues();
@@ -223,6 +228,11 @@ void CVELD_Host_ParaView::OnTimer() {
     EchoReceivedLine();
     // The reader lets go of a device that vanished; the toggle follows the port.
     if (m_bPortOpened && !m_port.IsConnected()) ReleaseLostPort();
+    if (m_replyWatch.Silent(m_port.RxReadIndex(), ReplyWatch::Clock::now())) {
+        emit StatusMessage(
+            Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
+                 "포트, 통신속도와 ID를 확인하십시오."));
+    }
 }
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
@@ -318,6 +328,12 @@ void CVELD_Host_ParaView::OnApplyAndSave() {
 void CVELD_Host_ParaView::OnReadAll() {
     TakeStationId();
     m_txQueue.QueueReadAll(m_nStationId);
+    WatchForReply();
+}
+
+void CVELD_Host_ParaView::WatchForReply() {
+    // Lines queued without a port are reported as not sent instead.
+    if (m_port.IsConnected()) m_replyWatch.Arm(m_port.RxReadIndex(), ReplyWatch::Clock::now());
 }
 
 void CVELD_Host_ParaView::OnSendAll() {
@@ -328,6 +344,7 @@ void CVELD_Host_ParaView::OnSendAll() {
 void CVELD_Host_ParaView::OnReadVersion() {
     TakeStationId();
     m_txQueue.QueueReadVersion(m_nStationId);
+    WatchForReply();
 }
 
 void CVELD_Host_ParaView::OnParamInit() {

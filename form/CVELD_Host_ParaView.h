@@ -12,6 +12,7 @@
 #include "params/RefreshFlag.h"
 #include "params/SetupParams.h"
 #include "protocol/EchoList.h"
+#include "protocol/ReplyWatch.h"
 #include "protocol/ResponseDispatcher.h"
 #include "protocol/TxQueue.h"
 #include "serial/CTtyPort.h"
@@ -99,6 +100,8 @@ class CVELD_Host_ParaView : public QWidget {
     // Releases the connect toggle without running its handler.
     void ReleaseConnectToggle();
     void EchoReceivedLine();
+    // Notes in the status bar when the request just queued gets no reply.
+    void WatchForReply();
     void ClosePortAndPause();
     void OnDestroy();
     // The path chosen in a file dialog, or empty when the operator cancelled.
@@ -160,4 +163,5 @@ class CVELD_Host_ParaView : public QWidget {
     // connected then was lost.
     bool m_bPortOpened = false;
     bool m_bReleasingToggle = false;
+    ReplyWatch m_replyWatch;
 };

@@ -25,6 +25,7 @@ class TxQueue {
     // without its carriage return; with the port closed the lines are lost.
     void FlushTxQueue(CTtyPort& port);
     bool HasPending() const { return m_nTxWrite != m_nTxRead; }
+    int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
     int EchoLines() const { return m_txEcho.Lines(); }
 
     int QueueParamWrite(int32_t station, int32_t number, int32_t value);

@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    qt6-base-dev libgl-dev fonts-nanum
+    qt6-base-dev qt6-translations-l10n libgl-dev fonts-nanum
     xvfb xauth
 )
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +24,13 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QScrollArea* Scroller(CMainFrame& frame) {
     return qobject_cast<QScrollArea*>(frame.centralWidget());
+}
+
+bool Scrolls(CMainFrame& frame) {
+    QScrollArea* scroller = Scroller(frame);
+    QApplication::sendPostedEvents();
+    return scroller->verticalScrollBar()->isVisible() ||
+           scroller->horizontalScrollBar()->isVisible();
 }
 
 // The part of the form a person sees in the frame, in the form's coordinates.
@@ -75,11 +83,39 @@ class LegibilityTest : public QObject {
         f.Choose(1004, mode);
         QStringList problems = Legibility::Problems(f.View().window(), f.View().window()->rect());
         problems += Legibility::Problems(&f.View(), VisiblePart(f.Frame()));
-        QScrollArea* scroller = Scroller(f.Frame());
-        if (scroller->verticalScrollBar()->isVisible() ||
-            scroller->horizontalScrollBar()->isVisible())
-            problems.append("the form scrolls in its frame");
+        if (f.Frame().frameGeometry().size() != QSize(720, 780)) problems.append("not 720 x 780");
+        if (Scrolls(f.Frame())) problems.append("the form scrolls in its frame");
+        // Beside a desktop's title bar of up to 40 pixels as well.
+        f.Frame().resize(f.Frame().width(), 780 - 40);
+        if (Scrolls(f.Frame())) problems.append("the form scrolls below a title bar");
         QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+    }
+
+    void onASmallScreenTheFrameFitsAndTheFormScrolls() {
+        QList<QScreen*> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QScreen* small = screens[1];
+        QCOMPARE(small->availableGeometry().size(), QSize(800, 600));
+        RecentFileList recentFiles;
+        CMainFrame frame(recentFiles);
+        frame.View()->OnInitialUpdate();
+        frame.setScreen(small);
+        frame.move(small->availableGeometry().topLeft());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.frameGeometry().size(), QSize(720, 600));
+        QVERIFY(small->availableGeometry().contains(frame.frameGeometry()));
+        QVERIFY(Scrolls(frame));
+        // Every control can be scrolled into view, the echo lists at the bottom too.
+        QScrollArea* scroller = Scroller(frame);
+        for (int id : {1025, 1039, 1041, 1029}) {
+            QWidget* control = frame.View()->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
+            scroller->verticalScrollBar()->setValue(control->y());
+            QRect shown(control->mapTo(scroller->viewport(), QPoint(0, 0)), control->size());
+            QVERIFY2(scroller->viewport()->rect().contains(shown), qPrintable(QString::number(id)));
+        }
+        QVERIFY(frame.statusBar()->isVisible());
+        QVERIFY(frame.rect().contains(frame.statusBar()->geometry()));
     }
 
     void polarityCaptionsShowEveryFunctionWhole() {
