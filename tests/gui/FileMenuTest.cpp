@@ -110,11 +110,7 @@ class FileMenuTest : public QObject {
 
     void noToTheReplaceQuestionGoesBackToTheFileDialog() {
         FormFixture f;
-        QString old = m_dir.filePath("keep.par");
-        QFile file(old);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("kept");
-        file.close();
+        QString old = WriteFile("keep.par", "kept");
         FileDialogAnswerer answerer(QStringList{old, "other"});
         MessageBoxAnswerer boxes(U("아니오"));
         f.Frame().Command(57603)->trigger();
@@ -152,6 +148,13 @@ class FileMenuTest : public QObject {
     }
 
   private:
+    QString WriteFile(const char* name, const QByteArray& bytes) {
+        QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        return path;
+    }
+
     QTemporaryDir m_dir;
 };
 
