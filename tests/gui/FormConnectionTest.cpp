@@ -7,7 +7,10 @@
 
 #include "FormFixture.h"
 #include "MessageBoxAnswerer.h"
+#include "form/PortComboBox.h"
+#include "serial/PortInventory.h"
 #include "serial/PortMap.h"
+#include "support/FakeSerialTree.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 
@@ -76,6 +79,59 @@ class FormConnectionTest : public QObject {
         QCOMPARE(answerer.Count(), 1);
         QVERIFY(!f.Button(1024)->isChecked());
         QVERIFY(f.Frame().StatusText().contains(U("사용 중")));
+    }
+
+    // The drive hangs on an FTDI cable; a CH340 comes and the FTDI goes while the
+    // form holds it. Each re-read of the list leaves the operator's choice alone.
+    void chosenDeviceStaysChosenWhateverTheListReads() {
+        FakeSerialTree tree;
+        tree.AddUsbPort(
+            "ttyUSB1", "1-4",
+            {"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", "ftdi_sio"});
+        tree.AddNode("ttyUSB1", m_drive->SlavePath());
+        tree.AddSerialLink("by-id", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB1");
+        FormFixture f;
+        auto* combo = f.Ctl<PortComboBox>(1021);
+        combo->SetInventory(PortInventory(tree.SysRoot(), tree.DevRoot()));
+        QString dev = QString::fromStdString(tree.DevRoot());
+        QString ftdi = dev + "/ttyUSB1";
+        QCOMPARE(combo->count(), 32);
+        QCOMPARE(combo->itemText(30), ftdi);
+        QCOMPARE(combo->itemText(31),
+                 dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+        QString toolTip = ftdi +
+                          "\nusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFTDI FT232R USB "
+                          "UART\nserial A50285BI\nUSB 0403:6001\ndriver ftdi_sio";
+        QCOMPARE(combo->itemData(30, Qt::ToolTipRole).toString(), toolTip);
+        QCOMPARE(combo->itemData(31, Qt::ToolTipRole).toString(), toolTip);
+        f.Choose(1021, 30);
+        f.Click(1024);
+        QVERIFY(f.View().Port().IsConnected());
+
+        tree.AddUsbPort("ttyUSB0", "1-2",
+                        {"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"});
+        tree.AddNode("ttyUSB0");
+        combo->showPopup();
+        combo->hidePopup();
+        QCOMPARE(combo->itemText(30), dev + "/ttyUSB0");
+        QCOMPARE(combo->currentIndex(), 31);
+        QCOMPARE(combo->currentText(), ftdi);
+
+        tree.Unplug("ttyUSB1");
+        combo->showPopup();
+        combo->hidePopup();
+        QCOMPARE(combo->count(), 32);
+        QCOMPARE(combo->currentText(), ftdi);
+        QCOMPARE(combo->itemText(combo->currentIndex()), ftdi);
+
+        // Plugged in again: the next connect goes to the chosen device.
+        tree.AddNode("ttyUSB1", m_drive->SlavePath());
+        f.Click(1024);
+        f.Click(1024);
+        QVERIFY(f.View().Port().IsConnected());
+        f.Type(1026, "#0.STA");
+        f.Click(1027);
+        QCOMPARE(TickAndReceive(f, *m_drive, 1), QStringList({"#0.STA"}));
     }
 
     void setModeUsesTheIdTakenAtTheLastConnect() {
