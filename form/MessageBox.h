@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 // The system's modal message box: a caption, a text and one "확인" button.
@@ -9,6 +10,9 @@ class MessageBox {
   public:
     static constexpr const char* kOkText = "확인";
 
+    // Waits until the operator dismisses the box.
     static void Show(QWidget* parent, const QString& caption, const QString& text);
     static void Show(QWidget* parent, const QString& text);
+    // Shows the box and returns at once; it deletes itself when dismissed.
+    static QMessageBox* Open(QWidget* parent, const QString& caption, const QString& text);
 };
