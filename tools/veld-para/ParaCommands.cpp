@@ -72,7 +72,7 @@ int ParaCommands::OpenPort() {
     return kNoPort;
 }
 
-int ParaCommands::Failed(DriveSession::Outcome outcome) const {
+int ParaCommands::ExitCode(DriveSession::Outcome outcome) const {
     switch (outcome) {
         case DriveSession::Outcome::kDone:
             return kDone;
@@ -93,11 +93,11 @@ int ParaCommands::Failed(DriveSession::Outcome outcome) const {
 
 int ParaCommands::SendQueued(bool printReplies) {
     DriveSession::Outcome sent = m_session.Flush(printReplies);
-    return sent == DriveSession::Outcome::kDone ? AwaitReplies(printReplies) : Failed(sent);
+    return sent == DriveSession::Outcome::kDone ? AwaitReplies(printReplies) : ExitCode(sent);
 }
 
 int ParaCommands::AwaitReplies(bool printReplies) {
-    return Failed(m_session.WaitReplies(m_options.waitMs, printReplies));
+    return ExitCode(m_session.WaitReplies(m_options.waitMs, printReplies));
 }
 
 int ParaCommands::ReadDrive(const std::vector<int32_t>& wanted) {
@@ -107,7 +107,7 @@ int ParaCommands::ReadDrive(const std::vector<int32_t>& wanted) {
     if (outcome == DriveSession::Outcome::kDone) {
         outcome = m_session.CollectRead(m_options.waitMs, wanted);
     }
-    return outcome == DriveSession::Outcome::kDone ? CheckReadComplete(wanted) : Failed(outcome);
+    return outcome == DriveSession::Outcome::kDone ? CheckReadComplete(wanted) : ExitCode(outcome);
 }
 
 int ParaCommands::CheckReadComplete(const std::vector<int32_t>& wanted) const {
@@ -241,7 +241,7 @@ int ParaCommands::Send() {
     for (const std::string& line : m_options.args) {
         m_session.Queue().QueueManual(line);
         DriveSession::Outcome sent = m_session.Flush(true);
-        if (sent != DriveSession::Outcome::kDone) return Failed(sent);
+        if (sent != DriveSession::Outcome::kDone) return ExitCode(sent);
     }
     return AwaitReplies(true);
 }
@@ -266,5 +266,5 @@ int ParaCommands::Monitor() {
     std::signal(SIGINT, StopMonitor);
     std::signal(SIGTERM, StopMonitor);
     if (int opened = OpenPort(); opened != kDone) return opened;
-    return Failed(m_session.Monitor(g_bStopMonitor));
+    return ExitCode(m_session.Monitor(g_bStopMonitor));
 }

@@ -46,7 +46,8 @@ class ParaCommands {
     // replies are the command's result.
     int SendQueued(bool printReplies = false);
     int AwaitReplies(bool printReplies);
-    int Failed(DriveSession::Outcome outcome) const;
+    // The exit code of a session's outcome, the reason of a failure on stderr.
+    int ExitCode(DriveSession::Outcome outcome) const;
     int UsageError(const std::string& why) const;
     bool LoadFile(const std::string& path, ParamTable& table) const;
     void PrintParam(int32_t number) const;
