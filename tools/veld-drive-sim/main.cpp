@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     DriveCommands commands(model, options.station, options.statePath);
+    commands.SetReadFaults(options.omit, options.misnumber);
     SimServer server(link, commands, log, options);
     server.Serve(stopFd);
     if (!options.link.empty()) ::unlink(options.link.c_str());
