@@ -257,12 +257,12 @@ TEST_F(ToolsTest, VerifyReportsEachDifference) {
     StartSim();
     fs::path file = dir / "saved.par";
     ASSERT_EQ(Para({"-q", "read", "-o", file.string()}).code, 0);
-    ParaRun same = Para({"-q", "verify", file.string()});
-    EXPECT_EQ(same.code, 0);
+    ParaRun same = Para({"verify", file.string()});
+    EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.out, "");
     ASSERT_EQ(Para({"-q", "set", "20", "999", "57", "-1"}).code, 0);
-    ParaRun differ = Para({"-q", "verify", file.string()});
-    EXPECT_EQ(differ.code, 5);
+    ParaRun differ = Para({"verify", file.string()});
+    EXPECT_EQ(differ.code, 5) << differ.err;
     EXPECT_EQ(differ.out, "20\t가속시간\t500\t999\n57\t속도인덱스8\t2500\t-1\n");
 }
 
