@@ -22,6 +22,7 @@ enum Option {
     kCrlf,
     kSilent,
     kHelpOption,
+    kVersionOption,
 };
 
 const option kOptions[] = {
@@ -38,6 +39,7 @@ const option kOptions[] = {
     {"crlf", no_argument, nullptr, kCrlf},
     {"silent", no_argument, nullptr, kSilent},
     {"help", no_argument, nullptr, kHelpOption},
+    {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -87,6 +89,8 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
+            case kVersionOption:
+                return Outcome::kVersion;
             default:
                 break;
         }
@@ -116,6 +120,7 @@ std::string SimOptions::Help() {
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent]\n"
+        "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
@@ -132,6 +137,8 @@ std::string SimOptions::Help() {
         "  --reply-delay MS  wait MS milliseconds before each answer\n"
         "  --crlf            end replies with CR LF instead of CR\n"
         "  --silent          answer nothing\n"
+        "  -h, --help        this text\n"
+        "  --version         the program's version\n"
         "\n"
         "Commands and answers (S is the station character, fields are hexadecimal):\n"
         "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"
