@@ -91,7 +91,8 @@ for case in "veld-para|verify|veld-para -q " "veld-para|COM15|veld-para -p " \
     IFS='|' read -r file expected line <<<"$case"
     read -ra words <<<"$line"
     [[ $line == *' ' ]] && words+=("")
-    if completes "$completions/$file" "${words[@]}" | grep -qx -- "$expected"; then
+    offered=$(completes "$completions/$file" "${words[@]}")
+    if grep -qx -- "$expected" <<<"$offered"; then
         echo "'$line' completes to $expected"
     else
         fail "'$line' does not complete to $expected"
@@ -99,9 +100,10 @@ for case in "veld-para|verify|veld-para -q " "veld-para|COM15|veld-para -p " \
 done
 
 step "install and purge"
+status=$(dpkg-query -W -f='${Status}' veld-host-para 2>/dev/null || true)
 if [ "$(id -u)" -ne 0 ]; then
     echo "skipped: needs root"
-elif dpkg-query -W -f='${Status}' veld-host-para 2>/dev/null | grep -q installed; then
+elif [[ $status == *" installed" ]]; then
     echo "skipped: veld-host-para is installed on this machine; left as it is"
 else
     paths=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||' |
