@@ -25,6 +25,7 @@ enum Option {
     kMisnumber,
     kNoRead,
     kHelpOption,
+    kVersionOption,
 };
 
 const option kOptions[] = {
@@ -44,6 +45,7 @@ const option kOptions[] = {
     {"misnumber", required_argument, nullptr, kMisnumber},
     {"no-read", no_argument, nullptr, kNoRead},
     {"help", no_argument, nullptr, kHelpOption},
+    {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -99,6 +101,8 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
+            case kVersionOption:
+                return Outcome::kVersion;
             default:
                 break;
         }
@@ -130,6 +134,7 @@ std::string SimOptions::Help() {
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read]\n"
+        "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
@@ -149,6 +154,8 @@ std::string SimOptions::Help() {
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
+        "  -h, --help        this text\n"
+        "  --version         the program's version\n"
         "\n"
         "Commands and answers (S is the station character, fields are hexadecimal):\n"
         "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"
