@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QtGlobal>
 
+#include "VeldVersion.h"
 #include "app/FormFont.h"
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
@@ -21,7 +22,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setAccessibleName(QStringLiteral("VELD_Host_Para"));
     icon->setGeometry(QRect(du.Rect(11, 17, 0, 0).topLeft(), QSize(32, 32)));
 
-    auto* name = new QLabel(QString::fromUtf8("VELD_Host_Para 버전 1.0"), this);
+    auto* name = new QLabel(QString::fromUtf8("VELD_Host_Para 버전 ") + VeldVersion::kShort, this);
     name->setGeometry(du.Rect(40, 10, 119, 8));
     auto* platform = new QLabel(QString::fromUtf8("Linux 판 Qt ") + qVersion(), this);
     platform->setGeometry(du.Rect(40, 25, 119, 8));

@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QWindow>
 
+#include "VeldVersion.h"
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
@@ -27,7 +28,7 @@ CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
     // The images live in the static GUI library, which must register them.
     Q_INIT_RESOURCE(res);
     // The caption never shows a document name.
-    setWindowTitle(Text("VELD설정프로그램(V1.0), MERO SYSTEMS"));
+    setWindowTitle(Text("VELD설정프로그램(V") + VeldVersion::kShort + Text("), MERO SYSTEMS"));
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
     FitOuterSize();
     m_view = new CVELD_Host_ParaView(this);

@@ -35,6 +35,9 @@ class CVELD_Host_ParaApp : public QApplication {
     // The per-user settings store.
     static QSettings Settings();
     static const char* Usage();
+    // A lone --help or --version is answered on stdout before the application
+    // object exists, so it needs no display. The exit code, or -1 to start.
+    static int AnswerInfoRequest(int argc, char** argv);
 
   private:
     bool ParseCommandLine(const QStringList& arguments, QString& file);

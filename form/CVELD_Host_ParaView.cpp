@@ -151,7 +151,7 @@ void CVELD_Host_ParaView::OnConnect() {
     UpdateData(true);
     m_port.SetReadInterval(5);
     if (m_port.IsConnected()) {
-        ClosePortAndPause();
+        ClosePort();
         m_btnConnect->setText(Text("통신연결"));
         emit StatusMessage(QString());
         return;
@@ -245,26 +245,42 @@ void CVELD_Host_ParaView::EchoReceivedLine() {
 
 // ---- Closing ----
 
-void CVELD_Host_ParaView::ClosePortAndPause() {
-    // A worker waiting on a message box must not keep Close from joining it.
-    m_notifier.Release();
+void CVELD_Host_ParaView::ClosePort() {
+    // A reader waiting on a message box must not keep Close from joining it;
+    // its box stays for the operator.
+    m_readerNotifier.Release();
     m_port.Close();
     m_bPortOpened = false;
-    m_notifier.Rearm();
+    m_readerNotifier.Rearm();
+}
+
+void CVELD_Host_ParaView::ClosePortAndPause() {
+    ClosePort();
     std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
 }
 
+void CVELD_Host_ParaView::ShutDownNotifiers() {
+    // The window goes: no worker waits on a box any more, and a box not yet
+    // shown would come up without its window.
+    m_readerNotifier.ShutDown();
+    m_dispatchNotifier.ShutDown();
+}
+
+int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
+    return m_readerNotifier.HeldWorkers() + m_dispatchNotifier.HeldWorkers();
+}
+
 void CVELD_Host_ParaView::OnClose() {
+    ShutDownNotifiers();
     if (m_port.IsConnected()) ClosePortAndPause();
     m_dispatcher.RequestStop();
 }
 
 void CVELD_Host_ParaView::OnDestroy() {
     m_timer.stop();
+    ShutDownNotifiers();
     if (m_port.IsConnected()) ClosePortAndPause();
-    m_notifier.Release();
     m_dispatcher.Stop();
-    m_notifier.Rearm();
 }
 
 // ---- Setup steps ----

@@ -78,6 +78,8 @@ class CVELD_Host_ParaView : public QWidget {
 
     CTtyPort& Port() { return m_port; }
     bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
+    // Workers that wait for the operator to dismiss their message box.
+    int WorkersHeldByBoxes() const;
 
   signals:
     // A line for the frame's status bar.
@@ -102,7 +104,9 @@ class CVELD_Host_ParaView : public QWidget {
     void EchoReceivedLine();
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
+    void ClosePort();
     void ClosePortAndPause();
+    void ShutDownNotifiers();
     void OnDestroy();
     // The path chosen in a file dialog, or empty when the operator cancelled.
     QString ChooseParamFile(bool save, bool existingOnly);
@@ -115,14 +119,17 @@ class CVELD_Host_ParaView : public QWidget {
     QCheckBox* PolarityBox(int t) const { return m_chkPolarity[SetupParams::kTerminals - 1 - t]; }
 
     // The box parent and the echo lists exist before the objects that use them.
-    GuiNotifier m_notifier{this};
+    // One notifier a worker: closing the port releases the reader alone.
+    GuiNotifier m_readerNotifier{this};
+    GuiNotifier m_dispatchNotifier{this};
     EchoListBox* m_listRx = new EchoListBox(this);
     EchoListBox* m_listTx = new EchoListBox(this);
 
-    CTtyPort m_port{m_notifier};
+    CTtyPort m_port{m_readerNotifier};
     int32_t m_nMode = 0;
     RefreshFlag m_bRefreshParams;
-    ResponseDispatcher m_dispatcher{m_port, ParamTable::Instance(), m_bRefreshParams, m_notifier};
+    ResponseDispatcher m_dispatcher{m_port, ParamTable::Instance(), m_bRefreshParams,
+                                    m_dispatchNotifier};
     int32_t m_nGridRows = 0;
     int32_t m_nStationId = 0;
     TxQueue m_txQueue{*m_listTx};

@@ -10,6 +10,12 @@ namespace {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
+void AddOkButton(QMessageBox& box) {
+    QPushButton* ok = box.addButton(Text(MessageBox::kOkText), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+}
+
 }  // namespace
 
 void MessageBox::MakeRoomForCaption(QMessageBox& box) {
@@ -26,9 +32,7 @@ void MessageBox::MakeRoomForCaption(QMessageBox& box) {
 
 void MessageBox::Show(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, parent);
-    QPushButton* ok = box.addButton(Text(kOkText), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
+    AddOkButton(box);
     MakeRoomForCaption(box);
     box.exec();
 }
@@ -46,4 +50,14 @@ bool MessageBox::AskYesNo(QWidget* parent, const QString& text) {
     MakeRoomForCaption(box);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+QMessageBox* MessageBox::Open(QWidget* parent, const QString& caption, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, parent);
+    AddOkButton(*box);
+    MakeRoomForCaption(*box);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    return box;
 }

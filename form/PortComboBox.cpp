@@ -1,9 +1,36 @@
 #include "form/PortComboBox.h"
 
 #include <QLineEdit>
+#include <QStringList>
+#include <utility>
+#include <vector>
 
 #include "form/ControlFit.h"
-#include "form/SerialDeviceList.h"
+
+namespace {
+
+// Device items in list order, the device nodes, then the by-id links; each with
+// a tool tip of one line a part, the device first (a long path may not show whole).
+std::vector<std::pair<QString, QString>> DeviceItems(
+    const std::vector<PortInventory::Port>& ports) {
+    std::vector<std::pair<QString, QString>> nodes;
+    std::vector<std::pair<QString, QString>> links;
+    for (const PortInventory::Port& port : ports) {
+        QStringList lines(QString::fromStdString(port.path));
+        for (const std::string& part : port.DescriptionParts()) {
+            lines.append(QString::fromStdString(part));
+        }
+        QString toolTip = lines.join('\n');
+        nodes.emplace_back(QString::fromStdString(port.path), toolTip);
+        for (const std::string& link : port.byId) {
+            links.emplace_back(QString::fromStdString(link), toolTip);
+        }
+    }
+    nodes.insert(nodes.end(), links.begin(), links.end());
+    return nodes;
+}
+
+}  // namespace
 
 PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     connect(this, &QComboBox::currentIndexChanged, this, &PortComboBox::ShowChosen);
@@ -11,15 +38,30 @@ PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     RefreshDevices();
 }
 
+void PortComboBox::SetInventory(const PortInventory& inventory) {
+    m_inventory = inventory;
+    RefreshDevices();
+}
+
+// The chosen item itself is never removed or replaced: the others are taken out
+// and the new ones put around it, so the choice cannot move to a neighbour.
 void PortComboBox::RefreshDevices() {
-    QString chosen = currentIndex() >= 0 ? itemText(currentIndex()) : QString();
-    while (count() > kComItems) removeItem(count() - 1);
-    for (const std::string& device : SerialDeviceList::Detect()) {
-        addItem(QString::fromStdString(device));
+    int chosen = currentIndex() >= kComItems ? currentIndex() : -1;
+    QString chosenText = chosen >= 0 ? itemText(chosen) : QString();
+    for (int i = count() - 1; i >= kComItems; --i) {
+        if (i != chosen) removeItem(i);
     }
-    // A device chosen before stays chosen while it is still there.
-    int again = findText(chosen);
-    if (again >= 0) setCurrentIndex(again);
+    int row = kComItems;
+    for (const auto& [text, toolTip] : DeviceItems(m_inventory.Ports())) {
+        if (chosen >= 0 && text == chosenText) {
+            setItemData(currentIndex(), toolTip, Qt::ToolTipRole);
+            row = currentIndex() + 1;
+            continue;
+        }
+        insertItem(row, text);
+        setItemData(row, toolTip, Qt::ToolTipRole);
+        ++row;
+    }
 }
 
 void PortComboBox::showPopup() {

@@ -21,8 +21,9 @@ class ParamFile {
     // the target can be neither written nor created. A failed save leaves the
     // old file as it was.
     static bool Write(const std::string& path, const ParamTable& table);
-    // Reads the whole file and applies it; false ("File Error") when the file
-    // cannot be read or is larger than 1 MiB, and then the table is unchanged.
+    // Reads the whole file and applies it; false ("File Error") when it is no
+    // regular file, cannot be read or is larger than 1 MiB, and then the table
+    // is unchanged.
     static bool Read(const std::string& path, ParamTable& table, RefreshFlag& refresh);
     // The field rules: a comma or a line feed ends a field, blanks and carriage
     // returns are dropped, fields cycle number / name / value.
@@ -30,6 +31,4 @@ class ParamFile {
 
   private:
     static std::string Record(int32_t number, const std::string& name, int32_t value);
-    static std::string TargetPath(const std::string& path);
-    static bool WriteAll(int fd, const std::string& text);
 };

@@ -1,5 +1,24 @@
 #include "protocol/ReplyParser.h"
 
+#include "params/ParamTable.h"
+
+bool ReplyParser::TakeReplyLine(std::string_view& line) {
+    while (!line.empty() && line.front() == '\n') line.remove_prefix(1);
+    return line.size() >= 3 && line[0] == '#' && line[2] == '.';
+}
+
+int32_t ReplyParser::ValidPraPairs(const int32_t* values, int32_t count, bool& badNumber) {
+    badNumber = false;
+    int32_t pairs = count / 2;
+    for (int32_t i = 0; i < pairs; ++i) {
+        if (values[2 * i] < 0 || values[2 * i] >= ParamTable::kCount) {
+            badNumber = true;
+            return i;
+        }
+    }
+    return pairs;
+}
+
 int ReplyParser::ParseHexDigit(char c) {
     unsigned char byte = static_cast<unsigned char>(c);
     if (byte >= '0' && byte <= '9') return byte - '0';

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // Takes the hexadecimal fields of a reply line apart. A line ends with its
 // carriage return, which every caller guarantees is present.
@@ -11,6 +12,15 @@ class ReplyParser {
     static constexpr int kTokenWindow = 10;
 
     enum Token { kEnd = -1, kWindow = 0, kMore = 1 };
+
+    // A received line as the dispatcher takes it: the line feeds that a drive
+    // ending its lines with CR LF leaves at the start are dropped; true when
+    // what remains has "#" at byte 0 and "." at byte 2.
+    static bool TakeReplyLine(std::string_view& line);
+    // Of the values of a PRA reply, the whole number/value pairs the table
+    // takes: those before the first number outside 0..109. `badNumber` tells
+    // whether such a number ended them ("통신처리에러").
+    static int32_t ValidPraPairs(const int32_t* values, int32_t count, bool& badNumber);
 
     // 0..15, or -1 for a character that is no hexadecimal digit.
     static int ParseHexDigit(char c);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "serial/WorkerThread.h"
 
@@ -72,15 +73,10 @@ void ResponseDispatcher::DispatchNextLine(int32_t slot) {
 }
 
 void ResponseDispatcher::DispatchLine(const char* line, size_t length) {
-    // A drive that ends its lines with CR LF leaves each LF at the start of the
-    // next line; it is no part of the reply.
-    while (length > 0 && line[0] == '\n') {
-        ++line;
-        --length;
-    }
-    if (length < 3 || line[0] != '#' || line[2] != '.') return;
-    length = std::min(length, sizeof m_line - 1);
-    if (line != m_line) std::memmove(m_line, line, length);
+    std::string_view reply(line, length);
+    if (!ReplyParser::TakeReplyLine(reply)) return;
+    length = std::min(reply.size(), sizeof m_line - 1);
+    if (reply.data() != m_line) std::memmove(m_line, reply.data(), length);
     m_line[length] = '\r';
     const char* pos = m_line + 3;
     m_nReplyCount = 0;
@@ -97,14 +93,11 @@ void ResponseDispatcher::DispatchLine(const char* line, size_t length) {
 }
 
 void ResponseDispatcher::ApplyPra() {
-    int32_t pairs = m_nReplyCount / 2;
+    bool badNumber = false;
+    int32_t pairs = ReplyParser::ValidPraPairs(m_nReplyValue, m_nReplyCount, badNumber);
     for (int32_t i = 0; i < pairs; ++i) {
-        int32_t number = m_nReplyValue[2 * i];
-        if (number < 0 || number >= ParamTable::kCount) {
-            m_notifier.Notify(Notifier::kAppCaption, "통신처리에러");
-            break;
-        }
-        m_table.SetParamValue(number, m_nReplyValue[2 * i + 1]);
+        m_table.SetParamValue(m_nReplyValue[2 * i], m_nReplyValue[2 * i + 1]);
     }
+    if (badNumber) m_notifier.Notify(Notifier::kAppCaption, "통신처리에러");
     m_refresh.Raise();
 }

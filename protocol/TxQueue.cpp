@@ -11,14 +11,17 @@ void TxQueue::QueueCommand(const std::string& line) {
 }
 
 void TxQueue::FlushTxQueue(CTtyPort& port) {
-    while (m_nTxRead != m_nTxWrite) {
-        std::string line = m_txQueue[m_nTxRead];
-        m_nTxRead = (m_nTxRead + 1) % kSlots;
-        port.WriteBlock(line.data(), static_cast<uint32_t>(line.size()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
-        if (!line.empty()) line.pop_back();
-        m_txEcho.Add(line);
-    }
+    while (HasPending()) FlushTxLine(port);
+}
+
+void TxQueue::FlushTxLine(CTtyPort& port) {
+    if (!HasPending()) return;
+    std::string line = m_txQueue[m_nTxRead];
+    m_nTxRead = (m_nTxRead + 1) % kSlots;
+    port.WriteBlock(line.data(), static_cast<uint32_t>(line.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
+    if (!line.empty()) line.pop_back();
+    m_txEcho.Add(line);
 }
 
 std::string TxQueue::CommandLine(int32_t station, const char* code, const std::string& args) {

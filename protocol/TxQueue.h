@@ -24,6 +24,9 @@ class TxQueue {
     // Writes every queued line with a 10 ms pause after each and echoes it
     // without its carriage return; with the port closed the lines are lost.
     void FlushTxQueue(CTtyPort& port);
+    // The same for the oldest queued line alone, for a caller that looks at
+    // what came back, or at a failed write, between lines.
+    void FlushTxLine(CTtyPort& port);
     bool HasPending() const { return m_nTxWrite != m_nTxRead; }
     int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
     int EchoLines() const { return m_txEcho.Lines(); }

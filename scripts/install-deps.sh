@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
+# usage: install-deps.sh [PACKAGE]...  (more packages a script needs besides)
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,9 @@ packages=(
     clang libclang-rt-14-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-nanum
     xvfb xauth
+    librsvg2-bin
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -52,7 +52,7 @@ bool TtyDevice::Open(const std::string& path) {
     Close();
     m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0) return Fail();
-    if (::ioctl(m_fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+    if (!TakeExclusive()) {
         Fail();
         Close();
         return false;
@@ -65,14 +65,33 @@ bool TtyDevice::Open(const std::string& path) {
     return true;
 }
 
+// A flag found already set (only root gets that far) belongs to someone else
+// and stays; a device that is no terminal has no flag to set.
+bool TtyDevice::TakeExclusive() {
+    int found = 0;
+    if (::ioctl(m_fd, TIOCGEXCL, &found) == 0 && found != 0) return true;
+    if (::ioctl(m_fd, TIOCEXCL) != 0) return errno == ENOTTY;
+    m_bExclusiveSet = true;
+    return true;
+}
+
+// A device already hung up refuses the call; its flag goes with it.
+void TtyDevice::LeaveExclusive() {
+    if (m_bExclusiveSet) (void)::ioctl(m_fd, TIOCNXCL);
+    m_bExclusiveSet = false;
+}
+
 void TtyDevice::Close() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd < 0) return;
+    LeaveExclusive();
+    ::close(m_fd);
     m_fd = -1;
 }
 
 void TtyDevice::ReleaseDevice() {
     int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (null < 0) return;
+    LeaveExclusive();
     ::dup3(null, m_fd, O_CLOEXEC);
     ::close(null);
 }

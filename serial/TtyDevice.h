@@ -7,8 +7,16 @@
 // reports failure as false and leaves the errno in Error().
 class TtyDevice {
   public:
+    TtyDevice() = default;
+    ~TtyDevice() { Close(); }
+    TtyDevice(const TtyDevice&) = delete;
+    TtyDevice& operator=(const TtyDevice&) = delete;
+
     // Opens exclusively (TIOCEXCL and flock), non-blocking, no controlling tty.
     bool Open(const std::string& path);
+    // Both ways of letting go clear the exclusive flag this object set: on a
+    // pseudo-terminal, or a device another process still holds, the flag
+    // outlives the descriptor and would refuse every later non-root open.
     void Close();
     // Lets go of the device but keeps the descriptor number valid (it then
     // points at /dev/null), so another thread still using it does no harm.
@@ -32,7 +40,10 @@ class TtyDevice {
   private:
     bool Fail();
     bool ModemLines(unsigned long request, int bits);
+    bool TakeExclusive();
+    void LeaveExclusive();
 
     int m_fd = -1;
     int m_nError = 0;
+    bool m_bExclusiveSet = false;  // this object set the flag, so it clears it
 };

@@ -1,11 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "params/ParamFile.h"
@@ -245,12 +251,52 @@ TEST_F(ParamFileTest, FilesUpTo1MiBAreReadWhole) {
 TEST_F(ParamFileTest, AFileThatCannotBeReadLeavesTheTableUnchanged) {
     fs::path tooLarge = dir / "large.par";
     WriteBytes(tooLarge, "20,x,77" + std::string(ParamFile::kMaxFileBytes, ' '));
-    for (const fs::path& path : {dir / "absent.par", dir, tooLarge}) {
+    fs::path fifo = dir / "fifo.par";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Should the reader wait on the FIFO, a writer comes after 2 s and the read
+    // then succeeds with nothing in it, which the expectation below catches.
+    std::atomic<bool> returned{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 200 && !returned.load(); ++i) ::usleep(10000);
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    });
+    for (const fs::path& path : {dir / "absent.par", dir, tooLarge, fifo, fs::path("/dev/null")}) {
         table.SetParamValue(20, 5);
         EXPECT_FALSE(ParamFile::Read(path, table, refresh)) << path;
         EXPECT_EQ(table.GetParamValue(20), 5) << path;
         EXPECT_FALSE(refresh.IsRaised()) << path;
     }
+    returned = true;
+    writer.join();
+}
+
+// A save killed at any moment leaves the old or the new text, and no more than
+// one leftover file, which the next save takes away.
+TEST_F(ParamFileTest, SavesKilledAtRandomMomentsLeaveNoStrayFiles) {
+    fs::path file = dir / "killed.par";
+    ParamTable other;
+    for (int32_t n : other.ListedNumbers()) other.SetParamValue(n, n * 1000);
+    const std::string oldText = ParamFile::Format(table);
+    const std::string newText = ParamFile::Format(other);
+    ASSERT_TRUE(ParamFile::Write(file, table));
+    std::mt19937 random(7);
+    for (int kill = 0; kill < 200; ++kill) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) ParamFile::Write(file, kill % 2 ? table : other);
+        }
+        ::usleep(random() % 3000);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        std::string text = ReadBytes(file);
+        ASSERT_TRUE(text == oldText || text == newText) << "after kill " << kill;
+        ASSERT_LE(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
+            << "after kill " << kill;
+    }
+    ASSERT_TRUE(ParamFile::Write(file, table));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 }  // namespace

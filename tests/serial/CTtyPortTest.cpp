@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -177,6 +178,60 @@ TEST_F(PortTest, AnotherProcessCannotOpenAHeldPort) {
     EXPECT_EQ(WEXITSTATUS(status), 3);
     ::close(go[0]);
     ::close(go[1]);
+}
+
+// The terminal's exclusive flag as another descriptor of it sees it.
+bool ExclusiveFlag(int fd) {
+    int set = 0;
+    EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &set), 0);
+    return set != 0;
+}
+
+// On a pseudo-terminal the flag outlives the descriptor that set it: left set,
+// it refuses every later open by an ordinary user.
+TEST(ExclusiveFlagTest, EveryWayOfLettingGoLeavesTheTerminalAsItWasFound) {
+    RecordingNotifier notifier;
+    TtyDevice released;  // its descriptor, now on /dev/null, lives past the check
+    // Each way tells whether it got hold of the device.
+    const std::pair<const char*, std::function<bool(const std::string&)>> ways[] = {
+        {"port closed",
+         [&](const std::string& path) {
+             CTtyPort port(notifier);
+             return port.Open(path, 115200, 0, 8, 0) && port.Close();
+         }},
+        {"line refused after the open",
+         [&](const std::string& path) {
+             CTtyPort port(notifier);
+             return !port.Open(path, 115200, 0, 9, 0) && port.LastOpenError() == EINVAL;
+         }},
+        {"device lost and released",
+         [&](const std::string& path) {
+             bool opened = released.Open(path);
+             released.ReleaseDevice();
+             return opened;
+         }},
+        {"device object destroyed",
+         [](const std::string& path) {
+             TtyDevice device;
+             return device.Open(path);
+         }},
+    };
+    for (bool foundSet : {false, true}) {
+        for (const auto& [how, letGo] : ways) {
+            SCOPED_TRACE(std::string(how) + (foundSet ? ", found exclusive" : ""));
+            PtyPair pty;
+            int observer = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            ASSERT_GE(observer, 0);
+            if (foundSet) {
+                ASSERT_EQ(::ioctl(observer, TIOCEXCL), 0);
+            }
+            bool held = letGo(pty.SlavePath());
+            EXPECT_TRUE(held || foundSet);
+            EXPECT_EQ(ExclusiveFlag(observer), foundSet);
+            released.Close();
+            ::close(observer);
+        }
+    }
 }
 
 TEST_F(PortTest, LinesFillConsecutiveSlotsEachEndingAtItsCarriageReturn) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -41,6 +42,15 @@ std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The lines of `text` that start with `prefix`.
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+    }
     return lines;
 }
 
@@ -93,6 +103,18 @@ class ToolsTest : public ::testing::Test {
         std::vector<std::string> texts;
         for (const LogLine& line : Wire()) texts.push_back(line.text);
         return texts;
+    }
+
+    // The drive's values as `read --all` prints them; empty when the read failed.
+    std::map<int32_t, int32_t> DriveValues() {
+        ParaRun run = Para({"-q", "read", "--all"});
+        EXPECT_EQ(run.code, 0) << run.err;
+        std::map<int32_t, int32_t> values;
+        for (const std::string& line : Lines(run.out)) {
+            size_t tab = line.rfind('\t');
+            values[std::stoi(line)] = std::stoi(line.substr(tab + 1));
+        }
+        return values;
     }
 
     fs::path dir;
@@ -162,26 +184,26 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
 
     std::vector<LogLine> wire = Wire();
     EXPECT_EQ(WireTexts(), PwrLines(writes));
-    // The queue pauses 10 ms after each line. A line the simulator reads late
-    // shortens only the gap after it, so two gaps together still span 18 ms.
-    for (size_t i = 1; i < wire.size(); ++i) {
-        double gap = wire[i].ms - wire[i - 1].ms;
-        bool madeUp = i >= 2 && wire[i].ms - wire[i - 2].ms >= 18.0;
-        EXPECT_TRUE(gap >= 9.0 || madeUp) << wire[i].text << " after " << gap << " ms";
-    }
+    // The queue pauses 10 ms after each line. On a busy machine the simulator
+    // reads some lines late, which moves them but never the later ones earlier:
+    // the whole run spans the pauses, less what the first line was late.
+    ASSERT_EQ(wire.size(), writes.size() + 2);
+    double span = wire.back().ms - wire.front().ms;
+    EXPECT_GE(span, 9.0 * static_cast<double>(wire.size() - 1) - 50.0);
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
 }
 
 TEST_F(ToolsTest, SetWritesAGroupAndTheDriveKeepsSixteenBits) {
     StartSim();
-    ParaRun run = Para({"-q", "set", "20", "300", "21", "-5", "22", "70000"});
+    ParaRun run = Para({"-q", "set", "20", "300", "21", "-5", "22", "70000", "23", "2147483647"});
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(WireTexts(), PwrLines({{20, 300}, {21, -5}, {22, 70000}}));
-    std::vector<std::string> lines = Lines(Para({"-q", "read"}).out);
-    EXPECT_EQ(lines[6], "20\t가속시간\t300");
-    EXPECT_EQ(lines[7], "21\t감속시간\t-5");
-    EXPECT_EQ(lines[8], "22\t최저속도\t4464");  // 70000 - 65536
+    EXPECT_EQ(WireTexts(), PwrLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
+    std::map<int32_t, int32_t> drive = DriveValues();
+    EXPECT_EQ(drive[20], 300);
+    EXPECT_EQ(drive[21], -5);
+    EXPECT_EQ(drive[22], 4464);  // 70000 - 65536
+    EXPECT_EQ(drive[23], -1);    // the low 16 bits of the largest value
 }
 
 TEST_F(ToolsTest, SetupModeAndSetModeSendTheFormsLines) {
@@ -207,7 +229,12 @@ TEST_F(ToolsTest, VersionAndSendPrintTheRepliesOnStdout) {
     ParaRun version = Para({"version"});
     ASSERT_EQ(version.code, 0) << version.err;
     EXPECT_EQ(version.out, "#0.FRD 0 0105\n#0.FRD 1 0003\n");
-    EXPECT_EQ(version.err, "> #0.FRD 0\n> #0.FRD 1\n< #0.FRD 0 0105\n< #0.FRD 1 0003\n");
+    // Replies are echoed as they come, between the lines sent.
+    EXPECT_EQ(LinesStartingWith(version.err, "> "),
+              (std::vector<std::string>{"> #0.FRD 0", "> #0.FRD 1"}));
+    EXPECT_EQ(LinesStartingWith(version.err, "< "),
+              (std::vector<std::string>{"< #0.FRD 0 0105", "< #0.FRD 1 0003"}));
+    EXPECT_EQ(Lines(version.err).size(), 4u) << version.err;
     ParaRun send = Para({"-q", "send", "#0.PRD 101", "#0.MTP", "#0.XYZ"});
     ASSERT_EQ(send.code, 0) << send.err;
     EXPECT_EQ(send.out, "#0.PRD 00000065 00000004\n#0.MTP 0000012C\n#0.ERR XYZ\n");
@@ -220,21 +247,93 @@ TEST_F(ToolsTest, InitRestoresTheFactoryDefaults) {
     ASSERT_EQ(Para({"-q", "set", "20", "999"}).code, 0);
     ParaRun init = Para({"-q", "init"});
     ASSERT_EQ(init.code, 0) << init.err;
-    EXPECT_EQ(WireTexts().back(), "#0.PDF ALL");
-    EXPECT_EQ(Lines(Para({"-q", "read"}).out)[6], "20\t가속시간\t500");
+    std::vector<std::string> wire = WireTexts();
+    ASSERT_FALSE(wire.empty());
+    EXPECT_EQ(wire.back(), "#0.PDF ALL");
+    EXPECT_EQ(DriveValues()[20], 500);
 }
 
 TEST_F(ToolsTest, VerifyReportsEachDifference) {
     StartSim();
     fs::path file = dir / "saved.par";
     ASSERT_EQ(Para({"-q", "read", "-o", file.string()}).code, 0);
-    ParaRun same = Para({"-q", "verify", file.string()});
-    EXPECT_EQ(same.code, 0);
+    ParaRun same = Para({"verify", file.string()});
+    EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.out, "");
     ASSERT_EQ(Para({"-q", "set", "20", "999", "57", "-1"}).code, 0);
-    ParaRun differ = Para({"-q", "verify", file.string()});
-    EXPECT_EQ(differ.code, 5);
+    ParaRun differ = Para({"verify", file.string()});
+    EXPECT_EQ(differ.code, 5) << differ.err;
     EXPECT_EQ(differ.out, "20\t가속시간\t500\t999\n57\t속도인덱스8\t2500\t-1\n");
+}
+
+TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
+    fs::path file = dir / "defaults.par";
+    ASSERT_TRUE(ParamFile::Write(file, ParamTable()));
+    fs::path out = dir / "out.par";
+    struct ReadCase {
+        std::vector<std::string> fault;  // of the simulator's PRA reply
+        std::vector<std::string> args;
+        int code;
+        std::string says;
+    };
+    const ReadCase cases[] = {
+        {{"--omit", "20"}, {"read"}, 3, "lacks 1 of the 29 parameters asked for: 20\n"},
+        {{"--omit", "20", "--omit", "57"},
+         {"read", "-o", out},
+         3,
+         "29 parameters asked for: 20 57"},
+        {{"--omit", "61"}, {"verify", file}, 3, "asked for: 61\n"},
+        {{"--omit", "101"}, {"read", "--all"}, 3, "lacks 1 of the 110 parameters asked for: 101"},
+        // Parameter 101 is not listed: the listed read is complete.
+        {{"--omit", "101"}, {"read"}, 0, ""},
+        // A pair numbered 110 raises "통신처리에러" and drops the rest of its line.
+        {{"--misnumber", "20"}, {"read"}, 6, "통신처리에러"},
+        {{"--misnumber", "20"}, {"verify", file}, 6, "통신처리에러"},
+        {{"--misnumber", "101"}, {"read", "-o", out}, 6, "통신처리에러"},
+    };
+    for (const ReadCase& c : cases) {
+        std::string shown = c.fault[0] + " " + c.fault[1] + " " + c.args[0];
+        sim.reset();
+        StartSim(c.fault);
+        // A busy machine may hold the simulator a while; a read that cannot
+        // complete waits this long after the last byte.
+        std::vector<std::string> args = {"-w", "1000"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ParaRun run = Para(args);
+        EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
+        if (c.code == 0) {
+            EXPECT_EQ(Lines(run.out).size(), 29u) << shown;
+        } else {
+            // Nothing shown or saved as if it had been read.
+            EXPECT_TRUE(run.out.empty()) << shown;
+            EXPECT_FALSE(fs::exists(out)) << shown;
+        }
+    }
+}
+
+TEST_F(ToolsTest, SendDeliversEveryLineInOrderHoweverMany) {
+    StartSim();
+    // More than the queue's 200 slots, and more replies than the ring's 100.
+    std::vector<std::string> args = {"-q", "send"};
+    std::vector<std::string> replies;
+    for (int i = 1; i <= 450; ++i) {
+        args.push_back("#0.T" + std::to_string(i));
+        replies.push_back("#0.ERR T" + std::to_string(i));
+    }
+    ParaRun run = Para(args);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(WireTexts(), std::vector<std::string>(args.begin() + 2, args.end()));
+    EXPECT_EQ(Lines(run.out), replies);
+}
+
+TEST_F(ToolsTest, AWriteThatStallsIsReportedAsSuch) {
+    // The drive takes nothing: once the line's buffer is full, writes stall.
+    StartSim({"--no-read"});
+    ParaRun run = Para({"-q", "send", std::string(100000, 'x'), "#0.STA"});
+    EXPECT_EQ(run.code, 7);
+    EXPECT_NE(run.err.find("TTY Error!: <CE-110>"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("no reply"), std::string::npos) << run.err;
 }
 
 TEST_F(ToolsTest, MonitorPrintsReceivedLinesUntilInterrupted) {
@@ -325,23 +424,47 @@ TEST_F(ToolsTest, PortThatCannotBeOpenedGivesExitOne) {
 
 TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
     StartSim();
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"frobnicate"},
-        {"--bogus", "read"},
-        {"set", "20"},
-        {"set", "20", "x"},
-        {"set", "110", "1"},
-        {"setup", "4"},
-        {"read", "extra"},
-        {"write"},
-        {"-w", "soon", "read"},
-        {"--port-map", "COM7", "read"},
+    std::vector<std::string> tooManyPairs = {"set"};
+    for (int i = 0; i <= ParamTable::kCount; ++i) {
+        tooManyPairs.insert(tooManyPairs.end(), {"20", std::to_string(i)});
+    }
+    struct UsageCase {
+        std::vector<std::string> args;
+        std::string says;
     };
-    for (const std::vector<std::string>& args : cases) {
-        ParaRun run = Para(args);
-        EXPECT_EQ(run.code, 2) << (args.empty() ? "(none)" : args[0]);
-        EXPECT_NE(run.err.find("usage: veld-para"), std::string::npos);
+    const UsageCase cases[] = {
+        {{}, "no command"},
+        {{"frobnicate"}, "unknown command"},
+        {{"--bogus", "read"}, "unknown option"},
+        {{"set", "20"}, "pairs"},
+        {{"set", "20", "x"}, "bad pair"},
+        {{"set", "110", "1"}, "bad pair"},
+        {{"set", "20", "2147483648"}, "bad pair"},
+        {{"set", "20", "-2147483649"}, "bad pair"},
+        {tooManyPairs, "at most 110 pairs"},
+        {{"setup", "4"}, "MODE"},
+        {{"read", "extra"}, "unexpected argument"},
+        {{"read", "-o", ""}, "-o needs a FILE"},
+        {{"read", "-o"}, "-o needs a FILE"},
+        {{"write"}, "one FILE"},
+        {{"-w", "soon", "read"}, "--wait"},
+        {{"--port-map", "COM7", "read"}, "--port-map"},
+        {{"-b", "-9600", "read"}, "--baud"},
+        {{"-b", "+9600", "read"}, "--baud"},
+        {{"-b", "0", "read"}, "--baud"},
+        {{"-b", "9600xyz", "read"}, "--baud"},
+        {{"-b", "99999999999", "read"}, "--baud"},
+        {{"-b", "9600,E,7,2", "read"}, "--baud"},
+        {{"-p", "/tmp/odd:name", "read"}, "--port-map COM1=PATH -p COM1"},
+    };
+    for (const UsageCase& c : cases) {
+        std::string shown;
+        for (const std::string& arg : c.args) shown += "'" + arg + "' ";
+        shown = shown.substr(0, 60);
+        ParaRun run = Para(c.args);
+        EXPECT_EQ(run.code, 2) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find("usage: veld-para"), std::string::npos) << shown;
     }
     EXPECT_TRUE(WireTexts().empty());
 }
@@ -366,7 +489,7 @@ TEST_F(ToolsTest, StateFileKeepsWhatPsvStored) {
     sim->Signal(SIGTERM);
     EXPECT_EQ(sim->Wait(kRunLimit), 0);
     StartSim({"--state", state.string()});
-    EXPECT_EQ(Lines(Para({"-q", "read"}).out)[6], "20\t가속시간\t777");
+    EXPECT_EQ(DriveValues()[20], 777);
 }
 
 TEST_F(ToolsTest, SimulatorLinkNamesItsTerminalUntilItEnds) {

@@ -67,6 +67,11 @@ std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     return Answer(code, words);
 }
 
+void DriveCommands::SetReadFaults(const std::vector<int32_t>& omit, int32_t misnumber) {
+    for (int32_t number : omit) m_omitted.set(static_cast<size_t>(number));
+    m_misnumbered = misnumber;
+}
+
 std::vector<std::string> DriveCommands::Answer(const std::string& code,
                                                const std::vector<std::string>& args) {
     if (code == "PRA") return ReadAll();
@@ -96,7 +101,9 @@ std::vector<std::string> DriveCommands::ReadAll() const {
     for (int32_t first = 0; first < ParamTable::kCount; first += kPairsPerLine) {
         std::string fields;
         for (int32_t n = first; n < first + kPairsPerLine && n < ParamTable::kCount; ++n) {
-            fields += (fields.empty() ? "" : " ") + Hex16(n) + " " + Hex16(m_model.Value(n));
+            if (m_omitted.test(static_cast<size_t>(n))) continue;
+            int32_t shown = n == m_misnumbered ? ParamTable::kCount : n;
+            fields += (fields.empty() ? "" : " ") + Hex16(shown) + " " + Hex16(m_model.Value(n));
         }
         lines.push_back(Reply("PRA", fields));
     }

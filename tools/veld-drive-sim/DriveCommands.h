@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ class DriveCommands {
     // another station or to none.
     std::vector<std::string> Handle(const std::string& line);
 
+    // Faults of the PRA reply for tests: the `omit` parameters are left out,
+    // the pair of `misnumber` (unless -1) goes under number 110.
+    void SetReadFaults(const std::vector<int32_t>& omit, int32_t misnumber);
+
     static char StationChar(int32_t station);
 
   private:
@@ -39,4 +44,6 @@ class DriveCommands {
     DriveModel& m_model;
     int32_t m_station;
     std::string m_statePath;
+    std::bitset<ParamTable::kCount> m_omitted;
+    int32_t m_misnumbered = -1;
 };

@@ -21,7 +21,11 @@ enum Option {
     kReplyDelay,
     kCrlf,
     kSilent,
+    kOmit,
+    kMisnumber,
+    kNoRead,
     kHelpOption,
+    kVersionOption,
 };
 
 const option kOptions[] = {
@@ -37,7 +41,11 @@ const option kOptions[] = {
     {"reply-delay", required_argument, nullptr, kReplyDelay},
     {"crlf", no_argument, nullptr, kCrlf},
     {"silent", no_argument, nullptr, kSilent},
+    {"omit", required_argument, nullptr, kOmit},
+    {"misnumber", required_argument, nullptr, kMisnumber},
+    {"no-read", no_argument, nullptr, kNoRead},
     {"help", no_argument, nullptr, kHelpOption},
+    {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -52,12 +60,15 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         int32_t minimum;
         int32_t maximum;
     };
+    int32_t omitted = 0;  // one --omit, then added to the list
     const Numeric numerics[] = {
         {kBaud, &baud, 1, INT32_MAX},
         {kId, &station, 0, DriveCommands::kMaxStation},
         {kChunk, &chunk, 0, INT32_MAX},
         {kChunkDelay, &chunkDelayMs, 0, kMaxDelayMs},
         {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
+        {kOmit, &omitted, 0, ParamTable::kCount - 1},
+        {kMisnumber, &misnumber, 0, ParamTable::kCount - 1},
     };
     optind = 1;
     opterr = 0;
@@ -84,9 +95,14 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kSilent:
                 silent = true;
                 continue;
+            case kNoRead:
+                noRead = true;
+                continue;
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
+            case kVersionOption:
+                return Outcome::kVersion;
             default:
                 break;
         }
@@ -99,6 +115,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
                 return Outcome::kUsageError;
             }
         }
+        if (option == kOmit) omit.push_back(omitted);
         if (!known) {
             error = std::string("unknown option or missing value: ") + argv[optind - 1];
             return Outcome::kUsageError;
@@ -115,7 +132,9 @@ std::string SimOptions::Help() {
     std::string text =
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
-        "                      [--reply-delay MS] [--crlf] [--silent]\n"
+        "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
+        "                      [--misnumber N] [--no-read]\n"
+        "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
@@ -132,6 +151,11 @@ std::string SimOptions::Help() {
         "  --reply-delay MS  wait MS milliseconds before each answer\n"
         "  --crlf            end replies with CR LF instead of CR\n"
         "  --silent          answer nothing\n"
+        "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
+        "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
+        "  --no-read         never read the line, so writes to it stall\n"
+        "  -h, --help        this text\n"
+        "  --version         the program's version\n"
         "\n"
         "Commands and answers (S is the station character, fields are hexadecimal):\n"
         "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The command line of veld-drive-sim.
 class SimOptions {
   public:
-    enum class Outcome { kRun, kHelp, kUsageError };
+    enum class Outcome { kRun, kHelp, kVersion, kUsageError };
 
     std::string device;  // empty: a pseudo-terminal
     std::string link;
@@ -19,6 +20,10 @@ class SimOptions {
     int32_t replyDelayMs = 0;
     bool crlf = false;
     bool silent = false;
+    // Faults of the PRA reply: parameters left out; one sent under number 110.
+    std::vector<int32_t> omit;
+    int32_t misnumber = -1;
+    bool noRead = false;  // never read the line, so the client's writes stall
 
     Outcome Parse(int argc, char** argv, std::string& error);
     static std::string Help();

@@ -24,6 +24,11 @@ SimServer::SimServer(SimLink& link, DriveCommands& commands, WireLog& log,
     : m_link(link), m_commands(commands), m_log(log), m_options(options) {}
 
 void SimServer::Serve(int stopFd) {
+    if (m_options.noRead) {
+        pollfd stop{stopFd, POLLIN, 0};
+        ::poll(&stop, 1, -1);
+        return;
+    }
     bool clientPresent = true;
     for (;;) {
         pollfd pfds[2] = {{stopFd, POLLIN, 0}, {m_link.Fd(), POLLIN, 0}};

@@ -2,14 +2,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-#include "RxLineFollower.h"
 #include "SentLineView.h"
 #include "StderrNotifier.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
+#include "protocol/PraReplyTracker.h"
 #include "protocol/ResponseDispatcher.h"
+#include "protocol/RxLineFollower.h"
 #include "protocol/TxQueue.h"
 #include "serial/CTtyPort.h"
 
@@ -17,7 +20,8 @@
 // the commands queue and echoes what comes back.
 class DriveSession {
   public:
-    enum class Replies { kReplied, kSilent, kLost };
+    // kDone: every line went out (Flush), or a reply came (the waits).
+    enum class Outcome { kDone, kSilent, kLost, kWriteFailed };
 
     DriveSession(ParamTable& table, bool quiet);
 
@@ -26,18 +30,28 @@ class DriveSession {
     int LastOpenError() const { return m_port.LastOpenError(); }
 
     TxQueue& Queue() { return m_queue; }
-    void Flush() { m_queue.FlushTxQueue(m_port); }
+    // Writes the queued lines in order, one at a time, and echoes what came
+    // back after each, so that no run of replies can lap the echo. Stops at a
+    // lost port or at a write that failed or stalled ("TTY Error!").
+    Outcome Flush(bool toStdout = false);
 
-    // Until 200 ms pass without a line after a PRA reply, or `waitMs` runs out.
-    Replies CollectRead(int waitMs);
-    // Echoes replies for `waitMs`, also on stdout when they are the result.
-    Replies WaitReplies(int waitMs, bool toStdout);
+    // Until every one of `wanted` came in PRA replies (or one had a bad pair
+    // number) and 200 ms passed without a received byte, or until `waitMs`
+    // passed without one; never
+    // longer than the larger of `waitMs` and 30 s (a whole set at 600 baud).
+    Outcome CollectRead(int waitMs, const std::vector<int32_t>& wanted);
+    // Echoes replies for `waitMs`, also on stdout when they are the result;
+    // kDone when any line came since the port was opened.
+    Outcome WaitReplies(int waitMs, bool toStdout);
     // Prints each received line on stdout until `stop` is set or the port goes.
-    Replies Monitor(const std::atomic<bool>& stop);
+    Outcome Monitor(const std::atomic<bool>& stop);
+
+    const PraReplyTracker& PraReplies() const { return m_praReplies; }
 
   private:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kQuietAfterRead{200};
+    static constexpr std::chrono::seconds kLongestRead{30};
     static constexpr std::chrono::milliseconds kPollPause{5};
 
     // Echoes every line consumed since the last call; true when there was one.
@@ -50,6 +64,8 @@ class DriveSession {
     RefreshFlag m_refresh;
     ResponseDispatcher m_dispatcher{m_port, m_table, m_refresh, m_notifier};
     RxLineFollower m_follower{m_port};
+    PraReplyTracker m_praReplies;
+    bool m_bReplied = false;
     SentLineView m_sentView;
     TxQueue m_queue{m_sentView};
 };

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -70,27 +72,60 @@ int ParaCommands::OpenPort() {
     return kNoPort;
 }
 
-int ParaCommands::Failed(DriveSession::Replies replies) {
-    if (replies == DriveSession::Replies::kLost) {
-        std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
-    } else {
-        std::fprintf(stderr, "veld-para: no reply from the drive\n");
+int ParaCommands::ExitCode(DriveSession::Outcome outcome) const {
+    switch (outcome) {
+        case DriveSession::Outcome::kDone:
+            return kDone;
+        case DriveSession::Outcome::kLost:
+            std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
+            return kNoReply;
+        case DriveSession::Outcome::kWriteFailed:
+            std::fprintf(stderr,
+                         "veld-para: a line could not be written to the port (TTY Error!); "
+                         "nothing more was sent\n");
+            return kWriteFailed;
+        case DriveSession::Outcome::kSilent:
+            break;
     }
+    std::fprintf(stderr, "veld-para: no reply from the drive\n");
     return kNoReply;
 }
 
 int ParaCommands::SendQueued(bool printReplies) {
-    m_session.Flush();
-    DriveSession::Replies replies = m_session.WaitReplies(m_options.waitMs, printReplies);
-    return replies == DriveSession::Replies::kReplied ? kDone : Failed(replies);
+    DriveSession::Outcome sent = m_session.Flush(printReplies);
+    return sent == DriveSession::Outcome::kDone ? AwaitReplies(printReplies) : ExitCode(sent);
 }
 
-int ParaCommands::ReadDrive() {
+int ParaCommands::AwaitReplies(bool printReplies) {
+    return ExitCode(m_session.WaitReplies(m_options.waitMs, printReplies));
+}
+
+int ParaCommands::ReadDrive(const std::vector<int32_t>& wanted) {
     if (int opened = OpenPort(); opened != kDone) return opened;
     m_session.Queue().QueueReadAll(m_nStationId);
-    m_session.Flush();
-    DriveSession::Replies replies = m_session.CollectRead(m_options.waitMs);
-    return replies == DriveSession::Replies::kReplied ? kDone : Failed(replies);
+    DriveSession::Outcome outcome = m_session.Flush();
+    if (outcome == DriveSession::Outcome::kDone) {
+        outcome = m_session.CollectRead(m_options.waitMs, wanted);
+    }
+    return outcome == DriveSession::Outcome::kDone ? CheckReadComplete(wanted) : ExitCode(outcome);
+}
+
+int ParaCommands::CheckReadComplete(const std::vector<int32_t>& wanted) const {
+    const PraReplyTracker& replies = m_session.PraReplies();
+    if (replies.BadNumberSeen()) {
+        std::fprintf(stderr,
+                     "veld-para: the drive's reply named a parameter outside 0 to 109 "
+                     "(통신처리에러); the read is incomplete\n");
+        return kReplyError;
+    }
+    std::vector<int32_t> missing = replies.Missing(wanted);
+    if (missing.empty()) return kDone;
+    std::string numbers;
+    for (int32_t number : missing) numbers += " " + std::to_string(number);
+    std::fprintf(stderr,
+                 "veld-para: the drive's reply lacks %zu of the %zu parameters asked for:%s\n",
+                 missing.size(), wanted.size(), numbers.c_str());
+    return kNoReply;
 }
 
 bool ParaCommands::LoadFile(const std::string& path, ParamTable& table) const {
@@ -105,29 +140,33 @@ void ParaCommands::PrintParam(int32_t number) const {
 }
 
 int ParaCommands::Read() {
-    std::string outPath;
+    std::optional<std::string> outPath;
     bool all = false;
     const std::vector<std::string>& args = m_options.args;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--all") {
             all = true;
-        } else if (args[i] == "-o" && i + 1 < args.size()) {
+        } else if (args[i] == "-o") {
+            if (i + 1 == args.size() || args[i + 1].empty()) {
+                return UsageError("read: -o needs a FILE name");
+            }
             outPath = args[++i];
         } else {
             return UsageError("read: unexpected argument " + args[i]);
         }
     }
-    if (int result = ReadDrive(); result != kDone) return result;
-    if (!outPath.empty()) {
-        if (ParamFile::Write(outPath, m_table)) return kDone;
-        std::fprintf(stderr, "File Error\n%s\n", outPath.c_str());
+    std::vector<int32_t> wanted = m_table.ListedNumbers();
+    if (all) {
+        wanted.resize(ParamTable::kCount);
+        std::iota(wanted.begin(), wanted.end(), 0);
+    }
+    if (int result = ReadDrive(wanted); result != kDone) return result;
+    if (outPath) {
+        if (ParamFile::Write(*outPath, m_table)) return kDone;
+        std::fprintf(stderr, "File Error\n%s\n", outPath->c_str());
         return kFileError;
     }
-    if (all) {
-        for (int32_t n = 0; n < ParamTable::kCount; ++n) PrintParam(n);
-    } else {
-        for (int32_t n : m_table.ListedNumbers()) PrintParam(n);
-    }
+    for (int32_t n : wanted) PrintParam(n);
     return kDone;
 }
 
@@ -142,6 +181,8 @@ int ParaCommands::Write() {
 int ParaCommands::Set() {
     const std::vector<std::string>& args = m_options.args;
     if (args.empty() || args.size() % 2 != 0) return UsageError("set: pairs N V expected");
+    // With COP and PSV they stay below the queue's 200 slots.
+    if (args.size() / 2 > ParamTable::kCount) return UsageError("set: at most 110 pairs");
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (size_t i = 0; i < args.size(); i += 2) {
         int32_t number = 0;
@@ -195,15 +236,21 @@ int ParaCommands::Init() {
 int ParaCommands::Send() {
     if (m_options.args.empty()) return UsageError("send: LINE expected");
     if (int opened = OpenPort(); opened != kDone) return opened;
-    for (const std::string& line : m_options.args) m_session.Queue().QueueManual(line);
-    return SendQueued(true);
+    // Each line goes out before the next is queued: however many are given,
+    // the 200-slot queue never wraps over lines not yet sent.
+    for (const std::string& line : m_options.args) {
+        m_session.Queue().QueueManual(line);
+        DriveSession::Outcome sent = m_session.Flush(true);
+        if (sent != DriveSession::Outcome::kDone) return ExitCode(sent);
+    }
+    return AwaitReplies(true);
 }
 
 int ParaCommands::Verify() {
     if (m_options.args.size() != 1) return UsageError("verify: one FILE expected");
     ParamTable file;
     if (!LoadFile(m_options.args[0], file)) return kFileError;
-    if (int result = ReadDrive(); result != kDone) return result;
+    if (int result = ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
     bool differ = false;
     for (int32_t n : m_table.ListedNumbers()) {
         if (file.GetParamValue(n) == m_table.GetParamValue(n)) continue;
@@ -219,6 +266,5 @@ int ParaCommands::Monitor() {
     std::signal(SIGINT, StopMonitor);
     std::signal(SIGTERM, StopMonitor);
     if (int opened = OpenPort(); opened != kDone) return opened;
-    DriveSession::Replies replies = m_session.Monitor(g_bStopMonitor);
-    return replies == DriveSession::Replies::kLost ? Failed(replies) : kDone;
+    return ExitCode(m_session.Monitor(g_bStopMonitor));
 }

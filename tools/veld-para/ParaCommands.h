@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "DriveSession.h"
 #include "ParaOptions.h"
@@ -10,7 +11,16 @@
 // The commands of veld-para over the core's builders, table and file.
 class ParaCommands {
   public:
-    enum Exit { kDone = 0, kNoPort = 1, kUsage = 2, kNoReply = 3, kFileError = 4, kDiffer = 5 };
+    enum Exit {
+        kDone = 0,
+        kNoPort = 1,
+        kUsage = 2,
+        kNoReply = 3,  // also a reply that lacks parameters asked for, or a port lost
+        kFileError = 4,
+        kDiffer = 5,
+        kReplyError = 6,   // "통신처리에러": a reply named a parameter outside 0..109
+        kWriteFailed = 7,  // "TTY Error!": a write failed or stalled
+    };
 
     explicit ParaCommands(const ParaOptions& options);
     int Run();
@@ -28,12 +38,16 @@ class ParaCommands {
     int Monitor();
 
     int OpenPort();
-    // Opens the port, sends PRA and collects the replies into the table.
-    int ReadDrive();
+    // Opens the port, sends PRA and collects the replies into the table; done
+    // only when they carried every one of `wanted`.
+    int ReadDrive(const std::vector<int32_t>& wanted);
+    int CheckReadComplete(const std::vector<int32_t>& wanted) const;
     // Flushes the queued lines and waits for replies; `printReplies` when the
     // replies are the command's result.
     int SendQueued(bool printReplies = false);
-    int Failed(DriveSession::Replies replies);
+    int AwaitReplies(bool printReplies);
+    // The exit code of a session's outcome, the reason of a failure on stderr.
+    int ExitCode(DriveSession::Outcome outcome) const;
     int UsageError(const std::string& why) const;
     bool LoadFile(const std::string& path, ParamTable& table) const;
     void PrintParam(int32_t number) const;

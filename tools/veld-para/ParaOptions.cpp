@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include <string_view>
+
 #include "common/NumberArg.h"
 
 namespace {
@@ -24,6 +26,15 @@ constexpr int32_t kMaxWaitMs = 600000;
 
 }  // namespace
 
+bool ParaOptions::ParseRate(const char* text) {
+    int32_t rate = 0;
+    // Digits only: no sign, and nothing after them that the port text would
+    // read as its line format.
+    if (text[0] < '0' || text[0] > '9' || !NumberArg::Parse(text, 1, INT32_MAX, rate)) return false;
+    baud = std::to_string(rate);
+    return true;
+}
+
 ParaOptions::Outcome ParaOptions::Parse(int argc, char** argv, std::string& error) {
     optind = 1;
     opterr = 0;
@@ -31,10 +42,20 @@ ParaOptions::Outcome ParaOptions::Parse(int argc, char** argv, std::string& erro
     for (int option; (option = getopt_long(argc, argv, "+p:b:i:w:qh", kOptions, nullptr)) != -1;) {
         switch (option) {
             case 'p':
+                // The port text puts ':' after the device name, so no name may hold one.
+                if (std::string_view(optarg).find(':') != std::string_view::npos) {
+                    error =
+                        std::string("a port name cannot contain ':': ") + optarg +
+                        "\n  map the device to a COM name instead: --port-map COM1=PATH -p COM1";
+                    return Outcome::kUsageError;
+                }
                 port = optarg;
                 break;
             case 'b':
-                baud = optarg;
+                if (!ParseRate(optarg)) {
+                    error = std::string("bad --baud (a positive decimal rate): ") + optarg;
+                    return Outcome::kUsageError;
+                }
                 break;
             case 'i':
                 id = optarg;
@@ -73,12 +94,12 @@ const char* ParaOptions::Usage() {
     return "usage: veld-para [options] COMMAND [ARGS]\n"
            "\n"
            "Options:\n"
-           "  -p, --port NAME       COM1 to COM30 or a device path (default COM15)\n"
-           "  -b, --baud RATE       line rate (default 115200)\n"
+           "  -p, --port NAME       COM1 to COM30 or a device path without ':' (default COM15)\n"
+           "  -b, --baud RATE       line rate, a positive decimal number (default 115200)\n"
            "  -i, --id TEXT         station ID text, read as the GUI reads it (default 0)\n"
            "      --port-map COMn=PATH  the device of a COM name (repeatable; VELD_PORT_MAP too)\n"
-           "  -w, --wait MS         how long to wait for replies after the last line (default "
-           "500)\n"
+           "  -w, --wait MS         how long to wait for replies after the last line (default\n"
+           "                        500); read and verify also wait while a reply arrives\n"
            "  -q, --quiet           no \"> sent\" and \"< received\" lines on stderr\n"
            "  -h, --help            this text\n"
            "      --version         the program's version\n"
@@ -87,7 +108,7 @@ const char* ParaOptions::Usage() {
            "  read [-o FILE] [--all]  read the drive (PRA); print number, name, value of the\n"
            "                          listed parameters (--all: all 110), or save them to FILE\n"
            "  write FILE              load FILE and send the listed parameters, COP, PSV\n"
-           "  set N V [N V ...]       PWR per pair, then COP, PSV\n"
+           "  set N V [N V ...]       PWR per pair (at most 110 pairs), then COP, PSV\n"
            "  setup MODE              mode 0 to 3 with its preset: PWR 42..49, 40, 41, COP, PSV\n"
            "  setmode                 PWR 100 1\n"
            "  version                 FRD 0, FRD 1\n"
@@ -96,6 +117,13 @@ const char* ParaOptions::Usage() {
            "  verify FILE             compare the drive with FILE (exit 5 when they differ)\n"
            "  monitor                 print every received line until interrupted\n"
            "\n"
-           "Exit codes: 0 done, 1 port cannot be opened, 2 usage, 3 no reply,\n"
-           "4 File Error, 5 verify found differences.\n";
+           "Exit codes:\n"
+           "  0  done\n"
+           "  1  the port cannot be opened\n"
+           "  2  usage\n"
+           "  3  no reply; a reply that lacks parameters asked for; the port was lost\n"
+           "  4  File Error\n"
+           "  5  verify found differences\n"
+           "  6  통신처리에러: a reply named a parameter outside 0 to 109\n"
+           "  7  TTY Error!: a write to the port failed or stalled\n";
 }

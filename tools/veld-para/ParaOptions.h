@@ -20,4 +20,8 @@ class ParaOptions {
 
     Outcome Parse(int argc, char** argv, std::string& error);
     static const char* Usage();
+
+  private:
+    // -b: a positive decimal rate, nothing else.
+    bool ParseRate(const char* text);
 };

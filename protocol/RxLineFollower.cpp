@@ -1,4 +1,4 @@
-#include "RxLineFollower.h"
+#include "protocol/RxLineFollower.h"
 
 bool RxLineFollower::Next(std::string& line) {
     if (m_nRxEchoRead == m_port.RxReadIndex()) return false;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "params/ParamTable.h"
+
+// Given the received lines the dispatcher has consumed (an RxLineFollower
+// hands them out), records by the dispatcher's own rules which parameter
+// numbers PRA replies carried into the table, and whether one raised
+// "통신처리에러". Tells a complete read from one that lost lines or pairs.
+class PraReplyTracker {
+  public:
+    // One consumed line, without its carriage return.
+    void Take(std::string_view line);
+
+    // At least one PRA reply came.
+    bool Replied() const { return m_bReplied; }
+    // A pair numbered outside 0..109 cut a reply short.
+    bool BadNumberSeen() const { return m_bBadNumber; }
+    // Those of `numbers` that no PRA reply carried, in their order.
+    std::vector<int32_t> Missing(const std::vector<int32_t>& numbers) const;
+
+  private:
+    std::bitset<ParamTable::kCount> m_carried;
+    bool m_bReplied = false;
+    bool m_bBadNumber = false;
+};

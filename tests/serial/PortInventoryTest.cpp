@@ -1,0 +1,170 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "serial/PortInventory.h"
+#include "support/FakeSerialTree.h"
+
+namespace {
+
+// A machine with the adapters a technician meets: a CH340 and an FTDI cable,
+// a CDC-ACM board, an on-board UART, and what must not be listed.
+class MachineTree : public FakeSerialTree {
+  public:
+    MachineTree() {
+        AddUsbPort("ttyUSB2", "1-2", {"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"});
+        AddNode("ttyUSB2");
+        AddSerialLink("by-id", "usb-1a86_USB_Serial-if00-port0", "ttyUSB2");
+        AddSerialLink("by-path", "pci-0000:00:14.0-usb-0:2:1.0-port0", "ttyUSB2");
+
+        AddUsbPort("ttyUSB10", "1-4",
+                   {"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", "ftdi_sio"});
+        AddNode("ttyUSB10");
+        AddSerialLink("by-id", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB10");
+
+        AddUsbPort("ttyACM0", "1-3",
+                   {"2341", "0043", "Arduino (www.arduino.cc)", "", "75735353", "cdc_acm", ""});
+        AddNode("ttyACM0");
+        AddSerialLink("by-id", "usb-Arduino__www.arduino.cc__0043_75735353-if00", "ttyACM0");
+
+        // Since Linux 6.5 a serial-base port and controller sit below the PNP device.
+        AddTty("ttyS0", "pnp0/00:05/00:05:0/00:05:0.0");
+        AddDriver("pnp0/00:05", "pnp", "serial");
+        AddDriver("pnp0/00:05/00:05:0", "serial-base", "ctrl");
+        AddDriver("pnp0/00:05/00:05:0/00:05:0.0", "serial-base", "port");
+        AddAttribute("class/tty/ttyS0/type", "4");
+        AddNode("ttyS0");
+
+        // No UART at this address.
+        AddTty("ttyS1", "platform/serial8250");
+        AddDriver("platform/serial8250", "platform", "serial8250");
+        AddAttribute("class/tty/ttyS1/type", "0");
+        AddNode("ttyS1");
+
+        // A UART without a device node (a container that was not given it).
+        AddTty("ttyS2", "pnp0/00:06");
+        AddAttribute("class/tty/ttyS2/type", "4");
+
+        // Virtual terminals and the like.
+        AddTty("tty0", "virtual/tty0");
+        AddNode("tty0");
+        AddTty("ttyS1x", "virtual/ttyS1x");
+        AddNode("ttyS1x");
+    }
+};
+
+TEST(PortInventoryTest, ListsPresentPortsWithWhatSysfsTellsOfThem) {
+    MachineTree tree;
+    std::string dev = tree.DevRoot();
+    struct Expected {
+        std::string name, driver, usbId, manufacturer, product, serial, description;
+        std::vector<std::string> byId, byPath;
+    };
+    const Expected expected[] = {
+        {"ttyUSB2",
+         "ch341",
+         "1a86:7523",
+         "",
+         "USB Serial",
+         "",
+         "usb-1a86_USB_Serial-if00-port0, USB Serial, USB 1a86:7523, driver ch341",
+         {dev + "/serial/by-id/usb-1a86_USB_Serial-if00-port0"},
+         {dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}},
+        {"ttyUSB10",
+         "ftdi_sio",
+         "0403:6001",
+         "FTDI",
+         "FT232R USB UART",
+         "A50285BI",
+         "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0, FTDI FT232R USB UART, serial A50285BI, "
+         "USB 0403:6001, driver ftdi_sio",
+         {dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"},
+         {}},
+        {"ttyACM0",
+         "cdc_acm",
+         "2341:0043",
+         "Arduino (www.arduino.cc)",
+         "",
+         "75735353",
+         "usb-Arduino__www.arduino.cc__0043_75735353-if00, Arduino (www.arduino.cc), "
+         "serial 75735353, USB 2341:0043, driver cdc_acm",
+         {dev + "/serial/by-id/usb-Arduino__www.arduino.cc__0043_75735353-if00"},
+         {}},
+        {"ttyS0", "serial", "", "", "", "", "driver serial", {}, {}},
+    };
+    std::vector<PortInventory::Port> ports = PortInventory(tree.SysRoot(), dev).Ports();
+    ASSERT_EQ(ports.size(), std::size(expected));
+    for (size_t i = 0; i < ports.size(); ++i) {
+        const PortInventory::Port& port = ports[i];
+        const Expected& want = expected[i];
+        SCOPED_TRACE(want.name);
+        EXPECT_EQ(port.name, want.name);
+        EXPECT_EQ(port.path, dev + "/" + want.name);
+        EXPECT_EQ(port.driver, want.driver);
+        EXPECT_EQ(port.usbId, want.usbId);
+        EXPECT_EQ(port.manufacturer, want.manufacturer);
+        EXPECT_EQ(port.product, want.product);
+        EXPECT_EQ(port.serial, want.serial);
+        EXPECT_EQ(port.byId, want.byId);
+        EXPECT_EQ(port.byPath, want.byPath);
+        EXPECT_EQ(port.Description(), want.description);
+    }
+}
+
+// Names of the files opened below the watched folders since the last call.
+class OpenWatch {
+  public:
+    explicit OpenWatch(const std::vector<std::string>& folders)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        for (const std::string& folder : folders) {
+            EXPECT_GE(::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN), 0) << folder;
+        }
+    }
+    ~OpenWatch() { ::close(m_fd); }
+
+    std::vector<std::string> OpenedFiles() {
+        std::vector<std::string> names;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                auto* event = reinterpret_cast<inotify_event*>(p);
+                if ((event->mask & IN_ISDIR) == 0 && event->len > 0) names.push_back(event->name);
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return names;
+    }
+
+  private:
+    int m_fd;
+};
+
+TEST(PortInventoryTest, OpensNoDeviceNode) {
+    MachineTree tree;
+    std::string dev = tree.DevRoot();
+    OpenWatch watch({dev, dev + "/serial/by-id", dev + "/serial/by-path"});
+    // The watch sees an open, through a link too.
+    ::close(::open((dev + "/serial/by-id/usb-1a86_USB_Serial-if00-port0").c_str(),
+                   O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    ASSERT_EQ(watch.OpenedFiles(), std::vector<std::string>{"ttyUSB2"});
+
+    EXPECT_EQ(PortInventory(tree.SysRoot(), dev).Ports().size(), 4u);
+    EXPECT_EQ(watch.OpenedFiles(), std::vector<std::string>{});
+}
+
+TEST(PortInventoryTest, UnpluggedOrMissingTreesListNothingOfThem) {
+    MachineTree tree;
+    for (const char* name : {"ttyUSB2", "ttyUSB10", "ttyACM0"}) tree.Unplug(name);
+    std::vector<PortInventory::Port> ports = PortInventory(tree.SysRoot(), tree.DevRoot()).Ports();
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].name, "ttyS0");
+    EXPECT_TRUE(PortInventory(tree.SysRoot() + "/none", tree.DevRoot()).Ports().empty());
+    EXPECT_TRUE(PortInventory(tree.SysRoot(), tree.DevRoot() + "/none").Ports().empty());
+}
+
+}  // namespace
