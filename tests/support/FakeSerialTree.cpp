@@ -34,6 +34,8 @@ void FakeSerialTree::AddUsbPort(const std::string& name, const std::string& usbP
         if (!value.empty()) AddAttribute("devices/" + device + "/" + file, value);
     }
     AddDriver(device, "usb", "usb");
+    fs::create_directories(m_root / "sys" / "bus" / "usb" / "devices");
+    Link(m_root / "sys" / "bus" / "usb" / "devices" / usbPort, m_root / "sys" / "devices" / device);
     AddDriver(interface, "usb", usb.interfaceDriver);
     if (usb.portDriver.empty()) {
         AddTty(name, interface);

@@ -25,7 +25,8 @@ class FakeSerialTree {
     std::string SysRoot() const { return (m_root / "sys").string(); }
     std::string DevRoot() const { return (m_root / "dev").string(); }
 
-    // A USB device on hub port `usbPort` ("1-2") whose interface 0 carries tty `name`.
+    // A USB device on hub port `usbPort` ("1-2") whose interface 0 carries tty `name`;
+    // it is also listed in <sys>/bus/usb/devices.
     void AddUsbPort(const std::string& name, const std::string& usbPort, const UsbDevice& usb);
     // A tty below <sys>/devices/<deviceDir>.
     void AddTty(const std::string& name, const std::string& deviceDir);

@@ -1,0 +1,192 @@
+#include "serial/PortDoctor.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+#include "serial/DeviceAccess.h"
+#include "serial/PortMap.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool IsBrlttyUsbId(const std::string& usbId) {
+    return std::any_of(std::begin(PortDoctor::kBrlttyUsbIds), std::end(PortDoctor::kBrlttyUsbIds),
+                       [&](const char* id) { return usbId == id; });
+}
+
+std::string FirstLine(const fs::path& file) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return "";
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+PortFinding Found(PortFinding::Kind kind, const std::string& path) {
+    PortFinding finding;
+    finding.kind = kind;
+    finding.path = path;
+    return finding;
+}
+
+}  // namespace
+
+bool PortDoctor::Report::Ready() const {
+    return std::none_of(findings.begin(), findings.end(),
+                        [](const PortFinding& f) { return f.Blocks(); });
+}
+
+const PortFinding& PortDoctor::Report::Verdict() const {
+    auto blocking = std::find_if(findings.begin(), findings.end(),
+                                 [](const PortFinding& f) { return f.Blocks(); });
+    return blocking != findings.end() ? *blocking : findings.back();
+}
+
+PortDoctor::PortDoctor() : PortDoctor(Roots{}, UserIdentity::OfThisProcess()) {}
+
+PortDoctor::PortDoctor(Roots roots, UserIdentity who)
+    : m_roots(std::move(roots)),
+      m_who(std::move(who)),
+      m_inventory(m_roots.sys, m_roots.dev),
+      m_processes(m_roots.proc) {}
+
+PortDoctor::Report PortDoctor::Examine(const std::string& name, int openError) const {
+    Report report;
+    report.name = name;
+    report.path = PortMap::Resolve(name);
+    if (report.path.empty()) {
+        report.findings.push_back(Found(PortFinding::Kind::kNoSuchDevice, name));
+    } else {
+        ExamineNode(report, openError);
+    }
+    if (report.Ready() && openError != 0) {
+        PortFinding failed = Found(PortFinding::Kind::kOpenFailed, report.path);
+        failed.error = openError;
+        report.findings.push_back(failed);
+    }
+    if (report.Ready()) report.findings.push_back(Found(PortFinding::Kind::kReady, report.path));
+    return report;
+}
+
+void PortDoctor::ExamineNode(Report& report, int openError) const {
+    struct stat node {};
+    if (::stat(report.path.c_str(), &node) != 0) {
+        report.findings.push_back(Found(PortFinding::Kind::kNoSuchDevice, report.path));
+        // brltty takes a CH340 or CP210x from its driver, so its port goes away.
+        std::string usbId = PortlessBrlttyAdapter();
+        for (const ProcessTable::Process& brltty : m_processes.Named("brltty")) {
+            if (usbId.empty()) break;
+            PortFinding finding = Found(PortFinding::Kind::kBrltty, report.path);
+            finding.pid = brltty.pid;
+            finding.usbId = usbId;
+            report.findings.push_back(finding);
+        }
+        return;
+    }
+    report.port = FindPort(report.path);
+    // A ttyS by its own name, or by the name of the node a link leads to.
+    std::string device = fs::path(report.path).filename();
+    std::error_code error;
+    if (!StartsWith(device, "ttyS")) device = fs::canonical(report.path, error).filename();
+    if (!S_ISCHR(node.st_mode)) {
+        report.findings.push_back(Found(PortFinding::Kind::kNotADevice, report.path));
+    } else if (StartsWith(device, "ttyS") && !HasUart(device)) {
+        report.findings.push_back(Found(PortFinding::Kind::kNoUart, report.path));
+    }
+    ExamineAccess(report, node);
+    ExamineHolders(report, node, openError);
+    ExamineServices(report);
+}
+
+void PortDoctor::ExamineAccess(Report& report, const struct stat& node) const {
+    DeviceAccess::Result access = DeviceAccess::Check(node, m_who, m_roots.groupFile);
+    PortFinding finding = Found(PortFinding::Kind::kJoinGroup, report.path);
+    finding.user = m_who.name;
+    finding.group = access.group;
+    switch (access.verdict) {
+        case DeviceAccess::Verdict::kAllowed:
+            return;
+        case DeviceAccess::Verdict::kJoinGroup:
+            break;
+        case DeviceAccess::Verdict::kLogInAgain:
+            finding.kind = PortFinding::Kind::kLogInAgain;
+            break;
+        case DeviceAccess::Verdict::kDenied:
+            finding.kind = PortFinding::Kind::kNoAccess;
+            break;
+    }
+    report.findings.push_back(finding);
+}
+
+void PortDoctor::ExamineHolders(Report& report, const struct stat& node, int openError) const {
+    ProcessTable::Holders holders = m_processes.HoldersOf(node);
+    for (const ProcessTable::Process& holder : holders.processes) {
+        PortFinding finding = Found(PortFinding::Kind::kHeldBy, report.path);
+        finding.pid = holder.pid;
+        finding.process = holder.name;
+        finding.self = holder.pid == ::getpid();
+        report.findings.push_back(finding);
+    }
+    if (holders.processes.empty() && openError == EBUSY) {
+        report.findings.push_back(Found(PortFinding::Kind::kHolderHidden, report.path));
+    }
+}
+
+void PortDoctor::ExamineServices(Report& report) const {
+    if (!report.port) return;
+    const PortInventory::Port& port = *report.port;
+    auto note = [&](PortFinding::Kind kind, const std::string& service) {
+        for (const ProcessTable::Process& process : m_processes.Named(service)) {
+            PortFinding finding = Found(kind, report.path);
+            finding.pid = process.pid;
+            finding.usbId = port.usbId;
+            report.findings.push_back(finding);
+        }
+    };
+    if (IsBrlttyUsbId(port.usbId)) note(PortFinding::Kind::kBrltty, "brltty");
+    if (StartsWith(port.name, "ttyACM") || port.driver == "cdc_acm") {
+        note(PortFinding::Kind::kModemManager, "ModemManager");
+    }
+}
+
+bool PortDoctor::HasUart(const std::string& name) const {
+    std::string type = FirstLine(m_roots.sys / "class" / "tty" / name / "type");
+    return type.empty() || std::strtol(type.c_str(), nullptr, 10) != 0;
+}
+
+std::string PortDoctor::PortlessBrlttyAdapter() const {
+    std::vector<PortInventory::Port> ports = m_inventory.Ports();
+    std::error_code error;
+    for (fs::directory_iterator it(m_roots.sys / "bus" / "usb" / "devices", error), end;
+         !error && it != end; it.increment(error)) {
+        std::string usbId =
+            FirstLine(it->path() / "idVendor") + ":" + FirstLine(it->path() / "idProduct");
+        bool hasPort = std::any_of(ports.begin(), ports.end(),
+                                   [&](const PortInventory::Port& p) { return p.usbId == usbId; });
+        if (IsBrlttyUsbId(usbId) && !hasPort) return usbId;
+    }
+    return "";
+}
+
+std::optional<PortInventory::Port> PortDoctor::FindPort(const std::string& path) const {
+    std::error_code error;
+    fs::path target = fs::canonical(path, error);
+    if (error) return std::nullopt;
+    for (const PortInventory::Port& port : m_inventory.Ports()) {
+        std::error_code other;
+        if (fs::canonical(port.path, other) == target && !other) return port;
+    }
+    return std::nullopt;
+}

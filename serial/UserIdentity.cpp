@@ -1,0 +1,31 @@
+#include "serial/UserIdentity.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+UserIdentity UserIdentity::OfThisProcess() {
+    UserIdentity who;
+    who.uid = ::geteuid();
+    who.groups.push_back(::getegid());
+    int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> supplementary(count > 0 ? static_cast<size_t>(count) : 0);
+    count = ::getgroups(static_cast<int>(supplementary.size()), supplementary.data());
+    supplementary.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    who.groups.insert(who.groups.end(), supplementary.begin(), supplementary.end());
+
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(who.uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        who.name = found->pw_name;
+    } else {
+        who.name = std::to_string(who.uid);
+    }
+    return who;
+}
+
+bool UserIdentity::HasGroup(gid_t gid) const {
+    return std::find(groups.begin(), groups.end(), gid) != groups.end();
+}

@@ -1,0 +1,28 @@
+#include "support/OpenWatch.h"
+
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+OpenWatch::OpenWatch(const std::vector<std::string>& folders)
+    : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    for (const std::string& folder : folders) {
+        EXPECT_GE(::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN), 0) << folder;
+    }
+}
+
+OpenWatch::~OpenWatch() { ::close(m_fd); }
+
+std::vector<std::string> OpenWatch::OpenedFiles() {
+    std::vector<std::string> names;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+        for (char* p = buffer; p < buffer + n;) {
+            auto* event = reinterpret_cast<inotify_event*>(p);
+            if ((event->mask & IN_ISDIR) == 0 && event->len > 0) names.push_back(event->name);
+            p += sizeof(inotify_event) + event->len;
+        }
+    }
+    return names;
+}
