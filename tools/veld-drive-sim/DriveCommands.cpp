@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/NumberArg.h"
+#include "protocol/ReplyStation.h"
 
 namespace {
 
@@ -47,9 +48,7 @@ std::vector<std::string> Words(const std::string& text) {
 DriveCommands::DriveCommands(DriveModel& model, int32_t station, std::string statePath)
     : m_model(model), m_station(station), m_statePath(std::move(statePath)) {}
 
-char DriveCommands::StationChar(int32_t station) {
-    return static_cast<char>(station < 10 ? '0' + station : 'A' + station - 10);
-}
+char DriveCommands::StationChar(int32_t station) { return ReplyStation::CharOf(station); }
 
 std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     size_t dot = line.find('.');

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "DriveModel.h"
+#include "protocol/ReplyStation.h"
 
 // The drive's side of the protocol: takes one received command line and
 // builds the reply lines ("#", station character, ".", code, hex fields).
 class DriveCommands {
   public:
     static constexpr int kPairsPerLine = 16;
-    static constexpr int32_t kMaxStation = 35;  // one reply character: 0-9, then A-Z
+    static constexpr int32_t kMaxStation = ReplyStation::kLast;  // one reply character
     // FRD 0 and FRD 1: firmware 1.05, hardware revision 3.
     static constexpr const char* kFirmwareVersion = "0105";
     static constexpr const char* kHardwareRevision = "0003";

@@ -2,6 +2,9 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+#include <string_view>
+
 #include "DriveCommands.h"
 #include "DriveModel.h"
 #include "common/NumberArg.h"
@@ -14,6 +17,7 @@ enum Option {
     kDevice,
     kBaud,
     kId,
+    kIds,
     kState,
     kLog,
     kChunk,
@@ -34,6 +38,7 @@ const option kOptions[] = {
     {"device", required_argument, nullptr, kDevice},
     {"baud", required_argument, nullptr, kBaud},
     {"id", required_argument, nullptr, kId},
+    {"ids", required_argument, nullptr, kIds},
     {"state", required_argument, nullptr, kState},
     {"log", required_argument, nullptr, kLog},
     {"chunk", required_argument, nullptr, kChunk},
@@ -51,6 +56,23 @@ const option kOptions[] = {
 
 constexpr int32_t kMaxDelayMs = 60000;
 
+// Adds the stations of "3" or "3,7" to `stations`; false for a bad or repeated one.
+bool AddStations(const std::string& list, std::vector<int32_t>& stations) {
+    size_t start = 0;
+    for (;;) {
+        size_t comma = list.find(',', start);
+        int32_t station = 0;
+        if (!NumberArg::Parse(std::string_view(list).substr(start, comma - start), 0,
+                              DriveCommands::kMaxStation, station) ||
+            std::find(stations.begin(), stations.end(), station) != stations.end()) {
+            return false;
+        }
+        stations.push_back(station);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
 }  // namespace
 
 SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error) {
@@ -63,7 +85,6 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
     int32_t omitted = 0;  // one --omit, then added to the list
     const Numeric numerics[] = {
         {kBaud, &baud, 1, INT32_MAX},
-        {kId, &station, 0, DriveCommands::kMaxStation},
         {kChunk, &chunk, 0, INT32_MAX},
         {kChunkDelay, &chunkDelayMs, 0, kMaxDelayMs},
         {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
@@ -82,6 +103,15 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
                 continue;
             case kDevice:
                 device = optarg;
+                continue;
+            case kId:
+            case kIds:
+                if (!AddStations(optarg, stations)) {
+                    error = std::string("bad or repeated station in ") +
+                            (option == kId ? "--id" : "--ids") + ": " + optarg +
+                            " (0 to 35, each once)";
+                    return Outcome::kUsageError;
+                }
                 continue;
             case kState:
                 statePath = optarg;
@@ -125,12 +155,18 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         error = std::string("unexpected argument: ") + argv[optind];
         return Outcome::kUsageError;
     }
+    if (stations.empty()) stations.push_back(0);
+    if (stations.size() > 1 && !statePath.empty()) {
+        error = "--state keeps the values of one station only";
+        return Outcome::kUsageError;
+    }
     return Outcome::kRun;
 }
 
 std::string SimOptions::Help() {
     std::string text =
-        "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
+        "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE]\n"
+        "                      [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read]\n"
@@ -142,7 +178,10 @@ std::string SimOptions::Help() {
         "It serves until SIGINT or SIGTERM.\n"
         "\n"
         "  --id N            station 0 to 35 (default 0); replies carry it as one character\n"
-        "                    (0-9, then A-Z); lines for other stations get no answer\n"
+        "                    (0-9, then A-Z); lines for other stations get no answer.\n"
+        "                    Repeated, or --ids 3,7: several drives on the line, as on one\n"
+        "                    RS-485 bus, each with its own parameters (--state: one only)\n"
+        "  --ids N,N...      the same as --id N for each\n"
         "  --baud RATE       line rate of --device (default 115200)\n"
         "  --state FILE      load the values at start, store them on PSV\n"
         "  --log FILE        every received line with the milliseconds since start\n"

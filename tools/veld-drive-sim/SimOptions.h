@@ -12,7 +12,8 @@ class SimOptions {
     std::string device;  // empty: a pseudo-terminal
     std::string link;
     int32_t baud = 115200;
-    int32_t station = 0;
+    // The drives on the line, as on one RS-485 bus; each answers for itself.
+    std::vector<int32_t> stations;  // none given: station 0
     std::string statePath;
     std::string logPath;
     int32_t chunk = 0;  // 0: each reply in one write

@@ -21,7 +21,7 @@ void SleepMs(int ms) {
 
 SimServer::SimServer(SimLink& link, DriveCommands& commands, WireLog& log,
                      const SimOptions& options)
-    : m_link(link), m_commands(commands), m_log(log), m_options(options) {}
+    : m_link(link), m_stations{&commands}, m_log(log), m_options(options) {}
 
 void SimServer::Serve(int stopFd) {
     if (m_options.noRead) {
@@ -64,7 +64,10 @@ void SimServer::Take(const std::string& bytes) {
 }
 
 void SimServer::Answer(const std::string& line) {
-    std::vector<std::string> replies = m_commands.Handle(line);
+    std::vector<std::string> replies;
+    for (DriveCommands* station : m_stations) {
+        if (replies.empty()) replies = station->Handle(line);
+    }
     if (m_options.silent || replies.empty()) return;
     std::string bytes;
     for (const std::string& reply : replies) bytes += reply + (m_options.crlf ? "\r\n" : "\r");

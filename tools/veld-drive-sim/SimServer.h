@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DriveCommands.h"
 #include "SimLink.h"
@@ -12,6 +13,8 @@
 class SimServer {
   public:
     SimServer(SimLink& link, DriveCommands& commands, WireLog& log, const SimOptions& options);
+    // One more drive on the line; a line is answered by the drive it addresses.
+    void AddStation(DriveCommands& commands) { m_stations.push_back(&commands); }
 
     // Returns when `stopFd` (a signalfd) becomes readable.
     void Serve(int stopFd);
@@ -22,7 +25,7 @@ class SimServer {
     void Send(const std::string& bytes);
 
     SimLink& m_link;
-    DriveCommands& m_commands;
+    std::vector<DriveCommands*> m_stations;
     WireLog& m_log;
     const SimOptions& m_options;
     std::string m_pending;

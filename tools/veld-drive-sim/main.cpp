@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include "DriveCommands.h"
@@ -94,9 +95,17 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminalPath.c_str());
     std::fflush(stdout);
 
-    DriveCommands commands(model, options.station, options.statePath);
+    DriveCommands commands(model, options.stations.front(), options.statePath);
     commands.SetReadFaults(options.omit, options.misnumber);
     SimServer server(link, commands, log, options);
+    // The other drives on the line, each with its own parameters.
+    std::deque<DriveModel> otherModels(options.stations.size() - 1);
+    std::deque<DriveCommands> others;
+    for (size_t i = 1; i < options.stations.size(); ++i) {
+        others.emplace_back(otherModels[i - 1], options.stations[i], "");
+        others.back().SetReadFaults(options.omit, options.misnumber);
+        server.AddStation(others.back());
+    }
     server.Serve(stopFd);
     if (!options.link.empty()) ::unlink(options.link.c_str());
     return 0;
