@@ -14,6 +14,8 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "toolbox/CPortDoctorDlg.h"
+#include "toolbox/CStationScanDlg.h"
 
 namespace {
 
@@ -128,6 +130,7 @@ void CMainFrame::CreateMenus() {
     connect(toolBar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(statusBarAction, &QAction::toggled, this,
             [this](bool on) { statusBar()->setVisible(on); });
+    CreateToolsMenu();
 
     // The help menu stands at the right end of the menu bar.
     auto* helpBar = new QMenuBar(menuBar());
@@ -139,6 +142,31 @@ void CMainFrame::CreateMenus() {
     connect(about, &QAction::triggered, this, &CMainFrame::About);
     menuBar()->setCornerWidget(helpBar, Qt::TopRightCorner);
     UpdateRecentFileMenu();
+}
+
+void CMainFrame::CreateToolsMenu() {
+    QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
+    tools->setObjectName(QStringLiteral("toolsMenu"));
+    QAction* scan = tools->addAction(Text("국번 검색(&S)..."));
+    scan->setObjectName(QStringLiteral("toolStationScan"));
+    scan->setStatusTip(Text("연결된 선에서 응답하는 드라이브의 국번(ID)을 찾습니다"));
+    connect(scan, &QAction::triggered, this, &CMainFrame::OnStationScan);
+    QAction* doctor = tools->addAction(Text("포트 진단(&D)..."));
+    doctor->setObjectName(QStringLiteral("toolPortDoctor"));
+    doctor->setStatusTip(Text("고른 포트가 열리지 않는 까닭과 고치는 방법을 보여 줍니다"));
+    connect(doctor, &QAction::triggered, this, &CMainFrame::OnPortDoctor);
+}
+
+void CMainFrame::OnStationScan() {
+    CStationScanDlg dialog(
+        m_view->Port(), m_view->Queue(), [view = m_view](int32_t id) { view->UseStationId(id); },
+        this);
+    dialog.exec();
+}
+
+void CMainFrame::OnPortDoctor() {
+    CPortDoctorDlg dialog(m_view->ChosenPort(), PortDoctor(), this);
+    dialog.exec();
 }
 
 void CMainFrame::UpdateRecentFileMenu() {

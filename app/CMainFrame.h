@@ -44,6 +44,10 @@ class CMainFrame : public QMainWindow {
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
     void CreateMenus();
+    // "도구": the additions beside the described commands.
+    void CreateToolsMenu();
+    void OnStationScan();
+    void OnPortDoctor();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();

@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "app/FormFont.h"
@@ -22,6 +20,8 @@
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
+#include "serial/PortDoctor.h"
+#include "toolbox/PortFindingText.h"
 
 namespace {
 
@@ -139,11 +139,24 @@ void CVELD_Host_ParaView::TakeStationId() {
 
 // ---- Connection and SET mode ----
 
+namespace {
+
+QString SelectedItem(const QComboBox* combo) {
+    return combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex()) : QString();
+}
+
+}  // namespace
+
+QString CVELD_Host_ParaView::ChosenPort() const { return SelectedItem(m_cbPort); }
+
 QString CVELD_Host_ParaView::PortText() const {
-    auto selected = [](const QComboBox* combo) {
-        return combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex()) : QString();
-    };
-    return QStringLiteral("\\\\.\\") + selected(m_cbPort) + ":" + selected(m_cbBaud) + ",N,8,0";
+    return QStringLiteral("\\\\.\\") + ChosenPort() + ":" + SelectedItem(m_cbBaud) + ",N,8,0";
+}
+
+void CVELD_Host_ParaView::UseStationId(int32_t station) {
+    m_editId->setText(QString::number(station));
+    UpdateData(true);
+    TakeStationId();
 }
 
 void CVELD_Host_ParaView::OnConnect() {
@@ -168,27 +181,9 @@ void CVELD_Host_ParaView::OnConnect() {
 }
 
 void CVELD_Host_ParaView::ReportOpenFailure() {
-    QString reason;
-    switch (m_port.LastOpenError()) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            reason = Text("장치가 없습니다");
-            break;
-        case EACCES:
-        case EPERM:
-            reason = Text(
-                "권한이 없습니다 (사용자를 dialout 그룹에 추가하십시오: "
-                "sudo usermod -aG dialout $USER, 다시 로그인)");
-            break;
-        case EBUSY:
-            reason = Text("다른 프로그램이 사용 중입니다");
-            break;
-        default:
-            reason = QString::fromLocal8Bit(std::strerror(m_port.LastOpenError()));
-            break;
-    }
-    emit StatusMessage(Text("포트를 열 수 없습니다: ") + reason);
+    PortDoctor::Report report =
+        PortDoctor().Examine(ChosenPort().toStdString(), m_port.LastOpenError());
+    emit StatusMessage(PortFindingText::OpenFailure(report));
 }
 
 void CVELD_Host_ParaView::ReleaseConnectToggle() {

@@ -77,6 +77,12 @@ class CVELD_Host_ParaView : public QWidget {
     void OnTimer();
 
     CTtyPort& Port() { return m_port; }
+    // For the tools of the "도구" menu: the queue every line goes through, the
+    // port item chosen, and the station they found, which the ID field takes
+    // as a connect takes it.
+    TxQueue& Queue() { return m_txQueue; }
+    QString ChosenPort() const;
+    void UseStationId(int32_t station);
     bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
     // Workers that wait for the operator to dismiss their message box.
     int WorkersHeldByBoxes() const;

@@ -83,8 +83,8 @@ PortDoctor::Report PortDoctor::Examine(const std::string& name, int openError) c
 void PortDoctor::ExamineNode(Report& report, int openError) const {
     struct stat node {};
     if (::stat(report.path.c_str(), &node) != 0) {
-        report.findings.push_back(Found(PortFinding::Kind::kNoSuchDevice, report.path));
-        // brltty takes a CH340 or CP210x from its driver, so its port goes away.
+        // brltty takes a CH340 or CP210x from its driver, so its port goes away:
+        // the cause comes before what it caused.
         std::string usbId = PortlessBrlttyAdapter();
         for (const ProcessTable::Process& brltty : m_processes.Named("brltty")) {
             if (usbId.empty()) break;
@@ -93,6 +93,7 @@ void PortDoctor::ExamineNode(Report& report, int openError) const {
             finding.usbId = usbId;
             report.findings.push_back(finding);
         }
+        report.findings.push_back(Found(PortFinding::Kind::kNoSuchDevice, report.path));
         return;
     }
     report.port = FindPort(report.path);

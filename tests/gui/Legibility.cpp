@@ -75,7 +75,9 @@ QString LabelCut(const QLabel* label) {
     if (label->text().isEmpty() || Qt::mightBeRichText(label->text())) return QString();
     int margin = label->margin();
     QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
-    int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    // A label with a buddy shows "&" as the underline of its mnemonic.
+    int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0) |
+                (label->buddy() ? Qt::TextShowMnemonic : 0);
     QRect needed = label->fontMetrics().boundingRect(room, flags, label->text());
     return Cut(label, label->text(), needed.size(), room.size());
 }

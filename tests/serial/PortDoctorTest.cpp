@@ -296,8 +296,9 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     std::string dev = machine.DevRoot();
     PortDoctor doctor = machine.Doctor(kTechnician);
     PortDoctor::Report taken = doctor.Examine(dev + "/ttyUSB0");
-    EXPECT_EQ(Kinds(taken), (std::vector<Kind>{Kind::kNoSuchDevice, Kind::kBrltty}));
-    EXPECT_EQ(taken.findings[1].usbId, "1a86:7523");
+    EXPECT_EQ(Kinds(taken), (std::vector<Kind>{Kind::kBrltty, Kind::kNoSuchDevice}));
+    EXPECT_EQ(taken.Verdict().usbId, "1a86:7523");
+    EXPECT_EQ(taken.Verdict().pid, 812);
 
     // A ttyS with no UART behind it exists in name only.
     machine.AddTty("ttyS3", "platform/serial8250");

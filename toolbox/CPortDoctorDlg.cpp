@@ -1,0 +1,87 @@
+#include "toolbox/CPortDoctorDlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "toolbox/PortFindingText.h"
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kWidth = 560;
+constexpr int kHeight = 380;
+
+}  // namespace
+
+CPortDoctorDlg::CPortDoctorDlg(const QString& port, PortDoctor doctor, QWidget* parent)
+    : QDialog(parent), m_strPort(port), m_doctor(std::move(doctor)) {
+    setObjectName(QStringLiteral("portDoctorDlg"));
+    setWindowTitle(Text("포트 진단"));
+    CreateControls();
+    resize(kWidth, kHeight);
+    OnExamine();
+}
+
+void CPortDoctorDlg::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    m_lblPort = new QLabel(this);
+    m_lblPort->setObjectName(QStringLiteral("doctorPort"));
+    m_lblPort->setWordWrap(true);
+    m_lblPort->setTextFormat(Qt::PlainText);
+    m_lblPort->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_lblPort);
+    m_text = new QTextEdit(this);
+    m_text->setObjectName(QStringLiteral("doctorFindings"));
+    m_text->setReadOnly(true);
+    m_text->setAccessibleName(Text("진단 결과"));
+    layout->addWidget(m_text, 1);
+    auto* box = new QDialogButtonBox(this);
+    QPushButton* again = box->addButton(Text("다시 진단(&A)"), QDialogButtonBox::ActionRole);
+    QPushButton* copy = box->addButton(Text("모두 복사(&C)"), QDialogButtonBox::ActionRole);
+    QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
+    again->setObjectName(QStringLiteral("doctorAgain"));
+    copy->setObjectName(QStringLiteral("doctorCopy"));
+    close->setDefault(true);
+    connect(again, &QPushButton::clicked, this, &CPortDoctorDlg::OnExamine);
+    connect(copy, &QPushButton::clicked, this, &CPortDoctorDlg::OnCopy);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(box);
+}
+
+void CPortDoctorDlg::OnExamine() {
+    PortDoctor::Report report = m_doctor.Examine(m_strPort.toStdString());
+    QString port = Text("포트: ") + m_strPort;
+    if (!report.path.empty() && report.path != report.name) {
+        port += QStringLiteral(" → ") + QString::fromStdString(report.path);
+    }
+    if (report.port && !report.port->Description().empty()) {
+        port += "\n" + QString::fromStdString(report.port->Description());
+    }
+    m_lblPort->setText(port);
+
+    QString html;
+    QString mono = QFontDatabase::systemFont(QFontDatabase::FixedFont).family().toHtmlEscaped();
+    for (const PortFinding& finding : report.findings) {
+        html += QStringLiteral("<p><b>%1</b></p>")
+                    .arg(PortFindingText::Reason(finding).toHtmlEscaped());
+        QString remedy = PortFindingText::Remedy(finding);
+        if (remedy.isEmpty()) continue;
+        html += QStringLiteral("<pre style=\"font-family:'%1'; margin-left:16px\">%2</pre>")
+                    .arg(mono, remedy.toHtmlEscaped());
+    }
+    m_text->setHtml(html);
+}
+
+QString CPortDoctorDlg::FindingsText() const {
+    return m_lblPort->text() + "\n\n" + m_text->toPlainText();
+}
+
+void CPortDoctorDlg::OnCopy() { QApplication::clipboard()->setText(FindingsText()); }
