@@ -1,6 +1,8 @@
 #include "serial/PortText.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cctype>
+#include <limits>
 
 namespace {
 
@@ -12,11 +14,17 @@ std::string UpperCase(std::string text) {
     return text;
 }
 
-// The decimal number at `pos` (leading blanks skipped); a position beyond the
-// end, or no digit, gives 0.
-uint32_t NumberAt(const std::string& text, size_t pos) {
-    if (pos >= text.size()) return 0;
-    return static_cast<uint32_t>(std::strtoul(text.c_str() + pos, nullptr, 10));
+// The decimal number at `pos`: leading blanks skipped, read up to the first
+// character that is not a digit (a sign is none); a position beyond the end,
+// or no digit, gives 0. A number above `maximum` gives `maximum`, so it never
+// wraps around into a usable value.
+uint32_t NumberAt(const std::string& text, size_t pos, uint32_t maximum) {
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+    uint64_t number = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        number = std::min<uint64_t>(number * 10 + static_cast<uint64_t>(text[pos] - '0'), maximum);
+    }
+    return static_cast<uint32_t>(number);
 }
 
 uint8_t ParityCode(const std::string& format) {
@@ -45,9 +53,9 @@ PortText PortText::Parse(const std::string& text) {
     std::string format = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
     PortText line;
     line.device = colon == std::string::npos ? std::string() : upper.substr(0, colon);
-    line.baud = NumberAt(rest.substr(0, comma), 0);
+    line.baud = NumberAt(rest.substr(0, comma), 0, std::numeric_limits<uint32_t>::max());
     line.parity = ParityCode(format);
-    line.dataBits = static_cast<uint8_t>(NumberAt(format, 2));
-    line.stopBits = static_cast<uint8_t>(NumberAt(format, 4));
+    line.dataBits = static_cast<uint8_t>(NumberAt(format, 2, UINT8_MAX));
+    line.stopBits = static_cast<uint8_t>(NumberAt(format, 4, UINT8_MAX));
     return line;
 }
