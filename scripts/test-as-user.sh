@@ -28,8 +28,8 @@ work=$(mktemp -d /tmp/veld-user-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # No hard links: the chown must not reach the objects of this repository.
 git clone --quiet --no-hardlinks . "$work/src"
-chown -R "$user:" "$work"
 echo "Testing $(git -C "$work/src" log -1 --format='%h %s') as $user ($(id "$user"))"
+chown -R "$user:" "$work"
 
 as_user() {
     (cd "$work/src" && runuser -u "$user" -- env HOME="$home" USER="$user" LOGNAME="$user" "$@")
