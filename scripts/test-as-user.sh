@@ -31,8 +31,11 @@ git clone --quiet --no-hardlinks . "$work/src"
 echo "Testing $(git -C "$work/src" log -1 --format='%h %s') as $user ($(id "$user"))"
 chown -R "$user:" "$work"
 
+# A clean environment, as a login gives: nothing of root's (XDG_RUNTIME_DIR,
+# TMPDIR, ...) leaks into the user's run.
 as_user() {
-    (cd "$work/src" && runuser -u "$user" -- env HOME="$home" USER="$user" LOGNAME="$user" "$@")
+    (cd "$work/src" && runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" \
+        SHELL=/bin/bash PATH="$PATH" LANG="${LANG:-C.UTF-8}" "$@")
 }
 as_user cmake --preset default
 as_user cmake --build --preset default
