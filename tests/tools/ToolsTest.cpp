@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -368,6 +369,106 @@ TEST_F(ToolsTest, ComNamesResolveThroughPortMaps) {
     ::unsetenv("VELD_PORT_MAP");
 }
 
+// Two drives on one line, as on an RS-485 bus: the scan asks each station once,
+// in order, and lists those that answered.
+TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
+    StartSim({"--ids", "3,7"});
+    ParaRun scan = Para({"-q", "scan", "--ids", "0-9", "-w", "300"});
+    ASSERT_EQ(scan.code, 0) << scan.err;
+    EXPECT_EQ(scan.out, "3\t0105\n7\t0105\n");
+    std::vector<std::string> asked;
+    for (int s = 0; s <= 9; ++s) asked.push_back("#" + std::to_string(s) + ".FRD 0");
+    EXPECT_EQ(WireTexts(), asked);
+    EXPECT_NE(scan.err.find("scan 4/10: station 3: 0105\n"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find("scan 10/10: station 9: no answer\n"), std::string::npos);
+
+    ParaRun json = Para({"-q", "scan", "--ids", "6-8", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err;
+    nlohmann::json result = nlohmann::json::parse(json.out);
+    EXPECT_EQ(result["from"], 6);
+    EXPECT_EQ(result["to"], 8);
+    EXPECT_EQ(result["waitMs"], 200);
+    EXPECT_EQ(result["complete"], true);
+    ASSERT_EQ(result["stations"].size(), 1u);
+    EXPECT_EQ(result["stations"][0]["id"], 7);
+    EXPECT_EQ(result["stations"][0]["reply"], "#7.FRD 0 0105");
+
+    ParaRun none = Para({"-q", "scan", "--ids", "4-5"});
+    EXPECT_EQ(none.code, 3);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("no station answered"), std::string::npos);
+
+    // Each drive keeps its own parameters.
+    ASSERT_EQ(Para({"-q", "-i", "3", "set", "20", "999"}).code, 0);
+    EXPECT_EQ(Lines(Para({"-q", "-i", "7", "read"}).out)[6], "20\t가속시간\t500");
+    EXPECT_EQ(Lines(Para({"-q", "-i", "3", "read"}).out)[6], "20\t가속시간\t999");
+}
+
+TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
+    StartSim();
+    ParaRun free = Para({"doctor", port});
+    EXPECT_EQ(free.code, 0) << free.out;
+    EXPECT_EQ(free.out, port + "\n- ready: may be read and written, no program has it open\n");
+
+    ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", port, "monitor"}, (dir / "mon").string());
+    ParaRun held{};
+    for (int i = 0; i < 200 && held.code != 1; ++i) {
+        held = Para({"doctor", port, "--json"});
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(held.code, 1) << held.out;
+    nlohmann::json report = nlohmann::json::parse(held.out);
+    EXPECT_EQ(report["ready"], false);
+    nlohmann::json finding = report["findings"][0];
+    EXPECT_EQ(finding["kind"], "held-by");
+    EXPECT_EQ(finding["process"], "veld-para");
+    EXPECT_EQ(finding["remedy"],
+              "end that program:\nkill " + std::to_string(finding["pid"].get<int>()));
+    monitor.Signal(SIGINT);
+    EXPECT_EQ(monitor.Wait(kRunLimit), 0);
+
+    ParaRun missing = Para({"doctor", (dir / "nothing").string()});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.out.find("- no such device: " + (dir / "nothing").string() + "\n"),
+              std::string::npos);
+    EXPECT_TRUE(WireTexts().empty());
+}
+
+TEST_F(ToolsTest, PortsListsEachPortWithTheDoctorsVerdict) {
+    ParaRun text = Para({"ports"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    ParaRun json = Para({"ports", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err;
+    nlohmann::json ports = nlohmann::json::parse(json.out);
+    ASSERT_TRUE(ports.is_array());
+    std::vector<std::string> lines = Lines(text.out);
+    ASSERT_EQ(lines.size(), ports.size());
+    for (size_t i = 0; i < ports.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        EXPECT_EQ(lines[i].substr(0, lines[i].find('\t')), ports[i]["path"]);
+        ASSERT_FALSE(ports[i]["findings"].empty());
+        std::string verdict = ports[i]["findings"][0]["reason"];
+        EXPECT_EQ(lines[i].substr(lines[i].rfind('\t') + 1), verdict);
+    }
+}
+
+TEST_F(ToolsTest, PortCommandsRefuseBadArguments) {
+    StartSim({"--id", "3"});
+    const std::vector<std::string> cases[] = {
+        {"scan", "--ids", "5-2"}, {"scan", "--ids", "0-36"},
+        {"scan", "--ids", "x"},   {"scan", "--ids"},
+        {"scan", "-w", "0"},      {"scan", "extra"},
+        {"ports", "extra"},       {"doctor"},
+        {"doctor", "a", "b"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        ParaRun run = Para(args);
+        EXPECT_EQ(run.code, 2) << args[0] << " " << args.back() << "\n" << run.err;
+        EXPECT_NE(run.err.find("usage: veld-para"), std::string::npos);
+    }
+    EXPECT_TRUE(WireTexts().empty());
+}
+
 TEST_F(ToolsTest, RepliesInPiecesAndWithCrLfAreReadWhole) {
     for (std::vector<std::string> faults :
          {std::vector<std::string>{"--chunk", "3", "--chunk-delay", "2"},
@@ -418,7 +519,11 @@ TEST_F(ToolsTest, PortThatCannotBeOpenedGivesExitOne) {
     ParaRun busy = Para({"version"});
     ::close(held);
     EXPECT_EQ(busy.code, 1);
-    EXPECT_NE(busy.err.find("in use"), std::string::npos) << busy.err;
+    // The doctor names the holder: this test.
+    EXPECT_NE(busy.err.find("- in use by \""), std::string::npos) << busy.err;
+    EXPECT_NE(busy.err.find("(PID " + std::to_string(::getpid()) + ")\n    end that program:"),
+              std::string::npos)
+        << busy.err;
     EXPECT_TRUE(WireTexts().empty());
 }
 

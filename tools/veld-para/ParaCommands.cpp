@@ -1,9 +1,7 @@
 #include "ParaCommands.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -14,27 +12,12 @@
 #include "params/ParamFile.h"
 #include "params/ParamPreset.h"
 #include "params/SetupParams.h"
-#include "serial/PortMap.h"
 
 namespace {
 
 std::atomic<bool> g_bStopMonitor{false};
 
 void StopMonitor(int) { g_bStopMonitor.store(true, std::memory_order_relaxed); }
-
-std::string OpenFailureReason(int error) {
-    switch (error) {
-        case ENOENT:
-            return "no such device";
-        case EACCES:
-            return "permission denied (add the user to the dialout group: "
-                   "sudo usermod -aG dialout $USER, then log in again)";
-        case EBUSY:
-            return "the port is in use by another program";
-        default:
-            return std::strerror(error);
-    }
-}
 
 }  // namespace
 
@@ -52,6 +35,8 @@ int ParaCommands::Run() {
         {"setmode", &ParaCommands::SetMode}, {"version", &ParaCommands::Version},
         {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
         {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
+        {"ports", &ParaCommands::Ports},     {"doctor", &ParaCommands::Doctor},
+        {"scan", &ParaCommands::Scan},
     };
     for (const auto& [name, command] : commands) {
         if (m_options.command == name) return (this->*command)();
@@ -66,9 +51,8 @@ int ParaCommands::UsageError(const std::string& why) const {
 
 int ParaCommands::OpenPort() {
     if (m_session.Open(m_options.port, m_options.baud)) return kDone;
-    std::fprintf(stderr, "포트를 열수가 없습니다.\n%s (%s): %s\n", m_options.port.c_str(),
-                 PortMap::Resolve(m_options.port).c_str(),
-                 OpenFailureReason(m_session.LastOpenError()).c_str());
+    std::fprintf(stderr, "포트를 열수가 없습니다.\n%s",
+                 OpenFailure(m_options.port, m_session.LastOpenError()).c_str());
     return kNoPort;
 }
 

@@ -36,6 +36,12 @@ class ParaCommands {
     int Send();
     int Verify();
     int Monitor();
+    // In ParaPorts.cpp: the port list, the port doctor, the station scan.
+    int Ports();
+    int Doctor();
+    int Scan();
+    // What the port doctor says of a port that did not open with `error`.
+    static std::string OpenFailure(const std::string& port, int error);
 
     int OpenPort();
     // Opens the port, sends PRA and collects the replies into the table; done

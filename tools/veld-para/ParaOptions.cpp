@@ -68,6 +68,7 @@ ParaOptions::Outcome ParaOptions::Parse(int argc, char** argv, std::string& erro
                     error = std::string("bad --wait: ") + optarg;
                     return Outcome::kUsageError;
                 }
+                waitGiven = true;
                 break;
             case 'q':
                 quiet = true;
@@ -116,6 +117,14 @@ const char* ParaOptions::Usage() {
            "  send LINE...            each line as typed, plus CR\n"
            "  verify FILE             compare the drive with FILE (exit 5 when they differ)\n"
            "  monitor                 print every received line until interrupted\n"
+           "  ports [--json]          the serial ports present: path, by-id name, hardware and\n"
+           "                          whether it can be opened (the doctor's verdict)\n"
+           "  doctor PORT [--json]    why PORT will not open, or that it will, with remedies\n"
+           "                          (exit 1 when it will not)\n"
+           "  scan [--ids FROM-TO] [-w MS] [--json]\n"
+           "                          FRD 0 to each station (default 0-35), waiting MS per\n"
+           "                          station (default 200, or -w); prints who answered with\n"
+           "                          the version, progress on stderr (exit 3 when none)\n"
            "\n"
            "Exit codes:\n"
            "  0  done\n"

@@ -14,6 +14,7 @@ class ParaOptions {
     std::string id = "0";
     std::vector<std::string> portMaps;
     int32_t waitMs = 500;
+    bool waitGiven = false;  // -w was given: the scan then waits that long per station
     bool quiet = false;
     std::string command;
     std::vector<std::string> args;

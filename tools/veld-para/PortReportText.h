@@ -1,0 +1,24 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "serial/PortDoctor.h"
+#include "serial/PortFinding.h"
+#include "serial/PortInventory.h"
+
+// The port doctor's findings and the port list in veld-para's words: English
+// lines for a terminal, JSON for scripts.
+class PortReportText {
+  public:
+    static std::string Reason(const PortFinding& finding);
+    // What to do, one command a line where there are any; "" when nothing is to be done.
+    static std::string Remedy(const PortFinding& finding);
+    // One "- reason" line a finding, its remedy indented below it.
+    static std::string Findings(const PortDoctor::Report& report);
+    // The description without the by-id names, which have a field of their own.
+    static std::string Hardware(const PortInventory::Port& port);
+
+    static nlohmann::json Json(const PortDoctor::Report& report);
+    static nlohmann::json Json(const PortInventory::Port& port);
+};
