@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <system_error>
 
 #include "serial/DeviceAccess.h"
@@ -23,15 +22,6 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 bool IsBrlttyUsbId(const std::string& usbId) {
     return std::any_of(std::begin(PortDoctor::kBrlttyUsbIds), std::end(PortDoctor::kBrlttyUsbIds),
                        [&](const char* id) { return usbId == id; });
-}
-
-std::string FirstLine(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) return "";
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
 }
 
 PortFinding Found(PortFinding::Kind kind, const std::string& path) {
@@ -163,7 +153,7 @@ void PortDoctor::ExamineServices(Report& report) const {
 }
 
 bool PortDoctor::HasUart(const std::string& name) const {
-    std::string type = FirstLine(m_roots.sys / "class" / "tty" / name / "type");
+    std::string type = PortInventory::Attribute(m_roots.sys / "class" / "tty" / name / "type");
     return type.empty() || std::strtol(type.c_str(), nullptr, 10) != 0;
 }
 
@@ -172,8 +162,8 @@ std::string PortDoctor::PortlessBrlttyAdapter() const {
     std::error_code error;
     for (fs::directory_iterator it(m_roots.sys / "bus" / "usb" / "devices", error), end;
          !error && it != end; it.increment(error)) {
-        std::string usbId =
-            FirstLine(it->path() / "idVendor") + ":" + FirstLine(it->path() / "idProduct");
+        std::string usbId = PortInventory::Attribute(it->path() / "idVendor") + ":" +
+                            PortInventory::Attribute(it->path() / "idProduct");
         bool hasPort = std::any_of(ports.begin(), ports.end(),
                                    [&](const PortInventory::Port& p) { return p.usbId == usbId; });
         if (IsBrlttyUsbId(usbId) && !hasPort) return usbId;

@@ -58,18 +58,6 @@ std::vector<fs::path> Entries(const fs::path& folder) {
     return entries;
 }
 
-// The first line of a sysfs attribute without its line end; "" when absent.
-// Attributes are regular files; anything else is not read (a FIFO would block).
-std::string Attribute(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) return "";
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-    return line;
-}
-
 // Whether `dir` lies below `top`.
 bool Inside(const fs::path& dir, const fs::path& top) {
     auto [t, d] = std::mismatch(top.begin(), top.end(), dir.begin(), dir.end());
@@ -84,6 +72,18 @@ bool IsPortLayer(const fs::path& driverLink) {
 }
 
 }  // namespace
+
+// The first line of a sysfs attribute without its line end; "" when absent.
+// Attributes are regular files; anything else is not read (a FIFO would block).
+std::string PortInventory::Attribute(const fs::path& file) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return "";
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+    return line;
+}
 
 PortInventory::PortInventory(fs::path sysRoot, fs::path devRoot)
     : m_sysRoot(std::move(sysRoot)), m_devRoot(std::move(devRoot)) {}

@@ -35,6 +35,9 @@ class PortInventory {
     // USB adapters, then ACM devices, then UARTs, each by number.
     std::vector<Port> Ports() const;
 
+    // The first line of a sysfs attribute without its line end; "" when absent.
+    static std::string Attribute(const std::filesystem::path& file);
+
   private:
     bool IsPresent(const std::string& name) const;
     void DescribeHardware(Port& port) const;
