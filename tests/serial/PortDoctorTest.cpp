@@ -145,7 +145,8 @@ TEST(PortDoctorTest, PermissionFindingsFollowModeGroupsAndGroupFile) {
     EXPECT_EQ(AccessFinding(machine.Doctor({0, "root", {0}}).Examine(node)), nullptr);
     ::chmod(node.c_str(), 0066);
     UserIdentity owner{st.st_uid, "owner", {st.st_gid}};
-    const PortFinding* access = AccessFinding(machine.Doctor(owner).Examine(node));
+    PortDoctor::Report ownReport = machine.Doctor(owner).Examine(node);
+    const PortFinding* access = AccessFinding(ownReport);
     ASSERT_NE(access, nullptr);
     EXPECT_EQ(access->kind, Kind::kNoAccess);
 }
