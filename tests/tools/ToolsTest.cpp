@@ -27,11 +27,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kRunLimit = 30s;
 
-struct LogLine {
-    double ms;
-    std::string text;
-};
-
 struct ParaRun {
     int code;
     std::string out;
@@ -90,18 +85,12 @@ class ToolsTest : public ::testing::Test {
         return {code, para.Stdout(), para.Stderr()};
     }
 
-    // Received lines as the simulator logged them.
-    std::vector<LogLine> Wire() const {
-        std::vector<LogLine> lines;
-        for (const std::string& line : Lines(ReadBytes(dir / "wire.log"))) {
-            size_t blank = line.find(' ');
-            lines.push_back({std::stod(line.substr(0, blank)), line.substr(blank + 1)});
-        }
-        return lines;
-    }
+    // Received lines as the simulator logged them, without their times.
     std::vector<std::string> WireTexts() const {
         std::vector<std::string> texts;
-        for (const LogLine& line : Wire()) texts.push_back(line.text);
+        for (const std::string& line : Lines(ReadBytes(dir / "wire.log"))) {
+            texts.push_back(line.substr(line.find(' ') + 1));
+        }
         return texts;
     }
 
@@ -168,7 +157,7 @@ TEST_F(ToolsTest, ReadToAFileWritesWhatTheGuiSaves) {
               std::string::npos);
 }
 
-TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
+TEST_F(ToolsTest, WriteSendsTheSendAllLines) {
     StartSim();
     ParamTable table;
     std::vector<std::pair<int, int>> writes;
@@ -182,14 +171,9 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
     ParaRun run = Para({"-q", "write", file.string()});
     ASSERT_EQ(run.code, 0) << run.err;
 
-    std::vector<LogLine> wire = Wire();
+    // The 10 ms pause after each line is the queue's, tested with the queue: a
+    // simulator held up by a busy machine reads lines late and bunched.
     EXPECT_EQ(WireTexts(), PwrLines(writes));
-    // The queue pauses 10 ms after each line. On a busy machine the simulator
-    // reads some lines late, which moves them but never the later ones earlier:
-    // the whole run spans the pauses, less what the first line was late.
-    ASSERT_EQ(wire.size(), writes.size() + 2);
-    double span = wire.back().ms - wire.front().ms;
-    EXPECT_GE(span, 9.0 * static_cast<double>(wire.size() - 1) - 50.0);
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
 }
