@@ -32,6 +32,7 @@ class PollMonitor {
     PollSchedule::Slot Tick(Clock::time_point now, TxQueue& queue) {
         return m_schedule.Tick(now, queue);
     }
+    bool Settle(Clock::time_point now) { return m_schedule.Settle(now); }
     const PollSchedule& Schedule() const { return m_schedule; }
 
   private:

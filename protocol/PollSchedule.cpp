@@ -17,17 +17,21 @@ PollSchedule::PollSchedule(int32_t station, const std::vector<PollCommand>& comm
 PollSchedule::Slot PollSchedule::Tick(Clock::time_point now, TxQueue& queue) {
     if (now < m_nextSlot) return Slot::kNotDue;
     while (m_nextSlot <= now) m_nextSlot += m_interval;
-    if (m_bOutstanding) {
-        if (now - m_lastProgress < kReplyTimeout) {
-            ++m_nSkipped;
-            return Slot::kSkipped;
-        }
-        m_bOutstanding = false;
-        ++m_nUnanswered;
-        ++m_nUnansweredInRow;
+    if (!Settle(now)) {
+        ++m_nSkipped;
+        return Slot::kSkipped;
     }
     SendRound(now, queue);
     return Slot::kSent;
+}
+
+bool PollSchedule::Settle(Clock::time_point now) {
+    if (!m_bOutstanding) return true;
+    if (now - m_lastProgress < kReplyTimeout) return false;
+    m_bOutstanding = false;
+    ++m_nUnanswered;
+    ++m_nUnansweredInRow;
+    return true;
 }
 
 void PollSchedule::SendRound(Clock::time_point now, TxQueue& queue) {

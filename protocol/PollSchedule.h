@@ -30,6 +30,9 @@ class PollSchedule {
     // late does not get the missed slots made up.
     Slot Tick(Clock::time_point now, TxQueue& queue);
     Clock::time_point NextSlot() const { return m_nextSlot; }
+    // Gives up the outstanding round when its replies stopped for a second;
+    // true when no round is outstanding afterwards.
+    bool Settle(Clock::time_point now);
 
     // True when the reply is one of the commands' (of the outstanding round or
     // a late one); it counts toward the outstanding round.

@@ -24,6 +24,7 @@ enum Option {
     kOmit,
     kMisnumber,
     kNoRead,
+    kRun,
     kHelpOption,
 };
 
@@ -43,6 +44,7 @@ const option kOptions[] = {
     {"omit", required_argument, nullptr, kOmit},
     {"misnumber", required_argument, nullptr, kMisnumber},
     {"no-read", no_argument, nullptr, kNoRead},
+    {"run", no_argument, nullptr, kRun},
     {"help", no_argument, nullptr, kHelpOption},
     {nullptr, 0, nullptr, 0},
 };
@@ -96,6 +98,9 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kNoRead:
                 noRead = true;
                 continue;
+            case kRun:
+                runCycle = true;
+                continue;
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
@@ -129,7 +134,7 @@ std::string SimOptions::Help() {
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
-        "                      [--misnumber N] [--no-read]\n"
+        "                      [--misnumber N] [--no-read] [--run]\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
@@ -149,6 +154,8 @@ std::string SimOptions::Help() {
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
+        "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
+        "                    the next speed index, parameters 50 to 57), off for 3 s\n"
         "\n"
         "Commands and answers (S is the station character, fields are hexadecimal):\n"
         "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"
@@ -158,11 +165,12 @@ std::string SimOptions::Help() {
         "  FRD 0      #S.FRD 0 0105        firmware 1.05\n"
         "  FRD 1      #S.FRD 1 0003        hardware revision 3\n"
         "  PDF ALL    #S.PDF OK            factory defaults restored\n"
-        "  STA        #S.STA 00000001      status: ready\n"
-        "  MTP        #S.MTP 0000012C      temperature 30.0 C\n"
-        "  MIO, MIE, MAL  #S.xxx 00000000  I/O, I/O error, alarm\n"
+        "  STA        #S.STA 00000001      status: bit 0 ready, 1 turning, 2 at speed\n"
+        "  MTP        #S.MTP 0000012C      temperature in 0.1 C (30.0 C at rest)\n"
+        "  MIO        #S.MIO 00000000      bit 0: the RUN input\n"
+        "  MIE, MAL   #S.xxx 00000000      I/O error, alarm\n"
         "  MVW        #S.MVW 00000000 00000000 00000C1C 0000012C\n"
-        "             speed, current, DC link 310.0 V, temperature\n"
+        "             speed (rpm), current (0.1 A), DC link (0.1 V), temperature\n"
         "  PRD n      #S.PRD 0000000n vvvvvvvv\n"
         "  other      #S.ERR CODE          also for a known code with bad arguments\n"
         "\n"
