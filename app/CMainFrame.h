@@ -5,6 +5,7 @@
 
 #include "app/CVELD_Host_ParaDoc.h"
 
+class CMonitorWnd;
 class CVELD_Host_ParaView;
 class QAction;
 class QLabel;
@@ -42,6 +43,9 @@ class CMainFrame : public QMainWindow {
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
     void CreateMenus();
+    // "도구": the additions beside the described commands.
+    void CreateToolsMenu();
+    void OnMonitor();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();
@@ -58,4 +62,5 @@ class CMainFrame : public QMainWindow {
     QLabel* m_messagePane = nullptr;
     QLabel* m_indicators[3] = {};
     QTimer m_indicatorTimer;
+    CMonitorWnd* m_monitorWnd = nullptr;
 };
