@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QtGlobal>
 
+#include "VeldVersion.h"
 #include "app/FormFont.h"
+#include "form/ControlFit.h"
 #include "form/DialogUnits.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -20,7 +22,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setAccessibleName(QStringLiteral("VELD_Host_Para"));
     icon->setGeometry(QRect(du.Rect(11, 17, 0, 0).topLeft(), QSize(32, 32)));
 
-    auto* name = new QLabel(QString::fromUtf8("VELD_Host_Para 버전 1.0"), this);
+    auto* name = new QLabel(QString::fromUtf8("VELD_Host_Para 버전 ") + VeldVersion::kShort, this);
     name->setGeometry(du.Rect(40, 10, 119, 8));
     auto* platform = new QLabel(QString::fromUtf8("Linux 판 Qt ") + qVersion(), this);
     platform->setGeometry(du.Rect(40, 25, 119, 8));
@@ -30,4 +32,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setGeometry(du.Rect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ControlFit(this, rect()).GrowAll();
 }

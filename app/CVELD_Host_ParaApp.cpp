@@ -1,8 +1,11 @@
 #include "app/CVELD_Host_ParaApp.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <iostream>
+#include <string_view>
 
+#include "VeldVersion.h"
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "form/CVELD_Host_ParaView.h"
@@ -14,6 +17,12 @@ CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(ar
     setApplicationName(kApplication);
     setOrganizationName(kOrganization);
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
+    // Korean whatever the locale, as the rest of the program; without the
+    // translations installed Qt's texts stay English.
+    if (m_qtTranslator.load(QStringLiteral("qtbase_ko"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(&m_qtTranslator);
+    }
     // The two program-wide edit dialogs, after the application object.
     CValueDecDlg::Instance();
     CValueHexDlg::Instance();
@@ -26,7 +35,30 @@ QSettings CVELD_Host_ParaApp::Settings() {
 }
 
 const char* CVELD_Host_ParaApp::Usage() {
-    return "usage: VELD_Host_Para [--port-map COMn=PATH]... [file]\n";
+    return "usage: VELD_Host_Para [--port-map COMn=PATH]... [FILE]\n"
+           "       VELD_Host_Para --help | --version\n"
+           "\n"
+           "Sets up a VELD motor drive over an RS-232 line.\n"
+           "\n"
+           "  --port-map COMn=PATH  the device a COM name in the port list opens\n"
+           "                        (repeatable; VELD_PORT_MAP too, the command line wins)\n"
+           "  FILE                  entered in the recent-file list; loads nothing\n"
+           "  -h, --help            this text\n"
+           "      --version         the program's version\n";
+}
+
+int CVELD_Host_ParaApp::AnswerInfoRequest(int argc, char** argv) {
+    if (argc != 2) return -1;
+    const std::string_view argument = argv[1];
+    if (argument == "--help" || argument == "-h") {
+        std::cout << Usage();
+        return 0;
+    }
+    if (argument == "--version") {
+        std::cout << kApplication << ' ' << VeldVersion::kFull << '\n';
+        return 0;
+    }
+    return -1;
 }
 
 bool CVELD_Host_ParaApp::ParseCommandLine(const QStringList& arguments, QString& file) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 #include "app/RecentFileList.h"
@@ -34,10 +35,15 @@ class CVELD_Host_ParaApp : public QApplication {
     // The per-user settings store.
     static QSettings Settings();
     static const char* Usage();
+    // A lone --help or --version is answered on stdout before the application
+    // object exists, so it needs no display. The exit code, or -1 to start.
+    static int AnswerInfoRequest(int argc, char** argv);
 
   private:
     bool ParseCommandLine(const QStringList& arguments, QString& file);
 
+    // Qt's own Korean texts, for its standard dialogs and buttons.
+    QTranslator m_qtTranslator;
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

@@ -1,6 +1,9 @@
 #include "app/CVELD_Host_ParaApp.h"
 
 int main(int argc, char** argv) {
+    if (int answered = CVELD_Host_ParaApp::AnswerInfoRequest(argc, argv); answered >= 0) {
+        return answered;
+    }
     CVELD_Host_ParaApp app(argc, argv);
     if (!app.InitInstance(app.arguments().mid(1))) return 2;
     int result = app.exec();

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
+# usage: install-deps.sh [PACKAGE]...  (more packages a script needs besides)
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    qt6-base-dev qt6-charts-dev libgl-dev fonts-nanum
+    qt6-base-dev qt6-translations-l10n qt6-charts-dev libgl-dev fonts-nanum
     # Qt Charts' CMake package wants Qt6OpenGL, which its Debian package does not pull in.
     libqt6opengl6-dev
     nlohmann-json3-dev
     xvfb xauth
+    librsvg2-bin
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -111,8 +111,8 @@ bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, ui
 bool CTtyPort::Close() {
     if (!IsReaderRegistered()) return false;
     m_bConnected.store(false, std::memory_order_release);
-    uint64_t one = 1;
-    (void)::write(m_wakeEvent, &one, sizeof one);
+    // Adding to the counter fails only when it is full, which wakes the reader too.
+    ::eventfd_write(m_wakeEvent, 1);
     // The reader is released from its wait; it is joined before its device goes.
     JoinFinishedReader();
     bool done = m_hComm.DropDtr();
@@ -218,8 +218,8 @@ CTtyPort::Wake CTtyPort::WaitForInput() {
     int ready = ::poll(pfds, 2, -1);
     if (ready < 0) return errno == EINTR ? Wake::kWoken : Wake::kLost;
     if (pfds[1].revents != 0) {
-        uint64_t drained = 0;
-        (void)::read(m_wakeEvent, &drained, sizeof drained);
+        eventfd_t drained = 0;
+        ::eventfd_read(m_wakeEvent, &drained);
         return Wake::kWoken;
     }
     if ((pfds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && m_hComm.BytesWaiting() <= 0) {

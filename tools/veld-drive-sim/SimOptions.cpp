@@ -26,6 +26,7 @@ enum Option {
     kNoRead,
     kRun,
     kHelpOption,
+    kVersionOption,
 };
 
 const option kOptions[] = {
@@ -46,6 +47,7 @@ const option kOptions[] = {
     {"no-read", no_argument, nullptr, kNoRead},
     {"run", no_argument, nullptr, kRun},
     {"help", no_argument, nullptr, kHelpOption},
+    {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -104,6 +106,8 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
+            case kVersionOption:
+                return Outcome::kVersion;
             default:
                 break;
         }
@@ -135,6 +139,7 @@ std::string SimOptions::Help() {
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read] [--run]\n"
+        "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
@@ -156,6 +161,8 @@ std::string SimOptions::Help() {
         "  --no-read         never read the line, so writes to it stall\n"
         "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
         "                    the next speed index, parameters 50 to 57), off for 3 s\n"
+        "  -h, --help        this text\n"
+        "  --version         the program's version\n"
         "\n"
         "Commands and answers (S is the station character, fields are hexadecimal):\n"
         "  PRA        #S.PRA n v n v ...   all 110 pairs, 16 pairs a line, 16-bit fields\n"

@@ -7,7 +7,7 @@
 // The command line of veld-drive-sim.
 class SimOptions {
   public:
-    enum class Outcome { kRun, kHelp, kUsageError };
+    enum class Outcome { kRun, kHelp, kVersion, kUsageError };
 
     std::string device;  // empty: a pseudo-terminal
     std::string link;

@@ -13,6 +13,7 @@
 #include "SimLink.h"
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "VeldVersion.h"
 #include "WireLog.h"
 
 namespace {
@@ -49,6 +50,9 @@ int main(int argc, char** argv) {
     switch (options.Parse(argc, argv, error)) {
         case SimOptions::Outcome::kHelp:
             std::fputs(SimOptions::Help().c_str(), stdout);
+            return 0;
+        case SimOptions::Outcome::kVersion:
+            std::printf("veld-drive-sim %s\n", VeldVersion::kFull);
             return 0;
         case SimOptions::Outcome::kUsageError:
             std::fprintf(stderr, "veld-drive-sim: %s\n(see veld-drive-sim --help)\n",

@@ -4,6 +4,7 @@
 
 #include "ParaCommands.h"
 #include "ParaOptions.h"
+#include "VeldVersion.h"
 #include "serial/PortMap.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
             std::fputs(ParaOptions::Usage(), stdout);
             return ParaCommands::kDone;
         case ParaOptions::Outcome::kVersion:
-            std::printf("veld-para %s\n", VELD_VERSION);
+            std::printf("veld-para %s\n", VeldVersion::kFull);
             return ParaCommands::kDone;
         case ParaOptions::Outcome::kUsageError:
             std::fprintf(stderr, "veld-para: %s\n%s", error.c_str(), ParaOptions::Usage());
