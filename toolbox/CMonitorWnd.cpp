@@ -97,6 +97,9 @@ QWidget* CMonitorWnd::CreateCommandBox() {
     }
     m_prdList->setFixedHeight(m_prdList->sizeHintForRow(0) * kPrdRowsShown +
                               2 * m_prdList->frameWidth());
+    // The parameters of the grid come first in view.
+    m_prdList->scrollToItem(m_prdList->item(ParamTable::Instance().ListedNumbers().front()),
+                            QAbstractItemView::PositionAtTop);
     prd->addWidget(prdLabel);
     prd->addWidget(m_prdList);
     layout->addLayout(prd, 1);

@@ -35,7 +35,7 @@ class CMonitorWnd : public QWidget {
     static constexpr int kDefaultIntervalMs = 200;
     // How often the window takes the replies and looks whether a round is due.
     static constexpr int kPollMs = 20;
-    static constexpr int kWidth = 620;
+    static constexpr int kWidth = 560;
     static constexpr int kHeight = 780;
 
     // `stationId` gives the station the form's commands address at the start.

@@ -2,8 +2,8 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -15,6 +15,14 @@ namespace {
 
 constexpr int kChartHeight = 190;
 constexpr int kLabelChars = 10;
+constexpr int kFieldColumns = 2;
+constexpr int kSwatchSize = 12;
+
+QIcon Swatch(const QColor& colour) {
+    QPixmap pixmap(kSwatchSize, kSwatchSize);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
 
 // A chart view that tells when the operator's mouse has zoomed it.
 class ZoomingChartView : public QChartView {
@@ -44,7 +52,8 @@ MonitorChart::MonitorChart(const QString& name, const QStringList& labels, QWidg
       m_axisY(new QValueAxis) {
     setObjectName(QStringLiteral("chart ") + name);
     m_chart->setTitle(name);
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    // The fields' rows below name the curves and give their colours.
+    m_chart->legend()->hide();
     m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_axisX->setTitleText(QStringLiteral("s"));
     m_axisX->setLabelFormat(QStringLiteral("%.0f"));
@@ -57,12 +66,9 @@ MonitorChart::MonitorChart(const QString& name, const QStringList& labels, QWidg
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setMinimumHeight(kChartHeight);
     m_fieldPanel = new QWidget(this);
-    auto* panel = new QVBoxLayout(m_fieldPanel);
-    panel->setContentsMargins(0, 0, 0, 0);
-    m_fieldGrid = new QGridLayout;
-    panel->addLayout(m_fieldGrid);
-    panel->addStretch(1);
-    auto* layout = new QHBoxLayout(this);
+    m_fieldGrid = new QGridLayout(m_fieldPanel);
+    m_fieldGrid->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_fieldPanel);
@@ -86,18 +92,33 @@ void MonitorChart::AddField() {
     series->attachAxis(m_axisY);
     m_series.push_back(series);
 
+    // The colour of the curve, and whether it is drawn: fields of very
+    // different sizes (a speed beside a DC link) are seen one at a time.
+    auto* shown = new QCheckBox(m_fieldPanel);
+    shown->setObjectName(QStringLiteral("shown %1").arg(field + 1));
+    shown->setIcon(Swatch(series->color()));
+    shown->setChecked(true);
+    shown->setToolTip(QString::fromUtf8("곡선 보이기"));
+    connect(shown, &QCheckBox::toggled, this, [this, series](bool on) {
+        series->setVisible(on);
+        FollowTime();
+    });
     auto* edit = new QLineEdit(label, m_fieldPanel);
     edit->setObjectName(QStringLiteral("label %1").arg(field + 1));
     edit->setAccessibleName(QStringLiteral("%1 %2").arg(m_name).arg(field + 1));
     edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * kLabelChars);
+    shown->setAccessibleName(edit->accessibleName());
     connect(edit, &QLineEdit::textChanged, series, &QLineSeries::setName);
     auto* value = new QLabel(m_fieldPanel);
     value->setObjectName(QStringLiteral("value %1").arg(field + 1));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648")));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_fieldGrid->addWidget(edit, field, 0);
-    m_fieldGrid->addWidget(value, field, 1);
+    int row = field / kFieldColumns;
+    int column = field % kFieldColumns * 3;
+    m_fieldGrid->addWidget(shown, row, column);
+    m_fieldGrid->addWidget(edit, row, column + 1);
+    m_fieldGrid->addWidget(value, row, column + 2);
     m_labelEdits.append(edit);
     m_valueLabels.append(value);
 }
@@ -139,6 +160,7 @@ void MonitorChart::FollowTime() {
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
     for (const QLineSeries* series : m_series) {
+        if (!series->isVisible()) continue;
         // The points are in time order: the newest ones are in view.
         for (int i = series->count() - 1; i >= 0 && series->at(i).x() >= from; --i) {
             low = std::min(low, series->at(i).y());
@@ -151,4 +173,5 @@ void MonitorChart::FollowTime() {
     }
     double margin = std::max((high - low) * 0.05, 1.0);
     m_axisY->setRange(low - margin, high + margin);
+    m_axisY->applyNiceNumbers();
 }

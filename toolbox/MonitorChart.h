@@ -16,8 +16,9 @@ class QLineSeries;
 class QValueAxis;
 
 // The chart of one read command of the monitor: a curve per field over the
-// last minutes, and beside it each field's label (the operator may rename it)
-// and current value in decimal.
+// last minutes, and below it each field's colour (a check box that shows or
+// hides its curve), label (the operator may rename it) and current value in
+// decimal.
 class MonitorChart : public QWidget {
     Q_OBJECT
   public:
