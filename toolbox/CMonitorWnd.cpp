@@ -169,6 +169,8 @@ void CMonitorWnd::ShowBeside(const QWidget& main) {
     if (const QScreen* screen = main.screen()) {
         // On a screen too small for both, the window keeps inside it.
         QRect room = screen->availableGeometry();
+        if (!isVisible())
+            resize(std::min(width(), room.width()), std::min(height(), room.height()));
         place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - width())));
         place.setY(std::max(room.top(), std::min(place.y(), room.bottom() + 1 - height())));
     }

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kChartHeight = 190;
-constexpr int kLabelChars = 10;
+constexpr int kLabelChars = 14;
 constexpr int kFieldColumns = 2;
 constexpr int kSwatchSize = 12;
 
@@ -68,6 +68,8 @@ MonitorChart::MonitorChart(const QString& name, const QStringList& labels, QWidg
     m_fieldPanel = new QWidget(this);
     m_fieldGrid = new QGridLayout(m_fieldPanel);
     m_fieldGrid->setContentsMargins(0, 0, 0, 0);
+    // Whatever room is left stays at the right end.
+    m_fieldGrid->setColumnStretch(kFieldColumns * 3, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 1);
@@ -106,7 +108,7 @@ void MonitorChart::AddField() {
     auto* edit = new QLineEdit(label, m_fieldPanel);
     edit->setObjectName(QStringLiteral("label %1").arg(field + 1));
     edit->setAccessibleName(QStringLiteral("%1 %2").arg(m_name).arg(field + 1));
-    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * kLabelChars);
+    edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * kLabelChars);
     shown->setAccessibleName(edit->accessibleName());
     connect(edit, &QLineEdit::textChanged, series, &QLineSeries::setName);
     auto* value = new QLabel(m_fieldPanel);

@@ -1,4 +1,5 @@
 // The live monitor with real widgets against the real simulated drive.
+#include <QChartView>
 #include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -6,6 +7,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 #include <csignal>
 #include <memory>
 #include <string>
@@ -127,6 +129,24 @@ class MonitorWndTest : public QObject {
         label->clear();
         QTest::keyClicks(label, "DC link");
         QCOMPARE(dcLink->name(), "DC link");
+        QTest::mouseClick(charts[1]->findChild<QCheckBox*>("shown 3"), Qt::LeftButton, {},
+                          QPoint(5, 5));
+        QVERIFY(!dcLink->isVisible());
+
+        // Dragging a rectangle zooms in and holds the view; "확대 해제" lets it follow again.
+        auto* view = charts[1]->findChild<QChartView*>();
+        auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Horizontal).first());
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(80, 40));
+        QTest::mouseMove(view->viewport(), QPoint(200, 120));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 120));
+        QVERIFY(In<QCheckBox>(wnd, "monitorPause")->isChecked());
+        QVERIFY(axis->max() < 120);
+        double held = axis->max();
+        QTest::qWait(500);
+        QCOMPARE(axis->max(), held);
+        QTest::mouseClick(In<QPushButton>(wnd, "monitorResetZoom"), Qt::LeftButton);
+        QVERIFY(!In<QCheckBox>(wnd, "monitorPause")->isChecked());
+        QCOMPARE(axis->max(), 120.0);
 
         QString csv = dir->filePath("watch.csv");
         {
