@@ -9,6 +9,7 @@
 #include "protocol/PollMonitor.h"
 #include "protocol/PollSchedule.h"
 #include "protocol/ResponseDispatcher.h"
+#include "support/DispatchedPortTest.h"
 #include "support/PtyPair.h"
 #include "support/RecordingLineView.h"
 #include "support/RecordingNotifier.h"
@@ -176,19 +177,8 @@ TEST(PollScheduleInterval, IsHeldBetweenATenthOfASecondAndTenSeconds) {
 // The whole path: the rounds go through the queue onto a pseudo-terminal, the
 // test answers as the drive, the dispatcher consumes the replies and the
 // monitor takes them from behind it.
-class PollMonitorTest : public ::testing::Test {
+class PollMonitorTest : public DispatchedPortTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-        ASSERT_TRUE(dispatcher.Start());
-    }
-
-    PtyPair pty;
-    RecordingNotifier notifier;
-    CTtyPort port{notifier};
-    ParamTable table;
-    RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
     RecordingLineView sent;
     TxQueue queue{sent};
 };

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "protocol/ResponseDispatcher.h"
-#include "serial/PortMap.h"
+#include "support/DispatchedPortTest.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 #include "support/ThreadStats.h"
@@ -133,21 +133,7 @@ bool Eventually(Condition done) {
     return true;
 }
 
-class DispatcherThreadTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        PortMap::Clear();
-        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-        ASSERT_TRUE(dispatcher.Start());
-    }
-
-    PtyPair pty;
-    RecordingNotifier notifier;
-    CTtyPort port{notifier};
-    ParamTable table;
-    RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
-};
+using DispatcherThreadTest = DispatchedPortTest;
 
 TEST_F(DispatcherThreadTest, PraReplyOnTheLineReachesTheTable) {
     pty.Write("#1.PRA 2A 64 1E FFFF\r");

@@ -23,15 +23,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The lines the drive received, without their times.
 QStringList WireLines(const QString& log) {
     QStringList lines;
-    for (const QByteArray& line : Contents(log).split('\n')) {
+    for (const QByteArray& line : FileContents(log).split('\n')) {
         if (!line.isEmpty()) lines.append(QString::fromUtf8(line.mid(line.indexOf(' ') + 1)));
     }
     return lines;
@@ -154,9 +149,9 @@ class MonitorWndTest : public QObject {
             QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
             QVERIFY(answerer.Seen());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(Contents(csv).count('\n') >= 10, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(FileContents(csv).count('\n') >= 10, 10000);
         QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
-        QList<QByteArray> rows = Contents(csv).trimmed().split('\n');
+        QList<QByteArray> rows = FileContents(csv).trimmed().split('\n');
         QCOMPARE(rows[0], "ms,time,code,fields");
         for (qsizetype i = 1; i < rows.size(); ++i) {
             QList<QByteArray> cells = rows[i].split(',');
