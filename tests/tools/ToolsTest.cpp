@@ -412,7 +412,9 @@ TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
         EXPECT_EQ(row["time"].get<std::string>().size(), 29u);
         std::vector<int32_t> fields = row["fields"];
         // MVW: a drive at rest, its DC link rippling.
-        const std::vector<int32_t> expected[] = {{0, 0, fields[2], 300}, {1}, {20, 500}};
+        int32_t dcLink = fields.size() == 4 ? fields[2] : 3100;
+        EXPECT_NEAR(dcLink, 3100, 3);
+        const std::vector<int32_t> expected[] = {{0, 0, dcLink, 300}, {1}, {20, 500}};
         EXPECT_EQ(fields, expected[i % 3]);
     }
     std::vector<std::string> expected;
