@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -29,6 +30,14 @@ constexpr int32_t kReachedWindow = 38;
 constexpr int32_t kFirstSpeedIndex = 50;
 constexpr int32_t kSpeedIndices = 8;
 constexpr int32_t kSensorAmps = 106;
+
+// A reading as a 32-bit field; parameters written far out of range may
+// drive the model beyond it.
+int32_t Field(double value) {
+    constexpr double kLowest = std::numeric_limits<int32_t>::min();
+    constexpr double kHighest = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(std::lround(std::clamp(value, kLowest, kHighest)));
+}
 
 }  // namespace
 
@@ -95,11 +104,10 @@ MotorModel::Reading MotorModel::Read(Clock::time_point now) {
     double ripple = (kRippleVolts + kRipplePerAmp * std::abs(m_current)) *
                     std::sin(2 * std::numbers::pi * kRippleHz * seconds);
     Reading reading{};
-    reading.speed = static_cast<int32_t>(std::lround(m_speed));
-    reading.current = static_cast<int32_t>(std::lround(m_current * 10)) + (turning ? Noise() : 0);
-    reading.dcLink =
-        static_cast<int32_t>(std::lround((kDcLinkVolts - kDcLinkSag * m_current + ripple) * 10));
-    reading.temperature = static_cast<int32_t>(std::lround(m_temperature * 10));
+    reading.speed = Field(m_speed);
+    reading.current = Field(m_current * 10 + (turning ? Noise() : 0));
+    reading.dcLink = Field((kDcLinkVolts - kDcLinkSag * m_current + ripple) * 10);
+    reading.temperature = Field(m_temperature * 10);
     bool atSpeed = RunInput() && std::abs(SetPoint() - m_speed) <= m_params.Value(kReachedWindow);
     reading.status = 1u | (turning ? 2u : 0u) | (atSpeed ? 4u : 0u);
     reading.io = RunInput() ? 1u : 0u;
