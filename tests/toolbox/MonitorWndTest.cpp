@@ -1,9 +1,11 @@
 // The live monitor with real widgets against the real simulated drive.
 #include <QChartView>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,7 +232,12 @@ class MonitorWndTest : public QObject {
         ClickStart(wnd);
         QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() >= 4, 10000);
         ClickStart(wnd);
-        qsizetype sent = WireLines(wireLog).size();
+        // The rounds it counted reach the drive, and then nothing more.
+        QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
+                                             .match(In<QLabel>(wnd, "monitorCounts")->text());
+        QVERIFY(rounds.hasMatch());
+        qsizetype sent = 2 + rounds.captured(1).toInt();
+        QTRY_COMPARE_WITH_TIMEOUT(WireLines(wireLog).size(), sent, 10000);
         QTest::qWait(500);
         QCOMPARE(WireLines(wireLog).size(), sent);
         // Closing the window stops it too.
