@@ -1,6 +1,5 @@
 #include "protocol/PollCommand.h"
 
-#include <iterator>
 #include <sstream>
 
 #include "params/ParamTable.h"

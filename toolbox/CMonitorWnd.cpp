@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
