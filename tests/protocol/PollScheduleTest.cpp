@@ -158,15 +158,6 @@ TEST_F(PollScheduleTest, ARoundSilentForASecondIsGivenUpAndCounted) {
     EXPECT_EQ(schedule.RoundsFinished(), 3);
 }
 
-TEST_F(PollScheduleTest, TakesOnlyRepliesToItsCommands) {
-    At(0);
-    for (const char* line : {"#3.PRD 15 1F4", "#3.MTP 12C", "#3.PRA 14 1F4", "#3.FRD 0 0105"}) {
-        EXPECT_FALSE(schedule.Take(*ReplyParser::ParseLine(line), start)) << line;
-    }
-    EXPECT_TRUE(schedule.Take(*ReplyParser::ParseLine("#3.MVW 1"), start));
-    EXPECT_TRUE(schedule.Outstanding());
-}
-
 TEST(PollScheduleInterval, IsHeldBetweenATenthOfASecondAndTenSeconds) {
     for (auto [asked, held] :
          {std::pair{0, 100}, {99, 100}, {250, 250}, {10000, 10000}, {10001, 10000}, {-5, 100}}) {
