@@ -14,6 +14,7 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "toolbox/CMonitorWnd.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ void CMainFrame::CreateMenus() {
     connect(toolBar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(statusBarAction, &QAction::toggled, this,
             [this](bool on) { statusBar()->setVisible(on); });
+    CreateToolsMenu();
 
     // The help menu stands at the right end of the menu bar.
     auto* helpBar = new QMenuBar(menuBar());
@@ -139,6 +141,23 @@ void CMainFrame::CreateMenus() {
     connect(about, &QAction::triggered, this, &CMainFrame::About);
     menuBar()->setCornerWidget(helpBar, Qt::TopRightCorner);
     UpdateRecentFileMenu();
+}
+
+void CMainFrame::CreateToolsMenu() {
+    QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
+    tools->setObjectName(QStringLiteral("toolsMenu"));
+    QAction* monitor = tools->addAction(Text("모니터(&M)..."));
+    monitor->setObjectName(QStringLiteral("toolMonitor"));
+    monitor->setStatusTip(Text("고른 읽기 명령을 일정한 주기로 보내고 값을 그래프로 보여 줍니다"));
+    connect(monitor, &QAction::triggered, this, &CMainFrame::OnMonitor);
+}
+
+void CMainFrame::OnMonitor() {
+    if (!m_monitorWnd) {
+        m_monitorWnd = new CMonitorWnd(
+            m_view->Port(), m_view->Queue(), [view = m_view] { return view->StationId(); }, this);
+    }
+    m_monitorWnd->ShowBeside(*this);
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
@@ -237,6 +256,7 @@ bool CMainFrame::event(QEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // No question about saving: the document is never modified.
+    if (m_monitorWnd) m_monitorWnd->close();
     m_view->OnClose();
     event->accept();
 }

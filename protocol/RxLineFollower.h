@@ -13,6 +13,8 @@ class RxLineFollower {
 
     // The next consumed line without its carriage return; false when none waits.
     bool Next(std::string& line);
+    // Passes over the lines consumed so far.
+    void SkipConsumed() { m_nRxEchoRead = m_port.RxReadIndex(); }
 
   private:
     const CTtyPort& m_port;

@@ -98,7 +98,7 @@ class ShellTest : public QObject {
         CMainFrame* frame = m_app.MainFrame();
         QList<QMenu*> menus;
         for (QAction* action : frame->menuBar()->actions()) menus.append(action->menu());
-        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->title(), U("파일(&F)"));
         QCOMPARE(menus[1]->title(), U("편집(&E)"));
         QCOMPARE(menus[2]->title(), U("보기(&V)"));
@@ -110,6 +110,9 @@ class ShellTest : public QObject {
                  QStringList({U("취소(&U)\tCtrl+Z"), "-", U("잘라내기(&T)\tCtrl+X"),
                               U("복사(&C)\tCtrl+C"), U("붙여넣기(&P)\tCtrl+V")}));
         QCOMPARE(MenuTexts(menus[2]), QStringList({U("도구 모음(&T)"), U("상태 표시줄(&S)")}));
+        // The additions have a menu of their own after the described ones.
+        QCOMPARE(menus[3]->title(), U("도구(&T)"));
+        QCOMPARE(MenuTexts(menus[3]), QStringList({U("모니터(&M)...")}));
         // The help menu stands apart at the right end.
         auto* helpBar = qobject_cast<QMenuBar*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(helpBar);

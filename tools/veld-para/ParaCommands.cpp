@@ -52,6 +52,7 @@ int ParaCommands::Run() {
         {"setmode", &ParaCommands::SetMode}, {"version", &ParaCommands::Version},
         {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
         {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
+        {"watch", &ParaCommands::Watch},
     };
     for (const auto& [name, command] : commands) {
         if (m_options.command == name) return (this->*command)();

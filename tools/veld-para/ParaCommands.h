@@ -36,6 +36,7 @@ class ParaCommands {
     int Send();
     int Verify();
     int Monitor();
+    int Watch();  // in ParaWatch.cpp
 
     int OpenPort();
     // Opens the port, sends PRA and collects the replies into the table; done
