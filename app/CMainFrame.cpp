@@ -14,6 +14,7 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
 
@@ -147,6 +148,10 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateToolsMenu() {
     QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
     tools->setObjectName(QStringLiteral("toolsMenu"));
+    QAction* monitor = tools->addAction(Text("모니터(&M)..."));
+    monitor->setObjectName(QStringLiteral("toolMonitor"));
+    monitor->setStatusTip(Text("고른 읽기 명령을 일정한 주기로 보내고 값을 그래프로 보여 줍니다"));
+    connect(monitor, &QAction::triggered, this, &CMainFrame::OnMonitor);
     QAction* scan = tools->addAction(Text("국번 검색(&S)..."));
     scan->setObjectName(QStringLiteral("toolStationScan"));
     scan->setStatusTip(Text("연결된 선에서 응답하는 드라이브의 국번(ID)을 찾습니다"));
@@ -155,6 +160,14 @@ void CMainFrame::CreateToolsMenu() {
     doctor->setObjectName(QStringLiteral("toolPortDoctor"));
     doctor->setStatusTip(Text("고른 포트가 열리지 않는 까닭과 고치는 방법을 보여 줍니다"));
     connect(doctor, &QAction::triggered, this, &CMainFrame::OnPortDoctor);
+}
+
+void CMainFrame::OnMonitor() {
+    if (!m_monitorWnd) {
+        m_monitorWnd = new CMonitorWnd(
+            m_view->Port(), m_view->Queue(), [view = m_view] { return view->StationId(); }, this);
+    }
+    m_monitorWnd->ShowBeside(*this);
 }
 
 void CMainFrame::OnStationScan() {
@@ -265,6 +278,7 @@ bool CMainFrame::event(QEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // No question about saving: the document is never modified.
+    if (m_monitorWnd) m_monitorWnd->close();
     m_view->OnClose();
     event->accept();
 }

@@ -6,6 +6,7 @@
 
 #include "app/CVELD_Host_ParaDoc.h"
 
+class CMonitorWnd;
 class CVELD_Host_ParaView;
 class QAction;
 class QLabel;
@@ -46,6 +47,7 @@ class CMainFrame : public QMainWindow {
     void CreateMenus();
     // "도구": the additions beside the described commands.
     void CreateToolsMenu();
+    void OnMonitor();
     void OnStationScan();
     void OnPortDoctor();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
@@ -69,4 +71,5 @@ class CMainFrame : public QMainWindow {
     // The frame the outer size was fitted with; the window manager adds it after the show.
     QMargins m_frameMargins;
     bool m_bShown = false;
+    CMonitorWnd* m_monitorWnd = nullptr;
 };

@@ -78,9 +78,11 @@ class CVELD_Host_ParaView : public QWidget {
 
     CTtyPort& Port() { return m_port; }
     // For the tools of the "도구" menu: the queue every line goes through, the
-    // port item chosen, and the station they found, which the ID field takes
+    // station the form's commands address (the ID text as last taken), the
+    // port item chosen, and the station a tool found, which the ID field takes
     // as a connect takes it.
     TxQueue& Queue() { return m_txQueue; }
+    int32_t StationId() const;
     QString ChosenPort() const;
     void UseStationId(int32_t station);
     bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }

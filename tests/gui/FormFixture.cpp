@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 
 #include <QAbstractItemView>
+#include <QFile>
 #include <algorithm>
 #include <thread>
 
@@ -45,6 +46,11 @@ void FormFixture::Type(int editId, const QString& text) {
     QLineEdit* edit = Edit(editId);
     edit->clear();
     QTest::keyClicks(edit, text);
+}
+
+QByteArray FileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -112,7 +112,8 @@ class ShellTest : public QObject {
         QCOMPARE(MenuTexts(menus[2]), QStringList({U("도구 모음(&T)"), U("상태 표시줄(&S)")}));
         // The additions have a menu of their own after the described ones.
         QCOMPARE(menus[3]->title(), U("도구(&T)"));
-        QCOMPARE(MenuTexts(menus[3]), QStringList({U("국번 검색(&S)..."), U("포트 진단(&D)...")}));
+        QCOMPARE(MenuTexts(menus[3]),
+                 QStringList({U("모니터(&M)..."), U("국번 검색(&S)..."), U("포트 진단(&D)...")}));
         // The help menu stands apart at the right end.
         auto* helpBar = qobject_cast<QMenuBar*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(helpBar);

@@ -6,13 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "params/ParamTable.h"
-#include "params/RefreshFlag.h"
-#include "protocol/ResponseDispatcher.h"
 #include "protocol/StationScan.h"
-#include "support/PtyPair.h"
+#include "support/DispatchedPortTest.h"
 #include "support/RecordingLineView.h"
-#include "support/RecordingNotifier.h"
 
 namespace {
 
@@ -51,19 +47,10 @@ TEST(StationScanTest, AnAnswerIsAnFrdReplyWhoseCharacterNamesTheStation) {
 
 // The tool's core on one end of a pseudo-terminal; the test plays the drives
 // on the bus at the other end.
-class StationScanLineTest : public ::testing::Test {
+class StationScanLineTest : public DispatchedPortTest {
   protected:
     // The reply lines the drives send for one received line.
     using Drives = std::function<std::string(const std::string& line)>;
-
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(bus.SlavePath(), 115200, 0, 8, 0));
-        ASSERT_TRUE(dispatcher.Start());
-    }
-    void TearDown() override {
-        port.Close();
-        dispatcher.Stop();
-    }
 
     // Steps the scan, flushes the queue as the form's tick does and answers
     // as the drives do, until the scan ends; `each` runs after every step.
@@ -73,12 +60,12 @@ class StationScanLineTest : public ::testing::Test {
         while (scan.IsRunning() && std::chrono::steady_clock::now() < giveUp) {
             scan.Step(queue, StationScan::Clock::now());
             queue.FlushTxQueue(port);
-            std::string bytes = bus.Read(4096, 5ms);
+            std::string bytes = pty.Read(4096, 5ms);
             wire += bytes;
             pending += bytes;
             for (size_t end; (end = pending.find('\r')) != std::string::npos;) {
                 std::string replies = drives(pending.substr(0, end));
-                if (!replies.empty()) bus.Write(replies);
+                if (!replies.empty()) pty.Write(replies);
                 pending.erase(0, end + 1);
             }
             each();
@@ -92,12 +79,6 @@ class StationScanLineTest : public ::testing::Test {
         return lines;
     }
 
-    PtyPair bus;
-    RecordingNotifier notifier;
-    CTtyPort port{notifier};
-    ParamTable table;
-    RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
     RecordingLineView sent;
     TxQueue queue{sent};
     std::string wire;
@@ -170,7 +151,7 @@ TEST_F(StationScanLineTest, CancelStopsAskingAndALostLineEndsTheScan) {
     Run(
         lost, [](const std::string&) { return std::string(); },
         [&] {
-            if (!wire.empty()) bus.CloseMaster();
+            if (!wire.empty()) pty.CloseMaster();
         });
     EXPECT_EQ(lost.GetState(), StationScan::State::kLost);
 }

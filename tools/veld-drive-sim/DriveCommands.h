@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DriveModel.h"
+#include "MotorModel.h"
 #include "protocol/ReplyStation.h"
 
 // The drive's side of the protocol: takes one received command line and
@@ -28,6 +29,8 @@ class DriveCommands {
     // Faults of the PRA reply for tests: the `omit` parameters are left out,
     // the pair of `misnumber` (unless -1) goes under number 110.
     void SetReadFaults(const std::vector<int32_t>& omit, int32_t misnumber);
+    // The motor's RUN input goes on and off in its cycle (off: at rest).
+    void SetRunCycle(bool on) { m_motor.SetRunCycle(on); }
 
     static char StationChar(int32_t station);
 
@@ -38,6 +41,9 @@ class DriveCommands {
     std::string ReadOne(const std::vector<std::string>& args) const;
     std::string Version(const std::vector<std::string>& args) const;
     std::string Save();
+    // STA, MTP, MIO, MIE, MAL and MVW from the motor as it is now; empty for
+    // another code.
+    std::string Monitor(const std::string& code);
     std::string Reply(const std::string& code, const std::string& fields = "") const;
     std::string Acknowledge(const std::string& code) const { return Reply(code, "OK"); }
     std::string Error(const std::string& code) const { return Reply("ERR", code); }
@@ -47,4 +53,5 @@ class DriveCommands {
     std::string m_statePath;
     std::bitset<ParamTable::kCount> m_omitted;
     int32_t m_misnumbered = -1;
+    MotorModel m_motor{m_model, MotorModel::Clock::now()};
 };

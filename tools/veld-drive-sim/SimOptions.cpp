@@ -28,6 +28,7 @@ enum Option {
     kOmit,
     kMisnumber,
     kNoRead,
+    kRun,
     kHelpOption,
     kVersionOption,
 };
@@ -49,6 +50,7 @@ const option kOptions[] = {
     {"omit", required_argument, nullptr, kOmit},
     {"misnumber", required_argument, nullptr, kMisnumber},
     {"no-read", no_argument, nullptr, kNoRead},
+    {"run", no_argument, nullptr, kRun},
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
@@ -128,6 +130,9 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kNoRead:
                 noRead = true;
                 continue;
+            case kRun:
+                runCycle = true;
+                continue;
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
@@ -169,7 +174,7 @@ std::string SimOptions::Help() {
         "                      [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
-        "                      [--misnumber N] [--no-read]\n"
+        "                      [--misnumber N] [--no-read] [--run]\n"
         "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
@@ -193,6 +198,8 @@ std::string SimOptions::Help() {
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
+        "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
+        "                    the next speed index, parameters 50 to 57), off for 3 s\n"
         "  -h, --help        this text\n"
         "  --version         the program's version\n"
         "\n"
@@ -204,11 +211,12 @@ std::string SimOptions::Help() {
         "  FRD 0      #S.FRD 0 0105        firmware 1.05\n"
         "  FRD 1      #S.FRD 1 0003        hardware revision 3\n"
         "  PDF ALL    #S.PDF OK            factory defaults restored\n"
-        "  STA        #S.STA 00000001      status: ready\n"
-        "  MTP        #S.MTP 0000012C      temperature 30.0 C\n"
-        "  MIO, MIE, MAL  #S.xxx 00000000  I/O, I/O error, alarm\n"
+        "  STA        #S.STA 00000001      status: bit 0 ready, 1 turning, 2 at speed\n"
+        "  MTP        #S.MTP 0000012C      temperature in 0.1 C (30.0 C at rest)\n"
+        "  MIO        #S.MIO 00000000      bit 0: the RUN input\n"
+        "  MIE, MAL   #S.xxx 00000000      I/O error, alarm\n"
         "  MVW        #S.MVW 00000000 00000000 00000C1C 0000012C\n"
-        "             speed, current, DC link 310.0 V, temperature\n"
+        "             speed (rpm), current (0.1 A), DC link (0.1 V), temperature\n"
         "  PRD n      #S.PRD 0000000n vvvvvvvv\n"
         "  other      #S.ERR CODE          also for a known code with bad arguments\n"
         "\n"

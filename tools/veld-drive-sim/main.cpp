@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
 
     DriveCommands commands(model, options.stations.front(), options.statePath);
     commands.SetReadFaults(options.omit, options.misnumber);
+    commands.SetRunCycle(options.runCycle);
     SimServer server(link, commands, log, options);
     // The other drives on the line, each with its own parameters.
     std::deque<DriveModel> otherModels(options.stations.size() - 1);
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     for (size_t i = 1; i < options.stations.size(); ++i) {
         others.emplace_back(otherModels[i - 1], options.stations[i], "");
         others.back().SetReadFaults(options.omit, options.misnumber);
+        others.back().SetRunCycle(options.runCycle);
         server.AddStation(others.back());
     }
     server.Serve(stopFd);

@@ -35,8 +35,8 @@ int ParaCommands::Run() {
         {"setmode", &ParaCommands::SetMode}, {"version", &ParaCommands::Version},
         {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
         {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
-        {"ports", &ParaCommands::Ports},     {"doctor", &ParaCommands::Doctor},
-        {"scan", &ParaCommands::Scan},
+        {"watch", &ParaCommands::Watch},     {"ports", &ParaCommands::Ports},
+        {"doctor", &ParaCommands::Doctor},   {"scan", &ParaCommands::Scan},
     };
     for (const auto& [name, command] : commands) {
         if (m_options.command == name) return (this->*command)();

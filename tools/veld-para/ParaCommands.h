@@ -36,6 +36,7 @@ class ParaCommands {
     int Send();
     int Verify();
     int Monitor();
+    int Watch();  // in ParaWatch.cpp
     // In ParaPorts.cpp: the port list, the port doctor, the station scan.
     int Ports();
     int Doctor();
