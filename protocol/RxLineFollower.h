@@ -13,6 +13,9 @@ class RxLineFollower {
 
     // The next consumed line without its carriage return; false when none waits.
     bool Next(std::string& line);
+    // Passes over every line consumed so far: after a reconnect the ring
+    // starts again at slot 0 and the slots behind it hold old lines.
+    void SkipConsumed() { m_nRxEchoRead = m_port.RxReadIndex(); }
 
   private:
     const CTtyPort& m_port;
