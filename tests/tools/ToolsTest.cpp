@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ToolProcess.h"
+#include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
 #include "support/PtyPair.h"
@@ -24,114 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-constexpr auto kRunLimit = 30s;
-
-struct LogLine {
-    double ms;
-    std::string text;
-};
-
-struct ParaRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// The lines of `text` that start with `prefix`.
-std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
-    std::vector<std::string> lines;
-    for (const std::string& line : Lines(text)) {
-        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class ToolsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("veld-tools-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        sim.reset();
-        fs::remove_all(dir);
-    }
-
-    // Starts the simulator with a log and waits for its terminal path.
-    void StartSim(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {VELD_DRIVE_SIM_PATH, "--log", (dir / "wire.log").string()};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        sim = std::make_unique<ToolProcess>(argv, (dir / "sim").string());
-        ASSERT_TRUE(sim->WaitForStdout("\n", 10s)) << sim->Stderr();
-        port = Lines(sim->Stdout()).front();
-    }
-
-    ParaRun Para(std::vector<std::string> args) {
-        std::vector<std::string> argv = {VELD_PARA_PATH, "-p", port};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string());
-        int code = para.Wait(kRunLimit);
-        return {code, para.Stdout(), para.Stderr()};
-    }
-
-    // Received lines as the simulator logged them.
-    std::vector<LogLine> Wire() const {
-        std::vector<LogLine> lines;
-        for (const std::string& line : Lines(ReadBytes(dir / "wire.log"))) {
-            size_t blank = line.find(' ');
-            lines.push_back({std::stod(line.substr(0, blank)), line.substr(blank + 1)});
-        }
-        return lines;
-    }
-    std::vector<std::string> WireTexts() const {
-        std::vector<std::string> texts;
-        for (const LogLine& line : Wire()) texts.push_back(line.text);
-        return texts;
-    }
-
-    // The drive's values as `read --all` prints them; empty when the read failed.
-    std::map<int32_t, int32_t> DriveValues() {
-        ParaRun run = Para({"-q", "read", "--all"});
-        EXPECT_EQ(run.code, 0) << run.err;
-        std::map<int32_t, int32_t> values;
-        for (const std::string& line : Lines(run.out)) {
-            size_t tab = line.rfind('\t');
-            values[std::stoi(line)] = std::stoi(line.substr(tab + 1));
-        }
-        return values;
-    }
-
-    fs::path dir;
-    std::unique_ptr<ToolProcess> sim;
-    std::string port;
-    int runs = 0;
-};
-
-std::vector<std::string> PwrLines(const std::vector<std::pair<int, int>>& writes) {
-    std::vector<std::string> lines;
-    for (const auto& [n, v] : writes) {
-        lines.push_back("#0.PWR " + std::to_string(n) + " " + std::to_string(v));
-    }
-    lines.push_back("#0.COP");
-    lines.push_back("#0.PSV");
-    return lines;
-}
 
 TEST_F(ToolsTest, ReadPrintsTheDrivesListedParametersOrAllOfThem) {
     StartSim();
@@ -183,22 +76,27 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
     ASSERT_EQ(run.code, 0) << run.err;
 
     std::vector<LogLine> wire = Wire();
-    EXPECT_EQ(WireTexts(), PwrLines(writes));
+    EXPECT_EQ(WireTexts(), ReadBackLines(writes));
     // The queue pauses 10 ms after each line. On a busy machine the simulator
     // reads some lines late, which moves them but never the later ones earlier:
     // the whole run spans the pauses, less what the first line was late.
-    ASSERT_EQ(wire.size(), writes.size() + 2);
+    ASSERT_EQ(wire.size(), writes.size() + 3);
     double span = wire.back().ms - wire.front().ms;
     EXPECT_GE(span, 9.0 * static_cast<double>(wire.size() - 1) - 50.0);
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
 }
 
-TEST_F(ToolsTest, SetWritesAGroupAndTheDriveKeepsSixteenBits) {
+TEST_F(ToolsTest, SetWritesAGroupAndTheReadBackShowsWhatSixteenBitsKeep) {
     StartSim();
     ParaRun run = Para({"-q", "set", "20", "300", "21", "-5", "22", "70000", "23", "2147483647"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(WireTexts(), PwrLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
+    EXPECT_EQ(run.code, 5) << run.err;
+    EXPECT_EQ(run.out,
+              "22\t최저속도\t70000\t4464\t70000 does not fit in 16 bits: the drive keeps 4464\n"
+              "23\t최고속도\t2147483647\t-1\t2147483647 does not fit in 16 bits: the drive keeps "
+              "-1\n");
+    EXPECT_NE(run.err.find("holds 2 of the 4 values sent"), std::string::npos) << run.err;
+    EXPECT_EQ(WireTexts(), ReadBackLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
     std::map<int32_t, int32_t> drive = DriveValues();
     EXPECT_EQ(drive[20], 300);
     EXPECT_EQ(drive[21], -5);
@@ -210,17 +108,18 @@ TEST_F(ToolsTest, SetupModeAndSetModeSendTheFormsLines) {
     StartSim();
     ASSERT_EQ(Para({"-q", "setup", "3"}).code, 0);
     ASSERT_EQ(Para({"-q", "setmode"}).code, 0);
-    std::vector<std::string> expected = PwrLines({{42, 3},
-                                                  {43, 10},
-                                                  {44, 7},
-                                                  {45, 8},
-                                                  {46, 6},
-                                                  {47, 1},
-                                                  {48, 2},
-                                                  {49, 3},
-                                                  {40, 7},
-                                                  {41, 7}});
+    std::vector<std::string> expected = ReadBackLines({{42, 3},
+                                                       {43, 10},
+                                                       {44, 7},
+                                                       {45, 8},
+                                                       {46, 6},
+                                                       {47, 1},
+                                                       {48, 2},
+                                                       {49, 3},
+                                                       {40, 7},
+                                                       {41, 7}});
     expected.push_back("#0.PWR 100 1");
+    expected.push_back("#0.PRA");
     EXPECT_EQ(WireTexts(), expected);
 }
 
@@ -447,6 +346,11 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"read", "-o", ""}, "-o needs a FILE"},
         {{"read", "-o"}, "-o needs a FILE"},
         {{"write"}, "one FILE"},
+        {{"diff", "a.par"}, "FILE_A FILE_B"},
+        {{"restore"}, "one FILE"},
+        {{"set", "20", "1", "--backup"}, "--backup needs a PATH"},
+        {{"read", "--no-verify"}, "unexpected argument --no-verify"},
+        {{"version", "--json"}, "takes no arguments"},
         {{"-w", "soon", "read"}, "--wait"},
         {{"--port-map", "COM7", "read"}, "--port-map"},
         {{"-b", "-9600", "read"}, "--baud"},
@@ -476,6 +380,7 @@ TEST_F(ToolsTest, FileErrorsGiveExitFour) {
     EXPECT_NE(unreadable.err.find("File Error"), std::string::npos);
     ParaRun verify = Para({"verify", (dir / "absent.par").string()});
     EXPECT_EQ(verify.code, 4);
+    EXPECT_EQ(Para({"restore", (dir / "absent.par").string()}).code, 4);
     EXPECT_TRUE(WireTexts().empty());
     ParaRun unwritable = Para({"-q", "read", "-o", (dir / "no" / "such" / "x.par").string()});
     EXPECT_EQ(unwritable.code, 4);

@@ -24,6 +24,8 @@ enum Option {
     kOmit,
     kMisnumber,
     kNoRead,
+    kNoAck,
+    kReadOnly,
     kHelpOption,
     kVersionOption,
 };
@@ -44,6 +46,8 @@ const option kOptions[] = {
     {"omit", required_argument, nullptr, kOmit},
     {"misnumber", required_argument, nullptr, kMisnumber},
     {"no-read", no_argument, nullptr, kNoRead},
+    {"no-ack", no_argument, nullptr, kNoAck},
+    {"read-only", required_argument, nullptr, kReadOnly},
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
@@ -61,6 +65,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         int32_t maximum;
     };
     int32_t omitted = 0;  // one --omit, then added to the list
+    int32_t fixed = 0;    // one --read-only, likewise
     const Numeric numerics[] = {
         {kBaud, &baud, 1, INT32_MAX},
         {kId, &station, 0, DriveCommands::kMaxStation},
@@ -69,6 +74,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
         {kOmit, &omitted, 0, ParamTable::kCount - 1},
         {kMisnumber, &misnumber, 0, ParamTable::kCount - 1},
+        {kReadOnly, &fixed, 0, ParamTable::kCount - 1},
     };
     optind = 1;
     opterr = 0;
@@ -98,6 +104,9 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kNoRead:
                 noRead = true;
                 continue;
+            case kNoAck:
+                noAck = true;
+                continue;
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
@@ -116,6 +125,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             }
         }
         if (option == kOmit) omit.push_back(omitted);
+        if (option == kReadOnly) readOnly.push_back(fixed);
         if (!known) {
             error = std::string("unknown option or missing value: ") + argv[optind - 1];
             return Outcome::kUsageError;
@@ -133,7 +143,7 @@ std::string SimOptions::Help() {
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE] [--id N]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
-        "                      [--misnumber N] [--no-read]\n"
+        "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
         "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
@@ -154,6 +164,8 @@ std::string SimOptions::Help() {
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
+        "  --no-ack          answer PRA and FRD only, as a drive without acknowledgements\n"
+        "  --read-only N     PWR N v is answered and changes nothing (repeatable)\n"
         "  -h, --help        this text\n"
         "  --version         the program's version\n"
         "\n"
