@@ -12,6 +12,7 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "toolbox/SafeWriteTools.h"
 
 namespace {
 
@@ -126,6 +127,7 @@ void CMainFrame::CreateMenus() {
     connect(toolBar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(statusBarAction, &QAction::toggled, this,
             [this](bool on) { statusBar()->setVisible(on); });
+    CreateToolsMenu();
 
     // The help menu stands at the right end of the menu bar.
     auto* helpBar = new QMenuBar(menuBar());
@@ -137,6 +139,29 @@ void CMainFrame::CreateMenus() {
     connect(about, &QAction::triggered, this, &CMainFrame::About);
     menuBar()->setCornerWidget(helpBar, Qt::TopRightCorner);
     UpdateRecentFileMenu();
+}
+
+void CMainFrame::CreateToolsMenu() {
+    QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
+    tools->setObjectName(QStringLiteral("toolsMenu"));
+    m_safeWrite = new SafeWriteTools(m_view, this);
+    connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
+    auto add = [tools](const char* name, const char* text, const char* tip) {
+        QAction* action = tools->addAction(Text(text));
+        action->setObjectName(QString::fromUtf8(name));
+        action->setStatusTip(Text(tip));
+        return action;
+    };
+    connect(add("toolsCompare", "드라이브와 비교(&C)...",
+                "파일과 드라이브의 값을 비교하고 고른 항목만 전송합니다"),
+            &QAction::triggered, m_safeWrite, &SafeWriteTools::OnCompareWithDrive);
+    connect(add("toolsUndo", "되돌리기(&U)...", "쓰기 전에 저장한 백업으로 드라이브를 되돌립니다"),
+            &QAction::triggered, m_safeWrite, &SafeWriteTools::OnUndo);
+    tools->addSeparator();
+    QAction* verify = add("toolsVerify", "전송 후 확인(&V)",
+                          "쓰기마다 드라이브를 다시 읽어 보낸 값을 갖고 있는지 확인합니다");
+    verify->setCheckable(true);
+    connect(verify, &QAction::toggled, m_safeWrite, &SafeWriteTools::SetVerifyAfterWrite);
 }
 
 void CMainFrame::UpdateRecentFileMenu() {

@@ -11,6 +11,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class RecentFileList;
+class SafeWriteTools;
 
 // The one main window: fixed caption, menu 128, tool bar, status bar with the
 // message pane and the CAP, NUM and SCRL indicators, and the form inside.
@@ -42,6 +43,8 @@ class CMainFrame : public QMainWindow {
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
     void CreateMenus();
+    // "도구(&T)", after "보기(&V)": what the tool adds to the described menus.
+    void CreateToolsMenu();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();
@@ -51,6 +54,7 @@ class CMainFrame : public QMainWindow {
     RecentFileList& m_recentFiles;
     CVELD_Host_ParaDoc m_doc;
     CVELD_Host_ParaView* m_view = nullptr;
+    SafeWriteTools* m_safeWrite = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;

@@ -77,6 +77,7 @@ class CVELD_Host_ParaView : public QWidget {
     void OnTimer();
 
     CTtyPort& Port() { return m_port; }
+    TxQueue& Queue() { return m_txQueue; }
     bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
     // Workers that wait for the operator to dismiss their message box.
     int WorkersHeldByBoxes() const;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
+    nlohmann-json3-dev
     clang libclang-rt-14-dev
     qt6-base-dev libgl-dev fonts-nanum
     xvfb xauth

@@ -1,6 +1,8 @@
 #include "FormFixture.h"
 
 #include <QAbstractItemView>
+#include <QDialog>
+#include <QTimer>
 #include <algorithm>
 #include <thread>
 
@@ -39,6 +41,20 @@ void FormFixture::Type(int editId, const QString& text) {
     QLineEdit* edit = Edit(editId);
     edit->clear();
     QTest::keyClicks(edit, text);
+}
+
+void AnswerValueDialog(const QString& text) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        poll->deleteLater();
+    });
+    poll->start(20);
 }
 
 bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -78,10 +78,12 @@ class ShellTest : public QObject {
         CMainFrame* frame = m_app.MainFrame();
         QList<QMenu*> menus;
         for (QAction* action : frame->menuBar()->actions()) menus.append(action->menu());
-        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->title(), U("파일(&F)"));
         QCOMPARE(menus[1]->title(), U("편집(&E)"));
         QCOMPARE(menus[2]->title(), U("보기(&V)"));
+        // The tool's own additions, after the described menus.
+        QCOMPARE(menus[3]->title(), U("도구(&T)"));
         QCOMPARE(
             MenuTexts(menus[0]),
             QStringList({U("새 파일(&N)\tCtrl+N"), U("열기(&O)...\tCtrl+O"), U("저장(&S)\tCtrl+S"),
