@@ -33,6 +33,7 @@ BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString
     m_table->setHorizontalHeaderLabels(
         {Text("시각"), Text("국번"), Text("마지막 읽기와 다른 항목")});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -56,6 +57,8 @@ BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString
     connect(m_table, &QTableWidget::itemSelectionChanged, this,
             [this] { m_choose->setEnabled(!m_table->selectedItems().isEmpty()); });
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &BackupListDialog::Choose);
+    // The newest is the likeliest choice.
+    if (!items.empty()) m_table->selectRow(0);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);

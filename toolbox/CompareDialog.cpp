@@ -60,6 +60,8 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent) : QDialog(p
     m_table->setHorizontalHeaderLabels({Text("번호"), Text("이름"), Text("파일"), Text("드라이브"),
                                         Text("차이 (파일→드라이브)"), Text("결과")});
     m_table->verticalHeader()->hide();
+    // Rows as high as their text, so that many fit.
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -75,6 +77,9 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent) : QDialog(p
     m_send->setEnabled(false);
     QPushButton* close = buttons->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("compareClose"));
+    // Enter closes; only a deliberate press sends to the drive.
+    m_send->setAutoDefault(false);
+    close->setDefault(true);
     connect(m_send, &QPushButton::clicked, this, [this] {
         m_bSent = true;
         UpdateSendButton();

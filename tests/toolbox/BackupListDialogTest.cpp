@@ -29,8 +29,10 @@ class BackupListDialogTest : public QObject {
         QCOMPARE(table->item(0, BackupListDialog::kStation)->text(), "0");
         QCOMPARE(table->item(0, BackupListDialog::kDiffer)->text(), "2");
         QCOMPARE(table->item(1, BackupListDialog::kDiffer)->text(), U("다른 국번"));
+        // The newest is chosen unless the operator picks another.
         auto* choose = dialog.findChild<QPushButton*>("backupChoose");
-        QVERIFY(!choose->isEnabled());
+        QVERIFY(choose->isEnabled());
+        QCOMPARE(table->currentRow(), 0);
 
         QStringList chosen;
         connect(&dialog, &BackupListDialog::Chosen, this,

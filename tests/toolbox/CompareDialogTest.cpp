@@ -80,6 +80,14 @@ class CompareDialogTest : public QObject {
         QCOMPARE(table->item(2, CompareDialog::kDrive)->text(), U("6 (0110)"));
         QCOMPARE(table->item(2, CompareDialog::kDifference)->text(), U("비트 0: 1→0, 비트 1: 0→1"));
         QVERIFY(send->isEnabled());
+
+        // Enter closes: nothing goes to the drive but by a press of the button.
+        bool sent = false;
+        connect(&dialog, &CompareDialog::SendRequested, this, [&sent] { sent = true; });
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(!sent);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
     }
 
     void onlyTheTickedRowsAreSentAndTheReadBackMarksThem() {

@@ -172,10 +172,9 @@ class SafeWriteToolsTest : public QObject {
         verify->trigger();
         EditGridRow(f, kRow20, "800");
         f.Click(1040);
-        QTRY_COMPARE_WITH_TIMEOUT(Wire().mid(Wire().size() - 5),
-                                  QStringList({"#0.PWR 20 800", "#0.COP", "#0.PSV", "#0.FRD 0",
-                                               "#0.FRD 1"}),
-                                  kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Wire().mid(Wire().size() - 5),
+            QStringList({"#0.PWR 20 800", "#0.COP", "#0.PSV", "#0.FRD 0", "#0.FRD 1"}), kTimeoutMs);
     }
 
   private:
