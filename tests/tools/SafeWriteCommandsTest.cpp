@@ -62,11 +62,7 @@ TEST_F(ToolsTest, WritesAreReadBackAndNeedNoAcknowledgement) {
     for (const ReadBackCase& c : cases) {
         std::string shown = c.fault[0];
         for (const std::string& arg : c.args) shown += " " + arg;
-        sim.reset();
-        StartSim(c.fault);
-        std::vector<std::string> args = {"-w", "1000"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        ParaRun run = Para(args);
+        ParaRun run = ParaAgainst(c.fault, c.args);
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_EQ(run.out, c.out) << shown;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;

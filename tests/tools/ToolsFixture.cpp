@@ -74,6 +74,14 @@ ParaRun ToolsTest::Para(std::vector<std::string> args) {
     return {code, para.Stdout(), para.Stderr()};
 }
 
+ParaRun ToolsTest::ParaAgainst(const std::vector<std::string>& faults,
+                               std::vector<std::string> args) {
+    sim.reset();
+    StartSim(faults);
+    args.insert(args.begin(), {"-w", "1000"});
+    return Para(args);
+}
+
 std::vector<LogLine> ToolsTest::Wire() const {
     std::vector<LogLine> lines;
     for (const std::string& line : Lines(ReadBytes(dir / "wire.log"))) {

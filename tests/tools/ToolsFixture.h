@@ -44,6 +44,9 @@ class ToolsTest : public ::testing::Test {
     // Starts the simulator with a log and waits for its terminal path.
     void StartSim(std::vector<std::string> extra = {});
     ParaRun Para(std::vector<std::string> args);
+    // A fresh simulator with `faults`, then veld-para with `args`, waiting a
+    // second for replies (a busy machine may hold the simulator a while).
+    ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);
     // Received lines as the simulator logged them.
     std::vector<LogLine> Wire() const;
     std::vector<std::string> WireTexts() const;

@@ -192,13 +192,7 @@ TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
     };
     for (const ReadCase& c : cases) {
         std::string shown = c.fault[0] + " " + c.fault[1] + " " + c.args[0];
-        sim.reset();
-        StartSim(c.fault);
-        // A busy machine may hold the simulator a while; a read that cannot
-        // complete waits this long after the last byte.
-        std::vector<std::string> args = {"-w", "1000"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        ParaRun run = Para(args);
+        ParaRun run = ParaAgainst(c.fault, c.args);
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
         if (c.code == 0) {
