@@ -14,6 +14,7 @@
 #include "ToolProcess.h"
 
 inline constexpr std::chrono::seconds kRunLimit{30};
+inline constexpr int kReplyWaitMs = 3000;
 
 struct LogLine {
     double ms;
@@ -43,6 +44,9 @@ class ToolsTest : public ::testing::Test {
 
     // Starts the simulator with a log and waits for its terminal path.
     void StartSim(std::vector<std::string> extra = {});
+    // veld-para on the simulator's port. Unless `args` say otherwise, it waits
+    // kReplyWaitMs for replies: a loaded machine may hold the simulator a while,
+    // and a complete read ends early anyway.
     ParaRun Para(std::vector<std::string> args);
     // A fresh simulator with `faults`, then veld-para with `args`, waiting a
     // second for replies (a busy machine may hold the simulator a while).
