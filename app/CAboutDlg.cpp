@@ -6,6 +6,7 @@
 
 #include "VeldVersion.h"
 #include "app/FormFont.h"
+#include "form/ControlFit.h"
 #include "form/DialogUnits.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -31,4 +32,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setGeometry(du.Rect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ControlFit(this, rect()).GrowAll();
 }

@@ -3,10 +3,12 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QWindow>
 
 #include "VeldVersion.h"
 #include "app/KeyLockState.h"
@@ -29,10 +31,10 @@ CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
     // The caption never shows a document name.
     setWindowTitle(Text("VELD설정프로그램(V") + VeldVersion::kShort + Text("), MERO SYSTEMS"));
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
-    resize(kWidth, kHeight);
+    FitOuterSize();
     m_view = new CVELD_Host_ParaView(this);
-    // A form larger than the frame scrolls, as a form view does, so the frame
-    // keeps its size whatever the font makes of the form's dialog units.
+    // A form larger than the frame scrolls, as a form view does: on a screen
+    // smaller than the frame.
     auto* scroller = new QScrollArea(this);
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
@@ -239,6 +241,24 @@ void CMainFrame::OnFileNew() {
 }
 
 QString CMainFrame::StatusText() const { return m_messagePane->text(); }
+
+void CMainFrame::FitOuterSize() {
+    QSize outside = QSize(kWidth, kHeight).boundedTo(screen()->availableGeometry().size());
+    m_frameMargins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(outside.shrunkBy(m_frameMargins));
+}
+
+bool CMainFrame::event(QEvent* event) {
+    bool handled = QMainWindow::event(event);
+    // At the first show the window is on its screen; the frame comes when the window
+    // manager has decorated the window, which moves it.
+    bool firstShow = event->type() == QEvent::Show && !m_bShown;
+    bool framed = event->type() == QEvent::Move && windowHandle() &&
+                  windowHandle()->frameMargins() != m_frameMargins;
+    if (firstShow) m_bShown = true;
+    if (firstShow || framed) FitOuterSize();
+    return handled;
+}
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // No question about saving: the document is never modified.

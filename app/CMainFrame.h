@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QTimer>
 
 #include "app/CVELD_Host_ParaDoc.h"
@@ -39,6 +40,7 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
@@ -49,6 +51,8 @@ class CMainFrame : public QMainWindow {
     void CreateToolBar();
     void CreateStatusBar();
     void ShowMessage(const QString& text);
+    // 720 x 780 with the window manager's frame, or the screen's free area where smaller.
+    void FitOuterSize();
     void UpdateIndicators();
 
     RecentFileList& m_recentFiles;
@@ -62,4 +66,7 @@ class CMainFrame : public QMainWindow {
     QLabel* m_messagePane = nullptr;
     QLabel* m_indicators[3] = {};
     QTimer m_indicatorTimer;
+    // The frame the outer size was fitted with; the window manager adds it after the show.
+    QMargins m_frameMargins;
+    bool m_bShown = false;
 };

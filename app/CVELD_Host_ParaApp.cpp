@@ -1,6 +1,7 @@
 #include "app/CVELD_Host_ParaApp.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <iostream>
 #include <string_view>
 
@@ -16,6 +17,12 @@ CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(ar
     setApplicationName(kApplication);
     setOrganizationName(kOrganization);
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
+    // Korean whatever the locale, as the rest of the program; without the
+    // translations installed Qt's texts stay English.
+    if (m_qtTranslator.load(QStringLiteral("qtbase_ko"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(&m_qtTranslator);
+    }
     // The two program-wide edit dialogs, after the application object.
     CValueDecDlg::Instance();
     CValueHexDlg::Instance();

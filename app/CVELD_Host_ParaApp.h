@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 #include "app/RecentFileList.h"
@@ -41,6 +42,8 @@ class CVELD_Host_ParaApp : public QApplication {
   private:
     bool ParseCommandLine(const QStringList& arguments, QString& file);
 
+    // Qt's own Korean texts, for its standard dialogs and buttons.
+    QTranslator m_qtTranslator;
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

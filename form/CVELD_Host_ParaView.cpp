@@ -3,10 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <cerrno>
 #include <chrono>
@@ -17,7 +14,7 @@
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "form/Cp949Text.h"
-#include "form/DialogUnits.h"
+#include "form/FormLayout.h"
 #include "form/MessageBox.h"
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
@@ -27,77 +24,12 @@
 
 namespace {
 
-constexpr int kFormWidthDlu = 389;
-constexpr int kFormHeightDlu = 443;
-constexpr int kPolarityCaptionChars = 21;
 constexpr int32_t kLastSetupParam = 49;
 constexpr int kGridCols = 3;
 constexpr int kHeaderRowTwips = 300;
 constexpr int kColTwips[kGridCols] = {600, 1800, 800};
 
-const char* const kModeItems[] = {"0 : 통신운전", "1 : RUN/STOP운전", "2 : CW/CCW운전",
-                                  "3 : SPEED INDEX운전"};
-const char* const kInItems[] = {"0 : USER",
-                                "1 : RUN/STOP",
-                                "2 : DIR",
-                                "3 : CW",
-                                "4 : CCW",
-                                "5 : RESET",
-                                "6 : EMG",
-                                "7 : SPD INDEX1",
-                                "8 : SPD INDEX2",
-                                "9 : SPD INDEX3",
-                                "10 : RUN/STOP & RESET"};
-const char* const kOutItems[] = {"0 : USER", "1 : ALARM",    "2 : SPEED OUT",
-                                 "3 : DIR",  "4 : UPTO SPD", "5 : ZERO SPD"};
-const char* const kBaudItems[] = {"9600", "19200", "38400", "57600", "115200", ""};
-
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-void Place(QWidget* widget, const DialogUnits& du, int x, int y, int w, int h) {
-    widget->setGeometry(du.Rect(x, y, w, h));
-}
-
-// A control the handlers address: object name "ctl<ID>" for finding it, and
-// the name a screen reader announces when it has no caption of its own.
-template <class Widget>
-Widget* Control(Widget* widget, int id, const char* accessibleName = nullptr) {
-    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    if (!accessibleName) return widget;
-    widget->setAccessibleName(Text(accessibleName));
-    // On Linux a combo box announces its text as its name; the name goes to its
-    // edit field, which holds the focus while the operator is in the combo.
-    auto* combo = qobject_cast<QComboBox*>(widget);
-    if (combo && combo->lineEdit()) combo->lineEdit()->setAccessibleName(Text(accessibleName));
-    return widget;
-}
-
-template <size_t N>
-QComboBox* DropDown(QWidget* parent, const char* const (&items)[N]) {
-    auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* item : items) combo->addItem(Text(item));
-    return combo;
-}
-
-QPushButton* Toggle(QWidget* parent, const char* caption) {
-    auto* button = new QPushButton(Text(caption), parent);
-    button->setCheckable(true);
-    return button;
-}
-
-void Label(QWidget* parent, const DialogUnits& du, const char* caption, int x, int y, int w,
-           int h) {
-    Place(new QLabel(Text(caption), parent), du, x, y, w, h);
-}
-
-void Group(QWidget* parent, const DialogUnits& du, const char* caption, int x, int y, int w,
-           int h) {
-    auto* group = new QGroupBox(Text(caption), parent);
-    Place(group, du, x, y, w, h);
-    group->lower();
-}
 
 }  // namespace
 
@@ -105,7 +37,8 @@ CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
     // The images live in the static GUI library, which must register them.
     Q_INIT_RESOURCE(res);
     setFont(FormFont::Gulim());
-    CreateControls();
+    FormLayout(this).Create(m_listTx, m_listRx);
+    BindControls();
     ConnectHandlers();
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, &CVELD_Host_ParaView::OnTimer);
@@ -113,105 +46,29 @@ CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
 
 CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }
 
-void CVELD_Host_ParaView::CreateControls() {
-    DialogUnits du(font());
-    setMinimumSize(du.Size(kFormWidthDlu, kFormHeightDlu));
-    CreateConnectionArea(du);
-    CreateSetupArea(du);
-    CreateCommandArea(du);
-    CreateGridArea(du);
+template <class Control>
+Control* CVELD_Host_ParaView::Ctl(int id) const {
+    return findChild<Control*>(QStringLiteral("ctl%1").arg(id), Qt::FindDirectChildrenOnly);
 }
 
-void CVELD_Host_ParaView::CreateConnectionArea(const DialogUnits& du) {
-    Group(this, du, "통신설정", 6, 3, 229, 31);
-    Label(this, du, "ID : ", 9, 16, 14, 8);
-    m_editId = Control(new QLineEdit(this), 1025, "ID");
-    m_editId->setAlignment(Qt::AlignCenter);
-    Place(m_editId, du, 25, 13, 17, 12);
-    m_cbPort = Control(new PortComboBox(this), 1021, "COM 포트");
-    Place(m_cbPort, du, 52, 13, 41, 12);
-    m_cbBaud = Control(DropDown(this, kBaudItems), 1022, "통신속도");
-    Place(m_cbBaud, du, 98, 13, 41, 12);
-    m_btnConnect = Control(Toggle(this, "통신연결"), 1024);
-    Place(m_btnConnect, du, 143, 13, 43, 15);
-    m_btnSetMode = Control(Toggle(this, "SET로\n모드변경"), 1033);
-    Place(m_btnSetMode, du, 197, 12, 34, 20);
-}
-
-void CVELD_Host_ParaView::CreateSetupArea(const DialogUnits& du) {
-    Group(this, du, "1단계 : 운전모드선택", 7, 37, 229, 31);
-    Label(this, du, "운전모드 (파라미터 42)", 14, 52, 93, 11);
-    m_cbMode = Control(DropDown(this, kModeItems), 1004, "운전모드");
-    Place(m_cbMode, du, 124, 51, 100, 12);
-
-    Group(this, du, "2단계 : IN/OUT 기능선택", 7, 72, 229, 131);
-    static const char* const kFuncLabels[] = {
-        "IN1 기능선택 (파라미터 43)", "IN2 기능선택 (파라미터 44)", "IN3 기능선택 (파라미터 45)",
-        "IN4 기능선택 (파라미터 46)", "OUT1기능선택(파라미터47)",   "OUT2기능선택(파라미터48)",
-        "OUT3기능선택(파라미터49)"};
-    static const char* const kFuncNames[] = {"IN1 기능",  "IN2 기능",  "IN3 기능", "IN4 기능",
-                                             "OUT1 기능", "OUT2 기능", "OUT3 기능"};
-    static const int kFuncY[] = {86, 102, 118, 134, 156, 171, 186};
-    for (int t = 0; t < SetupParams::kTerminals; ++t) {
-        Label(this, du, kFuncLabels[t], 14, kFuncY[t], 108, 8);
-        QComboBox* combo =
-            t < SetupParams::kInTerminals ? DropDown(this, kInItems) : DropDown(this, kOutItems);
-        m_cbFunc[SetupParams::kTerminals - 1 - t] = Control(combo, 1005 + t, kFuncNames[t]);
-        Place(combo, du, 124, kFuncY[t], 100, 12);
-    }
-
-    Group(this, du, "3단계 : IN/OUT 극성선택", 7, 206, 229, 64);
-    static const char* const kPolarityCaptions[] = {"IN1극성",  "IN2극성",  "IN3극성", "IN4극성",
-                                                    "OUT1극성", "OUT2극성", "OUT3극성"};
-    for (int t = 0; t < SetupParams::kTerminals; ++t) {
-        auto* box = Control(new QCheckBox(Text(kPolarityCaptions[t]), this), 1012 + t);
-        m_chkPolarity[SetupParams::kTerminals - 1 - t] = box;
-        bool in = t < SetupParams::kInTerminals;
-        int row = in ? t : t - SetupParams::kInTerminals;
-        Place(box, du, in ? 14 : 124, 218 + 13 * row, 101, 10);
-    }
-
-    Group(this, du, "4단계 : 모드적용 및 저장", 7, 272, 229, 35);
-    m_btnApply = Control(new QPushButton(Text("전송 및 저장하기"), this), 1032);
-    Place(m_btnApply, du, 16, 283, 65, 20);
-    Place(Control(new QPushButton(Text("파라미터 초기화"), this), 1042), du, 89, 283, 65, 20);
-    Place(Control(new QPushButton(Text("버전읽기"), this), 1040), du, 162, 283, 65, 20);
-}
-
-void CVELD_Host_ParaView::CreateCommandArea(const DialogUnits& du) {
-    Group(this, du, "수동명령어 입력 :", 7, 310, 229, 118);
-    static const int kEditIds[] = {1026, 1030, 1034, 1037};
-    static const int kSendIds[] = {1027, 1031, 1035, 1038};
-    static const char* const kEditNames[] = {"수동명령어 1", "수동명령어 2", "수동명령어 3",
-                                             "수동명령어 4"};
-    for (int i = 0; i < 4; ++i) {
-        int x = i < 2 ? 12 : 124;
-        int y = i % 2 == 0 ? 324 : 341;
-        m_editCmd[i] = Control(new QLineEdit(this), kEditIds[i], kEditNames[i]);
-        Place(m_editCmd[i], du, x, y, 67, 14);
-        Place(Control(new QPushButton(Text("전송"), this), kSendIds[i]), du, x + 71, y, 33, 14);
-    }
-    Place(Control(m_listTx, 1039, "송신 명령"), du, 13, 365, 102, 55);
-    Place(Control(m_listRx, 1041, "수신 응답"), du, 126, 366, 102, 55);
-}
-
-void CVELD_Host_ParaView::CreateGridArea(const DialogUnits& du) {
-    Place(Control(new QPushButton(Text("읽어오기"), this), 1028), du, 244, 9, 60, 27);
-    m_btnSendAll = Control(new QPushButton(Text("전체전송하기"), this), 1036);
-    Place(m_btnSendAll, du, 312, 9, 60, 27);
-    m_grid = Control(new CMSFlexGrid(this), 1029, "파라미터");
-    Place(m_grid, du, 243, 46, 134, 335);
-    auto* picture = new QLabel(this);
-    picture->setPixmap(QPixmap(QStringLiteral(":/res/bitmap142.png")));
-    picture->setScaledContents(true);
-    picture->setAccessibleName(QStringLiteral("MERO SYSTEMS"));
-    Place(picture, du, 248, 391, 123, 35);
+void CVELD_Host_ParaView::BindControls() {
+    m_btnSendAll = Ctl<QPushButton>(1036);
+    m_btnApply = Ctl<QPushButton>(1032);
+    for (int i = 0; i < SetupParams::kTerminals; ++i) m_chkPolarity[i] = Ctl<QCheckBox>(1018 - i);
+    m_cbMode = Ctl<QComboBox>(1004);
+    for (int i = 0; i < SetupParams::kTerminals; ++i) m_cbFunc[i] = Ctl<QComboBox>(1011 - i);
+    m_btnConnect = Ctl<QPushButton>(1024);
+    m_cbBaud = Ctl<QComboBox>(1022);
+    m_cbPort = Ctl<PortComboBox>(1021);
+    m_editId = Ctl<QLineEdit>(1025);
+    m_editCmd = {Ctl<QLineEdit>(1026), Ctl<QLineEdit>(1030), Ctl<QLineEdit>(1034),
+                 Ctl<QLineEdit>(1037)};
+    m_grid = Ctl<CMSFlexGrid>(1029);
+    m_btnSetMode = Ctl<QPushButton>(1033);
 }
 
 void CVELD_Host_ParaView::ConnectHandlers() {
-    auto button = [this](int id) {
-        return findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id));
-    };
+    auto button = [this](int id) { return Ctl<QPushButton>(id); };
     // "toggled", not "clicked": a screen reader's toggle action must connect too.
     connect(m_btnConnect, &QPushButton::toggled, this, [this] {
         if (!m_bReleasingToggle) OnConnect();
@@ -357,7 +214,12 @@ void CVELD_Host_ParaView::OnTimer() {
     bool pending = m_txQueue.HasPending();
     m_btnApply->setHidden(pending);
     m_btnSendAll->setHidden(pending);
+    int lines = m_txQueue.Pending();
+    bool connected = m_port.IsConnected();
     m_txQueue.FlushTxQueue(m_port);
+    if (lines > 0 && !connected) {
+        emit StatusMessage(Text("연결되지 않음: %1줄이 전송되지 않았습니다").arg(lines));
+    }
     if (m_bRefreshParams.Take()) {
         ShowSetupParams();
         RefreshGridValues();
@@ -365,6 +227,11 @@ void CVELD_Host_ParaView::OnTimer() {
     EchoReceivedLine();
     // The reader lets go of a device that vanished; the toggle follows the port.
     if (m_bPortOpened && !m_port.IsConnected()) ReleaseLostPort();
+    if (m_replyWatch.Silent(m_port.RxReadIndex(), ReplyWatch::Clock::now())) {
+        emit StatusMessage(
+            Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
+                 "포트, 통신속도와 ID를 확인하십시오."));
+    }
 }
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
@@ -418,7 +285,7 @@ void CVELD_Host_ParaView::OnDestroy() {
 // ---- Setup steps ----
 
 void CVELD_Host_ParaView::SetPolarityCaption(int t) {
-    PolarityBox(t)->setText(FuncCombo(t)->currentText().left(kPolarityCaptionChars) + Text("극성"));
+    PolarityBox(t)->setText(FormLayout::PolarityCaption(FuncCombo(t)->currentText()));
 }
 
 void CVELD_Host_ParaView::UpdateSetupParams(bool loadPreset) {
@@ -476,6 +343,12 @@ void CVELD_Host_ParaView::OnApplyAndSave() {
 void CVELD_Host_ParaView::OnReadAll() {
     TakeStationId();
     m_txQueue.QueueReadAll(m_nStationId);
+    WatchForReply();
+}
+
+void CVELD_Host_ParaView::WatchForReply() {
+    // Lines queued without a port are reported as not sent instead.
+    if (m_port.IsConnected()) m_replyWatch.Arm(m_port.RxReadIndex(), ReplyWatch::Clock::now());
 }
 
 void CVELD_Host_ParaView::OnSendAll() {
@@ -486,6 +359,7 @@ void CVELD_Host_ParaView::OnSendAll() {
 void CVELD_Host_ParaView::OnReadVersion() {
     TakeStationId();
     m_txQueue.QueueReadVersion(m_nStationId);
+    WatchForReply();
 }
 
 void CVELD_Host_ParaView::OnParamInit() {
@@ -508,6 +382,7 @@ void CVELD_Host_ParaView::SetUpGrid() {
     m_grid->SetCols(kGridCols);
     m_grid->SetRowHeight(0, kHeaderRowTwips);
     for (int col = 0; col < kGridCols; ++col) m_grid->SetColWidth(col, kColTwips[col]);
+    FormLayout(this).FitGrid(m_grid);
     m_grid->SetTextMatrix(0, 0, QStringLiteral("PNo"));
     m_grid->SetTextMatrix(0, 1, Text("기능"));
     m_grid->SetTextMatrix(0, 2, Text("설정값"));
@@ -542,7 +417,10 @@ void CVELD_Host_ParaView::ShowSetupParam(int32_t number) {
     if (number == SetupParams::kMode) {
         m_cbMode->setCurrentIndex(value);
     } else if (number >= SetupParams::kFirstFunction) {
-        FuncCombo(number - SetupParams::kFirstFunction)->setCurrentIndex(value);
+        int terminal = number - SetupParams::kFirstFunction;
+        FuncCombo(terminal)->setCurrentIndex(value);
+        // The caption names the function the combo shows, wherever the value came from.
+        SetPolarityCaption(terminal);
     } else {
         for (int t = 0; t < SetupParams::kTerminals; ++t) {
             if (SetupParams::PolarityParam(t) != number) continue;
@@ -588,14 +466,8 @@ QString CVELD_Host_ParaView::ChooseParamFile(bool save, bool existingOnly) {
 
 bool CVELD_Host_ParaView::ConfirmReplace(const QString& path) {
     if (!QFileInfo::exists(path)) return true;
-    QMessageBox box(QMessageBox::Warning, Text(Notifier::kAppCaption),
-                    QFileInfo(path).fileName() + Text("이(가) 이미 있습니다.\n바꾸시겠습니까?"),
-                    QMessageBox::NoButton, this);
-    QPushButton* yes = box.addButton(Text("예"), QMessageBox::AcceptRole);
-    QPushButton* no = box.addButton(Text("아니오"), QMessageBox::RejectRole);
-    box.setDefaultButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
+    return MessageBox::AskYesNo(
+        this, QFileInfo(path).fileName() + Text("이(가) 이미 있습니다.\n바꾸시겠습니까?"));
 }
 
 void CVELD_Host_ParaView::OnFileOpenParams() {
@@ -608,8 +480,12 @@ void CVELD_Host_ParaView::OnFileOpenParams() {
 }
 
 void CVELD_Host_ParaView::WriteParamFile(bool existingOnly) {
-    QString path = ChooseParamFile(true, existingOnly);
-    if (path.isEmpty() || !ConfirmReplace(path)) return;
+    QString path;
+    // "아니오" to the replace question goes back to the file dialog for another name.
+    do {
+        path = ChooseParamFile(true, existingOnly);
+        if (path.isEmpty()) return;
+    } while (!ConfirmReplace(path));
     m_strFilePath = path;
     if (!ParamFile::Write(m_strFilePath.toStdString(), *m_pParamTable)) {
         MessageBox::Show(this, QStringLiteral("File Error"));

@@ -12,6 +12,7 @@
 #include "params/RefreshFlag.h"
 #include "params/SetupParams.h"
 #include "protocol/EchoList.h"
+#include "protocol/ReplyWatch.h"
 #include "protocol/ResponseDispatcher.h"
 #include "protocol/TxQueue.h"
 #include "serial/CTtyPort.h"
@@ -22,7 +23,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class DialogUnits;
 
 // The operator form that fills the main window: connection, the four setup
 // steps, bulk and manual commands, the echo lists and the parameter grid.
@@ -87,11 +87,10 @@ class CVELD_Host_ParaView : public QWidget {
     void StatusMessage(const QString& text);
 
   private:
-    void CreateControls();
-    void CreateConnectionArea(const DialogUnits& du);
-    void CreateSetupArea(const DialogUnits& du);
-    void CreateCommandArea(const DialogUnits& du);
-    void CreateGridArea(const DialogUnits& du);
+    template <class Control>
+    Control* Ctl(int id) const;
+    // Binds the members to the controls of the form's layout, by control id.
+    void BindControls();
     void ConnectHandlers();
 
     void UpdateData(bool saveAndValidate);
@@ -104,6 +103,8 @@ class CVELD_Host_ParaView : public QWidget {
     // Releases the connect toggle without running its handler.
     void ReleaseConnectToggle();
     void EchoReceivedLine();
+    // Notes in the status bar when the request just queued gets no reply.
+    void WatchForReply();
     void ClosePort();
     void ClosePortAndPause();
     void ShutDownNotifiers();
@@ -170,4 +171,5 @@ class CVELD_Host_ParaView : public QWidget {
     // connected then was lost.
     bool m_bPortOpened = false;
     bool m_bReleasingToggle = false;
+    ReplyWatch m_replyWatch;
 };

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "form/ControlFit.h"
 #include "form/DialogUnits.h"
 #include "params/ParamTable.h"
 
@@ -52,6 +53,7 @@ CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int la
 }
 
 int CValueDlgBase::DoModal(QWidget* parent, int32_t paramNumber, int32_t& value) {
+    FitControls();
     // Owned by the form only while shown, so that it stands over the form.
     setParent(parent, windowFlags());
     OnInitDialog(paramNumber);
@@ -66,12 +68,30 @@ void CValueDlgBase::Place(QWidget* control, int id, int x, int y, int width, int
     control->setGeometry(DialogUnits(font()).Rect(x, y, width, height));
 }
 
+void CValueDlgBase::FitControls() {
+    // The name label is sized for the longest name it can show.
+    const ParamTable& table = ParamTable::Instance();
+    QStringList names;
+    for (int32_t number : table.ListedNumbers()) names.append(NameLabel(number));
+    std::vector<ControlFit::Need> needs;
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QStringList texts = control == m_stcName ? names : QStringList();
+        needs.push_back({control, ControlFit::Needed(control, texts)});
+    }
+    ControlFit(this, rect()).Grow(std::move(needs));
+}
+
+QString CValueDlgBase::NameLabel(int32_t paramNumber) {
+    return QString::fromUtf8(ParamTable::Instance().Entry(paramNumber).name) +
+           QStringLiteral(" : ");
+}
+
 void CValueDlgBase::OnInitDialog(int32_t paramNumber) {
     const ParamTable& table = ParamTable::Instance();
     m_nValue = table.GetParamValue(paramNumber);
     m_strValue = QString::number(m_nValue);
     UpdateData(false);
-    m_stcName->setText(QString::fromUtf8(table.Entry(paramNumber).name) + QStringLiteral(" : "));
+    m_stcName->setText(NameLabel(paramNumber));
     // As a dialog gives the focus to an edit: all selected, so typing replaces the value.
     m_edtValue->setFocus();
     m_edtValue->selectAll();

@@ -54,6 +54,10 @@ class CValueDlgBase : public QDialog {
     QString m_strValue;
 
   private:
+    // Lets the controls whose texts need more room grow into free space.
+    void FitControls();
+    // The label's text for a parameter: its name, then " : ".
+    static QString NameLabel(int32_t paramNumber);
     void OnOK();
 
     QLineEdit* m_edtValue;

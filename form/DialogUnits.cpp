@@ -1,9 +1,11 @@
 #include "form/DialogUnits.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+
 DialogUnits::DialogUnits(const QFont& font) {
-    QFontMetrics metrics(font);
-    m_nCharWidth = metrics.averageCharWidth();
-    m_nCharHeight = metrics.height();
+    m_nCharWidth = QFontMetrics(font).averageCharWidth();
+    m_nCharHeight = QFontInfo(font).pixelSize();
 }
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }

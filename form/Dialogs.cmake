@@ -4,6 +4,7 @@ add_library(veld_dialogs STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CValueDecDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CValueDlgBase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CValueHexDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ControlFit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogUnits.cpp
 )
 set_target_properties(veld_dialogs PROPERTIES AUTOMOC ON)

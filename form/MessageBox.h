@@ -13,6 +13,12 @@ class MessageBox {
     // Waits until the operator dismisses the box.
     static void Show(QWidget* parent, const QString& caption, const QString& text);
     static void Show(QWidget* parent, const QString& text);
+    // A warning with "예" and "아니오" (the default); true for "예".
+    static bool AskYesNo(QWidget* parent, const QString& text);
     // Shows the box and returns at once; it deletes itself when dismissed.
     static QMessageBox* Open(QWidget* parent, const QString& caption, const QString& text);
+
+  private:
+    // Widens `box` so that the title bar shows its caption whole beside its buttons.
+    static void MakeRoomForCaption(QMessageBox& box);
 };

@@ -1,8 +1,11 @@
 #include "form/PortComboBox.h"
 
+#include <QLineEdit>
 #include <QStringList>
 #include <utility>
 #include <vector>
+
+#include "form/ControlFit.h"
 
 namespace {
 
@@ -29,9 +32,8 @@ std::vector<std::pair<QString, QString>> DeviceItems(
 
 }  // namespace
 
-PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
+PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
+    connect(this, &QComboBox::currentIndexChanged, this, &PortComboBox::ShowChosen);
     for (int n = 1; n <= kComItems; ++n) addItem(QStringLiteral("COM%1").arg(n));
     RefreshDevices();
 }
@@ -64,5 +66,22 @@ void PortComboBox::RefreshDevices() {
 
 void PortComboBox::showPopup() {
     RefreshDevices();
-    QComboBox::showPopup();
+    FormComboBox::showPopup();
+}
+
+void PortComboBox::resizeEvent(QResizeEvent* event) {
+    FormComboBox::resizeEvent(event);
+    ShowChosen();
+}
+
+void PortComboBox::ShowChosen() {
+    QString chosen = currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+    QFontMetrics metrics = fontMetrics();
+    int room = lineEdit()->width() - 2 * ControlFit::kLineEditMargin - 1 -
+               std::max(0, -metrics.minLeftBearing()) - std::max(0, -metrics.minRightBearing());
+    QString shown = metrics.elidedText(chosen, Qt::ElideMiddle, room);
+    setToolTip(shown == chosen ? QString() : chosen);
+    if (lineEdit()->text() == shown) return;
+    lineEdit()->setText(shown);
+    lineEdit()->setCursorPosition(0);
 }

@@ -32,6 +32,7 @@ class TxQueue {
     // what came back, or at a failed write, between lines.
     void FlushTxLine(CTtyPort& port);
     bool HasPending() const { return m_nTxWrite != m_nTxRead; }
+    int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
     int EchoLines() const { return m_txEcho.Lines(); }
 
     int QueueParamWrite(int32_t station, int32_t number, int32_t value);

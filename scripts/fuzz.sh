@@ -12,5 +12,7 @@ for target in build/fuzz/tests/fuzz/fuzz_*; do
     corpus="build/fuzz/corpus/$name"
     mkdir -p "$corpus"
     echo "== $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "tests/fuzz/seeds/$name"
+    # A crash leaves its input as build/fuzz/crash-* and fails the run.
+    "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
+        "$corpus" "tests/fuzz/seeds/$name"
 done

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev
     clang libclang-rt-14-dev
-    qt6-base-dev libgl-dev fonts-nanum
+    qt6-base-dev qt6-translations-l10n libgl-dev fonts-nanum
     xvfb xauth
     librsvg2-bin
 )

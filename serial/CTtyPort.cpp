@@ -6,29 +6,14 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 
 #include "serial/PortMap.h"
+#include "serial/PortText.h"
 #include "serial/WorkerThread.h"
 
 namespace {
 
 constexpr char kCarriageReturn = 13;
-
-std::string UpperCase(std::string text) {
-    for (char& c : text) {
-        // Bytes from 128 up belong to multibyte characters and stay as they are.
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-// The decimal number at `pos` (leading blanks skipped); a position beyond the
-// end, or no digit, gives 0.
-uint32_t NumberAt(const std::string& text, size_t pos) {
-    if (pos >= text.size()) return 0;
-    return static_cast<uint32_t>(std::strtoul(text.c_str() + pos, nullptr, 10));
-}
 
 int64_t NowMs() {
     using namespace std::chrono;
@@ -50,36 +35,8 @@ void CTtyPort::SetReadInterval(uint32_t ms) {
 }
 
 bool CTtyPort::OpenFromText(const std::string& text) {
-    std::string upper = UpperCase(text);
-    size_t colon = upper.find(':');
-    std::string device = colon == std::string::npos ? std::string() : upper.substr(0, colon);
-    std::string rest = colon == std::string::npos ? std::string() : upper.substr(colon + 1);
-    size_t comma = rest.find(',');
-    uint32_t baud = NumberAt(rest.substr(0, comma), 0);
-    std::string format = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
-    uint8_t parity = 4;
-    if (!format.empty()) {
-        switch (format[0]) {
-            case 'N':
-                parity = 0;
-                break;
-            case 'O':
-                parity = 1;
-                break;
-            case 'E':
-                parity = 2;
-                break;
-            case 'M':
-                parity = 3;
-                break;
-            default:
-                parity = 4;
-                break;
-        }
-    }
-    uint8_t dataBits = static_cast<uint8_t>(NumberAt(format, 2));
-    uint8_t stopBits = static_cast<uint8_t>(NumberAt(format, 4));
-    return Open(device, baud, parity, dataBits, stopBits);
+    PortText line = PortText::Parse(text);
+    return Open(line.device, line.baud, line.parity, line.dataBits, line.stopBits);
 }
 
 bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, uint8_t dataBits,

@@ -24,7 +24,7 @@ class CTtyPort {
     virtual ~CTtyPort();
 
     void SetReadInterval(uint32_t ms);
-    // "\\.\COM3:9600,N,8,0" and the like.
+    // Opens the line a port text names (see PortText).
     bool OpenFromText(const std::string& text);
     bool Open(const std::string& device, uint32_t baud, uint8_t parity, uint8_t dataBits,
               uint8_t stopBits);
@@ -56,12 +56,17 @@ class CTtyPort {
     void WaitRxSignal(uint32_t seen) const { m_nRxSignal.wait(seen, std::memory_order_acquire); }
     void WakeRxWaiters();
 
+  protected:
+    // The reader's splitting of received bytes into ring slots. Protected so
+    // that bytes can be fed without a device (the fuzz target does), never
+    // while the reader runs.
+    void StoreBytes(const char* bytes, uint32_t count);
+
   private:
     enum class Wake { kInput, kWoken, kLost };
 
     uint32_t ReaderThreadProc();
     Wake WaitForInput();
-    void StoreBytes(const char* bytes, uint32_t count);
     void PublishLine();
     void ReleaseLostDevice();
     void ReportWriteError(int error);

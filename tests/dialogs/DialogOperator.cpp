@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
@@ -72,9 +73,8 @@ void ClickBox(QCheckBox* box) {
 }
 
 void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place>& places) {
-    QFontMetrics metrics(dialog.font());
-    int charWidth = metrics.averageCharWidth();
-    int charHeight = metrics.height();
+    int charWidth = QFontMetrics(dialog.font()).averageCharWidth();
+    int charHeight = QFontInfo(dialog.font()).pixelSize();
     auto pixels = [&](const Place& p) {
         return QRect(p.x * charWidth / 4, p.y * charHeight / 8, p.width * charWidth / 4,
                      p.height * charHeight / 8);
@@ -85,7 +85,8 @@ void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place
         QString name = QStringLiteral("ctl%1").arg(place.id);
         QWidget* control = dialog.findChild<QWidget*>(name);
         QVERIFY2(control != nullptr, qPrintable(name));
-        QCOMPARE(control->geometry(), pixels(place));
+        // A control may have grown beyond its rectangle, into free space.
+        QVERIFY2(control->geometry().contains(pixels(place)), qPrintable(name));
     }
     QCOMPARE(dialog.findChildren<QWidget*>().size(), qsizetype(places.size()));
 }

@@ -43,8 +43,9 @@ struct Place {
     int height;
 };
 
-// Checks each control's pixel rectangle against its place in dialog units, from the
-// dialog's own font.
+// Checks that each control covers its place in dialog units, from the dialog's own font
+// (a horizontal unit is a quarter of the average character width, a vertical one an
+// eighth of the em), and that the dialog has exactly its size.
 void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place>& places);
 
 }  // namespace DialogOperator

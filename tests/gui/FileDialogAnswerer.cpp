@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-FileDialogAnswerer::FileDialogAnswerer(QString name) : m_name(std::move(name)) {
+FileDialogAnswerer::FileDialogAnswerer(QStringList names) : m_names(std::move(names)) {
     connect(&m_poll, &QTimer::timeout, this, &FileDialogAnswerer::Answer);
     m_poll.start(20);
 }
@@ -12,19 +12,21 @@ FileDialogAnswerer::FileDialogAnswerer(QString name) : m_name(std::move(name)) {
 void FileDialogAnswerer::Answer() {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog || !dialog->isVisible()) return;
-    m_poll.stop();
-    m_bSeen = true;
-    m_nameFilters = dialog->nameFilters();
-    m_directory = dialog->directory().absolutePath();
+    QString name = m_names.value(m_nSeen);
+    if (++m_nSeen == m_names.size()) m_poll.stop();
     auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
-    m_initialName = nameEdit ? nameEdit->text() : QString();
-    m_mode = dialog->acceptMode();
-    m_fileMode = dialog->fileMode();
-    if (m_name.isEmpty()) {
+    if (m_nSeen == 1) {
+        m_nameFilters = dialog->nameFilters();
+        m_directory = dialog->directory().absolutePath();
+        m_initialName = nameEdit ? nameEdit->text() : QString();
+        m_mode = dialog->acceptMode();
+        m_fileMode = dialog->fileMode();
+    }
+    if (name.isEmpty()) {
         dialog->reject();
         return;
     }
     // Typed into the name field, as the operator does.
-    nameEdit->setText(m_name);
+    nameEdit->setText(name);
     QTest::keyClick(nameEdit, Qt::Key_Return);
 }

@@ -5,14 +5,16 @@
 #include <QStringList>
 #include <QTimer>
 
-// Plays the operator at the next file dialog: records how it opened, then
-// chooses `name` (or cancels when it is empty).
+// Plays the operator at the next file dialogs: records how the first opened,
+// then chooses each of `names` in turn (or cancels at an empty one).
 class FileDialogAnswerer : public QObject {
     Q_OBJECT
   public:
-    explicit FileDialogAnswerer(QString name);
+    explicit FileDialogAnswerer(QString name) : FileDialogAnswerer(QStringList{name}) {}
+    explicit FileDialogAnswerer(QStringList names);
 
-    bool Seen() const { return m_bSeen; }
+    bool Seen() const { return m_nSeen > 0; }
+    int Count() const { return m_nSeen; }
     QStringList NameFilters() const { return m_nameFilters; }
     QString Directory() const { return m_directory; }
     QString InitialName() const { return m_initialName; }
@@ -23,8 +25,8 @@ class FileDialogAnswerer : public QObject {
     void Answer();
 
     QTimer m_poll;
-    QString m_name;
-    bool m_bSeen = false;
+    QStringList m_names;
+    int m_nSeen = 0;
     QStringList m_nameFilters;
     QString m_directory;
     QString m_initialName;

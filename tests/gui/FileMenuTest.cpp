@@ -7,6 +7,7 @@
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
+#include "Legibility.h"
 #include "MessageBoxAnswerer.h"
 
 namespace {
@@ -83,6 +84,7 @@ class FileMenuTest : public QObject {
         f.Tick();
         QCOMPARE(f.Combo(1004)->currentIndex(), 3);
         QCOMPARE(f.Combo(1005)->currentIndex(), 10);
+        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), U("10 : RUN/STOP & RESET극성"));
     }
 
     void savingOverAFileAsksFirst() {
@@ -104,6 +106,18 @@ class FileMenuTest : public QObject {
             QCOMPARE(boxes.ButtonTexts().first(), U("예|아니오"));
         }
         QCOMPARE(Contents(path).size(), 1220);
+    }
+
+    void noToTheReplaceQuestionGoesBackToTheFileDialog() {
+        FormFixture f;
+        QString old = WriteFile("keep.par", "kept");
+        FileDialogAnswerer answerer(QStringList{old, "other"});
+        MessageBoxAnswerer boxes(U("아니오"));
+        f.Frame().Command(57603)->trigger();
+        QCOMPARE(answerer.Count(), 2);
+        QCOMPARE(boxes.Count(), 1);
+        QCOMPARE(Contents(old), QByteArray("kept"));
+        QCOMPARE(Contents(m_dir.filePath("other.par")).size(), 1220);
     }
 
     void cancelledDialogChangesNothing() {
@@ -134,6 +148,13 @@ class FileMenuTest : public QObject {
     }
 
   private:
+    QString WriteFile(const char* name, const QByteArray& bytes) {
+        QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        return path;
+    }
+
     QTemporaryDir m_dir;
 };
 

@@ -4,9 +4,11 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "FormFixture.h"
+#include "Legibility.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "serial/PortMap.h"
@@ -93,7 +95,7 @@ class FormCommandsTest : public QObject {
                                    "3 : DIR극성"};
         const bool kTicked[] = {true, true, true, false, true, true, true};
         for (int t = 0; t < 7; ++t) {
-            QCOMPARE(f.Check(1012 + t)->text(), U(kCaptions[t]));
+            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()), U(kCaptions[t]));
             QCOMPARE(f.Check(1012 + t)->isChecked(), kTicked[t]);
         }
         const int kValues[] = {7, 7, 3, 10, 7, 8, 6, 1, 2, 3};
@@ -135,14 +137,16 @@ class FormCommandsTest : public QObject {
 
     void valuesFromTheDriveReturnToTheSetupControls() {
         FormFixture& f = *m_form;
-        // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item).
-        m_drive->Write("#1.PRA 28 13 2A 2 2B 63\r");
+        // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item),
+        // IN2 function 4.
+        m_drive->Write("#1.PRA 28 13 2A 2 2B 63 2C 4\r");
         QTRY_COMPARE_WITH_TIMEOUT(f.Combo(1004)->currentIndex(), 2, 5000);
         QCOMPARE(f.Combo(1005)->currentIndex(), -1);
         QVERIFY(f.Check(1012)->isChecked() && f.Check(1013)->isChecked());
         QVERIFY(!f.Check(1014)->isChecked() && !f.Check(1015)->isChecked());
-        // Captions stay as the last choice made them.
-        QCOMPARE(f.Check(1012)->text(), U("1 : RUN/STOP극성"));
+        // Captions name the functions shown, none for IN1.
+        QCOMPARE(f.Check(1012)->text(), U("극성"));
+        QCOMPARE(f.Check(1013)->text(), U("4 : CCW극성"));
         // A step-3 click keeps bit 4; a mode change drops it.
         f.ClickCheck(1014);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 0x17);
@@ -286,6 +290,53 @@ class FormCommandsTest : public QObject {
         QCOMPARE(ParamTable::Instance().GetParamValue(37), 263);
         QCOMPARE(TickAndReceive(f, *m_drive, 3),
                  QStringList({"#0.PWR 37 263", "#0.COP", "#0.PSV"}));
+    }
+
+    void statusBarTellsOfSilenceAndOfLinesNotSent() {
+        FormFixture& f = *m_form;
+        // The drive answers the read: no note, whatever the wait.
+        f.Click(1028);
+        QCOMPARE(TickAndReceive(f, *m_drive, 1), QStringList({"#0.PRA"}));
+        m_drive->Write("#0.PRA 14 1F4\r");
+        QTRY_COMPARE(ParamTable::Instance().GetParamValue(20), 500);
+        QTest::qWait(1500);
+        QCOMPARE(f.Frame().StatusText(), U("준비"));
+        // It says nothing to the version request: noted after a second.
+        f.Click(1040);
+        QCOMPARE(TickAndReceive(f, *m_drive, 2), QStringList({"#0.FRD 0", "#0.FRD 1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(f.Frame().StatusText().startsWith(U("응답 없음")), 5000);
+        // Without a port the lines are lost: said so, nothing is watched.
+        f.Click(1024);
+        QVERIFY(!f.View().Port().IsConnected());
+        f.Click(1040);
+        f.Tick();
+        QCOMPARE(f.Frame().StatusText(), U("연결되지 않음: 2줄이 전송되지 않았습니다"));
+        QTest::qWait(1500);
+        QCOMPARE(f.Frame().StatusText(), U("연결되지 않음: 2줄이 전송되지 않았습니다"));
+    }
+
+    void wheelChangesAComboOnlyWithTheFocus() {
+        FormFixture& f = *m_form;
+        QComboBox* mode = f.Combo(1004);
+        auto wheel = [mode] {
+            QPoint at = mode->rect().center();
+            QWheelEvent event(at, mode->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(mode, &event);
+        };
+        f.Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.Frame()));
+        f.Edit(1025)->setFocus();
+        wheel();
+        QCOMPARE(mode->currentIndex(), 1);
+        QCOMPARE(ParamTable::Instance().GetParamValue(42), 1);
+        QCOMPARE(f.Combo(1005)->currentIndex(), 1);
+        // With the focus the wheel chooses, as a click in the list does.
+        mode->setFocus();
+        wheel();
+        QCOMPARE(mode->currentIndex(), 2);
+        QCOMPARE(ParamTable::Instance().GetParamValue(42), 2);
+        QCOMPARE(f.Combo(1005)->currentIndex(), 3);
     }
 
   private:

@@ -14,7 +14,13 @@ FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)
     m_frame->show();
 }
 
-FormFixture::~FormFixture() { CloseWindow(); }
+FormFixture::~FormFixture() {
+    CloseWindow();
+    if (!m_boxGuard.Texts().isEmpty()) {
+        QTest::qFail(qPrintable("a message box nobody answered: " + m_boxGuard.Texts().join(" / ")),
+                     __FILE__, __LINE__);
+    }
+}
 
 void FormFixture::CloseWindow() {
     if (!m_frame) return;

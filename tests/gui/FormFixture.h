@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "UnansweredBoxGuard.h"
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
@@ -51,6 +52,7 @@ class FormFixture {
     void Tick() { View().OnTimer(); }
 
   private:
+    UnansweredBoxGuard m_boxGuard;
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_frame;
 };

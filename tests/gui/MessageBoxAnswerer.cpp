@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-MessageBoxAnswerer::MessageBoxAnswerer() {
+MessageBoxAnswerer::MessageBoxAnswerer(QString button) : m_button(std::move(button)) {
     connect(&m_poll, &QTimer::timeout, this, &MessageBoxAnswerer::AnswerOpenBox);
     m_poll.start(20);
 }
@@ -17,5 +17,11 @@ void MessageBoxAnswerer::AnswerOpenBox() {
     QStringList buttons;
     for (QAbstractButton* button : box->buttons()) buttons.append(button->text());
     m_buttons.append(buttons.join('|'));
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == m_button) {
+            button->click();
+            return;
+        }
+    }
     box->buttons().first()->click();
 }

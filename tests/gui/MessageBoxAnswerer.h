@@ -6,11 +6,12 @@
 #include <QTimer>
 
 // Plays the operator at the message boxes: while it lives, every modal
-// QMessageBox that comes up is recorded and answered with its first button.
+// QMessageBox that comes up is recorded and answered with the button reading
+// `button`, or with its first button.
 class MessageBoxAnswerer : public QObject {
     Q_OBJECT
   public:
-    MessageBoxAnswerer();
+    explicit MessageBoxAnswerer(QString button = QString());
 
     QStringList Texts() const { return m_texts; }
     QStringList Captions() const { return m_captions; }
@@ -21,6 +22,7 @@ class MessageBoxAnswerer : public QObject {
     void AnswerOpenBox();
 
     QTimer m_poll;
+    QString m_button;
     QStringList m_texts;
     QStringList m_captions;
     QStringList m_buttons;

@@ -2,8 +2,10 @@
 // status bar, about box, the recent-file list and the command line.
 #include <QAction>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -65,12 +67,30 @@ class ShellTest : public QObject {
         CMainFrame* frame = m_app.MainFrame();
         QCOMPARE(frame->windowTitle(), kCaption);
         QVERIFY(frame->isVisible());
-        QCOMPARE(frame->width(), CMainFrame::kWidth);
-        QCOMPARE(frame->height(), CMainFrame::kHeight);
+        // The size is the outside, the window's frame included.
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(frame->frameGeometry().size() != frame->size());
+        QCOMPARE(frame->frameGeometry().size(), QSize(CMainFrame::kWidth, CMainFrame::kHeight));
         QCOMPARE(frame->StatusText(), U("준비"));
         // File New reinitialises the form but never touches the caption.
         frame->Command(57600)->trigger();
         QCOMPARE(frame->windowTitle(), kCaption);
+    }
+
+    void qtsOwnDialogsSpeakKorean() {
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel |
+                                 QDialogButtonBox::Yes | QDialogButtonBox::No);
+        QStringList texts;
+        for (QAbstractButton* button : buttons.buttons()) texts.append(button->text());
+        texts.sort();
+        QStringList korean({U("열기"), U("예(&Y)"), U("아니요(&N)"), U("취소")});
+        korean.sort();
+        QCOMPARE(texts, korean);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
+        QVERIFY(lookIn);
+        QVERIFY2(!lookIn->text().contains("Look"), qPrintable(lookIn->text()));
     }
 
     void menusHoldEveryItemWithItsStateAndShortcut() {

@@ -125,6 +125,7 @@ TEST_F(PortTest, OpenFromTextRefusesWhatNamesNoUsableLine) {
         "\\\\.\\COM3:,N,8,0",       // empty baud field: rate 0
         "\\\\.\\COM3:9600,N,8,1",   // one and a half stop bits
         "\\\\.\\COM3:9600,N,9,0",   // nine data bits
+        "\\\\.\\COM3:300,N,8,256",  // stop-bits code 256, not 0
         "\\\\.\\COM3:9600",         // no line format: 0 data bits
         "\\\\.\\COM31:9600,N,8,0",  // unmapped, /dev/ttyS30 does not exist
         "\\\\.\\NUL:9600,N,8,0",    // neither a COM name nor a path

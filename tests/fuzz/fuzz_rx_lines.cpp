@@ -1,0 +1,74 @@
+// Feeds arbitrary received bytes, in pieces of any size, to the reader's
+// splitting into the ring's line slots, and checks the ring against the lines
+// the bytes hold.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial/CTtyPort.h"
+#include "serial/Notifier.h"
+
+namespace {
+
+class FullCounter : public Notifier {
+  public:
+    void Notify(const std::string& caption, const std::string& text) override {
+        if (caption != kAppCaption || text != "Rx Buffer FULL") __builtin_trap();
+        ++count;
+    }
+    size_t count = 0;
+};
+
+class FedPort : public CTtyPort {
+  public:
+    using CTtyPort::CTtyPort;
+    using CTtyPort::StoreBytes;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    // The first byte sets the size of the pieces a read returns.
+    size_t piece = 1 + size_t{data[0]} * 9;
+    const char* bytes = reinterpret_cast<const char*>(data + 1);
+    size_t count = size - 1;
+
+    FullCounter notifier;
+    auto port = std::make_unique<FedPort>(notifier);
+    for (size_t at = 0; at < count; at += piece) {
+        port->StoreBytes(bytes + at, static_cast<uint32_t>(std::min(piece, count - at)));
+    }
+
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t fulls = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (bytes[i] != '\r') continue;
+        lines.emplace_back(bytes + start, i - start);
+        fulls += (i - start + 1) / CTtyPort::kRxSlotSize;
+        start = i + 1;
+    }
+    size_t partial = count - start;
+    fulls += partial / CTtyPort::kRxSlotSize;
+
+    if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % CTtyPort::kRxSlots) ||
+        port->RxOffset() != static_cast<int32_t>(partial % CTtyPort::kRxSlotSize) ||
+        port->RxSignal() != static_cast<uint32_t>(lines.size()) || notifier.count != fulls) {
+        __builtin_trap();
+    }
+    // The last 99 lines are in their slots, each whole when it fits one (the
+    // slot at the write index takes the line being received).
+    size_t kept = std::min(lines.size(), static_cast<size_t>(CTtyPort::kRxSlots - 1));
+    static char copy[CTtyPort::kRxSlotSize];
+    for (size_t n = lines.size() - kept; n < lines.size(); ++n) {
+        if (lines[n].size() >= static_cast<size_t>(CTtyPort::kRxSlotSize)) continue;
+        int32_t slot = static_cast<int32_t>(n % CTtyPort::kRxSlots);
+        size_t copied = port->CopyRxLine(slot, copy, sizeof copy);
+        if (std::string(copy, copied) != lines[n]) __builtin_trap();
+    }
+    return 0;
+}

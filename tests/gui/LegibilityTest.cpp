@@ -1,0 +1,177 @@
+// Every text of the form, the two value dialogs, the about box and the message
+// boxes is shown whole at the default size with the installed fonts, and the form
+// fits its 720 x 780 frame; on a small screen the frame fits the screen.
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include "FormFixture.h"
+#include "Legibility.h"
+#include "app/CAboutDlg.h"
+#include "form/CValueDecDlg.h"
+#include "form/CValueHexDlg.h"
+#include "form/MessageBox.h"
+#include "params/ParamTable.h"
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QScrollArea* Scroller(CMainFrame& frame) {
+    return qobject_cast<QScrollArea*>(frame.centralWidget());
+}
+
+bool Scrolls(CMainFrame& frame) {
+    QScrollArea* scroller = Scroller(frame);
+    QApplication::sendPostedEvents();
+    return scroller->verticalScrollBar()->isVisible() ||
+           scroller->horizontalScrollBar()->isVisible();
+}
+
+// The part of the form a person sees in the frame, in the form's coordinates.
+QRect VisiblePart(CMainFrame& frame) {
+    QWidget* viewport = Scroller(frame)->viewport();
+    return QRect(frame.View()->mapFrom(viewport, QPoint(0, 0)), viewport->size());
+}
+
+// The problems of the top-level window that is modal while `open` runs.
+QStringList ModalProblems(const std::function<void()>& open) {
+    QStringList problems;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        seen = window != nullptr;
+        if (!window) return;
+        problems = Legibility::WindowProblems(window);
+        window->close();
+    });
+    open();
+    if (!seen) problems.append("no modal window came up");
+    return problems;
+}
+
+// Lists every problem found, so that one run shows all of them.
+QByteArray Listed(const QStringList& problems) {
+    for (const QString& problem : problems) qWarning().noquote() << problem;
+    return QStringLiteral("%1 problems, listed above").arg(problems.size()).toUtf8();
+}
+
+}  // namespace
+
+class LegibilityTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void theInstalledKoreanFontIsUsed() {
+        FormFixture f;
+        QCOMPARE(QFontInfo(f.View().font()).family(), "NanumGothic");
+    }
+
+    void formIsWholeInItsFrameInEveryMode_data() {
+        QTest::addColumn<int>("mode");
+        for (int mode = 0; mode < 4; ++mode)
+            QTest::newRow(qPrintable(QString::number(mode))) << mode;
+    }
+    void formIsWholeInItsFrameInEveryMode() {
+        QFETCH(int, mode);
+        FormFixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Frame()));
+        f.Choose(1004, mode);
+        QStringList problems = Legibility::Problems(f.View().window(), f.View().window()->rect());
+        problems += Legibility::Problems(&f.View(), VisiblePart(f.Frame()));
+        if (f.Frame().frameGeometry().size() != QSize(720, 780)) problems.append("not 720 x 780");
+        if (Scrolls(f.Frame())) problems.append("the form scrolls in its frame");
+        // Beside a desktop's title bar of up to 40 pixels as well.
+        f.Frame().resize(f.Frame().width(), 780 - 40);
+        if (Scrolls(f.Frame())) problems.append("the form scrolls below a title bar");
+        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+    }
+
+    void onASmallScreenTheFrameFitsAndTheFormScrolls() {
+        QList<QScreen*> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QScreen* small = screens[1];
+        QCOMPARE(small->availableGeometry().size(), QSize(800, 600));
+        RecentFileList recentFiles;
+        CMainFrame frame(recentFiles);
+        frame.View()->OnInitialUpdate();
+        frame.setScreen(small);
+        frame.move(small->availableGeometry().topLeft());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.frameGeometry().size(), QSize(720, 600));
+        QVERIFY(small->availableGeometry().contains(frame.frameGeometry()));
+        QVERIFY(Scrolls(frame));
+        // Every control can be scrolled into view, the echo lists at the bottom too.
+        QScrollArea* scroller = Scroller(frame);
+        for (int id : {1025, 1039, 1041, 1029}) {
+            QWidget* control = frame.View()->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
+            scroller->verticalScrollBar()->setValue(control->y());
+            QRect shown(control->mapTo(scroller->viewport(), QPoint(0, 0)), control->size());
+            QVERIFY2(scroller->viewport()->rect().contains(shown), qPrintable(QString::number(id)));
+        }
+        QVERIFY(frame.statusBar()->isVisible());
+        QVERIFY(frame.rect().contains(frame.statusBar()->geometry()));
+    }
+
+    void polarityCaptionsShowEveryFunctionWhole() {
+        FormFixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Frame()));
+        for (int item = 0; item < 11; ++item) {
+            for (int t = 0; t < 7; ++t) {
+                QComboBox* function = f.Combo(1005 + t);
+                if (item >= function->count()) continue;
+                f.Choose(1005 + t, item);
+                QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()),
+                         function->itemText(item) + U("극성"));
+            }
+            QStringList problems = Legibility::Problems(&f.View(), VisiblePart(f.Frame()));
+            QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+        }
+    }
+
+    void valueDialogsShowEveryParameterName() {
+        const ParamTable& table = ParamTable::Instance();
+        QStringList problems;
+        for (int32_t number : table.ListedNumbers()) {
+            CValueDlgBase& dialog = table.Entry(number).editKind == 0
+                                        ? static_cast<CValueDlgBase&>(CValueDecDlg::Instance())
+                                        : CValueHexDlg::Instance();
+            int32_t value = 0;
+            for (const QString& problem :
+                 ModalProblems([&] { dialog.DoModal(nullptr, number, value); })) {
+                problems.append(QStringLiteral("parameter %1, %2").arg(number).arg(problem));
+            }
+        }
+        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+    }
+
+    void aboutBoxIsWhole() {
+        CAboutDlg about;
+        QStringList problems = ModalProblems([&] { about.exec(); });
+        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+    }
+
+    void messageBoxesShowTheirCaptions_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("File Error") << "VELD_Host_Para"
+                                    << "File Error";
+        QTest::newRow("open failed") << "VELD_Host_Para" << U("포트를 열수가 없습니다.");
+        QTest::newRow("TTY Error") << "TTY Error!"
+                                   << "<CE-110>";
+    }
+    void messageBoxesShowTheirCaptions() {
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QStringList problems = ModalProblems([&] { MessageBox::Show(nullptr, caption, text); });
+        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+    }
+};
+
+QTEST_MAIN(LegibilityTest)
+#include "LegibilityTest.moc"
