@@ -65,6 +65,8 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent) : QDialog(p
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // Headers whole while the drive is read; the rows widen them later.
+    m_table->resizeColumnsToContents();
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("compareStatus"));
     m_progress = new QProgressBar(this);

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <vector>
 
+#include "Legibility.h"
 #include "toolbox/BackupListDialog.h"
 
 namespace {
@@ -24,6 +25,7 @@ class BackupListDialogTest : public QObject {
         BackupListDialog dialog(items, "/b");
         dialog.show();
         QTableWidget* table = dialog.Table();
+        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
         QCOMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(0, BackupListDialog::kWhen)->text(), "2026-12-07 14:30:16");
         QCOMPARE(table->item(0, BackupListDialog::kStation)->text(), "0");
@@ -48,6 +50,7 @@ class BackupListDialogTest : public QObject {
     void saysSoWhenThereIsNone() {
         BackupListDialog dialog({}, "/b");
         dialog.show();
+        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
         QCOMPARE(dialog.Table()->rowCount(), 0);
         bool told = false;
         for (QLabel* label : dialog.findChildren<QLabel*>()) {

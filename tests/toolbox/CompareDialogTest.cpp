@@ -6,6 +6,7 @@
 #include <QTest>
 #include <vector>
 
+#include "Legibility.h"
 #include "protocol/PraReplyTracker.h"
 #include "toolbox/CompareDialog.h"
 
@@ -35,6 +36,24 @@ struct Fixture {
     ParamSet drive;
 };
 
+// What a person cannot read: the window's texts, and the header texts, which
+// must be whole also while no row is there to widen their columns. The rows
+// themselves scroll.
+QStringList Unreadable(CompareDialog& dialog) {
+    QStringList problems;
+    for (const QString& problem : Legibility::WindowProblems(&dialog)) {
+        if (!problem.contains("cells need")) problems << problem;
+    }
+    QTableWidget* table = dialog.Table();
+    for (int column = 0; column < table->columnCount(); ++column) {
+        QString text = table->horizontalHeaderItem(column)->text();
+        if (table->columnWidth(column) < table->fontMetrics().horizontalAdvance(text)) {
+            problems << "header cut: " + text;
+        }
+    }
+    return problems;
+}
+
 QStringList Column(QTableWidget* table, int column) {
     QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row) texts << table->item(row, column)->text();
@@ -54,7 +73,9 @@ class CompareDialogTest : public QObject {
         dialog.ShowReading();
         QVERIFY(!send->isEnabled());
         QCOMPARE(dialog.Status(), U("드라이브를 읽는 중..."));
+        QCOMPARE(Unreadable(dialog), QStringList());
         dialog.ShowComparison(data.Comparison(), 3);
+        QCOMPARE(Unreadable(dialog), QStringList());
 
         QTableWidget* table = dialog.Table();
         QCOMPARE(table->rowCount(), 29);
