@@ -15,7 +15,7 @@ void WriteGuard::OnLineQueued(const std::string& line) {
         SettleRead(now, true);
         m_reads.Start(command.Station(), now);
     }
-    if (command.Writes()) BackUpBefore(command);
+    if (command.Writes()) BackUpBefore(command, now);
     int32_t number = 0;
     int32_t value = 0;
     if (command.ParamWrite(number, value)) {
@@ -54,8 +54,8 @@ void WriteGuard::SettleRead(Clock::time_point now, bool closing) {
     }
 }
 
-void WriteGuard::BackUpBefore(const SentCommand& write) {
-    SettleRead(Clock::now(), true);
+void WriteGuard::BackUpBefore(const SentCommand& write, Clock::time_point now) {
+    SettleRead(now, true);
     const DriveReads::Read* read = m_reads.Last();
     if (!read || read->serial == m_nBackedUpSerial || read->station != write.Station()) return;
     m_nBackedUpSerial = read->serial;

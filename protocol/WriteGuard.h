@@ -54,7 +54,7 @@ class WriteGuard : public TxLineObserver {
     void SettleRead(Clock::time_point now, bool closing);
     // Saves the last complete read unless it was saved already or belongs to
     // another station.
-    void BackUpBefore(const SentCommand& write);
+    void BackUpBefore(const SentCommand& write, Clock::time_point now);
     void EndGroup(int32_t station, Clock::time_point now);
     void StartReadBack(const ParamSet& sent, int32_t station, Clock::time_point now);
     void SettleReadBack(Clock::time_point now);

@@ -20,6 +20,18 @@ QString NumberList(const std::vector<int32_t>& numbers) {
     return texts.join(", ");
 }
 
+// Whether `report` reads back every value of `sent`: a read-back still under
+// way when the dialog sent its values reports on an earlier group.
+bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
+    ParamSet reported;
+    for (const ParamComparison::Row& row : report.Comparison().Rows())
+        reported.Set(row.number, row.a);
+    for (int32_t number : sent.Numbers()) {
+        if (!reported.Has(number) || reported.Value(number) != sent.Value(number)) return false;
+    }
+    return true;
+}
+
 // "확인: 29/29", or what went wrong, for the status bar.
 QString ReadBackStatus(const ReadBackReport& report) {
     QString counts = Text("확인: %1/%2").arg(report.ConfirmedCount()).arg(report.SentCount());
@@ -93,6 +105,7 @@ void SafeWriteTools::SendChosen(const ParamSet& chosen) {
     for (int32_t number : chosen.Numbers()) writes.emplace_back(number, chosen.Value(number));
     m_guard.ReadBackNextGroup();
     m_waiting = Waiting::kReadBack;
+    m_chosen = chosen;
     m_compare->ShowSending(static_cast<int>(writes.size()));
     // To the drive that was read.
     m_view->Queue().QueueWriteGroup(read->station, writes);
@@ -166,7 +179,7 @@ void SafeWriteTools::OnBackupSaved(const std::string& path) {
 
 void SafeWriteTools::OnReadBackFinished(const ReadBackReport& report) {
     emit StatusMessage(ReadBackStatus(report));
-    if (m_waiting != Waiting::kReadBack) return;
+    if (m_waiting != Waiting::kReadBack || !ReportsOn(report, m_chosen)) return;
     m_waiting = Waiting::kNothing;
     if (m_compare) m_compare->ShowReadBack(report);
 }

@@ -59,5 +59,7 @@ class SafeWriteTools : public QObject, private WriteGuard::Listener {
     QTimer m_poll;
     QPointer<CompareDialog> m_compare;
     ParamSet m_compareFile;
+    // What the dialog sent, for its read-back.
+    ParamSet m_chosen;
     Waiting m_waiting = Waiting::kNothing;
 };
