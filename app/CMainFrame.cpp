@@ -14,6 +14,7 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "toolbox/CMonitorWnd.h"
 #include "toolbox/SafeWriteTools.h"
 
 namespace {
@@ -146,6 +147,15 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateToolsMenu() {
     QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
     tools->setObjectName(QStringLiteral("toolsMenu"));
+    QAction* monitor = tools->addAction(Text("모니터(&M)..."));
+    monitor->setObjectName(QStringLiteral("toolMonitor"));
+    monitor->setStatusTip(Text("고른 읽기 명령을 일정한 주기로 보내고 값을 그래프로 보여 줍니다"));
+    connect(monitor, &QAction::triggered, this, &CMainFrame::OnMonitor);
+    tools->addSeparator();
+    AddSafeWriteItems(tools);
+}
+
+void CMainFrame::AddSafeWriteItems(QMenu* tools) {
     m_safeWrite = new SafeWriteTools(m_view, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
     auto add = [tools](const char* name, const char* text, const char* tip) {
@@ -154,16 +164,23 @@ void CMainFrame::CreateToolsMenu() {
         action->setStatusTip(Text(tip));
         return action;
     };
-    connect(add("toolsCompare", "드라이브와 비교(&C)...",
+    connect(add("toolCompare", "드라이브와 비교(&C)...",
                 "파일과 드라이브의 값을 비교하고 고른 항목만 전송합니다"),
             &QAction::triggered, m_safeWrite, &SafeWriteTools::OnCompareWithDrive);
-    connect(add("toolsUndo", "되돌리기(&U)...", "쓰기 전에 저장한 백업으로 드라이브를 되돌립니다"),
+    connect(add("toolUndo", "되돌리기(&U)...", "쓰기 전에 저장한 백업으로 드라이브를 되돌립니다"),
             &QAction::triggered, m_safeWrite, &SafeWriteTools::OnUndo);
-    tools->addSeparator();
-    QAction* verify = add("toolsVerify", "전송 후 확인(&V)",
+    QAction* verify = add("toolVerify", "전송 후 확인(&V)",
                           "쓰기마다 드라이브를 다시 읽어 보낸 값을 갖고 있는지 확인합니다");
     verify->setCheckable(true);
     connect(verify, &QAction::toggled, m_safeWrite, &SafeWriteTools::SetVerifyAfterWrite);
+}
+
+void CMainFrame::OnMonitor() {
+    if (!m_monitorWnd) {
+        m_monitorWnd = new CMonitorWnd(
+            m_view->Port(), m_view->Queue(), [view = m_view] { return view->StationId(); }, this);
+    }
+    m_monitorWnd->ShowBeside(*this);
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
@@ -262,6 +279,7 @@ bool CMainFrame::event(QEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // No question about saving: the document is never modified.
+    if (m_monitorWnd) m_monitorWnd->close();
     m_view->OnClose();
     event->accept();
 }

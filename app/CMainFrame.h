@@ -6,6 +6,7 @@
 
 #include "app/CVELD_Host_ParaDoc.h"
 
+class CMonitorWnd;
 class CVELD_Host_ParaView;
 class QAction;
 class QLabel;
@@ -45,8 +46,11 @@ class CMainFrame : public QMainWindow {
   private:
     QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt = nullptr);
     void CreateMenus();
-    // "도구(&T)", after "보기(&V)": what the tool adds to the described menus.
+    // "도구": the additions beside the described commands.
     void CreateToolsMenu();
+    // Compare, undo and read-back after writes.
+    void AddSafeWriteItems(QMenu* tools);
+    void OnMonitor();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();
@@ -69,4 +73,5 @@ class CMainFrame : public QMainWindow {
     // The frame the outer size was fitted with; the window manager adds it after the show.
     QMargins m_frameMargins;
     bool m_bShown = false;
+    CMonitorWnd* m_monitorWnd = nullptr;
 };

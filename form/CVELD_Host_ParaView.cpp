@@ -132,9 +132,9 @@ void CVELD_Host_ParaView::OnInitialUpdate() {
     m_timer.start();
 }
 
-void CVELD_Host_ParaView::TakeStationId() {
-    m_nStationId = DecimalText::Parse(m_strId.toStdString());
-}
+void CVELD_Host_ParaView::TakeStationId() { m_nStationId = StationId(); }
+
+int32_t CVELD_Host_ParaView::StationId() const { return DecimalText::Parse(m_strId.toStdString()); }
 
 // ---- Connection and SET mode ----
 

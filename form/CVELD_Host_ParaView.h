@@ -77,7 +77,10 @@ class CVELD_Host_ParaView : public QWidget {
     void OnTimer();
 
     CTtyPort& Port() { return m_port; }
+    // For the tools beside the form: the queue every line goes through, and
+    // the station the form's commands address (the ID text as last taken).
     TxQueue& Queue() { return m_txQueue; }
+    int32_t StationId() const;
     bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
     // Workers that wait for the operator to dismiss their message box.
     int WorkersHeldByBoxes() const;

@@ -1,10 +1,43 @@
 #include "protocol/ReplyParser.h"
 
+#include <cstring>
+
 #include "params/ParamTable.h"
+#include "serial/CTtyPort.h"
+
+namespace {
+
+bool CodeIs(const char* pos, const char* code) { return std::strncmp(pos, code, 3) == 0; }
+
+bool CodeIsAny(const char* pos, std::initializer_list<const char*> codes) {
+    for (const char* code : codes) {
+        if (CodeIs(pos, code)) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool ReplyParser::TakeReplyLine(std::string_view& line) {
     while (!line.empty() && line.front() == '\n') line.remove_prefix(1);
     return line.size() >= 3 && line[0] == '#' && line[2] == '.';
+}
+
+std::optional<ReplyParser::ReplyLine> ReplyParser::ParseLine(std::string_view line) {
+    if (!TakeReplyLine(line)) return std::nullopt;
+    // As the dispatcher holds it: one slot's bytes at most, then the carriage
+    // return its parser stops at.
+    std::string text(line.substr(0, CTtyPort::kRxSlotSize));
+    text += '\r';
+    ReplyLine reply;
+    reply.station = text[1];
+    reply.code = text.substr(3, std::min<size_t>(3, text.find('\r') - 3));
+    const char* pos = text.c_str() + 3;
+    int32_t values[kMaxValues];
+    int32_t count = 0;
+    reply.kind = ParseReply(pos, values, count);
+    reply.values.assign(values, values + count);
+    return reply;
 }
 
 int32_t ReplyParser::ValidPraPairs(const int32_t* values, int32_t count, bool& badNumber) {
@@ -86,4 +119,21 @@ void ReplyParser::ParseValues32(const char*& pos, int32_t* values, int32_t& coun
 
 void ReplyParser::ParseValues16(const char*& pos, int32_t* values, int32_t& count) {
     ParseValues(pos, values, count, [](const char* t) { return int32_t{ParseHex16(t)}; });
+}
+
+ReplyParser::Kind ReplyParser::ParseReply(const char*& pos, int32_t* values, int32_t& count) {
+    if (CodeIsAny(pos, {"STA", "MTP", "MIO", "MIE", "MAL"})) {
+        ParseFirstValue(false, pos, values, count);
+        return Kind::kFirstValue;
+    }
+    if (CodeIsAny(pos, {"MVW", "PRD"})) {
+        ParseValues32(pos, values, count);
+        return Kind::kValues32;
+    }
+    if (CodeIs(pos, "PRA")) {
+        ParseValues16(pos, values, count);
+        return Kind::kPra;
+    }
+    ParseFirstValue(true, pos, values, count);
+    return Kind::kOther;
 }

@@ -6,19 +6,6 @@
 
 #include "serial/WorkerThread.h"
 
-namespace {
-
-bool CodeIs(const char* pos, const char* code) { return std::strncmp(pos, code, 3) == 0; }
-
-bool CodeIsAny(const char* pos, std::initializer_list<const char*> codes) {
-    for (const char* code : codes) {
-        if (CodeIs(pos, code)) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 ResponseDispatcher::ResponseDispatcher(CTtyPort& port, ParamTable& table, RefreshFlag& refresh,
                                        Notifier& notifier)
     : m_port(port), m_table(table), m_refresh(refresh), m_notifier(notifier) {}
@@ -80,15 +67,8 @@ void ResponseDispatcher::DispatchLine(const char* line, size_t length) {
     m_line[length] = '\r';
     const char* pos = m_line + 3;
     m_nReplyCount = 0;
-    if (CodeIsAny(pos, {"STA", "MTP", "MIO", "MIE", "MAL"})) {
-        ReplyParser::ParseFirstValue(false, pos, m_nReplyValue, m_nReplyCount);
-    } else if (CodeIsAny(pos, {"MVW", "PRD"})) {
-        ReplyParser::ParseValues32(pos, m_nReplyValue, m_nReplyCount);
-    } else if (CodeIs(pos, "PRA")) {
-        ReplyParser::ParseValues16(pos, m_nReplyValue, m_nReplyCount);
+    if (ReplyParser::ParseReply(pos, m_nReplyValue, m_nReplyCount) == ReplyParser::Kind::kPra) {
         ApplyPra();
-    } else {
-        ReplyParser::ParseFirstValue(true, pos, m_nReplyValue, m_nReplyCount);
     }
 }
 

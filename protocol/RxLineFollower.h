@@ -13,8 +13,7 @@ class RxLineFollower {
 
     // The next consumed line without its carriage return; false when none waits.
     bool Next(std::string& line);
-    // Passes over every line consumed so far: after a reconnect the ring
-    // starts again at slot 0 and the slots behind it hold old lines.
+    // Passes over the lines consumed so far.
     void SkipConsumed() { m_nRxEchoRead = m_port.RxReadIndex(); }
 
   private:

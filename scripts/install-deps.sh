@@ -8,7 +8,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev
     clang libclang-rt-14-dev
-    qt6-base-dev qt6-translations-l10n libgl-dev fonts-nanum
+    qt6-base-dev qt6-translations-l10n qt6-charts-dev libgl-dev fonts-nanum
+    # Qt Charts' CMake package wants Qt6OpenGL, which its Debian package does not pull in.
+    libqt6opengl6-dev
+    nlohmann-json3-dev
     xvfb xauth
     librsvg2-bin
 )

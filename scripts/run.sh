@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the simulated drive on a
-# pseudo-terminal and starts the tool with COM15 mapped to it, so "통신연결"
+# Installs what is missing, builds, starts the simulated drive (its motor
+# running) on a pseudo-terminal and starts the tool with COM15 mapped to it, so "통신연결"
 # with the defaults talks to a drive at once. The drive ends with the tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 out=$(mktemp)
-build/default/tools/veld-drive-sim --pty >"$out" &
+build/default/tools/veld-drive-sim --pty --run >"$out" &
 sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -f "$out"' EXIT
 for _ in $(seq 100); do

@@ -15,15 +15,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class EndToEndTest : public QObject {
     Q_OBJECT
   private slots:
@@ -55,8 +46,8 @@ class EndToEndTest : public QObject {
         AnswerValueDialog("750");
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
         QCOMPARE(ParamTable::Instance().GetParamValue(20), 750);
-        QTRY_VERIFY_WITH_TIMEOUT(Contents(wireLog).contains("#0.PSV"), 10000);
-        QByteArray log = Contents(wireLog);
+        QTRY_VERIFY_WITH_TIMEOUT(FileContents(wireLog).contains("#0.PSV"), 10000);
+        QByteArray log = FileContents(wireLog);
         qsizetype write = log.indexOf("#0.PWR 20 750");
         QVERIFY(write > 0);
         QVERIFY(log.indexOf("#0.COP", write) > write);
@@ -64,8 +55,8 @@ class EndToEndTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(f.Grid()->TextMatrix(7, 2), "750  ", 5000);
 
         f.Click(1036);
-        QTRY_VERIFY_WITH_TIMEOUT(Contents(wireLog).count("#0.PSV") == 2, 10000);
-        QVERIFY(Contents(wireLog).contains("#0.PWR 61 "));
+        QTRY_VERIFY_WITH_TIMEOUT(FileContents(wireLog).count("#0.PSV") == 2, 10000);
+        QVERIFY(FileContents(wireLog).contains("#0.PWR 61 "));
 
         QString saved = dir.filePath("gui.par");
         {
@@ -79,8 +70,8 @@ class EndToEndTest : public QObject {
         ToolProcess para({VELD_PARA_PATH, "-p", pty, "-q", "read", "-o", read.toStdString()},
                          dir.filePath("para").toStdString());
         QCOMPARE(para.Wait(30s), 0);
-        QCOMPARE(Contents(saved).size(), 1220);
-        QCOMPARE(Contents(saved), Contents(read));
+        QCOMPARE(FileContents(saved).size(), 1220);
+        QCOMPARE(FileContents(saved), FileContents(read));
         PortMap::Clear();
     }
 };

@@ -14,11 +14,6 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 class FileMenuTest : public QObject {
@@ -48,7 +43,7 @@ class FileMenuTest : public QObject {
             QCOMPARE(boxes.Count(), 0);  // nothing reported on success
         }
         QString path = m_dir.filePath("set1.par");
-        QByteArray saved = Contents(path);
+        QByteArray saved = FileContents(path);
         QCOMPARE(saved.size(), 1220);
         QVERIFY(saved.contains("   21, "));
         QVERIFY(saved.contains("        300 \r\n"));
@@ -105,7 +100,7 @@ class FileMenuTest : public QObject {
             QVERIFY(boxes.Texts().first().contains(U("old.par이(가) 이미 있습니다.")));
             QCOMPARE(boxes.ButtonTexts().first(), U("예|아니오"));
         }
-        QCOMPARE(Contents(path).size(), 1220);
+        QCOMPARE(FileContents(path).size(), 1220);
     }
 
     void noToTheReplaceQuestionGoesBackToTheFileDialog() {
@@ -116,8 +111,8 @@ class FileMenuTest : public QObject {
         f.Frame().Command(57603)->trigger();
         QCOMPARE(answerer.Count(), 2);
         QCOMPARE(boxes.Count(), 1);
-        QCOMPARE(Contents(old), QByteArray("kept"));
-        QCOMPARE(Contents(m_dir.filePath("other.par")).size(), 1220);
+        QCOMPARE(FileContents(old), QByteArray("kept"));
+        QCOMPARE(FileContents(m_dir.filePath("other.par")).size(), 1220);
     }
 
     void cancelledDialogChangesNothing() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QDialog>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <thread>
@@ -61,6 +62,11 @@ void AnswerValueDialog(const QString& text) {
         poll->deleteLater();
     });
     poll->start(20);
+}
+
+QByteArray FileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

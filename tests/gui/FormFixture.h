@@ -64,6 +64,9 @@ void AnswerValueDialog(const QString& text);
 bool WaitWithoutEvents(const std::function<bool()>& done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// The bytes of a file; empty when it cannot be read.
+QByteArray FileContents(const QString& path);
+
 class PtyPair;
 
 // A drive on a pseudo-terminal that port "COM15" (the form's default) opens.

@@ -102,8 +102,6 @@ class ShellTest : public QObject {
         QCOMPARE(menus[0]->title(), U("파일(&F)"));
         QCOMPARE(menus[1]->title(), U("편집(&E)"));
         QCOMPARE(menus[2]->title(), U("보기(&V)"));
-        // The tool's own additions, after the described menus.
-        QCOMPARE(menus[3]->title(), U("도구(&T)"));
         QCOMPARE(
             MenuTexts(menus[0]),
             QStringList({U("새 파일(&N)\tCtrl+N"), U("열기(&O)...\tCtrl+O"), U("저장(&S)\tCtrl+S"),
@@ -112,6 +110,11 @@ class ShellTest : public QObject {
                  QStringList({U("취소(&U)\tCtrl+Z"), "-", U("잘라내기(&T)\tCtrl+X"),
                               U("복사(&C)\tCtrl+C"), U("붙여넣기(&P)\tCtrl+V")}));
         QCOMPARE(MenuTexts(menus[2]), QStringList({U("도구 모음(&T)"), U("상태 표시줄(&S)")}));
+        // The additions have a menu of their own after the described ones.
+        QCOMPARE(menus[3]->title(), U("도구(&T)"));
+        QCOMPARE(MenuTexts(menus[3]),
+                 QStringList({U("모니터(&M)..."), "-", U("드라이브와 비교(&C)..."), U("되돌리기(&U)..."),
+                              U("전송 후 확인(&V)")}));
         // The help menu stands apart at the right end.
         auto* helpBar = qobject_cast<QMenuBar*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(helpBar);

@@ -3,12 +3,13 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "protocol/ResponseDispatcher.h"
-#include "serial/PortMap.h"
+#include "support/DispatchedPortTest.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 #include "support/ThreadStats.h"
@@ -87,6 +88,12 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
         size_t errorsBefore = notifier.Count();
         Dispatch(c.line);
         EXPECT_EQ(Values(), c.values);
+        // The monitor takes the same line apart by the same rules.
+        std::optional<ReplyParser::ReplyLine> parsed = ReplyParser::ParseLine(c.line);
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_EQ(parsed->values, c.values);
+        EXPECT_EQ(parsed->station, c.line[1]);
+        EXPECT_EQ(parsed->code, c.line.substr(3, 3));
         for (const auto& [number, value] : c.params) EXPECT_EQ(table.GetParamValue(number), value);
         EXPECT_EQ(refresh.IsRaised(), c.refresh);
         EXPECT_EQ(notifier.Count() - errorsBefore, c.errors);
@@ -101,6 +108,7 @@ TEST_F(DispatchLineTest, IgnoresLinesThatAreNoReplyAndKeepsTheLastCount) {
          {"#12.PRA 2A 64", "#1", "", "1.PRA 2A 64", "#12PRA 2A 64", "#1:PRA 2A"}) {
         Dispatch(line);
         EXPECT_EQ(Values(), (std::vector<int32_t>{1, 2, 3})) << line;
+        EXPECT_FALSE(ReplyParser::ParseLine(line).has_value()) << line;
     }
     EXPECT_FALSE(refresh.IsRaised());
 }
@@ -125,21 +133,7 @@ bool Eventually(Condition done) {
     return true;
 }
 
-class DispatcherThreadTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        PortMap::Clear();
-        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-        ASSERT_TRUE(dispatcher.Start());
-    }
-
-    PtyPair pty;
-    RecordingNotifier notifier;
-    CTtyPort port{notifier};
-    ParamTable table;
-    RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
-};
+using DispatcherThreadTest = DispatchedPortTest;
 
 TEST_F(DispatcherThreadTest, PraReplyOnTheLineReachesTheTable) {
     pty.Write("#1.PRA 2A 64 1E FFFF\r");

@@ -157,7 +157,7 @@ class SafeWriteToolsTest : public QObject {
         StartSim({"--no-ack", "--read-only", "21"});
         FormFixture f;
         f.Click(1024);
-        QAction* verify = f.Frame().findChild<QAction*>("toolsVerify");
+        QAction* verify = f.Frame().findChild<QAction*>("toolVerify");
         QVERIFY(verify->isCheckable());
         QVERIFY(!verify->isChecked());
         verify->trigger();
@@ -218,7 +218,7 @@ class SafeWriteToolsTest : public QObject {
     // "드라이브와 비교" with `path`; returns the dialog once it shows the comparison.
     CompareDialog* Compare(FormFixture& f, const QString& path) {
         FileDialogAnswerer answerer(path);
-        f.Frame().findChild<QAction*>("toolsCompare")->trigger();
+        f.Frame().findChild<QAction*>("toolCompare")->trigger();
         return CompareShown(f);
     }
 
@@ -234,7 +234,7 @@ class SafeWriteToolsTest : public QObject {
     }
 
     BackupListDialog* OpenUndoList(FormFixture& f) {
-        f.Frame().findChild<QAction*>("toolsUndo")->trigger();
+        f.Frame().findChild<QAction*>("toolUndo")->trigger();
         return f.Frame().findChild<BackupListDialog*>();
     }
 

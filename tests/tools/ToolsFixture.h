@@ -16,11 +16,6 @@
 inline constexpr std::chrono::seconds kRunLimit{30};
 inline constexpr int kReplyWaitMs = 3000;
 
-struct LogLine {
-    double ms;
-    std::string text;
-};
-
 struct ParaRun {
     int code;
     std::string out;
@@ -51,8 +46,7 @@ class ToolsTest : public ::testing::Test {
     // A fresh simulator with `faults`, then veld-para with `args`, waiting a
     // second for replies (a busy machine may hold the simulator a while).
     ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);
-    // Received lines as the simulator logged them.
-    std::vector<LogLine> Wire() const;
+    // Received lines as the simulator logged them, without their times.
     std::vector<std::string> WireTexts() const;
     // The drive's values as `read --all` prints them; empty when the read failed.
     std::map<int32_t, int32_t> DriveValues();

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -61,7 +62,7 @@ TEST_F(ToolsTest, ReadToAFileWritesWhatTheGuiSaves) {
               std::string::npos);
 }
 
-TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
+TEST_F(ToolsTest, WriteSendsTheSendAllLines) {
     StartSim();
     ParamTable table;
     std::vector<std::pair<int, int>> writes;
@@ -75,14 +76,9 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesTenMillisecondsApart) {
     ParaRun run = Para({"-q", "write", file.string()});
     ASSERT_EQ(run.code, 0) << run.err;
 
-    std::vector<LogLine> wire = Wire();
+    // The 10 ms pause after each line is the queue's, tested with the queue: a
+    // simulator held up by a busy machine reads lines late and bunched.
     EXPECT_EQ(WireTexts(), ReadBackLines(writes));
-    // The queue pauses 10 ms after each line. On a busy machine the simulator
-    // reads some lines late, which moves them but never the later ones earlier:
-    // the whole run spans the pauses, less what the first line was late.
-    ASSERT_EQ(wire.size(), writes.size() + 3);
-    double span = wire.back().ms - wire.front().ms;
-    EXPECT_GE(span, 9.0 * static_cast<double>(wire.size() - 1) - 50.0);
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
 }
@@ -286,6 +282,85 @@ TEST_F(ToolsTest, ASilentDriveGivesExitThree) {
     }
 }
 
+TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
+    StartSim();
+    ParaRun json = Para(
+        {"-q", "watch", "MVW", "STA", "PRD", "20", "--interval", "100", "--count", "5", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err;
+    std::vector<std::string> rows = Lines(json.out);
+    ASSERT_EQ(rows.size(), 15u) << json.out;
+    const char* const codes[] = {"MVW", "STA", "PRD"};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i]);
+        nlohmann::json row = nlohmann::json::parse(rows[i]);
+        EXPECT_EQ(row["code"], codes[i % 3]);
+        EXPECT_EQ(row["station"], "0");
+        // A round goes at its slot, an interval after the one before.
+        EXPECT_GE(row["ms"].get<int64_t>(), static_cast<int64_t>(i / 3) * 100);
+        EXPECT_EQ(row["time"].get<std::string>().size(), 29u);
+        std::vector<int32_t> fields = row["fields"];
+        // MVW: a drive at rest, its DC link rippling.
+        int32_t dcLink = fields.size() == 4 ? fields[2] : 3100;
+        EXPECT_NEAR(dcLink, 3100, 3);
+        const std::vector<int32_t> expected[] = {{0, 0, dcLink, 300}, {1}, {20, 500}};
+        EXPECT_EQ(fields, expected[i % 3]);
+    }
+    std::vector<std::string> expected;
+    for (int round = 0; round < 5; ++round) {
+        expected.insert(expected.end(), {"#0.MVW", "#0.STA", "#0.PRD 20"});
+    }
+    EXPECT_EQ(WireTexts(), expected);
+
+    ParaRun csv = Para({"-q", "watch", "MTP", "--interval", "100", "--count", "2", "--csv"});
+    ASSERT_EQ(csv.code, 0) << csv.err;
+    rows = Lines(csv.out);
+    ASSERT_EQ(rows.size(), 3u) << csv.out;
+    EXPECT_EQ(rows[0], "ms,time,code,fields");
+    for (size_t i = 1; i < rows.size(); ++i) {
+        std::istringstream cells(rows[i]);
+        std::string ms, time, code, temperature;
+        std::getline(cells, ms, ',');
+        std::getline(cells, time, ',');
+        std::getline(cells, code, ',');
+        std::getline(cells, temperature);
+        EXPECT_GE(std::stoi(ms), static_cast<int>(i - 1) * 100) << rows[i];
+        EXPECT_EQ(code, "MTP");
+        EXPECT_EQ(temperature, "300");
+    }
+}
+
+TEST_F(ToolsTest, WatchSkipsSlotsInsteadOfPilingUpWhenRepliesAreSlow) {
+    StartSim({"--reply-delay", "300"});
+    ParaRun run = Para({"watch", "MVW", "MTP", "--interval", "100", "--count", "3"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::vector<std::string> rows = Lines(run.out);
+    ASSERT_EQ(rows.size(), 6u) << run.out;
+    // The drive answers one line at a time, 300 ms each.
+    EXPECT_GE(std::stoi(rows.back()), 1800);
+    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.MVW", "#0.MTP", "#0.MVW", "#0.MTP",
+                                                     "#0.MVW", "#0.MTP"}));
+    EXPECT_NE(run.err.find("3 rounds: 3 answered, 0 unanswered; "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("; 0 slots skipped"), std::string::npos) << run.err;
+}
+
+TEST_F(ToolsTest, WatchEndsAfterThreeUnansweredRoundsOrWhenThePortGoes) {
+    StartSim({"--silent"});
+    ParaRun silent = Para({"-q", "watch", "STA", "--interval", "100"});
+    EXPECT_EQ(silent.code, 3);
+    EXPECT_EQ(silent.out, "");
+    EXPECT_NE(silent.err.find("no reply"), std::string::npos) << silent.err;
+    // A round is given up before the next goes: one line each.
+    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.STA", "#0.STA", "#0.STA"}));
+
+    StartSim();
+    ToolProcess watch({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100"},
+                      (dir / "watch").string());
+    ASSERT_TRUE(watch.WaitForStdout(" MTP 300\n", 10s));
+    sim->Signal(SIGKILL);
+    EXPECT_EQ(watch.Wait(kRunLimit), 3);
+    EXPECT_NE(watch.Stderr().find("lost"), std::string::npos) << watch.Stderr();
+}
+
 TEST_F(ToolsTest, ADriveThatGoesAwayMidReadEndsTheRead) {
     StartSim({"--reply-delay", "3000"});
     ToolProcess read({VELD_PARA_PATH, "-q", "-w", "20000", "-p", port, "read"},
@@ -354,6 +429,16 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"-b", "99999999999", "read"}, "--baud"},
         {{"-b", "9600,E,7,2", "read"}, "--baud"},
         {{"-p", "/tmp/odd:name", "read"}, "--port-map COM1=PATH -p COM1"},
+        {{"watch"}, "CMD expected"},
+        {{"watch", "XYZ"}, "not a read command: XYZ"},
+        {{"watch", "PRD"}, "not a read command: PRD"},
+        {{"watch", "PRD", "110"}, "not a read command: PRD 110"},
+        {{"watch", "PRA"}, "not a read command"},
+        {{"watch", "MVW", "--interval", "99"}, "--interval"},
+        {{"watch", "MVW", "--interval", "10001"}, "--interval"},
+        {{"watch", "MVW", "--count", "0"}, "--count"},
+        {{"watch", "MVW", "--count"}, "--count"},
+        {{"watch", "MVW", "--csv", "--json"}, "one of --csv and --json"},
     };
     for (const UsageCase& c : cases) {
         std::string shown;

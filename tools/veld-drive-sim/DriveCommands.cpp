@@ -8,21 +8,6 @@
 
 namespace {
 
-// What the monitoring commands report: a drive at rest, ready, 30.0 degrees C.
-struct MonitorValue {
-    const char* code;
-    uint32_t value;
-};
-constexpr MonitorValue kMonitorValues[] = {
-    {"STA", 0x00000001},  // ready
-    {"MTP", 300},         // temperature, 0.1 degrees C
-    {"MIO", 0x00000000},  // inputs and outputs
-    {"MIE", 0x00000000},  // I/O errors
-    {"MAL", 0x00000000},  // alarm
-};
-// MVW: speed (rpm), current (0.1 A), DC link (0.1 V), temperature (0.1 degrees C).
-constexpr uint32_t kViewValues[] = {0, 0, 3100, 300};
-
 std::string Hex16(int32_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(static_cast<uint16_t>(value)));
@@ -34,6 +19,8 @@ std::string Hex32(uint32_t value) {
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
     return text;
 }
+
+std::string Hex32(int32_t value) { return Hex32(static_cast<uint32_t>(value)); }
 
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
@@ -91,16 +78,23 @@ std::vector<std::string> DriveCommands::Answer(const std::string& code,
         m_model.RestoreDefaults();
         return {Acknowledge(code)};
     }
-    for (const MonitorValue& monitor : kMonitorValues) {
-        if (code == monitor.code) return {Reply(code, Hex32(monitor.value))};
-    }
-    if (code == "MVW") {
-        std::string fields;
-        for (uint32_t value : kViewValues) fields += (fields.empty() ? "" : " ") + Hex32(value);
-        return {Reply(code, fields)};
-    }
     if (code == "PRD") return {ReadOne(args)};
-    return {Error(code)};
+    std::string fields = Monitor(code);
+    if (fields.empty()) return {Error(code)};
+    return {Reply(code, fields)};
+}
+
+std::string DriveCommands::Monitor(const std::string& code) {
+    if (code == "MIE" || code == "MAL") return Hex32(0u);  // no I/O error, no alarm
+    MotorModel::Reading motor = m_motor.Read(MotorModel::Clock::now());
+    if (code == "STA") return Hex32(motor.status);
+    if (code == "MTP") return Hex32(motor.temperature);
+    if (code == "MIO") return Hex32(motor.io);
+    if (code == "MVW") {
+        return Hex32(motor.speed) + " " + Hex32(motor.current) + " " + Hex32(motor.dcLink) + " " +
+               Hex32(motor.temperature);
+    }
+    return "";
 }
 
 std::vector<std::string> DriveCommands::ReadAll() const {
@@ -134,8 +128,7 @@ std::string DriveCommands::ReadOne(const std::vector<std::string>& args) const {
         return Error("PRD");
     }
     int32_t value = m_model.Value(number);
-    return Reply("PRD",
-                 Hex32(static_cast<uint32_t>(number)) + " " + Hex32(static_cast<uint32_t>(value)));
+    return Reply("PRD", Hex32(number) + " " + Hex32(value));
 }
 
 std::string DriveCommands::Version(const std::vector<std::string>& args) const {

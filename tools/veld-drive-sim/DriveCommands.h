@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DriveModel.h"
+#include "MotorModel.h"
 
 // The drive's side of the protocol: takes one received command line and
 // builds the reply lines ("#", station character, ".", code, hex fields).
@@ -30,6 +31,8 @@ class DriveCommands {
     // Faults of writes: PWR to a `readOnly` parameter changes nothing; with
     // `noAck` only PRA and FRD are answered (the other commands still act).
     void SetWriteFaults(const std::vector<int32_t>& readOnly, bool noAck);
+    // The motor's RUN input goes on and off in its cycle (off: at rest).
+    void SetRunCycle(bool on) { m_motor.SetRunCycle(on); }
 
     static char StationChar(int32_t station);
 
@@ -40,6 +43,9 @@ class DriveCommands {
     std::string ReadOne(const std::vector<std::string>& args) const;
     std::string Version(const std::vector<std::string>& args) const;
     std::string Save();
+    // STA, MTP, MIO, MIE, MAL and MVW from the motor as it is now; empty for
+    // another code.
+    std::string Monitor(const std::string& code);
     std::string Reply(const std::string& code, const std::string& fields = "") const;
     std::string Acknowledge(const std::string& code) const { return Reply(code, "OK"); }
     std::string Error(const std::string& code) const { return Reply("ERR", code); }
@@ -51,4 +57,5 @@ class DriveCommands {
     int32_t m_misnumbered = -1;
     std::bitset<ParamTable::kCount> m_readOnly;
     bool m_bNoAck = false;
+    MotorModel m_motor{m_model, MotorModel::Clock::now()};
 };

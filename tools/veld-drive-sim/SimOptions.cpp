@@ -26,6 +26,7 @@ enum Option {
     kNoRead,
     kNoAck,
     kReadOnly,
+    kRun,
     kHelpOption,
     kVersionOption,
 };
@@ -48,6 +49,7 @@ const option kOptions[] = {
     {"no-read", no_argument, nullptr, kNoRead},
     {"no-ack", no_argument, nullptr, kNoAck},
     {"read-only", required_argument, nullptr, kReadOnly},
+    {"run", no_argument, nullptr, kRun},
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
     {nullptr, 0, nullptr, 0},
@@ -107,6 +109,9 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kNoAck:
                 noAck = true;
                 continue;
+            case kRun:
+                runCycle = true;
+                continue;
             case 'h':
             case kHelpOption:
                 return Outcome::kHelp;
@@ -144,6 +149,7 @@ std::string SimOptions::Help() {
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
+        "                      [--run]\n"
         "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
@@ -166,6 +172,8 @@ std::string SimOptions::Help() {
         "  --no-read         never read the line, so writes to it stall\n"
         "  --no-ack          answer PRA and FRD only, as a drive without acknowledgements\n"
         "  --read-only N     PWR N v is answered and changes nothing (repeatable)\n"
+        "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
+        "                    the next speed index, parameters 50 to 57), off for 3 s\n"
         "  -h, --help        this text\n"
         "  --version         the program's version\n"
         "\n"
@@ -177,11 +185,12 @@ std::string SimOptions::Help() {
         "  FRD 0      #S.FRD 0 0105        firmware 1.05\n"
         "  FRD 1      #S.FRD 1 0003        hardware revision 3\n"
         "  PDF ALL    #S.PDF OK            factory defaults restored\n"
-        "  STA        #S.STA 00000001      status: ready\n"
-        "  MTP        #S.MTP 0000012C      temperature 30.0 C\n"
-        "  MIO, MIE, MAL  #S.xxx 00000000  I/O, I/O error, alarm\n"
+        "  STA        #S.STA 00000001      status: bit 0 ready, 1 turning, 2 at speed\n"
+        "  MTP        #S.MTP 0000012C      temperature in 0.1 C (30.0 C at rest)\n"
+        "  MIO        #S.MIO 00000000      bit 0: the RUN input\n"
+        "  MIE, MAL   #S.xxx 00000000      I/O error, alarm\n"
         "  MVW        #S.MVW 00000000 00000000 00000C1C 0000012C\n"
-        "             speed, current, DC link 310.0 V, temperature\n"
+        "             speed (rpm), current (0.1 A), DC link (0.1 V), temperature\n"
         "  PRD n      #S.PRD 0000000n vvvvvvvv\n"
         "  other      #S.ERR CODE          also for a known code with bad arguments\n"
         "\n"

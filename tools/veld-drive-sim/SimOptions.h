@@ -26,6 +26,7 @@ class SimOptions {
     bool noRead = false;            // never read the line, so the client's writes stall
     bool noAck = false;             // answer PRA and FRD only
     std::vector<int32_t> readOnly;  // parameters whose writes change nothing
+    bool runCycle = false;          // the motor runs its RUN cycle
 
     Outcome Parse(int argc, char** argv, std::string& error);
     static std::string Help();

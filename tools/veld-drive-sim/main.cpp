@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
     DriveCommands commands(model, options.station, options.statePath);
     commands.SetReadFaults(options.omit, options.misnumber);
     commands.SetWriteFaults(options.readOnly, options.noAck);
+    commands.SetRunCycle(options.runCycle);
     SimServer server(link, commands, log, options);
     server.Serve(stopFd);
     if (!options.link.empty()) ::unlink(options.link.c_str());

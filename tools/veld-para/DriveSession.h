@@ -30,6 +30,7 @@ class DriveSession {
     int LastOpenError() const { return m_port.LastOpenError(); }
 
     TxQueue& Queue() { return m_queue; }
+    const CTtyPort& Port() const { return m_port; }
     // Writes the queued lines in order, one at a time, and echoes what came
     // back after each, so that no run of replies can lap the echo. Stops at a
     // lost port or at a write that failed or stalled ("TTY Error!").

@@ -60,6 +60,7 @@ int ParaCommands::Run() {
         {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
         {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
         {"diff", &ParaCommands::Diff},       {"restore", &ParaCommands::Restore},
+        {"watch", &ParaCommands::Watch},
     };
     m_args = m_options.args;
     std::string error;

@@ -59,6 +59,7 @@ class ParaCommands {
     int Monitor();
     int Diff();
     int Restore();
+    int Watch();  // in ParaWatch.cpp
 
     int CheckReadComplete(const std::vector<int32_t>& wanted) const;
     // Flushes the queued lines and waits for replies; `printReplies` when the

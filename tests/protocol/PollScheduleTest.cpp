@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "protocol/PollMonitor.h"
+#include "protocol/PollSchedule.h"
+#include "protocol/ResponseDispatcher.h"
+#include "support/DispatchedPortTest.h"
+#include "support/PtyPair.h"
+#include "support/RecordingLineView.h"
+#include "support/RecordingNotifier.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = PollSchedule::Clock;
+
+template <typename Condition>
+bool WaitFor(Condition done) {
+    auto deadline = Clock::now() + 10s;
+    while (!done()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+TEST(PollCommand, NamesTheReadCodesAndPrdWithANumber) {
+    struct Case {
+        const char* text;
+        const char* line;  // for station 4; null: refused
+    };
+    const Case cases[] = {
+        {"MVW", "#4.MVW\r"},       {"STA", "#4.STA\r"},        {"MAL", "#4.MAL\r"},
+        {"PRD 20", "#4.PRD 20\r"}, {" PRD  7 ", "#4.PRD 7\r"}, {"PRD 109", "#4.PRD 109\r"},
+        {"PRD 110", nullptr},      {"PRD -1", nullptr},        {"PRD", nullptr},
+        {"PRD 2x", nullptr},       {"PRD 0020", nullptr},      {"MVW 1", nullptr},
+        {"mvw", nullptr},          {"PRA", nullptr},           {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::optional<PollCommand> command = PollCommand::Parse(c.text);
+        ASSERT_EQ(command.has_value(), c.line != nullptr) << c.text;
+        if (command) {
+            EXPECT_EQ(command->Line(4), c.line) << c.text;
+        }
+    }
+}
+
+TEST(PollCommand, AReplyIsTheCommandsByCodeAndForPrdByNumber) {
+    struct Case {
+        const char* command;
+        const char* reply;
+        bool answers;
+    };
+    const Case cases[] = {
+        {"MVW", "#4.MVW 1 2 3", true},      {"MVW", "#C.MVW", true},
+        {"MVW", "#4.MTP 1", false},         {"PRD 20", "#4.PRD 14 1F4", true},
+        {"PRD 20", "#4.PRD 15 1F4", false}, {"PRD 20", "#4.PRD", false},
+        {"STA", "#4.STAT 1", true},
+    };
+    for (const Case& c : cases) {
+        std::optional<ReplyParser::ReplyLine> reply = ReplyParser::ParseLine(c.reply);
+        ASSERT_TRUE(reply) << c.reply;
+        EXPECT_EQ(PollCommand::Parse(c.command)->IsAnsweredBy(*reply), c.answers)
+            << c.command << " / " << c.reply;
+    }
+}
+
+// The schedule against a clock the test moves; the queue's echo shows every
+// line it would write.
+class PollScheduleTest : public ::testing::Test {
+  protected:
+    PollSchedule::Slot At(int ms) {
+        return schedule.Tick(start + std::chrono::milliseconds(ms), queue);
+    }
+    std::vector<std::string> Sent() {
+        sent.appended.clear();
+        queue.FlushTxQueue(port);
+        return sent.appended;
+    }
+    void Reply(const char* line, int ms) {
+        schedule.Take(*ReplyParser::ParseLine(line), start + std::chrono::milliseconds(ms));
+    }
+    void AnswerRound(int ms) {
+        Reply("#3.STA 1", ms);
+        Reply("#3.MVW 0 0 C1C 12C", ms);
+        Reply("#3.PRD 14 1F4", ms);
+    }
+
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+    RecordingLineView sent;
+    TxQueue queue{sent};
+    Clock::time_point start = Clock::now();
+    PollSchedule schedule{3,
+                          {PollCommand::Code("STA"), PollCommand::Code("MVW"),
+                           PollCommand::ReadOne(20), PollCommand::Code("MVW")},
+                          200,
+                          start};
+};
+
+TEST_F(PollScheduleTest, OneRoundAtEachSlotWhileTheRoundsAreAnswered) {
+    const std::vector<std::string> round = {"#3.STA", "#3.MVW", "#3.PRD 20"};
+    EXPECT_EQ(At(0), PollSchedule::Slot::kSent);
+    EXPECT_EQ(Sent(), round);
+    EXPECT_EQ(At(199), PollSchedule::Slot::kNotDue);
+    AnswerRound(40);
+    EXPECT_FALSE(schedule.Outstanding());
+    EXPECT_EQ(At(200), PollSchedule::Slot::kSent);
+    EXPECT_EQ(Sent(), round);
+    AnswerRound(230);
+    // A caller that comes late gets one round, not the slots it missed.
+    EXPECT_EQ(At(1150), PollSchedule::Slot::kSent);
+    EXPECT_EQ(Sent(), round);
+    EXPECT_EQ(schedule.NextSlot(), start + 1200ms);
+    EXPECT_EQ(schedule.RoundsSent(), 3);
+    EXPECT_EQ(schedule.RoundsAnswered(), 2);
+    EXPECT_EQ(schedule.SlotsSkipped(), 0);
+}
+
+TEST_F(PollScheduleTest, SlowRepliesSkipSlotsInsteadOfPilingUpRounds) {
+    At(0);
+    Sent();
+    // Each reply comes 300 ms after the one before: the round stays
+    // outstanding and the slots that fall due meanwhile send nothing.
+    Reply("#3.STA 1", 300);
+    EXPECT_EQ(At(400), PollSchedule::Slot::kSkipped);
+    Reply("#3.MVW 0 0 C1C 12C", 600);
+    EXPECT_EQ(At(600), PollSchedule::Slot::kSkipped);
+    EXPECT_EQ(At(800), PollSchedule::Slot::kSkipped);
+    EXPECT_TRUE(Sent().empty());
+    Reply("#3.PRD 14 1F4", 900);
+    EXPECT_EQ(At(1000), PollSchedule::Slot::kSent);
+    EXPECT_EQ(Sent().size(), 3u);
+    EXPECT_EQ(schedule.RoundsAnswered(), 1);
+    EXPECT_EQ(schedule.RoundsUnanswered(), 0);
+    EXPECT_EQ(schedule.SlotsSkipped(), 3);
+}
+
+TEST_F(PollScheduleTest, ARoundSilentForASecondIsGivenUpAndCounted) {
+    At(0);
+    for (int ms = 200; ms < 1000; ms += 200) EXPECT_EQ(At(ms), PollSchedule::Slot::kSkipped);
+    EXPECT_EQ(At(1000), PollSchedule::Slot::kSent);
+    EXPECT_EQ(schedule.RoundsUnanswered(), 1);
+    // A round answered in part, then silent, is as unanswered.
+    Reply("#3.STA 1", 1100);
+    EXPECT_EQ(At(2000), PollSchedule::Slot::kSkipped);
+    EXPECT_EQ(At(2200), PollSchedule::Slot::kSent);
+    EXPECT_EQ(schedule.UnansweredInRow(), 2);
+    // A late reply of a given-up round counts toward the round now out.
+    AnswerRound(2300);
+    EXPECT_EQ(schedule.UnansweredInRow(), 0);
+    EXPECT_EQ(schedule.RoundsUnanswered(), 2);
+    EXPECT_EQ(schedule.RoundsFinished(), 3);
+}
+
+TEST(PollScheduleInterval, IsHeldBetweenATenthOfASecondAndTenSeconds) {
+    for (auto [asked, held] :
+         {std::pair{0, 100}, {99, 100}, {250, 250}, {10000, 10000}, {10001, 10000}, {-5, 100}}) {
+        EXPECT_EQ(PollSchedule(0, {}, asked, Clock::now()).IntervalMs(), held) << asked;
+    }
+}
+
+// The whole path: the rounds go through the queue onto a pseudo-terminal, the
+// test answers as the drive, the dispatcher consumes the replies and the
+// monitor takes them from behind it.
+class PollMonitorTest : public DispatchedPortTest {
+  protected:
+    RecordingLineView sent;
+    TxQueue queue{sent};
+};
+
+TEST_F(PollMonitorTest, RoundsGoOutWithTheQueuesSpacingAndTheRepliesComeBackAsRows) {
+    // A line consumed before the start is not the monitor's.
+    pty.Write("#0.MVW 9 9 9 9\r");
+    ASSERT_TRUE(WaitFor([&] { return port.RxReadIndex() == 1; }));
+
+    const std::string round = "#0.MVW\r#0.PRD 20\r#0.MTP\r";
+    Clock::time_point start = Clock::now();
+    PollMonitor monitor(
+        port, 0, {PollCommand::Code("MVW"), PollCommand::ReadOne(20), PollCommand::Code("MTP")},
+        100, start);
+    std::vector<PollMonitor::Row> rows;
+    std::vector<Clock::time_point> sentAt;
+    for (int i = 0; i < 3; ++i) {
+        Clock::time_point now;
+        do {
+            std::this_thread::sleep_for(2ms);
+            now = Clock::now();
+            for (PollMonitor::Row& row : monitor.TakeReplies(now)) rows.push_back(row);
+        } while (monitor.Tick(now, queue) != PollSchedule::Slot::kSent);
+        sentAt.push_back(now);
+        Clock::time_point flushStart = Clock::now();
+        queue.FlushTxQueue(port);
+        // Three lines, each followed by the queue's 10 ms pause.
+        EXPECT_GE(Clock::now() - flushStart, 30ms);
+        ASSERT_EQ(pty.Read(round.size(), 5s), round);
+        pty.Write("#0.MVW 5DC FFFFFFF6 C1C 12C\r#0.PRD 14 " + std::to_string(100 + i) +
+                  "\r#0.MTP 12D\r#0.PRA 14 1\r");
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        for (PollMonitor::Row& row : monitor.TakeReplies(Clock::now())) rows.push_back(row);
+        return rows.size() == 9;
+    }));
+    // Round i goes at its slot, i intervals after the start, not before.
+    for (int i = 1; i < 3; ++i) EXPECT_GE(sentAt[i] - start, i * 100ms);
+    EXPECT_EQ(rows[0].reply.code, "MVW");
+    EXPECT_EQ(rows[0].reply.station, '0');
+    EXPECT_EQ(rows[0].reply.values, (std::vector<int32_t>{1500, -10, 3100, 300}));
+    EXPECT_EQ(rows[7].reply.values, (std::vector<int32_t>{20, 0x102}));
+    EXPECT_EQ(rows[8].reply.values, std::vector<int32_t>{301});
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i].ms, rows[i - 1].ms);
+    EXPECT_EQ(monitor.Schedule().RoundsAnswered(), 3);
+}
+
+}  // namespace

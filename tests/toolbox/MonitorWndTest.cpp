@@ -1,0 +1,252 @@
+// The live monitor with real widgets against the real simulated drive.
+#include <QChartView>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QValueAxis>
+#include <csignal>
+#include <memory>
+#include <string>
+
+#include "FileDialogAnswerer.h"
+#include "FormFixture.h"
+#include "ToolProcess.h"
+#include "serial/PortMap.h"
+#include "toolbox/CMonitorWnd.h"
+#include "toolbox/MonitorChart.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The lines the drive received, without their times.
+QStringList WireLines(const QString& log) {
+    QStringList lines;
+    for (const QByteArray& line : FileContents(log).split('\n')) {
+        if (!line.isEmpty()) lines.append(QString::fromUtf8(line.mid(line.indexOf(' ') + 1)));
+    }
+    return lines;
+}
+
+}  // namespace
+
+class MonitorWndTest : public QObject {
+    Q_OBJECT
+  private:
+    // The simulated drive with its RUN cycle on, as COM15.
+    void StartDrive(std::vector<std::string> extra = {}) {
+        std::vector<std::string> argv = {VELD_DRIVE_SIM_PATH, "--run", "--log",
+                                         wireLog.toStdString()};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        sim = std::make_unique<ToolProcess>(argv, dir->filePath("sim").toStdString());
+        QVERIFY(sim->WaitForStdout("\n", 10s));
+        PortMap::Clear();
+        PortMap::AddMapping("COM15=" + sim->Stdout().substr(0, sim->Stdout().find('\n')));
+    }
+
+    // The operator connects and opens "도구" → "모니터".
+    CMonitorWnd* OpenMonitor(FormFixture& f) {
+        f.Click(1024);
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        return f.Frame().findChild<CMonitorWnd*>("monitorWnd");
+    }
+
+    template <class Widget>
+    static Widget* In(CMonitorWnd* wnd, const char* name) {
+        return wnd->findChild<Widget*>(name);
+    }
+    static void Choose(CMonitorWnd* wnd, const char* code) {
+        QTest::mouseClick(In<QCheckBox>(wnd, (std::string("monitorCode") + code).c_str()),
+                          Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    static void ClickStart(CMonitorWnd* wnd) {
+        QTest::mouseClick(In<QPushButton>(wnd, "monitorStart"), Qt::LeftButton);
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QString wireLog;
+    std::unique_ptr<ToolProcess> sim;
+
+  private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        wireLog = dir->filePath("wire.log");
+    }
+    void cleanup() {
+        sim.reset();
+        PortMap::Clear();
+    }
+
+    void plotsEveryFieldRecordsAndStopsWhenThePortIsLost() {
+        StartDrive();
+        FormFixture f;
+        CMonitorWnd* wnd = OpenMonitor(f);
+        QVERIFY(wnd && wnd->isVisible());
+        // Beside the main window, not over it.
+        QVERIFY(wnd->frameGeometry().left() > f.Frame().frameGeometry().left());
+        Choose(wnd, "MVW");
+        Choose(wnd, "STA");
+        In<QListWidget>(wnd, "monitorPrd")->item(20)->setCheckState(Qt::Checked);
+        In<QSpinBox>(wnd, "monitorInterval")->setValue(200);
+        ClickStart(wnd);
+        QVERIFY(wnd->IsRunning());
+        const std::vector<MonitorChart*>& charts = wnd->Charts();
+        QCOMPARE(charts.size(), size_t{3});
+        QCOMPARE(charts[0]->Name(), "STA");
+        QCOMPARE(charts[1]->Name(), "MVW");
+        QCOMPARE(charts[2]->Name(), "PRD 20");
+        QTRY_VERIFY_WITH_TIMEOUT(charts[1]->Fields() == 4 && charts[1]->Series(0)->count() >= 5,
+                                 15000);
+
+        // A drive that is ready, its motor at the first speed index or at rest
+        // (the RUN cycle goes on as slowly as the machine runs), its DC link rippling.
+        QCOMPARE(charts[0]->CurrentValue(0).toInt() & 1, 1);
+        QVERIFY(QStringList({"0", "100"}).contains(charts[1]->CurrentValue(0)));
+        QCOMPARE(charts[1]->Label(2), "MVW 3");
+        QCOMPARE(charts[2]->Fields(), 2);
+        QCOMPARE(charts[2]->CurrentValue(1), "500");
+        QLineSeries* dcLink = charts[1]->Series(2);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [dcLink] {
+                for (int i = 1; i < dcLink->count(); ++i) {
+                    if (dcLink->at(i).y() != dcLink->at(0).y()) return true;
+                }
+                return false;
+            }(),
+            10000);
+        QCOMPARE(charts[1]->CurrentValue(2), QString::number(dcLink->at(dcLink->count() - 1).y()));
+        auto* label = charts[1]->findChild<QLineEdit*>("label 3");
+        label->clear();
+        QTest::keyClicks(label, "DC link");
+        QCOMPARE(dcLink->name(), "DC link");
+        QTest::mouseClick(charts[1]->findChild<QCheckBox*>("shown 3"), Qt::LeftButton, {},
+                          QPoint(5, 5));
+        QVERIFY(!dcLink->isVisible());
+
+        // Dragging a rectangle zooms in and holds the view; "확대 해제" lets it follow again.
+        auto* view = charts[1]->findChild<QChartView*>();
+        auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Horizontal).first());
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(80, 40));
+        QTest::mouseMove(view->viewport(), QPoint(200, 120));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 120));
+        QVERIFY(In<QCheckBox>(wnd, "monitorPause")->isChecked());
+        QVERIFY(axis->max() < 120);
+        double held = axis->max();
+        QTest::qWait(500);
+        QCOMPARE(axis->max(), held);
+        QTest::mouseClick(In<QPushButton>(wnd, "monitorResetZoom"), Qt::LeftButton);
+        QVERIFY(!In<QCheckBox>(wnd, "monitorPause")->isChecked());
+        QCOMPARE(axis->max(), 120.0);
+
+        QString csv = dir->filePath("watch.csv");
+        {
+            FileDialogAnswerer answerer(csv);
+            QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
+            QVERIFY(answerer.Seen());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(FileContents(csv).count('\n') >= 10, 10000);
+        QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
+        QList<QByteArray> rows = FileContents(csv).trimmed().split('\n');
+        QCOMPARE(rows[0], "ms,time,code,fields");
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            QList<QByteArray> cells = rows[i].split(',');
+            QCOMPARE(cells.size(), cells[2] == "MVW" ? 7 : cells[2] == "STA" ? 4 : 5);
+            QVERIFY(cells[1].contains('T'));
+        }
+
+        // Only the monitor's rounds went out, whole and in order.
+        QStringList wire = WireLines(wireLog);
+        QVERIFY(wire.size() >= 15);
+        for (qsizetype i = 0; i + 2 < wire.size(); i += 3) {
+            QCOMPARE(wire.mid(i, 3), QStringList({"#0.STA", "#0.MVW", "#0.PRD 20"}));
+        }
+
+        sim->Signal(SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
+        QVERIFY(wnd->StatusText().contains(QString::fromUtf8("포트가 닫혀")));
+        QCOMPARE(In<QPushButton>(wnd, "monitorStart")->text(), QString::fromUtf8("시작"));
+        QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
+    }
+
+    void formCommandsGoOutBetweenWholeRounds() {
+        StartDrive();
+        FormFixture f;
+        CMonitorWnd* wnd = OpenMonitor(f);
+        Choose(wnd, "MVW");
+        Choose(wnd, "MTP");
+        In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
+        ClickStart(wnd);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() >= 4, 10000);
+        f.Click(1040);
+        f.Type(1026, "#0.PRD 23");
+        f.Click(1027);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).contains("#0.PRD 23"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).count("#0.MVW") >= 8, 10000);
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+
+        QStringList wire = WireLines(wireLog);
+        qsizetype version = wire.indexOf("#0.FRD 0");
+        QCOMPARE(wire.mid(version, 2), QStringList({"#0.FRD 0", "#0.FRD 1"}));
+        QCOMPARE(wire.indexOf("#0.PRD 23"), version + 2);
+        // The form's lines came between rounds, none of which was cut.
+        wire.remove(version, 3);
+        QCOMPARE(version % 2, 0);
+        for (qsizetype i = 0; i + 1 < wire.size(); i += 2) {
+            QCOMPARE(wire.mid(i, 2), QStringList({"#0.MTP", "#0.MVW"}));
+        }
+        QVERIFY(f.ListLines(1039).contains("#0.FRD 1"));
+    }
+
+    void nothingIsAskedUnlessTheOperatorStartsIt() {
+        StartDrive();
+        FormFixture f;
+        // Started while disconnected, or with nothing chosen: refused.
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
+        Choose(wnd, "STA");
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+        QVERIFY(wnd->StatusText().contains(QString::fromUtf8("통신연결")));
+        f.Click(1024);
+        Choose(wnd, "STA");
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+        QVERIFY(!In<QPushButton>(wnd, "monitorStart")->isChecked());
+
+        // With the window open but not running, the wire carries the form's lines alone.
+        f.Click(1040);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() == 2, 10000);
+        QTest::qWait(500);
+        QCOMPARE(WireLines(wireLog), QStringList({"#0.FRD 0", "#0.FRD 1"}));
+
+        // After a stop nothing more is asked.
+        Choose(wnd, "STA");
+        ClickStart(wnd);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() >= 4, 10000);
+        ClickStart(wnd);
+        // The rounds it counted reach the drive, and then nothing more.
+        QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
+                                             .match(In<QLabel>(wnd, "monitorCounts")->text());
+        QVERIFY(rounds.hasMatch());
+        qsizetype sent = 2 + rounds.captured(1).toInt();
+        QTRY_COMPARE_WITH_TIMEOUT(WireLines(wireLog).size(), sent, 10000);
+        QTest::qWait(500);
+        QCOMPARE(WireLines(wireLog).size(), sent);
+        // Closing the window stops it too.
+        ClickStart(wnd);
+        QVERIFY(wnd->IsRunning());
+        wnd->close();
+        QVERIFY(!wnd->IsRunning());
+    }
+};
+
+QTEST_MAIN(MonitorWndTest)
+#include "MonitorWndTest.moc"

@@ -1,0 +1,353 @@
+#include "toolbox/CMonitorWnd.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "params/ParamTable.h"
+#include "toolbox/MonitorChart.h"
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kSpanMinutes[] = {1, 2, 5, 10};
+constexpr int kDefaultSpan = 1;  // 2 minutes
+constexpr int kCodeColumns = 3;
+constexpr int kPrdRowsShown = 5;
+
+}  // namespace
+
+CMonitorWnd::CMonitorWnd(CTtyPort& port, TxQueue& queue, std::function<int32_t()> stationId,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window), m_port(port), m_queue(queue), m_stationId(std::move(stationId)) {
+    setObjectName(QStringLiteral("monitorWnd"));
+    setWindowTitle(Text("모니터 - VELD_Host_Para"));
+    resize(kWidth, kHeight);
+    CreateControls();
+    m_pollTimer.setInterval(kPollMs);
+    m_pollTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pollTimer, &QTimer::timeout, this, &CMonitorWnd::OnPoll);
+    ShowStatus(
+        Text("읽을 명령을 고르고 \"시작\"을 누르십시오. 차트에서 마우스로 영역을 끌면 "
+             "확대됩니다."));
+}
+
+CMonitorWnd::~CMonitorWnd() = default;
+
+void CMonitorWnd::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(CreateCommandBox());
+    layout->addWidget(CreateRunBar());
+    layout->addWidget(CreateViewBar());
+    m_lblStatus = new QLabel(this);
+    m_lblStatus->setObjectName(QStringLiteral("monitorStatus"));
+    m_lblStatus->setWordWrap(true);
+    layout->addWidget(m_lblStatus);
+    auto* charts = new QWidget;
+    m_chartLayout = new QVBoxLayout(charts);
+    m_chartLayout->setContentsMargins(0, 0, 0, 0);
+    m_chartLayout->addStretch(1);
+    auto* scroller = new QScrollArea(this);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(charts);
+    layout->addWidget(scroller, 1);
+}
+
+QWidget* CMonitorWnd::CreateCommandBox() {
+    auto* group = new QGroupBox(Text("읽을 명령"), this);
+    auto* layout = new QHBoxLayout(group);
+    auto* codes = new QGridLayout;
+    for (size_t i = 0; i < m_codeBoxes.size(); ++i) {
+        QString code = PollCommand::kCodes[i];
+        m_codeBoxes[i] = new QCheckBox(code, group);
+        m_codeBoxes[i]->setObjectName(QStringLiteral("monitorCode") + code);
+        int index = static_cast<int>(i);
+        codes->addWidget(m_codeBoxes[i], index / kCodeColumns, index % kCodeColumns);
+    }
+    codes->setRowStretch(codes->rowCount(), 1);
+    layout->addLayout(codes);
+
+    auto* prd = new QVBoxLayout;
+    auto* prdLabel = new QLabel(Text("PRD (파라미터 읽기):"), group);
+    m_prdList = new QListWidget(group);
+    m_prdList->setObjectName(QStringLiteral("monitorPrd"));
+    prdLabel->setBuddy(m_prdList);
+    for (int32_t n = 0; n < ParamTable::kCount; ++n) {
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1  %2").arg(n).arg(Text(ParamTable::NameOf(n))), m_prdList);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setData(Qt::UserRole, n);
+    }
+    m_prdList->setFixedHeight(m_prdList->sizeHintForRow(0) * kPrdRowsShown +
+                              2 * m_prdList->frameWidth());
+    // The parameters of the grid come first in view.
+    m_prdList->scrollToItem(m_prdList->item(ParamTable::Instance().ListedNumbers().front()),
+                            QAbstractItemView::PositionAtTop);
+    prd->addWidget(prdLabel);
+    prd->addWidget(m_prdList);
+    layout->addLayout(prd, 1);
+    return group;
+}
+
+QWidget* CMonitorWnd::CreateRunBar() {
+    auto* bar = new QWidget(this);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* intervalLabel = new QLabel(Text("주기:"), bar);
+    m_interval = new QSpinBox(bar);
+    m_interval->setObjectName(QStringLiteral("monitorInterval"));
+    m_interval->setRange(PollSchedule::kMinIntervalMs, PollSchedule::kMaxIntervalMs);
+    m_interval->setSingleStep(100);
+    m_interval->setValue(kDefaultIntervalMs);
+    m_interval->setSuffix(QStringLiteral(" ms"));
+    intervalLabel->setBuddy(m_interval);
+    m_btnStart = new QPushButton(Text("시작"), bar);
+    m_btnStart->setObjectName(QStringLiteral("monitorStart"));
+    m_btnStart->setCheckable(true);
+    connect(m_btnStart, &QPushButton::clicked, this,
+            [this](bool on) { on ? OnStart() : OnStop(); });
+    m_btnRecord = new QPushButton(Text("CSV 기록..."), bar);
+    m_btnRecord->setObjectName(QStringLiteral("monitorRecord"));
+    m_btnRecord->setCheckable(true);
+    connect(m_btnRecord, &QPushButton::clicked, this, &CMonitorWnd::OnRecord);
+    m_lblCounts = new QLabel(bar);
+    m_lblCounts->setObjectName(QStringLiteral("monitorCounts"));
+    layout->addWidget(intervalLabel);
+    layout->addWidget(m_interval);
+    layout->addWidget(m_btnStart);
+    layout->addWidget(m_btnRecord);
+    layout->addWidget(m_lblCounts, 1);
+    ShowCounts();
+    return bar;
+}
+
+QWidget* CMonitorWnd::CreateViewBar() {
+    auto* bar = new QWidget(this);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_chkPause = new QCheckBox(Text("일시정지"), bar);
+    m_chkPause->setObjectName(QStringLiteral("monitorPause"));
+    connect(m_chkPause, &QCheckBox::toggled, this, &CMonitorWnd::OnPause);
+    auto* reset = new QPushButton(Text("확대 해제"), bar);
+    reset->setObjectName(QStringLiteral("monitorResetZoom"));
+    connect(reset, &QPushButton::clicked, this, &CMonitorWnd::OnResetZoom);
+    auto* spanLabel = new QLabel(Text("표시:"), bar);
+    m_cbSpan = new QComboBox(bar);
+    m_cbSpan->setObjectName(QStringLiteral("monitorSpan"));
+    for (int minutes : kSpanMinutes) m_cbSpan->addItem(Text("최근 %1분").arg(minutes));
+    m_cbSpan->setCurrentIndex(kDefaultSpan);
+    spanLabel->setBuddy(m_cbSpan);
+    connect(m_cbSpan, &QComboBox::currentIndexChanged, this, &CMonitorWnd::OnSpanChanged);
+    layout->addWidget(m_chkPause);
+    layout->addWidget(reset);
+    layout->addStretch(1);
+    layout->addWidget(spanLabel);
+    layout->addWidget(m_cbSpan);
+    return bar;
+}
+
+void CMonitorWnd::ShowBeside(const QWidget& main) {
+    QRect frame = main.frameGeometry();
+    QPoint place(frame.right() + 1, frame.top());
+    if (const QScreen* screen = main.screen()) {
+        // On a screen too small for both, the window keeps inside it.
+        QRect room = screen->availableGeometry();
+        if (!isVisible())
+            resize(std::min(width(), room.width()), std::min(height(), room.height()));
+        place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - width())));
+        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() + 1 - height())));
+    }
+    if (!isVisible()) move(place);
+    show();
+    raise();
+    activateWindow();
+}
+
+std::vector<PollCommand> CMonitorWnd::ChosenCommands() const {
+    std::vector<PollCommand> commands;
+    for (size_t i = 0; i < m_codeBoxes.size(); ++i) {
+        if (m_codeBoxes[i]->isChecked())
+            commands.push_back(PollCommand::Code(PollCommand::kCodes[i]));
+    }
+    for (int row = 0; row < m_prdList->count(); ++row) {
+        const QListWidgetItem* item = m_prdList->item(row);
+        if (item->checkState() == Qt::Checked) {
+            commands.push_back(PollCommand::ReadOne(item->data(Qt::UserRole).toInt()));
+        }
+    }
+    return commands;
+}
+
+void CMonitorWnd::EnableChoice(bool enable) {
+    for (QCheckBox* box : m_codeBoxes) box->setEnabled(enable);
+    m_prdList->setEnabled(enable);
+    m_interval->setEnabled(enable);
+}
+
+void CMonitorWnd::ClearCharts() {
+    for (MonitorChart* chart : m_charts) {
+        m_labels[chart->Name()] = chart->Labels();
+        delete chart;
+    }
+    m_charts.clear();
+}
+
+void CMonitorWnd::OnStart() {
+    std::vector<PollCommand> commands = ChosenCommands();
+    QString refusal;
+    if (!m_port.IsConnected()) {
+        refusal = Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오.");
+    } else if (commands.empty()) {
+        refusal = Text("읽을 명령을 하나 이상 고르십시오.");
+    }
+    if (!refusal.isEmpty()) {
+        m_btnStart->setChecked(false);
+        ShowStatus(refusal);
+        return;
+    }
+    ClearCharts();
+    m_monitor = std::make_unique<PollMonitor>(m_port, m_stationId(), commands, m_interval->value(),
+                                              PollMonitor::Clock::now());
+    double span = kSpanMinutes[m_cbSpan->currentIndex()] * 60.0;
+    for (const PollCommand& command : m_monitor->Schedule().Commands()) {
+        QString name = QString::fromStdString(command.Name());
+        auto* chart = new MonitorChart(name, m_labels.value(name), this);
+        chart->SetSpan(span);
+        chart->SetPaused(m_chkPause->isChecked());
+        connect(chart, &MonitorChart::Zoomed, m_chkPause, [this] { m_chkPause->setChecked(true); });
+        m_chartLayout->insertWidget(m_chartLayout->count() - 1, chart);
+        m_charts.push_back(chart);
+    }
+    m_btnStart->setChecked(true);
+    m_btnStart->setText(Text("정지"));
+    EnableChoice(false);
+    ShowStatus(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()));
+    m_pollTimer.start();
+    OnPoll();
+}
+
+void CMonitorWnd::OnStop() {
+    m_pollTimer.stop();
+    if (m_monitor) {
+        // Replies that came meanwhile still count.
+        for (const PollMonitor::Row& row : m_monitor->TakeReplies(PollMonitor::Clock::now())) {
+            TakeRow(row);
+        }
+        ShowCounts();
+    }
+    m_monitor.reset();
+    m_btnStart->setChecked(false);
+    m_btnStart->setText(Text("시작"));
+    EnableChoice(true);
+    ShowStatus(Text("멈췄습니다."));
+}
+
+void CMonitorWnd::OnPoll() {
+    if (!m_monitor) return;
+    if (!m_port.IsConnected()) {
+        OnStop();
+        ShowStatus(Text("포트가 닫혀 모니터를 멈췄습니다."));
+        return;
+    }
+    PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
+    for (const PollMonitor::Row& row : m_monitor->TakeReplies(now)) TakeRow(row);
+    // The round goes out at once, after whatever the form queued before it.
+    if (m_monitor->Tick(now, m_queue) == PollSchedule::Slot::kSent) m_queue.FlushTxQueue(m_port);
+    ShowCounts();
+}
+
+void CMonitorWnd::TakeRow(const PollMonitor::Row& row) {
+    const std::vector<PollCommand>& commands = m_monitor->Schedule().Commands();
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (commands[i].IsAnsweredBy(row.reply)) {
+            m_charts[i]->AddRow(row.ms / 1000.0, row.reply.values);
+            break;
+        }
+    }
+    if (m_recorder.IsOpen() && !m_recorder.Write(row)) {
+        StopRecording(Text("기록 파일에 쓸 수 없어 기록을 멈췄습니다."));
+    }
+}
+
+void CMonitorWnd::OnRecord(bool on) {
+    if (!on) {
+        StopRecording(Text("기록을 멈췄습니다."));
+        return;
+    }
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.setNameFilter(Text("CSV 파일(*.csv)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        m_btnRecord->setChecked(false);
+        return;
+    }
+    QString path = dialog.selectedFiles().first();
+    if (!m_recorder.Open(path.toStdString())) {
+        m_btnRecord->setChecked(false);
+        ShowStatus(Text("기록 파일을 열 수 없습니다: %1 (%2)")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return;
+    }
+    m_btnRecord->setText(Text("기록 중지"));
+    ShowStatus(Text("%1에 기록합니다.").arg(QFileInfo(path).fileName()));
+}
+
+void CMonitorWnd::StopRecording(const QString& why) {
+    m_recorder.Close();
+    m_btnRecord->setChecked(false);
+    m_btnRecord->setText(Text("CSV 기록..."));
+    ShowStatus(why);
+}
+
+void CMonitorWnd::OnPause(bool paused) {
+    for (MonitorChart* chart : m_charts) chart->SetPaused(paused);
+}
+
+void CMonitorWnd::OnResetZoom() {
+    m_chkPause->setChecked(false);
+    for (MonitorChart* chart : m_charts) chart->ResetZoom();
+}
+
+void CMonitorWnd::OnSpanChanged(int index) {
+    for (MonitorChart* chart : m_charts) chart->SetSpan(kSpanMinutes[index] * 60.0);
+}
+
+void CMonitorWnd::ShowCounts() {
+    const PollSchedule* schedule = Schedule();
+    m_lblCounts->setText(Text("라운드 %1 · 무응답 %2 · 건너뜀 %3")
+                             .arg(schedule ? schedule->RoundsSent() : 0)
+                             .arg(schedule ? schedule->RoundsUnanswered() : 0)
+                             .arg(schedule ? schedule->SlotsSkipped() : 0));
+}
+
+void CMonitorWnd::ShowStatus(const QString& text) { m_lblStatus->setText(text); }
+
+QString CMonitorWnd::StatusText() const { return m_lblStatus->text(); }
+
+void CMonitorWnd::closeEvent(QCloseEvent* event) {
+    // A closed window asks nothing more; the recording ends with it.
+    if (IsRunning()) OnStop();
+    if (m_recorder.IsOpen()) StopRecording(Text("기록을 멈췄습니다."));
+    event->accept();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QMap>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "protocol/PollCommand.h"
+#include "protocol/PollMonitor.h"
+#include "protocol/PollRecorder.h"
+#include "protocol/TxQueue.h"
+#include "serial/CTtyPort.h"
+
+class MonitorChart;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QVBoxLayout;
+
+// "모니터": a window beside the main window that asks the chosen read
+// commands at a steady interval through the form's queue, plots every field
+// and records the replies to a CSV file. Nothing is asked until the operator
+// starts it; it stops itself when the port closes or is lost.
+class CMonitorWnd : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kDefaultIntervalMs = 200;
+    // How often the window takes the replies and looks whether a round is due.
+    static constexpr int kPollMs = 20;
+    static constexpr int kWidth = 560;
+    static constexpr int kHeight = 780;
+
+    // `stationId` gives the station the form's commands address at the start.
+    CMonitorWnd(CTtyPort& port, TxQueue& queue, std::function<int32_t()> stationId,
+                QWidget* parent = nullptr);
+    ~CMonitorWnd() override;
+
+    void OnStart();
+    void OnStop();
+    bool IsRunning() const { return m_monitor != nullptr; }
+    // Beside `main`, on the screen; the window is shown and raised.
+    void ShowBeside(const QWidget& main);
+
+    // For tests: the charts in command order and the shown status.
+    const std::vector<MonitorChart*>& Charts() const { return m_charts; }
+    QString StatusText() const;
+    const PollSchedule* Schedule() const { return m_monitor ? &m_monitor->Schedule() : nullptr; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateControls();
+    QWidget* CreateCommandBox();
+    QWidget* CreateRunBar();
+    QWidget* CreateViewBar();
+    std::vector<PollCommand> ChosenCommands() const;
+    void EnableChoice(bool enable);
+    void ClearCharts();
+    void OnPoll();
+    void TakeRow(const PollMonitor::Row& row);
+    void OnRecord(bool on);
+    void StopRecording(const QString& why);
+    void OnPause(bool paused);
+    void OnResetZoom();
+    void OnSpanChanged(int index);
+    void ShowCounts();
+    void ShowStatus(const QString& text);
+
+    CTtyPort& m_port;
+    TxQueue& m_queue;
+    std::function<int32_t()> m_stationId;
+
+    std::array<QCheckBox*, std::size(PollCommand::kCodes)> m_codeBoxes{};
+    QListWidget* m_prdList = nullptr;
+    QSpinBox* m_interval = nullptr;
+    QPushButton* m_btnStart = nullptr;
+    QPushButton* m_btnRecord = nullptr;
+    QCheckBox* m_chkPause = nullptr;
+    QComboBox* m_cbSpan = nullptr;
+    QLabel* m_lblCounts = nullptr;
+    QLabel* m_lblStatus = nullptr;
+    QVBoxLayout* m_chartLayout = nullptr;
+
+    std::unique_ptr<PollMonitor> m_monitor;
+    std::vector<MonitorChart*> m_charts;
+    // Field labels the operator gave, by chart, for the session.
+    QMap<QString, QStringList> m_labels;
+    PollRecorder m_recorder;
+    QTimer m_pollTimer;
+};

@@ -1,0 +1,179 @@
+#include "toolbox/MonitorChart.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int kChartHeight = 190;
+constexpr int kLabelChars = 14;
+constexpr int kFieldColumns = 2;
+constexpr int kSwatchSize = 12;
+
+QIcon Swatch(const QColor& colour) {
+    QPixmap pixmap(kSwatchSize, kSwatchSize);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
+
+// A chart view that tells when the operator's mouse has zoomed it.
+class ZoomingChartView : public QChartView {
+  public:
+    ZoomingChartView(QChart* chart, std::function<void()> zoomed, QWidget* parent)
+        : QChartView(chart, parent), m_zoomed(std::move(zoomed)) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        bool zooming = event->button() == Qt::LeftButton || event->button() == Qt::RightButton;
+        QChartView::mouseReleaseEvent(event);
+        if (zooming) m_zoomed();
+    }
+
+  private:
+    std::function<void()> m_zoomed;
+};
+
+}  // namespace
+
+MonitorChart::MonitorChart(const QString& name, const QStringList& labels, QWidget* parent)
+    : QWidget(parent),
+      m_name(name),
+      m_givenLabels(labels),
+      m_chart(new QChart),
+      m_axisX(new QValueAxis),
+      m_axisY(new QValueAxis) {
+    setObjectName(QStringLiteral("chart ") + name);
+    m_chart->setTitle(name);
+    // The fields' rows below name the curves and give their colours.
+    m_chart->legend()->hide();
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
+    m_axisX->setTitleText(QStringLiteral("s"));
+    m_axisX->setLabelFormat(QStringLiteral("%.0f"));
+    m_axisY->setLabelFormat(QStringLiteral("%.0f"));
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    m_view = new ZoomingChartView(
+        m_chart, [this] { emit Zoomed(); }, this);
+    m_view->setRubberBand(QChartView::RectangleRubberBand);
+    m_view->setRenderHint(QPainter::Antialiasing);
+    m_view->setMinimumHeight(kChartHeight);
+    m_fieldPanel = new QWidget(this);
+    m_fieldGrid = new QGridLayout(m_fieldPanel);
+    m_fieldGrid->setContentsMargins(0, 0, 0, 0);
+    // Whatever room is left stays at the right end.
+    m_fieldGrid->setColumnStretch(kFieldColumns * 3, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_fieldPanel);
+    FollowTime();
+}
+
+QStringList MonitorChart::Labels() const {
+    QStringList labels;
+    for (const QLineEdit* edit : m_labelEdits) labels.append(edit->text());
+    return labels;
+}
+
+void MonitorChart::AddField() {
+    int field = Fields();
+    QString label = m_givenLabels.value(field);
+    if (label.isEmpty()) label = QStringLiteral("%1 %2").arg(m_name).arg(field + 1);
+    auto* series = new QLineSeries(m_chart);
+    series->setName(label);
+    m_chart->addSeries(series);
+    series->attachAxis(m_axisX);
+    series->attachAxis(m_axisY);
+    m_series.push_back(series);
+
+    // The colour of the curve, and whether it is drawn: fields of very
+    // different sizes (a speed beside a DC link) are seen one at a time.
+    auto* shown = new QCheckBox(m_fieldPanel);
+    shown->setObjectName(QStringLiteral("shown %1").arg(field + 1));
+    shown->setIcon(Swatch(series->color()));
+    shown->setChecked(true);
+    shown->setToolTip(QString::fromUtf8("곡선 보이기"));
+    connect(shown, &QCheckBox::toggled, this, [this, series](bool on) {
+        series->setVisible(on);
+        FollowTime();
+    });
+    auto* edit = new QLineEdit(label, m_fieldPanel);
+    edit->setObjectName(QStringLiteral("label %1").arg(field + 1));
+    edit->setAccessibleName(QStringLiteral("%1 %2").arg(m_name).arg(field + 1));
+    edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * kLabelChars);
+    shown->setAccessibleName(edit->accessibleName());
+    connect(edit, &QLineEdit::textChanged, series, &QLineSeries::setName);
+    auto* value = new QLabel(m_fieldPanel);
+    value->setObjectName(QStringLiteral("value %1").arg(field + 1));
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648")));
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    int row = field / kFieldColumns;
+    int column = field % kFieldColumns * 3;
+    m_fieldGrid->addWidget(shown, row, column);
+    m_fieldGrid->addWidget(edit, row, column + 1);
+    m_fieldGrid->addWidget(value, row, column + 2);
+    m_labelEdits.append(edit);
+    m_valueLabels.append(value);
+}
+
+void MonitorChart::AddRow(double seconds, const std::vector<int32_t>& values) {
+    while (Fields() < static_cast<int>(values.size())) AddField();
+    for (size_t i = 0; i < values.size(); ++i) {
+        QLineSeries* series = m_series[i];
+        series->append(seconds, values[i]);
+        int old = 0;
+        while (old < series->count() && series->at(old).x() < seconds - kKeptSeconds) ++old;
+        if (old > 0) series->removePoints(0, old);
+        m_valueLabels[static_cast<int>(i)]->setText(QString::number(values[i]));
+    }
+    m_lastSeconds = seconds;
+    FollowTime();
+}
+
+void MonitorChart::SetSpan(double seconds) {
+    m_span = seconds;
+    FollowTime();
+}
+
+void MonitorChart::SetPaused(bool paused) {
+    m_bPaused = paused;
+    FollowTime();
+}
+
+void MonitorChart::ResetZoom() {
+    m_chart->zoomReset();
+    FollowTime();
+}
+
+void MonitorChart::FollowTime() {
+    if (m_bPaused) return;
+    double from = std::max(0.0, m_lastSeconds - m_span);
+    double to = std::max(m_span, m_lastSeconds);
+    m_axisX->setRange(from, to);
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (const QLineSeries* series : m_series) {
+        if (!series->isVisible()) continue;
+        // The points are in time order: the newest ones are in view.
+        for (int i = series->count() - 1; i >= 0 && series->at(i).x() >= from; --i) {
+            low = std::min(low, series->at(i).y());
+            high = std::max(high, series->at(i).y());
+        }
+    }
+    if (low > high) {
+        low = 0;
+        high = 1;
+    }
+    double margin = std::max((high - low) * 0.05, 1.0);
+    m_axisY->setRange(low - margin, high + margin);
+    m_axisY->applyNiceNumbers();
+}

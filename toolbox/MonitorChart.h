@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QChart;
+class QGridLayout;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+
+// The chart of one read command of the monitor: a curve per field over the
+// last minutes, and below it each field's colour (a check box that shows or
+// hides its curve), label (the operator may rename it) and current value in
+// decimal.
+class MonitorChart : public QWidget {
+    Q_OBJECT
+  public:
+    // Points older than this are dropped, whatever the span shown.
+    static constexpr double kKeptSeconds = 600;
+
+    // `labels`: names the operator gave the fields before (may be empty);
+    // unnamed fields are called "<name> 1", "<name> 2", ...
+    MonitorChart(const QString& name, const QStringList& labels, QWidget* parent = nullptr);
+
+    const QString& Name() const { return m_name; }
+    // One reply's fields at `seconds` since the start; curves come as fields do.
+    void AddRow(double seconds, const std::vector<int32_t>& values);
+    // The time shown: the last `seconds`.
+    void SetSpan(double seconds);
+    // While paused the view stays where it is (for looking and zooming); the
+    // curves keep taking points.
+    void SetPaused(bool paused);
+    void ResetZoom();
+
+    int Fields() const { return static_cast<int>(m_series.size()); }
+    QLineSeries* Series(int field) const { return m_series[field]; }
+    QString Label(int field) const { return m_labelEdits[field]->text(); }
+    QString CurrentValue(int field) const { return m_valueLabels[field]->text(); }
+    QStringList Labels() const;
+
+  signals:
+    // The operator dragged a zoom rectangle or zoomed out.
+    void Zoomed();
+
+  private:
+    void AddField();
+    void FollowTime();
+
+    QString m_name;
+    QStringList m_givenLabels;
+    QChart* m_chart;
+    QChartView* m_view;
+    QValueAxis* m_axisX;
+    QValueAxis* m_axisY;
+    QWidget* m_fieldPanel;
+    QGridLayout* m_fieldGrid;
+    std::vector<QLineSeries*> m_series;
+    QList<QLineEdit*> m_labelEdits;
+    QList<QLabel*> m_valueLabels;
+    double m_span = 120;
+    double m_lastSeconds = 0;
+    bool m_bPaused = false;
+};
