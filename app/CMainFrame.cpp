@@ -17,6 +17,7 @@
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
+#include "toolbox/SafeWriteTools.h"
 
 namespace {
 
@@ -160,6 +161,28 @@ void CMainFrame::CreateToolsMenu() {
     doctor->setObjectName(QStringLiteral("toolPortDoctor"));
     doctor->setStatusTip(Text("고른 포트가 열리지 않는 까닭과 고치는 방법을 보여 줍니다"));
     connect(doctor, &QAction::triggered, this, &CMainFrame::OnPortDoctor);
+    tools->addSeparator();
+    AddSafeWriteItems(tools);
+}
+
+void CMainFrame::AddSafeWriteItems(QMenu* tools) {
+    m_safeWrite = new SafeWriteTools(m_view, this);
+    connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
+    auto add = [tools](const char* name, const char* text, const char* tip) {
+        QAction* action = tools->addAction(Text(text));
+        action->setObjectName(QString::fromUtf8(name));
+        action->setStatusTip(Text(tip));
+        return action;
+    };
+    connect(add("toolCompare", "드라이브와 비교(&C)...",
+                "파일과 드라이브의 값을 비교하고 고른 항목만 전송합니다"),
+            &QAction::triggered, m_safeWrite, &SafeWriteTools::OnCompareWithDrive);
+    connect(add("toolUndo", "되돌리기(&U)...", "쓰기 전에 저장한 백업으로 드라이브를 되돌립니다"),
+            &QAction::triggered, m_safeWrite, &SafeWriteTools::OnUndo);
+    QAction* verify = add("toolVerify", "전송 후 확인(&V)",
+                          "쓰기마다 드라이브를 다시 읽어 보낸 값을 갖고 있는지 확인합니다");
+    verify->setCheckable(true);
+    connect(verify, &QAction::toggled, m_safeWrite, &SafeWriteTools::SetVerifyAfterWrite);
 }
 
 void CMainFrame::OnMonitor() {

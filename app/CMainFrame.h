@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class RecentFileList;
+class SafeWriteTools;
 
 // The one main window: fixed caption, menu 128, tool bar, status bar with the
 // message pane and the CAP, NUM and SCRL indicators, and the form inside.
@@ -47,6 +48,8 @@ class CMainFrame : public QMainWindow {
     void CreateMenus();
     // "도구": the additions beside the described commands.
     void CreateToolsMenu();
+    // Compare, undo and read-back after writes.
+    void AddSafeWriteItems(QMenu* tools);
     void OnMonitor();
     void OnStationScan();
     void OnPortDoctor();
@@ -61,6 +64,7 @@ class CMainFrame : public QMainWindow {
     RecentFileList& m_recentFiles;
     CVELD_Host_ParaDoc m_doc;
     CVELD_Host_ParaView* m_view = nullptr;
+    SafeWriteTools* m_safeWrite = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;

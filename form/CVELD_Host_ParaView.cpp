@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +14,7 @@
 #include "form/Cp949Text.h"
 #include "form/FormLayout.h"
 #include "form/MessageBox.h"
+#include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
@@ -457,19 +456,7 @@ void CVELD_Host_ParaView::OnDblClickGrid() {
 // ---- Parameter files ----
 
 QString CVELD_Host_ParaView::ChooseParamFile(bool save, bool existingOnly) {
-    QFileDialog dialog(this);
-    // Qt's own dialog everywhere, so the filter, the added ".par" and the
-    // replace question behave alike on every desktop.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setDirectory(QDir::currentPath());
-    dialog.setNameFilter(Text("VELD 파라미터 파일(*.par)"));
-    dialog.setDefaultSuffix(QStringLiteral("par"));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(existingOnly || !save ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.selectFile(QStringLiteral("*.par"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
+    return ParamFileDialog::Choose(this, save, existingOnly);
 }
 
 bool CVELD_Host_ParaView::ConfirmReplace(const QString& path) {

@@ -6,11 +6,12 @@
 #include "params/DecimalText.h"
 #include "params/SafeFile.h"
 
-std::string ParamFile::Format(const ParamTable& table) {
+std::string ParamFile::Format(const ParamTable& table) { return Format(ParamSet::Listed(table)); }
+
+std::string ParamFile::Format(const ParamSet& set) {
     std::string text;
-    for (int32_t number : table.ListedNumbers()) {
-        text +=
-            Record(number, Cp949::FromUtf8(table.Entry(number).name), table.GetParamValue(number));
+    for (int32_t number : set.Numbers()) {
+        text += Record(number, Cp949::FromUtf8(ParamTable::NameOf(number)), set.Value(number));
     }
     return text + "\r\n";
 }
@@ -27,6 +28,10 @@ bool ParamFile::Write(const std::string& path, const ParamTable& table) {
     return SafeFile::Replace(path, Format(table));
 }
 
+bool ParamFile::Write(const std::string& path, const ParamSet& set) {
+    return SafeFile::Replace(path, Format(set));
+}
+
 bool ParamFile::Read(const std::string& path, ParamTable& table, RefreshFlag& refresh) {
     std::string content;
     if (!SafeFile::ReadRegular(path, kMaxFileBytes, content)) return false;
@@ -35,7 +40,15 @@ bool ParamFile::Read(const std::string& path, ParamTable& table, RefreshFlag& re
     return true;
 }
 
-void ParamFile::Parse(std::string_view content, ParamTable& table) {
+bool ParamFile::Read(const std::string& path, ParamSet& set) {
+    std::string content;
+    if (!SafeFile::ReadRegular(path, kMaxFileBytes, content)) return false;
+    Parse(content, set);
+    return true;
+}
+
+template <class Store>
+void ParamFile::ParseRecords(std::string_view content, Store store) {
     enum Field { kNumber, kName, kValue };
     int field = kNumber;
     int32_t number = 0;
@@ -43,7 +56,7 @@ void ParamFile::Parse(std::string_view content, ParamTable& table) {
     auto endField = [&] {
         if (field == kNumber) number = DecimalText::Parse(text);
         if (field == kValue && number >= 0 && number < ParamTable::kCount) {
-            table.SetParamValue(number, DecimalText::Parse(text));
+            store(number, DecimalText::Parse(text));
         }
         field = (field + 1) % 3;
         text.clear();
@@ -56,4 +69,12 @@ void ParamFile::Parse(std::string_view content, ParamTable& table) {
         }
     }
     endField();
+}
+
+void ParamFile::Parse(std::string_view content, ParamTable& table) {
+    ParseRecords(content, [&table](int32_t n, int32_t v) { table.SetParamValue(n, v); });
+}
+
+void ParamFile::Parse(std::string_view content, ParamSet& set) {
+    ParseRecords(content, [&set](int32_t n, int32_t v) { set.Set(n, v); });
 }

@@ -11,7 +11,7 @@ void PraReplyTracker::Take(std::string_view line) {
     bool badNumber = false;
     int32_t pairs =
         ReplyParser::ValidPraPairs(values.data(), static_cast<int32_t>(values.size()), badNumber);
-    for (int32_t i = 0; i < pairs; ++i) m_carried.set(static_cast<size_t>(values[2 * i]));
+    for (int32_t i = 0; i < pairs; ++i) m_carried.Set(values[2 * i], values[2 * i + 1]);
     m_bReplied = true;
     m_bBadNumber = m_bBadNumber || badNumber;
 }
@@ -19,10 +19,7 @@ void PraReplyTracker::Take(std::string_view line) {
 std::vector<int32_t> PraReplyTracker::Missing(const std::vector<int32_t>& numbers) const {
     std::vector<int32_t> missing;
     for (int32_t number : numbers) {
-        if (number < 0 || number >= ParamTable::kCount ||
-            !m_carried.test(static_cast<size_t>(number))) {
-            missing.push_back(number);
-        }
+        if (!m_carried.Has(number)) missing.push_back(number);
     }
     return missing;
 }

@@ -1,20 +1,23 @@
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "params/ParamTable.h"
+#include "params/ParamSet.h"
 
 // Given the received lines the dispatcher has consumed (an RxLineFollower
 // hands them out), records by the dispatcher's own rules which parameter
-// numbers PRA replies carried into the table, and whether one raised
-// "통신처리에러". Tells a complete read from one that lost lines or pairs.
+// numbers and values PRA replies carried into the table, and whether one
+// raised "통신처리에러". Tells a complete read from one that lost lines or
+// pairs, and keeps what the drive reported apart from the table, which the
+// operator may change meanwhile.
 class PraReplyTracker {
   public:
     // One consumed line, without its carriage return.
     void Take(std::string_view line);
+    // Forgets every reply taken: a new read starts.
+    void Reset() { *this = PraReplyTracker(); }
 
     // At least one PRA reply came.
     bool Replied() const { return m_bReplied; }
@@ -22,9 +25,11 @@ class PraReplyTracker {
     bool BadNumberSeen() const { return m_bBadNumber; }
     // Those of `numbers` that no PRA reply carried, in their order.
     std::vector<int32_t> Missing(const std::vector<int32_t>& numbers) const;
+    // The values carried, the last of each number.
+    const ParamSet& Carried() const { return m_carried; }
 
   private:
-    std::bitset<ParamTable::kCount> m_carried;
+    ParamSet m_carried;
     bool m_bReplied = false;
     bool m_bBadNumber = false;
 };

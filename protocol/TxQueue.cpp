@@ -8,6 +8,7 @@
 void TxQueue::QueueCommand(const std::string& line) {
     m_txQueue[m_nTxWrite] = line;
     m_nTxWrite = (m_nTxWrite + 1) % kSlots;
+    if (m_observer) m_observer->OnLineQueued(line);
 }
 
 void TxQueue::FlushTxQueue(CTtyPort& port) {

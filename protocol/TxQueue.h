@@ -8,6 +8,7 @@
 
 #include "params/ParamTable.h"
 #include "protocol/EchoList.h"
+#include "protocol/TxLineObserver.h"
 #include "serial/CTtyPort.h"
 
 // The outgoing command lines. Builders queue complete lines; the form's tick
@@ -18,6 +19,9 @@ class TxQueue {
     static constexpr int kLinePauseMs = 10;
 
     explicit TxQueue(LineListView& sentView) : m_txEcho(sentView) {}
+
+    // Told of each line queued from now on (null: nobody).
+    void SetObserver(TxLineObserver* observer) { m_observer = observer; }
 
     // `line` already ends with its carriage return.
     void QueueCommand(const std::string& line);
@@ -58,4 +62,5 @@ class TxQueue {
     int32_t m_nTxWrite = 0;
     int32_t m_nTxRead = 0;
     EchoList m_txEcho;
+    TxLineObserver* m_observer = nullptr;
 };

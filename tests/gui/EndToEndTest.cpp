@@ -15,25 +15,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// Types `text` into the next value dialog and presses OK.
-void AnswerValueDialog(const QString& text) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
-        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
-        edit->clear();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        poll->deleteLater();
-    });
-    poll->start(20);
-}
-
-}  // namespace
-
 class EndToEndTest : public QObject {
     Q_OBJECT
   private slots:

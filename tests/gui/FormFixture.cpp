@@ -1,7 +1,9 @@
 #include "FormFixture.h"
 
 #include <QAbstractItemView>
+#include <QDialog>
 #include <QFile>
+#include <QTimer>
 #include <algorithm>
 #include <thread>
 
@@ -46,6 +48,20 @@ void FormFixture::Type(int editId, const QString& text) {
     QLineEdit* edit = Edit(editId);
     edit->clear();
     QTest::keyClicks(edit, text);
+}
+
+void AnswerValueDialog(const QString& text) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        poll->deleteLater();
+    });
+    poll->start(20);
 }
 
 QByteArray FileContents(const QString& path) {

@@ -57,6 +57,9 @@ class FormFixture {
     std::unique_ptr<CMainFrame> m_frame;
 };
 
+// Types `text` into the next value dialog and presses OK.
+void AnswerValueDialog(const QString& text);
+
 // Waits, without running the event loop, until `done` holds or the time-out passes.
 bool WaitWithoutEvents(const std::function<bool()>& done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(10));

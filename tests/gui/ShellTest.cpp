@@ -113,7 +113,9 @@ class ShellTest : public QObject {
         // The additions have a menu of their own after the described ones.
         QCOMPARE(menus[3]->title(), U("도구(&T)"));
         QCOMPARE(MenuTexts(menus[3]),
-                 QStringList({U("모니터(&M)..."), U("국번 검색(&S)..."), U("포트 진단(&D)...")}));
+                 QStringList({U("모니터(&M)..."), U("국번 검색(&S)..."), U("포트 진단(&D)..."), "-",
+                              U("드라이브와 비교(&C)..."), U("되돌리기(&U)..."),
+                              U("전송 후 확인(&V)")}));
         // The help menu stands apart at the right end.
         auto* helpBar = qobject_cast<QMenuBar*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(helpBar);

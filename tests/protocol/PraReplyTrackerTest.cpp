@@ -17,7 +17,8 @@ std::vector<int32_t> AllNumbers() {
 }
 
 // The tracker must count exactly what the dispatcher stores: for each line,
-// the parameters it carried are those the dispatcher changed, and it saw a bad
+// the parameters it carried, with their values, are those the dispatcher
+// changed, and it saw a bad
 // number exactly when the dispatcher raised "통신처리에러".
 TEST(PraReplyTrackerTest, CarriesWhatTheDispatcherStores) {
     struct TrackCase {
@@ -63,6 +64,7 @@ TEST(PraReplyTrackerTest, CarriesWhatTheDispatcherStores) {
         EXPECT_EQ(missing.size() + c.carried.size(), size_t{ParamTable::kCount});
         EXPECT_TRUE(tracker.Missing(c.carried).empty());
         EXPECT_EQ(changed, c.carried);
+        for (int32_t n : c.carried) EXPECT_EQ(tracker.Carried().Value(n), table.GetParamValue(n));
         EXPECT_EQ(tracker.Replied(), c.replied);
         EXPECT_EQ(tracker.BadNumberSeen(), c.badNumber);
         EXPECT_EQ(notifier.Count() - errorsBefore, c.badNumber ? 1u : 0u);
@@ -77,8 +79,13 @@ TEST(PraReplyTrackerTest, GathersTheNumbersOfSeveralLines) {
     EXPECT_EQ(tracker.Missing({0, 1, 2, 108, 109, 110, -1}),
               (std::vector<int32_t>{2, 108, 110, -1}));
     EXPECT_FALSE(tracker.BadNumberSeen());
-    tracker.Take("#0.PRA 6E 0");
+    tracker.Take("#0.PRA 1 FFFF 6E 0");
     EXPECT_TRUE(tracker.BadNumberSeen());
+    EXPECT_EQ(tracker.Carried().Value(1), -1);  // the last value of a number counts
+    tracker.Reset();
+    EXPECT_FALSE(tracker.Replied());
+    EXPECT_FALSE(tracker.BadNumberSeen());
+    EXPECT_EQ(tracker.Missing({0}), std::vector<int32_t>{0});
 }
 
 }  // namespace

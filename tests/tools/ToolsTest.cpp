@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ToolProcess.h"
+#include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
 #include "support/PtyPair.h"
@@ -25,103 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-constexpr auto kRunLimit = 30s;
-
-struct ParaRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// The lines of `text` that start with `prefix`.
-std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
-    std::vector<std::string> lines;
-    for (const std::string& line : Lines(text)) {
-        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class ToolsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("veld-tools-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        sim.reset();
-        fs::remove_all(dir);
-    }
-
-    // Starts the simulator with a log and waits for its terminal path.
-    void StartSim(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {VELD_DRIVE_SIM_PATH, "--log", (dir / "wire.log").string()};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        sim = std::make_unique<ToolProcess>(argv, (dir / "sim").string());
-        ASSERT_TRUE(sim->WaitForStdout("\n", 10s)) << sim->Stderr();
-        port = Lines(sim->Stdout()).front();
-    }
-
-    ParaRun Para(std::vector<std::string> args) {
-        std::vector<std::string> argv = {VELD_PARA_PATH, "-p", port};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string());
-        int code = para.Wait(kRunLimit);
-        return {code, para.Stdout(), para.Stderr()};
-    }
-
-    // Received lines as the simulator logged them, without their times.
-    std::vector<std::string> WireTexts() const {
-        std::vector<std::string> texts;
-        for (const std::string& line : Lines(ReadBytes(dir / "wire.log"))) {
-            texts.push_back(line.substr(line.find(' ') + 1));
-        }
-        return texts;
-    }
-
-    // The drive's values as `read --all` prints them; empty when the read failed.
-    std::map<int32_t, int32_t> DriveValues() {
-        ParaRun run = Para({"-q", "read", "--all"});
-        EXPECT_EQ(run.code, 0) << run.err;
-        std::map<int32_t, int32_t> values;
-        for (const std::string& line : Lines(run.out)) {
-            size_t tab = line.rfind('\t');
-            values[std::stoi(line)] = std::stoi(line.substr(tab + 1));
-        }
-        return values;
-    }
-
-    fs::path dir;
-    std::unique_ptr<ToolProcess> sim;
-    std::string port;
-    int runs = 0;
-};
-
-std::vector<std::string> PwrLines(const std::vector<std::pair<int, int>>& writes) {
-    std::vector<std::string> lines;
-    for (const auto& [n, v] : writes) {
-        lines.push_back("#0.PWR " + std::to_string(n) + " " + std::to_string(v));
-    }
-    lines.push_back("#0.COP");
-    lines.push_back("#0.PSV");
-    return lines;
-}
 
 TEST_F(ToolsTest, ReadPrintsTheDrivesListedParametersOrAllOfThem) {
     StartSim();
@@ -174,16 +78,21 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLines) {
 
     // The 10 ms pause after each line is the queue's, tested with the queue: a
     // simulator held up by a busy machine reads lines late and bunched.
-    EXPECT_EQ(WireTexts(), PwrLines(writes));
+    EXPECT_EQ(WireTexts(), ReadBackLines(writes));
     ParaRun check = Para({"-q", "verify", file.string()});
     EXPECT_EQ(check.code, 0) << check.out;
 }
 
-TEST_F(ToolsTest, SetWritesAGroupAndTheDriveKeepsSixteenBits) {
+TEST_F(ToolsTest, SetWritesAGroupAndTheReadBackShowsWhatSixteenBitsKeep) {
     StartSim();
     ParaRun run = Para({"-q", "set", "20", "300", "21", "-5", "22", "70000", "23", "2147483647"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(WireTexts(), PwrLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
+    EXPECT_EQ(run.code, 5) << run.err;
+    EXPECT_EQ(run.out,
+              "22\t최저속도\t70000\t4464\t70000 does not fit in 16 bits: the drive keeps 4464\n"
+              "23\t최고속도\t2147483647\t-1\t2147483647 does not fit in 16 bits: the drive keeps "
+              "-1\n");
+    EXPECT_NE(run.err.find("holds 2 of the 4 values sent"), std::string::npos) << run.err;
+    EXPECT_EQ(WireTexts(), ReadBackLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
     std::map<int32_t, int32_t> drive = DriveValues();
     EXPECT_EQ(drive[20], 300);
     EXPECT_EQ(drive[21], -5);
@@ -195,17 +104,18 @@ TEST_F(ToolsTest, SetupModeAndSetModeSendTheFormsLines) {
     StartSim();
     ASSERT_EQ(Para({"-q", "setup", "3"}).code, 0);
     ASSERT_EQ(Para({"-q", "setmode"}).code, 0);
-    std::vector<std::string> expected = PwrLines({{42, 3},
-                                                  {43, 10},
-                                                  {44, 7},
-                                                  {45, 8},
-                                                  {46, 6},
-                                                  {47, 1},
-                                                  {48, 2},
-                                                  {49, 3},
-                                                  {40, 7},
-                                                  {41, 7}});
+    std::vector<std::string> expected = ReadBackLines({{42, 3},
+                                                       {43, 10},
+                                                       {44, 7},
+                                                       {45, 8},
+                                                       {46, 6},
+                                                       {47, 1},
+                                                       {48, 2},
+                                                       {49, 3},
+                                                       {40, 7},
+                                                       {41, 7}});
     expected.push_back("#0.PWR 100 1");
+    expected.push_back("#0.PRA");
     EXPECT_EQ(WireTexts(), expected);
 }
 
@@ -278,13 +188,7 @@ TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
     };
     for (const ReadCase& c : cases) {
         std::string shown = c.fault[0] + " " + c.fault[1] + " " + c.args[0];
-        sim.reset();
-        StartSim(c.fault);
-        // A busy machine may hold the simulator a while; a read that cannot
-        // complete waits this long after the last byte.
-        std::vector<std::string> args = {"-w", "1000"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        ParaRun run = Para(args);
+        ParaRun run = ParaAgainst(c.fault, c.args);
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
         if (c.code == 0) {
@@ -366,18 +270,19 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
     EXPECT_NE(scan.err.find("scan 4/10: station 3: 0105\n"), std::string::npos) << scan.err;
     EXPECT_NE(scan.err.find("scan 10/10: station 9: no answer\n"), std::string::npos);
 
-    ParaRun json = Para({"-q", "scan", "--ids", "6-8", "--json"});
+    ParaRun json = Para({"-q", "scan", "--ids", "6-8", "-w", "250", "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
     nlohmann::json result = nlohmann::json::parse(json.out);
+    EXPECT_EQ(result["command"], "scan");
     EXPECT_EQ(result["from"], 6);
     EXPECT_EQ(result["to"], 8);
-    EXPECT_EQ(result["waitMs"], 200);
+    EXPECT_EQ(result["waitMs"], 250);
     EXPECT_EQ(result["complete"], true);
     ASSERT_EQ(result["stations"].size(), 1u);
     EXPECT_EQ(result["stations"][0]["id"], 7);
     EXPECT_EQ(result["stations"][0]["reply"], "#7.FRD 0 0105");
 
-    ParaRun none = Para({"-q", "scan", "--ids", "4-5"});
+    ParaRun none = Para({"-q", "scan", "--ids", "4-5", "-w", "300"});
     EXPECT_EQ(none.code, 3);
     EXPECT_EQ(none.out, "");
     EXPECT_NE(none.err.find("no station answered"), std::string::npos);
@@ -423,7 +328,9 @@ TEST_F(ToolsTest, PortsListsEachPortWithTheDoctorsVerdict) {
     ASSERT_EQ(text.code, 0) << text.err;
     ParaRun json = Para({"ports", "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
-    nlohmann::json ports = nlohmann::json::parse(json.out);
+    nlohmann::json report = nlohmann::json::parse(json.out);
+    EXPECT_EQ(report["command"], "ports");
+    nlohmann::json ports = report["ports"];
     ASSERT_TRUE(ports.is_array());
     std::vector<std::string> lines = Lines(text.out);
     ASSERT_EQ(lines.size(), ports.size());
@@ -615,6 +522,11 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"read", "-o", ""}, "-o needs a FILE"},
         {{"read", "-o"}, "-o needs a FILE"},
         {{"write"}, "one FILE"},
+        {{"diff", "a.par"}, "FILE_A FILE_B"},
+        {{"restore"}, "one FILE"},
+        {{"set", "20", "1", "--backup"}, "--backup needs a PATH"},
+        {{"read", "--no-verify"}, "unexpected argument --no-verify"},
+        {{"version", "--json"}, "takes no arguments"},
         {{"-w", "soon", "read"}, "--wait"},
         {{"--port-map", "COM7", "read"}, "--port-map"},
         {{"-b", "-9600", "read"}, "--baud"},
@@ -654,6 +566,7 @@ TEST_F(ToolsTest, FileErrorsGiveExitFour) {
     EXPECT_NE(unreadable.err.find("File Error"), std::string::npos);
     ParaRun verify = Para({"verify", (dir / "absent.par").string()});
     EXPECT_EQ(verify.code, 4);
+    EXPECT_EQ(Para({"restore", (dir / "absent.par").string()}).code, 4);
     EXPECT_TRUE(WireTexts().empty());
     ParaRun unwritable = Para({"-q", "read", "-o", (dir / "no" / "such" / "x.par").string()});
     EXPECT_EQ(unwritable.code, 4);

@@ -50,12 +50,19 @@ std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     if (words.empty()) return {Error("")};
     std::string code = words.front();
     words.erase(words.begin());
-    return Answer(code, words);
+    std::vector<std::string> replies = Answer(code, words);
+    if (m_bNoAck && code != "PRA" && code != "FRD") return {};
+    return replies;
 }
 
 void DriveCommands::SetReadFaults(const std::vector<int32_t>& omit, int32_t misnumber) {
     for (int32_t number : omit) m_omitted.set(static_cast<size_t>(number));
     m_misnumbered = misnumber;
+}
+
+void DriveCommands::SetWriteFaults(const std::vector<int32_t>& readOnly, bool noAck) {
+    for (int32_t number : readOnly) m_readOnly.set(static_cast<size_t>(number));
+    m_bNoAck = noAck;
 }
 
 std::vector<std::string> DriveCommands::Answer(const std::string& code,
@@ -110,7 +117,7 @@ std::string DriveCommands::Write(const std::vector<std::string>& args) {
         !NumberArg::Parse(args[1], INT32_MIN, INT32_MAX, value)) {
         return Error("PWR");
     }
-    m_model.Store(number, value);
+    if (!m_readOnly.test(static_cast<size_t>(number))) m_model.Store(number, value);
     return Acknowledge("PWR");
 }
 

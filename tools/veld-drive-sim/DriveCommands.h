@@ -29,6 +29,9 @@ class DriveCommands {
     // Faults of the PRA reply for tests: the `omit` parameters are left out,
     // the pair of `misnumber` (unless -1) goes under number 110.
     void SetReadFaults(const std::vector<int32_t>& omit, int32_t misnumber);
+    // Faults of writes: PWR to a `readOnly` parameter changes nothing; with
+    // `noAck` only PRA and FRD are answered (the other commands still act).
+    void SetWriteFaults(const std::vector<int32_t>& readOnly, bool noAck);
     // The motor's RUN input goes on and off in its cycle (off: at rest).
     void SetRunCycle(bool on) { m_motor.SetRunCycle(on); }
 
@@ -53,5 +56,7 @@ class DriveCommands {
     std::string m_statePath;
     std::bitset<ParamTable::kCount> m_omitted;
     int32_t m_misnumbered = -1;
+    std::bitset<ParamTable::kCount> m_readOnly;
+    bool m_bNoAck = false;
     MotorModel m_motor{m_model, MotorModel::Clock::now()};
 };

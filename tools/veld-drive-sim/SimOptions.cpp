@@ -28,6 +28,8 @@ enum Option {
     kOmit,
     kMisnumber,
     kNoRead,
+    kNoAck,
+    kReadOnly,
     kRun,
     kHelpOption,
     kVersionOption,
@@ -50,6 +52,8 @@ const option kOptions[] = {
     {"omit", required_argument, nullptr, kOmit},
     {"misnumber", required_argument, nullptr, kMisnumber},
     {"no-read", no_argument, nullptr, kNoRead},
+    {"no-ack", no_argument, nullptr, kNoAck},
+    {"read-only", required_argument, nullptr, kReadOnly},
     {"run", no_argument, nullptr, kRun},
     {"help", no_argument, nullptr, kHelpOption},
     {"version", no_argument, nullptr, kVersionOption},
@@ -85,6 +89,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         int32_t maximum;
     };
     int32_t omitted = 0;  // one --omit, then added to the list
+    int32_t fixed = 0;    // one --read-only, likewise
     const Numeric numerics[] = {
         {kBaud, &baud, 1, INT32_MAX},
         {kChunk, &chunk, 0, INT32_MAX},
@@ -92,6 +97,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
         {kOmit, &omitted, 0, ParamTable::kCount - 1},
         {kMisnumber, &misnumber, 0, ParamTable::kCount - 1},
+        {kReadOnly, &fixed, 0, ParamTable::kCount - 1},
     };
     optind = 1;
     opterr = 0;
@@ -130,6 +136,9 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             case kNoRead:
                 noRead = true;
                 continue;
+            case kNoAck:
+                noAck = true;
+                continue;
             case kRun:
                 runCycle = true;
                 continue;
@@ -151,6 +160,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             }
         }
         if (option == kOmit) omit.push_back(omitted);
+        if (option == kReadOnly) readOnly.push_back(fixed);
         if (!known) {
             error = std::string("unknown option or missing value: ") + argv[optind - 1];
             return Outcome::kUsageError;
@@ -174,7 +184,8 @@ std::string SimOptions::Help() {
         "                      [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
-        "                      [--misnumber N] [--no-read] [--run]\n"
+        "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
+        "                      [--run]\n"
         "       veld-drive-sim --help | --version\n"
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
@@ -198,6 +209,8 @@ std::string SimOptions::Help() {
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
+        "  --no-ack          answer PRA and FRD only, as a drive without acknowledgements\n"
+        "  --read-only N     PWR N v is answered and changes nothing (repeatable)\n"
         "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
         "                    the next speed index, parameters 50 to 57), off for 3 s\n"
         "  -h, --help        this text\n"

@@ -24,8 +24,10 @@ class SimOptions {
     // Faults of the PRA reply: parameters left out; one sent under number 110.
     std::vector<int32_t> omit;
     int32_t misnumber = -1;
-    bool noRead = false;    // never read the line, so the client's writes stall
-    bool runCycle = false;  // the motor runs its RUN cycle
+    bool noRead = false;            // never read the line, so the client's writes stall
+    bool noAck = false;             // answer PRA and FRD only
+    std::vector<int32_t> readOnly;  // parameters whose writes change nothing
+    bool runCycle = false;          // the motor runs its RUN cycle
 
     Outcome Parse(int argc, char** argv, std::string& error);
     static std::string Help();

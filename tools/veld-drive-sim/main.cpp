@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
 
     DriveCommands commands(model, options.stations.front(), options.statePath);
     commands.SetReadFaults(options.omit, options.misnumber);
+    commands.SetWriteFaults(options.readOnly, options.noAck);
     commands.SetRunCycle(options.runCycle);
     SimServer server(link, commands, log, options);
     // The other drives on the line, each with its own parameters.

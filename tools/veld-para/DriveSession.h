@@ -48,6 +48,8 @@ class DriveSession {
     Outcome Monitor(const std::atomic<bool>& stop);
 
     const PraReplyTracker& PraReplies() const { return m_praReplies; }
+    // A new read starts: the PRA replies so far no longer count.
+    void ForgetPraReplies() { m_praReplies.Reset(); }
 
   private:
     using Clock = std::chrono::steady_clock;

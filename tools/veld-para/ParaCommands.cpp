@@ -7,8 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "ComparisonText.h"
+#include "JsonReport.h"
+#include "SafeWriteCommands.h"
 #include "common/NumberArg.h"
 #include "params/DecimalText.h"
+#include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamPreset.h"
 #include "params/SetupParams.h"
@@ -16,6 +20,9 @@
 namespace {
 
 std::atomic<bool> g_bStopMonitor{false};
+
+// "SET로 모드변경" writes 1 into ConFlag.
+constexpr int32_t kConFlag = 100;
 
 void StopMonitor(int) { g_bStopMonitor.store(true, std::memory_order_relaxed); }
 
@@ -35,9 +42,15 @@ int ParaCommands::Run() {
         {"setmode", &ParaCommands::SetMode}, {"version", &ParaCommands::Version},
         {"init", &ParaCommands::Init},       {"send", &ParaCommands::Send},
         {"verify", &ParaCommands::Verify},   {"monitor", &ParaCommands::Monitor},
+        {"diff", &ParaCommands::Diff},       {"restore", &ParaCommands::Restore},
         {"watch", &ParaCommands::Watch},     {"ports", &ParaCommands::Ports},
         {"doctor", &ParaCommands::Doctor},   {"scan", &ParaCommands::Scan},
     };
+    m_args = m_options.args;
+    std::string error;
+    if (!m_flags.Take(m_args, CommandFlags::AcceptedBy(m_options.command), error)) {
+        return UsageError(m_options.command + ": " + error);
+    }
     for (const auto& [name, command] : commands) {
         if (m_options.command == name) return (this->*command)();
     }
@@ -119,6 +132,12 @@ bool ParaCommands::LoadFile(const std::string& path, ParamTable& table) const {
     return false;
 }
 
+bool ParaCommands::LoadFile(const std::string& path, ParamSet& set) const {
+    if (ParamFile::Read(path, set)) return true;
+    std::fprintf(stderr, "File Error\n%s\n", path.c_str());
+    return false;
+}
+
 void ParaCommands::PrintParam(int32_t number) const {
     std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, m_table.GetParamValue(number));
 }
@@ -126,7 +145,7 @@ void ParaCommands::PrintParam(int32_t number) const {
 int ParaCommands::Read() {
     std::optional<std::string> outPath;
     bool all = false;
-    const std::vector<std::string>& args = m_options.args;
+    const std::vector<std::string>& args = m_args;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--all") {
             all = true;
@@ -150,24 +169,37 @@ int ParaCommands::Read() {
         std::fprintf(stderr, "File Error\n%s\n", outPath->c_str());
         return kFileError;
     }
+    if (m_flags.json) {
+        ParamSet values;
+        for (int32_t n : wanted) values.Set(n, m_table.GetParamValue(n));
+        JsonReport json("read");
+        json.Add("station", m_nStationId);
+        json.AddValues(values);
+        json.Print();
+        return kDone;
+    }
     for (int32_t n : wanted) PrintParam(n);
     return kDone;
 }
 
 int ParaCommands::Write() {
-    if (m_options.args.size() != 1) return UsageError("write: one FILE expected");
-    if (!LoadFile(m_options.args[0], m_table)) return kFileError;
-    if (int opened = OpenPort(); opened != kDone) return opened;
-    m_session.Queue().QueueSendAll(m_nStationId, m_table);
-    return SendQueued();
+    if (m_args.size() != 1) return UsageError("write: one FILE expected");
+    // Apart from the table, which a backup's read fills with the drive's values.
+    ParamTable file;
+    if (!LoadFile(m_args[0], file)) return kFileError;
+    SafeWriteCommands safe(*this);
+    if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
+    m_session.Queue().QueueSendAll(m_nStationId, file);
+    return safe.SendWriteGroup(ParamSet::Listed(file));
 }
 
 int ParaCommands::Set() {
-    const std::vector<std::string>& args = m_options.args;
+    const std::vector<std::string>& args = m_args;
     if (args.empty() || args.size() % 2 != 0) return UsageError("set: pairs N V expected");
     // With COP and PSV they stay below the queue's 200 slots.
     if (args.size() / 2 > ParamTable::kCount) return UsageError("set: at most 110 pairs");
     std::vector<std::pair<int32_t, int32_t>> writes;
+    ParamSet sent;
     for (size_t i = 0; i < args.size(); i += 2) {
         int32_t number = 0;
         int32_t value = 0;
@@ -176,31 +208,38 @@ int ParaCommands::Set() {
             return UsageError("set: bad pair " + args[i] + " " + args[i + 1]);
         }
         writes.emplace_back(number, value);
+        sent.Set(number, value);
     }
-    if (int opened = OpenPort(); opened != kDone) return opened;
+    SafeWriteCommands safe(*this);
+    if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
     // As a grid edit: the table takes the value, then the write group goes out.
     for (const auto& [number, value] : writes) m_table.SetParamValue(number, value);
     m_session.Queue().QueueWriteGroup(m_nStationId, writes);
-    return SendQueued();
+    return safe.SendWriteGroup(sent);
 }
 
 int ParaCommands::Setup() {
     int32_t mode = 0;
-    if (m_options.args.size() != 1 ||
-        !NumberArg::Parse(m_options.args[0], 0, ParamPreset::kModes - 1, mode)) {
+    if (m_args.size() != 1 || !NumberArg::Parse(m_args[0], 0, ParamPreset::kModes - 1, mode)) {
         return UsageError("setup: MODE 0 to 3 expected");
     }
-    if (int opened = OpenPort(); opened != kDone) return opened;
+    SafeWriteCommands safe(*this);
+    if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
     SetupParams::Store(m_table, SetupParams::FromPreset(mode));
     m_session.Queue().QueueSetupApply(m_nStationId, m_table);
-    return SendQueued();
+    ParamSet sent;
+    for (int32_t number : SetupParams::kWriteOrder) sent.Set(number, m_table.GetParamValue(number));
+    return safe.SendWriteGroup(sent);
 }
 
 int ParaCommands::SetMode() {
-    if (!m_options.args.empty()) return UsageError("setmode takes no arguments");
-    if (int opened = OpenPort(); opened != kDone) return opened;
-    m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
-    return SendQueued();
+    if (!m_args.empty()) return UsageError("setmode takes no arguments");
+    SafeWriteCommands safe(*this);
+    if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
+    m_session.Queue().QueueParamWrite(m_nStationId, kConFlag, 1);
+    ParamSet sent;
+    sent.Set(kConFlag, 1);
+    return safe.SendWriteGroup(sent);
 }
 
 int ParaCommands::Version() {
@@ -211,8 +250,8 @@ int ParaCommands::Version() {
 }
 
 int ParaCommands::Init() {
-    if (!m_options.args.empty()) return UsageError("init takes no arguments");
-    if (int opened = OpenPort(); opened != kDone) return opened;
+    if (!m_args.empty()) return UsageError("init takes no arguments");
+    if (int opened = SafeWriteCommands(*this).OpenForWriting(); opened != kDone) return opened;
     m_session.Queue().QueueParamInit(m_nStationId);
     return SendQueued();
 }
@@ -231,19 +270,27 @@ int ParaCommands::Send() {
 }
 
 int ParaCommands::Verify() {
-    if (m_options.args.size() != 1) return UsageError("verify: one FILE expected");
+    if (m_args.size() != 1) return UsageError("verify: one FILE expected");
     ParamTable file;
-    if (!LoadFile(m_options.args[0], file)) return kFileError;
+    if (!LoadFile(m_args[0], file)) return kFileError;
     if (int result = ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
-    bool differ = false;
-    for (int32_t n : m_table.ListedNumbers()) {
-        if (file.GetParamValue(n) == m_table.GetParamValue(n)) continue;
-        differ = true;
-        std::printf("%d\t%s\t%d\t%d\n", n, m_table.Entry(n).name, file.GetParamValue(n),
-                    m_table.GetParamValue(n));
+    ParamComparison comparison(ParamSet::Listed(file), ParamSet::Listed(m_table),
+                               m_table.ListedNumbers());
+    if (m_flags.json) {
+        JsonReport json("verify");
+        json.Add("station", m_nStationId);
+        json.Add("file", m_args[0]);
+        json.AddComparison(comparison, "file", "drive");
+        json.Print();
+    } else {
+        ComparisonText::PrintDiffering(comparison);
     }
-    return differ ? kDiffer : kDone;
+    return comparison.Differences() == 0 ? kDone : kDiffer;
 }
+
+int ParaCommands::Diff() { return SafeWriteCommands(*this).Diff(); }
+
+int ParaCommands::Restore() { return SafeWriteCommands(*this).Restore(); }
 
 int ParaCommands::Monitor() {
     if (!m_options.args.empty()) return UsageError("monitor takes no arguments");

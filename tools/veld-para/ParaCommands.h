@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "CommandFlags.h"
 #include "DriveSession.h"
 #include "ParaOptions.h"
+#include "params/ParamSet.h"
 #include "params/ParamTable.h"
 
 // The commands of veld-para over the core's builders, table and file.
@@ -17,13 +19,32 @@ class ParaCommands {
         kUsage = 2,
         kNoReply = 3,  // also a reply that lacks parameters asked for, or a port lost
         kFileError = 4,
-        kDiffer = 5,
+        kDiffer = 5,       // also a read-back that found the drive not holding what was sent
         kReplyError = 6,   // "통신처리에러": a reply named a parameter outside 0..109
         kWriteFailed = 7,  // "TTY Error!": a write failed or stalled
     };
 
     explicit ParaCommands(const ParaOptions& options);
     int Run();
+
+    // What the commands of other files build on.
+    DriveSession& Session() { return m_session; }
+    ParamTable& Table() { return m_table; }
+    int32_t StationId() const { return m_nStationId; }
+    const ParaOptions& Options() const { return m_options; }
+    // The command's arguments without the flags it takes, and those flags.
+    const std::vector<std::string>& Args() const { return m_args; }
+    const CommandFlags& Flags() const { return m_flags; }
+    int OpenPort();
+    // Opens the port, sends PRA and collects the replies into the table; done
+    // only when they carried every one of `wanted`.
+    int ReadDrive(const std::vector<int32_t>& wanted);
+    // The exit code of a session's outcome, the reason of a failure on stderr.
+    int ExitCode(DriveSession::Outcome outcome) const;
+    int UsageError(const std::string& why) const;
+    // Reads a parameter file; "File Error" on stderr when it cannot.
+    bool LoadFile(const std::string& path, ParamTable& table) const;
+    bool LoadFile(const std::string& path, ParamSet& set) const;
 
   private:
     int Read();
@@ -36,6 +57,8 @@ class ParaCommands {
     int Send();
     int Verify();
     int Monitor();
+    int Diff();
+    int Restore();
     int Watch();  // in ParaWatch.cpp
     // In ParaPorts.cpp: the port list, the port doctor, the station scan.
     int Ports();
@@ -44,23 +67,17 @@ class ParaCommands {
     // What the port doctor says of a port that did not open with `error`.
     static std::string OpenFailure(const std::string& port, int error);
 
-    int OpenPort();
-    // Opens the port, sends PRA and collects the replies into the table; done
-    // only when they carried every one of `wanted`.
-    int ReadDrive(const std::vector<int32_t>& wanted);
     int CheckReadComplete(const std::vector<int32_t>& wanted) const;
     // Flushes the queued lines and waits for replies; `printReplies` when the
     // replies are the command's result.
     int SendQueued(bool printReplies = false);
     int AwaitReplies(bool printReplies);
-    // The exit code of a session's outcome, the reason of a failure on stderr.
-    int ExitCode(DriveSession::Outcome outcome) const;
-    int UsageError(const std::string& why) const;
-    bool LoadFile(const std::string& path, ParamTable& table) const;
     void PrintParam(int32_t number) const;
 
     const ParaOptions& m_options;
     ParamTable& m_table;
     DriveSession m_session;
     int32_t m_nStationId;
+    std::vector<std::string> m_args;
+    CommandFlags m_flags;
 };

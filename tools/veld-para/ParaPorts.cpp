@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "JsonReport.h"
 #include "ParaCommands.h"
 #include "PortReportText.h"
 #include "common/NumberArg.h"
@@ -60,21 +61,16 @@ std::string ParaCommands::OpenFailure(const std::string& port, int error) {
 }
 
 int ParaCommands::Ports() {
-    bool json = false;
-    for (const std::string& arg : m_options.args) {
-        if (arg != "--json") return UsageError("ports: unexpected argument " + arg);
-        json = true;
-    }
+    if (!m_args.empty()) return UsageError("ports: unexpected argument " + m_args.front());
     PortDoctor doctor;
-    nlohmann::json list = nlohmann::json::array();
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     std::vector<PortInventory::Port> ports = PortInventory().Ports();
     for (const PortInventory::Port& port : ports) {
         PortDoctor::Report report = doctor.Examine(port.path);
-        if (json) {
-            nlohmann::json entry = PortReportText::Json(port);
-            nlohmann::json examined = PortReportText::Json(report);
-            entry["ready"] = examined["ready"];
-            entry["findings"] = examined["findings"];
+        if (m_flags.json) {
+            nlohmann::ordered_json entry = PortReportText::PortJson(port);
+            entry["ready"] = report.Ready();
+            entry["findings"] = PortReportText::FindingsJson(report);
             list.push_back(entry);
             continue;
         }
@@ -84,8 +80,10 @@ int ParaCommands::Ports() {
                     PortReportText::Hardware(port).c_str(),
                     PortReportText::Reason(report.Verdict()).c_str());
     }
-    if (json) {
-        std::printf("%s\n", list.dump(2).c_str());
+    if (m_flags.json) {
+        JsonReport json("ports");
+        json.AddJson("ports", list);
+        json.Print();
     } else if (ports.empty()) {
         std::fprintf(stderr, "veld-para: no serial port found\n");
     }
@@ -93,19 +91,16 @@ int ParaCommands::Ports() {
 }
 
 int ParaCommands::Doctor() {
-    bool json = false;
-    std::vector<std::string> ports;
-    for (const std::string& arg : m_options.args) {
-        if (arg == "--json") {
-            json = true;
-        } else {
-            ports.push_back(arg);
-        }
-    }
-    if (ports.size() != 1) return UsageError("doctor: one PORT expected");
-    PortDoctor::Report report = PortDoctor().Examine(ports.front());
-    if (json) {
-        std::printf("%s\n", PortReportText::Json(report).dump(2).c_str());
+    if (m_args.size() != 1) return UsageError("doctor: one PORT expected");
+    PortDoctor::Report report = PortDoctor().Examine(m_args.front());
+    if (m_flags.json) {
+        JsonReport json("doctor");
+        json.Add("port", report.name);
+        json.Add("path", report.path);
+        json.Add("description", report.port ? report.port->Description() : "");
+        json.AddJson("ready", report.Ready());
+        json.AddJson("findings", PortReportText::FindingsJson(report));
+        json.Print();
     } else {
         std::printf("%s%s", Header(report).c_str(), PortReportText::Findings(report).c_str());
     }
@@ -117,13 +112,10 @@ int ParaCommands::Scan() {
     int32_t last = ReplyStation::kLast;
     int32_t waitMs = m_options.waitGiven ? m_options.waitMs
                                          : static_cast<int32_t>(StationScan::kDefaultWait.count());
-    bool json = false;
-    const std::vector<std::string>& args = m_options.args;
+    const std::vector<std::string>& args = m_args;
     for (size_t i = 0; i < args.size(); ++i) {
         bool hasValue = i + 1 < args.size();
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--ids" && hasValue) {
+        if (args[i] == "--ids" && hasValue) {
             if (!ParseIds(args[++i], first, last)) {
                 return UsageError("scan: --ids FROM-TO within 0-35 expected, not " + args[i]);
             }
@@ -151,17 +143,18 @@ int ParaCommands::Scan() {
     std::vector<StationScan::Answer> answers = scan.Answers();
     std::sort(answers.begin(), answers.end(),
               [](const auto& a, const auto& b) { return a.station < b.station; });
-    if (json) {
-        nlohmann::json stations = nlohmann::json::array();
+    if (m_flags.json) {
+        nlohmann::ordered_json stations = nlohmann::ordered_json::array();
         for (const StationScan::Answer& a : answers) {
             stations.push_back({{"id", a.station}, {"version", a.version}, {"reply", a.line}});
         }
-        nlohmann::json result = {{"from", first},
-                                 {"to", last},
-                                 {"waitMs", waitMs},
-                                 {"complete", scan.GetState() == StationScan::State::kFinished},
-                                 {"stations", stations}};
-        std::printf("%s\n", result.dump(2).c_str());
+        JsonReport json("scan");
+        json.Add("from", first);
+        json.Add("to", last);
+        json.Add("waitMs", waitMs);
+        json.AddJson("complete", scan.GetState() == StationScan::State::kFinished);
+        json.AddJson("stations", stations);
+        json.Print();
     } else {
         for (const StationScan::Answer& a : answers) {
             std::printf("%d\t%s\n", a.station, a.version.c_str());

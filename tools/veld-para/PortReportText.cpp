@@ -40,12 +40,12 @@ const char* KindName(Kind kind) {
 
 std::string Pid(int pid) { return " (PID " + std::to_string(pid) + ")"; }
 
-nlohmann::json Json(const PortFinding& f) {
-    nlohmann::json finding = {{"kind", KindName(f.kind)},
-                              {"blocks", f.Blocks()},
-                              {"reason", PortReportText::Reason(f)},
-                              {"remedy", PortReportText::Remedy(f)},
-                              {"path", f.path}};
+nlohmann::ordered_json Json(const PortFinding& f) {
+    nlohmann::ordered_json finding = {{"kind", KindName(f.kind)},
+                                      {"blocks", f.Blocks()},
+                                      {"reason", PortReportText::Reason(f)},
+                                      {"remedy", PortReportText::Remedy(f)},
+                                      {"path", f.path}};
     if (!f.group.empty()) finding["group"] = f.group;
     if (!f.user.empty()) finding["user"] = f.user;
     if (f.pid != 0) finding["pid"] = f.pid;
@@ -148,17 +148,13 @@ std::string PortReportText::Hardware(const PortInventory::Port& port) {
     return text;
 }
 
-nlohmann::json PortReportText::Json(const PortDoctor::Report& report) {
-    nlohmann::json findings = nlohmann::json::array();
+nlohmann::ordered_json PortReportText::FindingsJson(const PortDoctor::Report& report) {
+    nlohmann::ordered_json findings = nlohmann::ordered_json::array();
     for (const PortFinding& finding : report.findings) findings.push_back(::Json(finding));
-    return {{"port", report.name},
-            {"path", report.path},
-            {"description", report.port ? report.port->Description() : ""},
-            {"ready", report.Ready()},
-            {"findings", findings}};
+    return findings;
 }
 
-nlohmann::json PortReportText::Json(const PortInventory::Port& port) {
+nlohmann::ordered_json PortReportText::PortJson(const PortInventory::Port& port) {
     return {{"name", port.name},
             {"path", port.path},
             {"byId", port.byId},

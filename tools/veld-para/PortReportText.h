@@ -19,6 +19,8 @@ class PortReportText {
     // The description without the by-id names, which have a field of their own.
     static std::string Hardware(const PortInventory::Port& port);
 
-    static nlohmann::json Json(const PortDoctor::Report& report);
-    static nlohmann::json Json(const PortInventory::Port& port);
+    // The findings, each with its kind, reason, remedy and data.
+    static nlohmann::ordered_json FindingsJson(const PortDoctor::Report& report);
+    // Every field sysfs gave of the port.
+    static nlohmann::ordered_json PortJson(const PortInventory::Port& port);
 };

@@ -1,0 +1,141 @@
+#include "params/BackupStore.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "params/ParamFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxSequence = 1000;
+constexpr const char* kExtension = ".par";
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && home[0] != '\0') return home;
+    const passwd* user = ::getpwuid(::getuid());
+    return user && user->pw_dir ? user->pw_dir : "";
+}
+
+// The digits at `pos` as a number; moves `pos` past them. False when there are none.
+bool TakeNumber(const std::string& text, size_t& pos, int32_t& value) {
+    size_t end = pos;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    auto [stop, error] = std::from_chars(text.data() + pos, text.data() + end, value);
+    if (end == pos || error != std::errc() || stop != text.data() + end) return false;
+    pos = end;
+    return true;
+}
+
+bool TakeDigits(const std::string& text, size_t& pos, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++pos) {
+        if (pos >= text.size() || !std::isdigit(static_cast<unsigned char>(text[pos]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TakeText(const std::string& text, size_t& pos, const std::string& expected) {
+    if (text.compare(pos, expected.size(), expected) != 0) return false;
+    pos += expected.size();
+    return true;
+}
+
+bool IsNewer(const BackupStore::Entry& a, const BackupStore::Entry& b) {
+    if (a.stamp != b.stamp) return a.stamp > b.stamp;
+    return a.sequence > b.sequence;
+}
+
+}  // namespace
+
+std::string BackupStore::Entry::When() const {
+    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
+           stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
+BackupStore::BackupStore(std::string folder, size_t bound)
+    : m_folder(std::move(folder)), m_bound(bound) {}
+
+std::string BackupStore::DefaultFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string base = data && data[0] == '/' ? data : HomeFolder() + "/.local/share";
+    return base + "/VELD_Host_Para/backups";
+}
+
+std::string BackupStore::FileName(const std::string& stamp, int32_t station, int sequence) {
+    std::string name = stamp + "-id" + std::to_string(station);
+    if (sequence > 1) name += "-" + std::to_string(sequence);
+    return name + kExtension;
+}
+
+bool BackupStore::ParseName(const std::string& name, Entry& entry) {
+    size_t pos = 0;
+    if (!TakeDigits(name, pos, 8) || !TakeText(name, pos, "-") || !TakeDigits(name, pos, 6) ||
+        !TakeText(name, pos, "-id")) {
+        return false;
+    }
+    Entry parsed;
+    parsed.stamp = name.substr(0, 15);
+    bool negative = TakeText(name, pos, "-");
+    if (!TakeNumber(name, pos, parsed.station)) return false;
+    if (negative) parsed.station = -parsed.station;
+    if (TakeText(name, pos, "-") &&
+        (!TakeNumber(name, pos, parsed.sequence) || parsed.sequence < 2)) {
+        return false;
+    }
+    if (name.substr(pos) != kExtension) return false;
+    entry = parsed;
+    return true;
+}
+
+std::string BackupStore::Save(const ParamSet& set, int32_t station, std::time_t when) const {
+    std::error_code error;
+    fs::create_directories(m_folder, error);
+    std::tm local{};
+    char stamp[16] = {};
+    if (!::localtime_r(&when, &local) ||
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) != 15) {
+        return "";
+    }
+    for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
+        fs::path path = fs::path(m_folder) / FileName(stamp, station, sequence);
+        if (fs::exists(fs::symlink_status(path, error))) continue;
+        if (!ParamFile::Write(path.string(), set)) return "";
+        Prune();
+        return path.string();
+    }
+    return "";
+}
+
+std::vector<BackupStore::Entry> BackupStore::List() const {
+    std::vector<Entry> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(m_folder, error), end; !error && it != end;
+         it.increment(error)) {
+        Entry entry;
+        if (!it->is_regular_file(error) || !ParseName(it->path().filename().string(), entry)) {
+            continue;
+        }
+        entry.path = it->path().string();
+        entries.push_back(entry);
+    }
+    std::sort(entries.begin(), entries.end(), IsNewer);
+    return entries;
+}
+
+void BackupStore::Prune() const {
+    if (m_bound == kUnbounded) return;
+    std::vector<Entry> entries = List();
+    std::error_code error;
+    for (size_t i = m_bound; i < entries.size(); ++i) fs::remove(entries[i].path, error);
+}

@@ -1,0 +1,12 @@
+#include "protocol/ReadBackReport.h"
+
+ReadBackReport::ReadBackReport(const ParamSet& sent, const PraReplyTracker& read)
+    : m_comparison(sent, read.Carried(), sent.Numbers()),
+      m_missing(read.Missing(sent.Numbers())),
+      m_bBadNumber(read.BadNumberSeen()) {
+    if (!m_missing.empty()) {
+        m_outcome = Outcome::kNoCompleteReply;
+    } else {
+        m_outcome = m_comparison.Differences() == 0 ? Outcome::kConfirmed : Outcome::kMismatch;
+    }
+}

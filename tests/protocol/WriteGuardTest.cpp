@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "params/ParamFile.h"
+#include "protocol/ResponseDispatcher.h"
+#include "protocol/WriteGuard.h"
+#include "support/PtyPair.h"
+#include "support/RecordingLineView.h"
+#include "support/RecordingNotifier.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = WriteGuard::Clock;
+
+class RecordingListener : public WriteGuard::Listener {
+  public:
+    void OnReadFinished(bool complete) override { reads.push_back(complete); }
+    void OnBackupSaved(const std::string& path) override { backups.push_back(path); }
+    void OnReadBackFinished(const ReadBackReport& report) override { readBacks.push_back(report); }
+
+    std::vector<bool> reads;
+    std::vector<std::string> backups;
+    std::vector<ReadBackReport> readBacks;
+};
+
+// The drive's PRA reply: every parameter, 16 pairs a line; parameter n holds
+// n * 2 unless `values` says otherwise, and those in `omit` are left out.
+std::vector<std::string> PraReply(const std::map<int32_t, int32_t>& values,
+                                  const std::vector<int32_t>& omit = {}) {
+    std::vector<std::string> lines;
+    for (int32_t first = 0; first < ParamTable::kCount; first += 16) {
+        std::string line = "#0.PRA";
+        for (int32_t n = first; n < std::min(first + 16, ParamTable::kCount); ++n) {
+            if (std::count(omit.begin(), omit.end(), n)) continue;
+            auto it = values.find(n);
+            char pair[24];
+            std::snprintf(pair, sizeof pair, " %X %X", static_cast<unsigned>(n),
+                          static_cast<unsigned>(
+                              static_cast<uint16_t>(it == values.end() ? n * 2 : it->second)));
+            line += pair;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+ParamSet DriveSet(const std::map<int32_t, int32_t>& values) {
+    ParamSet set;
+    for (int32_t n = 0; n < ParamTable::kCount; ++n) {
+        auto it = values.find(n);
+        set.Set(n, it == values.end() ? n * 2 : it->second);
+    }
+    return set;
+}
+
+class WriteGuardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::remove_all(dir);
+        ASSERT_TRUE(port.Open(drive.SlavePath(), 115200, 0, 8, 0));
+        dispatcher.Start();
+        queue.SetObserver(&guard);
+    }
+    void TearDown() override {
+        port.Close();
+        dispatcher.Stop();
+        fs::remove_all(dir);
+    }
+
+    // Writes the queued lines and returns them as the drive received them.
+    std::string Flush() {
+        size_t lines = 0;
+        for (; queue.HasPending(); ++lines) queue.FlushTxLine(port);
+        std::string bytes;
+        auto end = Clock::now() + 10s;
+        while (static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r')) < lines &&
+               Clock::now() < end) {
+            bytes += drive.Read(1, 200ms);
+        }
+        return bytes;
+    }
+    // The drive answers; returns once the dispatcher has taken every line.
+    void Answer(const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r";
+        drive.Write(bytes);
+        consumed = (consumed + static_cast<int32_t>(lines.size())) % CTtyPort::kRxSlots;
+        auto end = Clock::now() + 10s;
+        while (port.RxReadIndex() != consumed && Clock::now() < end) {
+            std::this_thread::sleep_for(1ms);
+        }
+        ASSERT_EQ(port.RxReadIndex(), consumed);
+    }
+    void ReadDrive(const std::map<int32_t, int32_t>& values) {
+        queue.QueueReadAll(0);
+        ASSERT_EQ(Flush(), "#0.PRA\r");
+        Answer(PraReply(values));
+        guard.Poll(Clock::now());
+    }
+
+    fs::path dir = fs::temp_directory_path() / ("veld-guard-" + std::to_string(::getpid()));
+    PtyPair drive;
+    RecordingNotifier notifier;
+    CTtyPort port{notifier};
+    ParamTable table;
+    RefreshFlag refresh;
+    ResponseDispatcher dispatcher{port, table, refresh, notifier};
+    RecordingLineView sent;
+    TxQueue queue{sent};
+    BackupStore store{dir.string(), BackupStore::kMaxBackups};
+    RecordingListener listener;
+    WriteGuard guard{port, queue, store, listener};
+    int32_t consumed = 0;
+};
+
+TEST_F(WriteGuardTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {
+    // No read yet: nothing to keep.
+    queue.QueueWriteGroup(0, {{20, 1}});
+    Flush();
+    EXPECT_TRUE(listener.backups.empty());
+
+    ReadDrive({{20, 500}});
+    EXPECT_EQ(listener.reads, std::vector<bool>{true});
+    // Saved as the write is queued, before it goes out.
+    queue.QueueParamWrite(0, 20, 5);
+    ASSERT_EQ(listener.backups.size(), 1u);
+    ParamSet saved;
+    ASSERT_TRUE(ParamFile::Read(listener.backups[0], saved));
+    EXPECT_EQ(saved, DriveSet({{20, 500}}));
+    // Once per read, whatever writes follow.
+    queue.QueueCop(0);
+    queue.QueuePsv(0);
+    queue.QueueWriteGroup(0, {{21, 6}});
+    queue.QueueParamInit(0);
+    queue.QueueManual("#0.PWR 22 7");
+    Flush();
+    EXPECT_EQ(listener.backups.size(), 1u);
+
+    ReadDrive({{20, 5}});
+    // A write to another station does not overwrite the drive that was read.
+    queue.QueueWriteGroup(3, {{20, 1}});
+    EXPECT_EQ(listener.backups.size(), 1u);
+    queue.QueueParamInit(0);
+    ASSERT_EQ(listener.backups.size(), 2u);
+    ASSERT_TRUE(ParamFile::Read(listener.backups[1], saved));
+    EXPECT_EQ(saved.Value(20), 5);
+    Flush();
+
+    // A read that lacks parameters gives up and is no drive set to keep.
+    queue.QueueReadAll(0);
+    Flush();
+    Answer(PraReply({}, {20}));
+    guard.Poll(Clock::now());
+    EXPECT_EQ(listener.reads.size(), 2u);
+    guard.Poll(Clock::now() + DriveReads::kGiveUp + 1s);
+    EXPECT_EQ(listener.reads, (std::vector<bool>{true, true, false}));
+    queue.QueueWriteGroup(0, {{20, 1}});
+    EXPECT_EQ(store.List().size(), 2u);
+}
+
+TEST_F(WriteGuardTest, AReadThatLacksOnlyUnlistedParametersCompletesOnceQuiet) {
+    queue.QueueReadAll(0);
+    Flush();
+    Answer(PraReply({}, {101}));
+    Clock::time_point answered = Clock::now();
+    guard.Poll(answered);
+    EXPECT_TRUE(listener.reads.empty());
+    guard.Poll(answered + DriveReads::kSettle + 50ms);
+    EXPECT_EQ(listener.reads, std::vector<bool>{true});
+    ASSERT_NE(guard.LastRead(), nullptr);
+    EXPECT_FALSE(guard.LastRead()->values.Has(101));
+    EXPECT_EQ(guard.LastRead()->values.Size(), 109u);
+}
+
+TEST_F(WriteGuardTest, ReadsBackAWriteGroupOnlyWhenAsked) {
+    queue.QueueWriteGroup(0, {{20, 300}});
+    EXPECT_EQ(Flush(), "#0.PWR 20 300\r#0.COP\r#0.PSV\r");
+
+    guard.SetVerifyAfterWrite(true);
+    queue.QueueWriteGroup(0, {{20, 300}, {22, 70000}});
+    EXPECT_EQ(Flush(), "#0.PWR 20 300\r#0.PWR 22 70000\r#0.COP\r#0.PSV\r#0.PRA\r");
+    EXPECT_TRUE(guard.ReadBackPending());
+    Answer(PraReply({{20, 300}, {22, 4464}}));
+    guard.Poll(Clock::now());
+    ASSERT_EQ(listener.readBacks.size(), 1u);
+    const ReadBackReport& mismatch = listener.readBacks[0];
+    EXPECT_EQ(mismatch.Result(), ReadBackReport::Outcome::kMismatch);
+    EXPECT_EQ(mismatch.ConfirmedCount(), 1);
+    EXPECT_EQ(mismatch.SentCount(), 2);
+    EXPECT_TRUE(mismatch.Comparison().Rows()[1].beyond16);
+
+    // Asked for one group while verify is off.
+    guard.SetVerifyAfterWrite(false);
+    guard.ReadBackNextGroup();
+    queue.QueueWriteGroup(0, {{21, 9}});
+    EXPECT_EQ(Flush(), "#0.PWR 21 9\r#0.COP\r#0.PSV\r#0.PRA\r");
+    Answer(PraReply({{21, 9}}));
+    guard.Poll(Clock::now());
+    ASSERT_EQ(listener.readBacks.size(), 2u);
+    EXPECT_EQ(listener.readBacks[1].Result(), ReadBackReport::Outcome::kConfirmed);
+    queue.QueueWriteGroup(0, {{21, 10}});
+    EXPECT_EQ(Flush(), "#0.PWR 21 10\r#0.COP\r#0.PSV\r");
+}
+
+TEST_F(WriteGuardTest, ADriveThatDoesNotAnswerTheReadBackIsNoCompleteReply) {
+    guard.SetVerifyAfterWrite(true);
+    Clock::time_point queued = Clock::now();
+    queue.QueueWriteGroup(0, {{20, 300}});
+    Flush();
+    guard.Poll(queued + 1s);
+    EXPECT_TRUE(listener.readBacks.empty());
+    guard.Poll(Clock::now() + DriveReads::kGiveUp + 1s);
+    ASSERT_EQ(listener.readBacks.size(), 1u);
+    EXPECT_EQ(listener.readBacks[0].Result(), ReadBackReport::Outcome::kNoCompleteReply);
+    EXPECT_EQ(listener.readBacks[0].Missing(), std::vector<int32_t>{20});
+}
+
+TEST_F(WriteGuardTest, GroupsQueuedDuringAReadBackAreReadBackAfterIt) {
+    guard.SetVerifyAfterWrite(true);
+    queue.QueueWriteGroup(0, {{20, 1}});
+    queue.QueueWriteGroup(0, {{21, 2}});
+    queue.QueueWriteGroup(0, {{20, 3}, {23, 4}});
+    // One read-back at a time: the answer to the first PRA comes before the
+    // later groups reach the drive.
+    EXPECT_EQ(Flush(),
+              "#0.PWR 20 1\r#0.COP\r#0.PSV\r#0.PRA\r#0.PWR 21 2\r#0.COP\r#0.PSV\r"
+              "#0.PWR 20 3\r#0.PWR 23 4\r#0.COP\r#0.PSV\r");
+    Answer(PraReply({{20, 1}}));
+    guard.Poll(Clock::now());
+    ASSERT_EQ(listener.readBacks.size(), 1u);
+    EXPECT_EQ(listener.readBacks[0].SentCount(), 1);
+    EXPECT_EQ(Flush(), "#0.PRA\r");
+    Answer(PraReply({{20, 3}, {21, 2}, {23, 4}}));
+    guard.Poll(Clock::now());
+    ASSERT_EQ(listener.readBacks.size(), 2u);
+    EXPECT_EQ(listener.readBacks[1].Result(), ReadBackReport::Outcome::kConfirmed);
+    EXPECT_EQ(listener.readBacks[1].SentCount(), 3);
+    EXPECT_FALSE(guard.ReadBackPending());
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <vector>
+
+class QPushButton;
+class QTableWidget;
+
+// "되돌리기": the backups, newest first, with the time, the station and how
+// many parameters each differs from the drive's last read; the operator
+// chooses one to compare with the drive and send.
+class BackupListDialog : public QDialog {
+    Q_OBJECT
+  public:
+    struct Item {
+        QString path;
+        QString when;
+        int station = 0;
+        // "3", or why there is no count.
+        QString differ;
+    };
+    enum Column { kWhen, kStation, kDiffer, kColumns };
+
+    BackupListDialog(const std::vector<Item>& items, const QString& folder,
+                     QWidget* parent = nullptr);
+
+    QTableWidget* Table() const { return m_table; }
+
+  signals:
+    void Chosen(const QString& path);
+
+  private:
+    void Choose();
+
+    std::vector<Item> m_items;
+    QTableWidget* m_table = nullptr;
+    QPushButton* m_choose = nullptr;
+};

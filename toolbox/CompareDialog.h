@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "params/ParamComparison.h"
+#include "params/ParamSet.h"
+#include "protocol/ReadBackReport.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+// "드라이브와 비교": a file's values beside the drive's, the differing rows
+// first and marked, each with a check box (ticked); "선택 항목 전송" asks for
+// the ticked values to be sent, and the read-back marks each row confirmed or
+// not. The dialog shows; its owner reads, sends and reads back.
+class CompareDialog : public QDialog {
+    Q_OBJECT
+  public:
+    enum Column { kNumber, kName, kFile, kDrive, kDifference, kResult, kColumns };
+
+    // `source` names the file (or backup) compared.
+    CompareDialog(const QString& source, QWidget* parent = nullptr);
+
+    // The drive is being read.
+    void ShowReading();
+    // The read or the send went wrong; nothing more can happen here.
+    void ShowFailure(const QString& text);
+    void ShowComparison(const ParamComparison& comparison, int32_t station);
+    // The ticked values are on their way, the read-back follows.
+    void ShowSending(int count);
+    void ShowReadBack(const ReadBackReport& report);
+
+    // The file's values of the ticked rows.
+    ParamSet Chosen() const;
+    QTableWidget* Table() const { return m_table; }
+    QString Summary() const;
+    QString Status() const;
+
+  signals:
+    void SendRequested(const ParamSet& chosen);
+
+  private:
+    void AddRow(int index, const ParamComparison::Row& row);
+    void ShowBusy(const QString& text);
+    void SetBusy(bool busy);
+    void UpdateSendButton();
+
+    QLabel* m_source = nullptr;
+    QLabel* m_summary = nullptr;
+    QLabel* m_status = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QTableWidget* m_table = nullptr;
+    QPushButton* m_send = nullptr;
+    std::vector<ParamComparison::Row> m_rows;
+    bool m_bSent = false;
+    bool m_bBusy = false;
+};

@@ -1,0 +1,185 @@
+#include "toolbox/SafeWriteTools.h"
+
+#include <QFileInfo>
+
+#include "form/CVELD_Host_ParaView.h"
+#include "form/MessageBox.h"
+#include "form/ParamFileDialog.h"
+#include "params/ParamComparison.h"
+#include "params/ParamFile.h"
+#include "toolbox/BackupListDialog.h"
+#include "toolbox/CompareDialog.h"
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QString NumberList(const std::vector<int32_t>& numbers) {
+    QStringList texts;
+    for (int32_t number : numbers) texts << QString::number(number);
+    return texts.join(", ");
+}
+
+// Whether `report` reads back every value of `sent`: a read-back still under
+// way when the dialog sent its values reports on an earlier group.
+bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
+    ParamSet reported;
+    for (const ParamComparison::Row& row : report.Comparison().Rows())
+        reported.Set(row.number, row.a);
+    for (int32_t number : sent.Numbers()) {
+        if (!reported.Has(number) || reported.Value(number) != sent.Value(number)) return false;
+    }
+    return true;
+}
+
+// "확인: 29/29", or what went wrong, for the status bar.
+QString ReadBackStatus(const ReadBackReport& report) {
+    QString counts = Text("확인: %1/%2").arg(report.ConfirmedCount()).arg(report.SentCount());
+    if (report.Result() == ReadBackReport::Outcome::kConfirmed) return counts;
+    if (report.Result() == ReadBackReport::Outcome::kNoCompleteReply) {
+        return counts + Text(" — 드라이브가 다시 읽기에 응답하지 않았습니다 (파라미터 %1)")
+                            .arg(NumberList(report.Missing()));
+    }
+    QStringList mismatches;
+    for (const ParamComparison::Row& row : report.Comparison().Rows()) {
+        if (!row.differ) continue;
+        QString text = Text("%1 (%2→%3").arg(row.number).arg(row.a).arg(row.b);
+        if (!ParamComparison::Fits16(row.a)) text += Text(", 16비트를 넘는 값");
+        mismatches << text + ")";
+    }
+    return counts + Text(" — 불일치: ") + mismatches.join(", ");
+}
+
+}  // namespace
+
+SafeWriteTools::SafeWriteTools(CVELD_Host_ParaView* view, QWidget* window)
+    : QObject(window),
+      m_view(view),
+      m_window(window),
+      m_store(BackupStore::DefaultFolder(), BackupStore::kMaxBackups),
+      m_guard(view->Port(), view->Queue(), m_store, *this) {
+    view->Queue().SetObserver(&m_guard);
+    connect(&m_poll, &QTimer::timeout, this, [this] { m_guard.Poll(WriteGuard::Clock::now()); });
+    m_poll.start(kPollMs);
+}
+
+SafeWriteTools::~SafeWriteTools() {
+    if (m_view) m_view->Queue().SetObserver(nullptr);
+}
+
+bool SafeWriteTools::CheckConnected() {
+    if (m_view->Port().IsConnected()) return true;
+    MessageBox::Show(m_window, Text("통신이 연결되어 있지 않습니다. 먼저 통신연결을 하십시오."));
+    return false;
+}
+
+void SafeWriteTools::OnCompareWithDrive() {
+    if (!CheckConnected()) return;
+    QString path = ParamFileDialog::Choose(m_window, false, false);
+    if (path.isEmpty()) return;
+    ParamSet file;
+    if (!ParamFile::Read(path.toStdString(), file)) {
+        MessageBox::Show(m_window, QStringLiteral("File Error"));
+        return;
+    }
+    StartCompare(file, Text("파일: %1").arg(path));
+}
+
+void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
+    if (m_compare) m_compare->close();
+    m_compareFile = file;
+    m_compare = new CompareDialog(source, m_window);
+    m_compare->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_compare, &CompareDialog::SendRequested, this, &SafeWriteTools::SendChosen);
+    m_compare->ShowReading();
+    m_compare->open();
+    m_view->OnReadAll();
+    // After the PRA is queued: an earlier read that ends now is not this one.
+    m_waiting = Waiting::kRead;
+}
+
+void SafeWriteTools::SendChosen(const ParamSet& chosen) {
+    const DriveReads::Read* read = m_guard.LastRead();
+    if (!read || chosen.Empty()) return;
+    std::vector<std::pair<int32_t, int32_t>> writes;
+    for (int32_t number : chosen.Numbers()) writes.emplace_back(number, chosen.Value(number));
+    m_guard.ReadBackNextGroup();
+    m_waiting = Waiting::kReadBack;
+    m_chosen = chosen;
+    m_compare->ShowSending(static_cast<int>(writes.size()));
+    // To the drive that was read.
+    m_view->Queue().QueueWriteGroup(read->station, writes);
+}
+
+void SafeWriteTools::OnUndo() {
+    const DriveReads::Read* read = m_guard.LastRead();
+    std::vector<BackupListDialog::Item> items;
+    for (const BackupStore::Entry& entry : m_store.List()) {
+        BackupListDialog::Item item{QString::fromStdString(entry.path),
+                                    QString::fromStdString(entry.When()),
+                                    entry.station,
+                                    {}};
+        ParamSet backup;
+        if (!ParamFile::Read(entry.path, backup)) {
+            item.differ = Text("읽을 수 없음");
+        } else if (!read) {
+            item.differ = Text("드라이브를 아직 읽지 않음");
+        } else if (read->station != entry.station) {
+            item.differ = Text("다른 국번");
+        } else {
+            item.differ = QString::number(
+                ParamComparison(backup, read->values, backup.Numbers()).Differences());
+        }
+        items.push_back(item);
+    }
+    auto* dialog = new BackupListDialog(items, QString::fromStdString(m_store.Folder()), m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &BackupListDialog::Chosen, this, &SafeWriteTools::UndoTo);
+    dialog->open();
+}
+
+void SafeWriteTools::UndoTo(const QString& path) {
+    if (!CheckConnected()) return;
+    ParamSet backup;
+    if (!ParamFile::Read(path.toStdString(), backup)) {
+        MessageBox::Show(m_window, QStringLiteral("File Error"));
+        return;
+    }
+    BackupStore::Entry entry;
+    BackupStore::ParseName(QFileInfo(path).fileName().toStdString(), entry);
+    StartCompare(backup, Text("백업: %1, 국번 %2 (%3)")
+                             .arg(QString::fromStdString(entry.When()))
+                             .arg(entry.station)
+                             .arg(path));
+}
+
+void SafeWriteTools::OnReadFinished(bool complete) {
+    if (m_waiting != Waiting::kRead) return;
+    m_waiting = Waiting::kNothing;
+    if (!m_compare) return;
+    const DriveReads::Read* read = m_guard.LastRead();
+    if (!complete || !read) {
+        m_compare->ShowFailure(
+            Text("드라이브를 다 읽지 못했습니다. 연결과 국번을 확인하고 다시 비교하십시오."));
+        return;
+    }
+    m_compare->ShowComparison(ParamComparison(m_compareFile, read->values, m_compareFile.Numbers()),
+                              read->station);
+}
+
+void SafeWriteTools::OnBackupSaved(const std::string& path) {
+    if (path.empty()) {
+        emit StatusMessage(
+            Text("백업을 저장하지 못했습니다: %1").arg(QString::fromStdString(m_store.Folder())));
+        return;
+    }
+    emit StatusMessage(
+        Text("쓰기 전 백업: %1").arg(QFileInfo(QString::fromStdString(path)).fileName()));
+}
+
+void SafeWriteTools::OnReadBackFinished(const ReadBackReport& report) {
+    emit StatusMessage(ReadBackStatus(report));
+    if (m_waiting != Waiting::kReadBack || !ReportsOn(report, m_chosen)) return;
+    m_waiting = Waiting::kNothing;
+    if (m_compare) m_compare->ShowReadBack(report);
+}

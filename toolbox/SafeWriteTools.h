@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include "params/BackupStore.h"
+#include "params/ParamSet.h"
+#include "protocol/WriteGuard.h"
+
+class CVELD_Host_ParaView;
+class CompareDialog;
+class QWidget;
+
+// The safe writes of the "도구" menu, over the form's queue and port: compare
+// the drive with a file and send what the operator ticks, keep the drive's
+// set before the first write after each read, undo from such a backup, and
+// read back after every write group when "전송 후 확인" is on. The core does
+// the work (WriteGuard, ParamComparison, BackupStore); this ties it to the
+// form, the dialogs and the status bar, on the form's timer-driven queue.
+class SafeWriteTools : public QObject, private WriteGuard::Listener {
+    Q_OBJECT
+  public:
+    static constexpr int kPollMs = 100;
+
+    SafeWriteTools(CVELD_Host_ParaView* view, QWidget* window);
+    ~SafeWriteTools() override;
+
+    // "드라이브와 비교(&C)...".
+    void OnCompareWithDrive();
+    // "되돌리기(&U)...".
+    void OnUndo();
+    // "전송 후 확인(&V)".
+    void SetVerifyAfterWrite(bool on) { m_guard.SetVerifyAfterWrite(on); }
+
+    const BackupStore& Backups() const { return m_store; }
+
+  signals:
+    void StatusMessage(const QString& text);
+
+  private:
+    // Reads the drive (as "읽어오기" does) and shows it beside `file`.
+    void StartCompare(const ParamSet& file, const QString& source);
+    void SendChosen(const ParamSet& chosen);
+    void UndoTo(const QString& path);
+    bool CheckConnected();
+
+    void OnReadFinished(bool complete) override;
+    void OnBackupSaved(const std::string& path) override;
+    void OnReadBackFinished(const ReadBackReport& report) override;
+
+    enum class Waiting { kNothing, kRead, kReadBack };
+
+    QPointer<CVELD_Host_ParaView> m_view;
+    QWidget* m_window;
+    BackupStore m_store;
+    WriteGuard m_guard;
+    QTimer m_poll;
+    QPointer<CompareDialog> m_compare;
+    ParamSet m_compareFile;
+    // What the dialog sent, for its read-back.
+    ParamSet m_chosen;
+    Waiting m_waiting = Waiting::kNothing;
+};

@@ -1,0 +1,86 @@
+#include "JsonReport.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "ComparisonText.h"
+#include "params/ParamTable.h"
+
+namespace {
+
+nlohmann::ordered_json Value(bool has, int32_t value) {
+    return has ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+const char* ResultName(ReadBackReport::Outcome outcome) {
+    switch (outcome) {
+        case ReadBackReport::Outcome::kConfirmed:
+            return "confirmed";
+        case ReadBackReport::Outcome::kMismatch:
+            return "mismatch";
+        case ReadBackReport::Outcome::kNoCompleteReply:
+            break;
+    }
+    return "no complete reply";
+}
+
+}  // namespace
+
+JsonReport::JsonReport(const std::string& command) { m_doc["command"] = command; }
+
+void JsonReport::Add(const std::string& key, const std::string& value) { m_doc[key] = value; }
+
+void JsonReport::Add(const std::string& key, int64_t value) { m_doc[key] = value; }
+
+void JsonReport::AddJson(const std::string& key, nlohmann::ordered_json value) {
+    m_doc[key] = std::move(value);
+}
+
+void JsonReport::AddValues(const ParamSet& values) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    for (int32_t number : values.Numbers()) {
+        rows.push_back({{"number", number},
+                        {"name", ParamTable::NameOf(number)},
+                        {"value", values.Value(number)}});
+    }
+    m_doc["parameters"] = rows;
+}
+
+void JsonReport::AddComparison(const ParamComparison& comparison, const char* aKey,
+                               const char* bKey) {
+    m_doc["compared"] = comparison.Rows().size();
+    m_doc["differences"] = comparison.Differences();
+    m_doc["parameters"] = Rows(comparison, aKey, bKey);
+}
+
+void JsonReport::AddReadBack(const ReadBackReport& report) {
+    m_doc["result"] = ResultName(report.Result());
+    m_doc["sent"] = report.SentCount();
+    m_doc["confirmed"] = report.ConfirmedCount();
+    m_doc["missing"] = report.Missing();
+    if (report.BadNumberSeen()) m_doc["bad_number_in_reply"] = true;
+    m_doc["parameters"] = Rows(report.Comparison(), "sent", "drive");
+}
+
+nlohmann::ordered_json JsonReport::Rows(const ParamComparison& comparison, const char* aKey,
+                                        const char* bKey) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    for (const ParamComparison::Row& row : comparison.Rows()) {
+        nlohmann::ordered_json item = {{"number", row.number},
+                                       {"name", ParamTable::NameOf(row.number)},
+                                       {aKey, Value(row.hasA, row.a)},
+                                       {bKey, Value(row.hasB, row.b)},
+                                       {"differ", row.differ}};
+        if (row.bits != 0) item["differing_bits"] = row.DifferingBits();
+        if (row.beyond16) item["fits_16_bits"] = false;
+        std::string note = ComparisonText::Note(row);
+        if (!note.empty()) item["note"] = note;
+        rows.push_back(item);
+    }
+    return rows;
+}
+
+void JsonReport::Print() const {
+    std::printf("%s\n", m_doc.dump(2).c_str());
+    std::fflush(stdout);
+}

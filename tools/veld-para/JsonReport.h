@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "params/ParamComparison.h"
+#include "params/ParamSet.h"
+#include "protocol/ReadBackReport.h"
+
+// The one JSON document a command prints with --json, for scripts and
+// production lines. Keys keep the order they were added in.
+class JsonReport {
+  public:
+    explicit JsonReport(const std::string& command);
+
+    void Add(const std::string& key, const std::string& value);
+    void Add(const std::string& key, int64_t value);
+    // Any JSON value: a flag, an object, a list.
+    void AddJson(const std::string& key, nlohmann::ordered_json value);
+    // "parameters": number, name and value of each.
+    void AddValues(const ParamSet& values);
+    // "compared", "differences", "parameters": a row each, its two values
+    // under `aKey` and `bKey` (null where a side lacks the parameter).
+    void AddComparison(const ParamComparison& comparison, const char* aKey, const char* bKey);
+    // "result", "sent", "confirmed", "missing" and a row per value sent.
+    void AddReadBack(const ReadBackReport& report);
+    // Writes the document and a line end to stdout.
+    void Print() const;
+
+  private:
+    static nlohmann::ordered_json Rows(const ParamComparison& comparison, const char* aKey,
+                                       const char* bKey);
+
+    nlohmann::ordered_json m_doc;
+};

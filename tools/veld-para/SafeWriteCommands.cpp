@@ -1,0 +1,189 @@
+#include "SafeWriteCommands.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <set>
+
+#include "ComparisonText.h"
+#include "params/BackupStore.h"
+#include "params/ParamComparison.h"
+#include "params/ParamFile.h"
+
+namespace {
+
+std::string NumberList(const std::vector<int32_t>& numbers) {
+    std::string text;
+    for (int32_t number : numbers) text += " " + std::to_string(number);
+    return text;
+}
+
+}  // namespace
+
+SafeWriteCommands::SafeWriteCommands(ParaCommands& para) : m_para(para) {}
+
+int SafeWriteCommands::Diff() {
+    const std::vector<std::string>& args = m_para.Args();
+    if (args.size() != 2) return m_para.UsageError("diff: FILE_A FILE_B expected");
+    ParamSet a;
+    ParamSet b;
+    if (!m_para.LoadFile(args[0], a) || !m_para.LoadFile(args[1], b)) {
+        return ParaCommands::kFileError;
+    }
+    std::set<int32_t> numbers;
+    for (const ParamSet* set : {&a, &b}) {
+        for (int32_t number : set->Numbers()) numbers.insert(number);
+    }
+    ParamComparison comparison(a, b, {numbers.begin(), numbers.end()});
+    if (m_para.Flags().json) {
+        JsonReport json("diff");
+        json.Add("file_a", args[0]);
+        json.Add("file_b", args[1]);
+        json.AddComparison(comparison, "a", "b");
+        json.Print();
+    } else {
+        ComparisonText::PrintDiffering(comparison);
+    }
+    return comparison.Differences() == 0 ? ParaCommands::kDone : ParaCommands::kDiffer;
+}
+
+int SafeWriteCommands::Restore() {
+    const std::vector<std::string>& args = m_para.Args();
+    if (args.size() != 1) return m_para.UsageError("restore: one FILE expected");
+    ParamSet file;
+    if (!m_para.LoadFile(args[0], file)) return ParaCommands::kFileError;
+    if (int read = m_para.ReadDrive(file.Numbers()); read != ParaCommands::kDone) return read;
+    const ParamSet& drive = m_para.Session().PraReplies().Carried();
+    if (int saved = SaveBackup(drive); saved != ParaCommands::kDone) return saved;
+    ParamSet differing;
+    ParamComparison comparison(file, drive, file.Numbers());
+    for (const ParamComparison::Row& row : comparison.Rows()) {
+        if (row.differ) differing.Set(row.number, row.a);
+    }
+    if (differing.Empty()) {
+        ReportNothingToSend();
+        return ParaCommands::kDone;
+    }
+    std::vector<std::pair<int32_t, int32_t>> writes;
+    for (int32_t number : differing.Numbers()) writes.emplace_back(number, differing.Value(number));
+    m_para.Session().Queue().QueueWriteGroup(m_para.StationId(), writes);
+    return SendWriteGroup(differing);
+}
+
+int SafeWriteCommands::OpenForWriting() {
+    if (m_para.Flags().backupPath.empty()) return m_para.OpenPort();
+    int read = m_para.ReadDrive(m_para.Table().ListedNumbers());
+    if (read != ParaCommands::kDone) {
+        std::fprintf(stderr, "veld-para: no backup could be taken; nothing was written\n");
+        return read;
+    }
+    return SaveBackup(m_para.Session().PraReplies().Carried());
+}
+
+int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
+    const std::string& path = m_para.Flags().backupPath;
+    if (path.empty()) return ParaCommands::kDone;
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        m_backupPath = BackupStore(path, BackupStore::kUnbounded)
+                           .Save(drive, m_para.StationId(), std::time(nullptr));
+    } else if (ParamFile::Write(path, drive)) {
+        m_backupPath = path;
+    }
+    if (m_backupPath.empty()) {
+        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
+        return ParaCommands::kFileError;
+    }
+    if (!m_para.Options().quiet) {
+        std::fprintf(stderr, "veld-para: the drive's parameters were saved to %s\n",
+                     m_backupPath.c_str());
+    }
+    return ParaCommands::kDone;
+}
+
+int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
+    DriveSession::Outcome outcome = m_para.Session().Flush();
+    if (outcome != DriveSession::Outcome::kDone) return m_para.ExitCode(outcome);
+    if (!m_para.Flags().noVerify) return ReadBack(sent);
+    ReportUnverified(sent);
+    return ParaCommands::kDone;
+}
+
+int SafeWriteCommands::ReadBack(const ParamSet& sent) {
+    DriveSession& session = m_para.Session();
+    session.ForgetPraReplies();
+    session.Queue().QueueReadAll(m_para.StationId());
+    DriveSession::Outcome outcome = session.Flush();
+    if (outcome == DriveSession::Outcome::kDone) {
+        outcome = session.CollectRead(m_para.Options().waitMs, sent.Numbers());
+    }
+    if (outcome == DriveSession::Outcome::kLost || outcome == DriveSession::Outcome::kWriteFailed) {
+        return m_para.ExitCode(outcome);
+    }
+    return Report(ReadBackReport(sent, session.PraReplies()));
+}
+
+int SafeWriteCommands::Report(const ReadBackReport& report) const {
+    if (m_para.Flags().json) {
+        JsonReport json(m_para.Options().command);
+        Describe(json);
+        json.AddReadBack(report);
+        json.Print();
+    } else {
+        ComparisonText::PrintDiffering(report.Comparison());
+    }
+    int sent = report.SentCount();
+    switch (report.Result()) {
+        case ReadBackReport::Outcome::kConfirmed:
+            if (!m_para.Options().quiet) {
+                std::fprintf(stderr, "veld-para: read back: the drive holds all %d values sent\n",
+                             sent);
+            }
+            return ParaCommands::kDone;
+        case ReadBackReport::Outcome::kMismatch:
+            std::fprintf(stderr, "veld-para: read back: the drive holds %d of the %d values sent\n",
+                         report.ConfirmedCount(), sent);
+            return ParaCommands::kDiffer;
+        case ReadBackReport::Outcome::kNoCompleteReply:
+            break;
+    }
+    std::fprintf(stderr,
+                 "veld-para: read back: no complete reply; %zu of the %d values sent did not come "
+                 "back:%s\n",
+                 report.Missing().size(), sent, NumberList(report.Missing()).c_str());
+    if (report.BadNumberSeen()) {
+        std::fprintf(stderr,
+                     "veld-para: the drive's reply named a parameter outside 0 to 109 "
+                     "(통신처리에러)\n");
+        return ParaCommands::kReplyError;
+    }
+    return ParaCommands::kNoReply;
+}
+
+void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
+    if (!m_para.Flags().json) return;
+    JsonReport json(m_para.Options().command);
+    Describe(json);
+    json.Add("result", "sent, not read back");
+    json.Add("sent", static_cast<int64_t>(sent.Size()));
+    json.AddValues(sent);
+    json.Print();
+}
+
+void SafeWriteCommands::ReportNothingToSend() const {
+    if (!m_para.Options().quiet) {
+        std::fprintf(stderr, "veld-para: the drive holds the file's values; nothing was sent\n");
+    }
+    if (!m_para.Flags().json) return;
+    JsonReport json(m_para.Options().command);
+    Describe(json);
+    json.Add("result", "nothing to send");
+    json.Add("sent", 0);
+    json.AddValues(ParamSet());
+    json.Print();
+}
+
+void SafeWriteCommands::Describe(JsonReport& json) const {
+    json.Add("station", m_para.StationId());
+    if (!m_backupPath.empty()) json.Add("backup", m_backupPath);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "JsonReport.h"
+#include "ParaCommands.h"
+#include "params/ParamSet.h"
+#include "protocol/ReadBackReport.h"
+
+// What makes veld-para's writes safe: the drive's set saved before anything
+// is written (--backup), every write group read back and compared with what
+// was sent (unless --no-verify), and the commands diff and restore.
+class SafeWriteCommands {
+  public:
+    explicit SafeWriteCommands(ParaCommands& para);
+
+    // diff FILE_A FILE_B: the two files compared, no port.
+    int Diff();
+    // restore FILE: reads the drive, sends the parameters of FILE that differ
+    // from it, reads back.
+    int Restore();
+
+    // Opens the port for a command that writes; with --backup it first reads
+    // the drive and saves its set. Nothing may be written unless it is done.
+    int OpenForWriting();
+    // Sends the queued write group, whose values are `sent`, and reads it back
+    // unless --no-verify: done when the drive holds every value as sent.
+    int SendWriteGroup(const ParamSet& sent);
+
+  private:
+    int SaveBackup(const ParamSet& drive);
+    int ReadBack(const ParamSet& sent);
+    int Report(const ReadBackReport& report) const;
+    void ReportUnverified(const ParamSet& sent) const;
+    void ReportNothingToSend() const;
+    // The JSON document's fields common to every write command.
+    void Describe(JsonReport& json) const;
+
+    ParaCommands& m_para;
+    std::string m_backupPath;
+};
