@@ -15,25 +15,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// 7 December 2026, 14:30:15 local time.
-std::time_t At(int second, int minute = 30) {
+// 7 December 2026, 14:30:00 local time, plus `seconds`.
+std::time_t At(int seconds) {
     std::tm local{};
     local.tm_year = 2026 - 1900;
     local.tm_mon = 11;
     local.tm_mday = 7;
     local.tm_hour = 14;
-    local.tm_min = minute;
-    local.tm_sec = second;
+    local.tm_min = 30;
+    local.tm_sec = seconds;
     local.tm_isdst = -1;
     return std::mktime(&local);
 }
 
 class BackupStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("veld-backups-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-    }
+    void SetUp() override { fs::remove_all(dir); }
     void TearDown() override { fs::remove_all(dir); }
 
     std::vector<std::string> Names(const BackupStore& store) const {
@@ -44,7 +41,7 @@ class BackupStoreTest : public ::testing::Test {
         return names;
     }
 
-    fs::path dir;
+    fs::path dir = fs::temp_directory_path() / ("veld-backups-" + std::to_string(::getpid()));
 };
 
 TEST_F(BackupStoreTest, SavesDatedFilesThatOpenAsParameterFiles) {
@@ -73,28 +70,27 @@ TEST_F(BackupStoreTest, SavesDatedFilesThatOpenAsParameterFiles) {
     EXPECT_EQ(entries[1].station, 3);
 }
 
-TEST_F(BackupStoreTest, KeepsTheNewestUpToItsBoundAndLeavesOtherFilesAlone) {
+TEST_F(BackupStoreTest, TheGuisStoreKeepsTheNewestHundredAndLeavesOtherFilesAlone) {
     fs::create_directories(dir);
-    for (const char* other : {"notes.txt", "20261207-143015-idX.par", "20261207-1430-id0.par",
-                              "20261207-143015-id0-1.par", "drive.par"}) {
-        std::ofstream(dir / other) << "x";
-    }
-    fs::create_directories(dir / "20261207-143059-id0.par");  // a folder, not a backup
-    BackupStore store(dir.string(), 3);
-    for (int second = 0; second < 5; ++second)
+    const std::vector<std::string> others = {"notes.txt", "20261207-143015-idX.par",
+                                             "20261207-1430-id0.par", "20261207-143015-id0-1.par",
+                                             "drive.par"};
+    for (const std::string& other : others) std::ofstream(dir / other) << "x";
+    fs::create_directories(dir / "20261207-160000-id0.par");  // a folder, not a backup
+    BackupStore store(dir.string(), BackupStore::kMaxBackups);
+    for (int second = 0; second < 102; ++second) {
         ASSERT_FALSE(store.Save(ParamSet(), 0, At(second)).empty());
-    EXPECT_EQ(Names(store),
-              (std::vector<std::string>{"20261207-143004-id0.par", "20261207-143003-id0.par",
-                                        "20261207-143002-id0.par"}));
-    for (const char* other :
-         {"notes.txt", "20261207-143015-idX.par", "20261207-1430-id0.par",
-          "20261207-143015-id0-1.par", "drive.par", "20261207-143059-id0.par"}) {
-        EXPECT_TRUE(fs::exists(dir / other)) << other;
     }
+    std::vector<std::string> names = Names(store);
+    ASSERT_EQ(names.size(), 100u);
+    EXPECT_EQ(names.front(), "20261207-143141-id0.par");
+    EXPECT_EQ(names.back(), "20261207-143002-id0.par");
+    for (const std::string& other : others) EXPECT_TRUE(fs::exists(dir / other)) << other;
+    EXPECT_TRUE(fs::is_directory(dir / "20261207-160000-id0.par"));
     // An operator's folder keeps everything.
     BackupStore unbounded(dir.string(), BackupStore::kUnbounded);
-    for (int second = 10; second < 15; ++second) unbounded.Save(ParamSet(), 0, At(second));
-    EXPECT_EQ(unbounded.List().size(), 8u);
+    unbounded.Save(ParamSet(), 0, At(200));
+    EXPECT_EQ(unbounded.List().size(), 101u);
 }
 
 TEST_F(BackupStoreTest, AFolderThatCannotBeMadeSavesNothing) {
@@ -106,32 +102,27 @@ TEST_F(BackupStoreTest, AFolderThatCannotBeMadeSavesNothing) {
 }
 
 TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {
-    const char* savedData = std::getenv("XDG_DATA_HOME");
-    std::string data = savedData ? savedData : "";
-    const char* savedHome = std::getenv("HOME");
-    std::string home = savedHome ? savedHome : "";
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    std::string data = saved ? saved : "";
+    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", "/home/operator", 1);
-    struct FolderCase {
-        const char* xdgDataHome;  // null: unset
-        const char* folder;
-    };
-    const FolderCase cases[] = {
+    const std::string fallback = "/home/operator/.local/share/VELD_Host_Para/backups";
+    // Unset, empty and relative values (invalid there) are ignored.
+    const std::pair<const char*, std::string> cases[] = {
         {"/data/share", "/data/share/VELD_Host_Para/backups"},
-        {nullptr, "/home/operator/.local/share/VELD_Host_Para/backups"},
-        {"", "/home/operator/.local/share/VELD_Host_Para/backups"},
-        // Relative paths are invalid there and ignored.
-        {"share", "/home/operator/.local/share/VELD_Host_Para/backups"},
+        {nullptr, fallback},
+        {"", fallback},
+        {"share", fallback},
     };
-    for (const FolderCase& c : cases) {
-        if (c.xdgDataHome) {
-            ::setenv("XDG_DATA_HOME", c.xdgDataHome, 1);
+    for (const auto& [xdgDataHome, folder] : cases) {
+        if (xdgDataHome) {
+            ::setenv("XDG_DATA_HOME", xdgDataHome, 1);
         } else {
             ::unsetenv("XDG_DATA_HOME");
         }
-        EXPECT_EQ(BackupStore::DefaultFolder(), c.folder)
-            << (c.xdgDataHome ? c.xdgDataHome : "unset");
+        EXPECT_EQ(BackupStore::DefaultFolder(), folder) << (xdgDataHome ? xdgDataHome : "unset");
     }
-    if (savedData) {
+    if (saved) {
         ::setenv("XDG_DATA_HOME", data.c_str(), 1);
     } else {
         ::unsetenv("XDG_DATA_HOME");

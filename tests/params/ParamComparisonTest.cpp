@@ -26,12 +26,9 @@ TEST(ParamComparisonTest, RowsTellWhatDiffersAsTheDriveKeepsIt) {
     const RowCase cases[] = {
         {"equal", Set({{20, 500}}), Set({{20, 500}}), 20, false, 0, false},
         {"different", Set({{20, 500}}), Set({{20, 999}}), 20, true, 0, false},
-        {"negative equal", Set({{52, -1000}}), Set({{52, -1000}}), 52, false, 0, false},
         // Only the bit fields tell their bits.
         {"bit field", Set({{37, 0b0101}}), Set({{37, 0b0110}}), 37, true, 0b0011, false},
         {"setup bit field", Set({{40, 7}}), Set({{40, 15}}), 40, true, 0b1000, false},
-        {"bit field equal", Set({{41, 7}}), Set({{41, 7}}), 41, false, 0, false},
-        {"not a bit field", Set({{20, 5}}), Set({{20, 6}}), 20, true, 0, false},
         // 70000 sent comes back as 4464: never the same, and flagged.
         {"beyond 16 bits", Set({{22, 70000}}), Set({{22, 4464}}), 22, true, 0, true},
         {"largest 16-bit values", Set({{22, 32767}}), Set({{22, -32768}}), 22, true, 0, false},

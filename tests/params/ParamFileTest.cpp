@@ -1,86 +1,26 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "params/Cp949.h"
 #include "params/ParamFile.h"
+#include "support/OpenWatch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The listed parameters and their names as CP949 bytes, written out by hand.
-struct Cp949Name {
-    int32_t number;
-    const char* bytes;
-};
-const Cp949Name kListedNames[] = {
-    {10, "\xc0\xfc\xb7\xf9\xb7\xe7\xc7\xc1\xbb\xe7\xbf\xeb"},  // 전류루프사용
-    {11, "\xbc\xd3\xb5\xb5\xb7\xe7\xc7\xc1\xbb\xe7\xbf\xeb"},  // 속도루프사용
-    {13, "\xc0\xfc\xb7\xf9 P gain"},
-    {14, "\xc0\xfc\xb7\xf9 I gain"},
-    {15, "\xbc\xd3\xb5\xb5 P gain"},
-    {16, "\xbc\xd3\xb5\xb5 I gain"},
-    {20, "\xb0\xa1\xbc\xd3\xbd\xc3\xb0\xa3"},                                  // 가속시간
-    {21, "\xb0\xa8\xbc\xd3\xbd\xc3\xb0\xa3"},                                  // 감속시간
-    {22, "\xc3\xd6\xc0\xfa\xbc\xd3\xb5\xb5"},                                  // 최저속도
-    {23, "\xc3\xd6\xb0\xed\xbc\xd3\xb5\xb5"},                                  // 최고속도
-    {25, "\xc0\xfc\xb7\xf9\xc1\xa6\xc7\xd1"},                                  // 전류제한
-    {26, "\xc0\xfc\xb7\xf9\xc1\xa6\xc7\xd1\xc7\xd1\xb0\xe8\xbd\xc3\xb0\xa3"},  // 전류제한한계시간
-    {27, "\xb0\xfa\xbf\xc2\xb5\xb5\xc7\xd1\xb0\xe8"},                          // 과온도한계
-    {28, "\xb0\xfa\xbf\xc2\xb5\xb5\xc7\xd1\xb0\xe8\xbd\xc3\xb0\xa3"},  // 과온도한계시간
-    {29, "\xc0\xfc\xbf\xf8\xba\xaf\xb5\xbf\xc7\xd1\xb0\xe8\xbd\xc3\xb0\xa3"},  // 전원변동한계시간
-    {30, "\xc1\xa4\xc1\xf6\xb9\xe6\xb9\xfd"},                                  // 정지방법
-    {31, "\xb1\xe4\xb1\xde\xc1\xa4\xc1\xf6\xb9\xe6\xb9\xfd"},                  // 긴급정지방법
-    {37, "\xb8\xf0\xb4\xcf\xc5\xcd\xb8\xb5\xc1\xbe\xb7\xf9"},                  // 모니터링종류
-    {38, "\xbc\xd3\xb5\xb5\xb5\xb5\xb4\xde\xc7\xe3\xbf\xeb\xc6\xf8"},  // 속도도달허용폭
-    {50,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "1"},  // 속도인덱스1
-    {51,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "2"},
-    {52,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "3"},
-    {53,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "4"},
-    {54,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "5"},
-    {55,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "6"},
-    {56,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "7"},
-    {57,
-     "\xbc\xd3\xb5\xb5\xc0\xce\xb5\xa6\xbd\xba"
-     "8"},
-    {60, "AD\xb1\xd8\xbc\xba"},                   // AD극성
-    {61, "AD\xc0\xd4\xb7\xc2\xc3\xd6\xbc\xd2 "},  // AD입력최소 (with its blank)
-};
-
 std::string LeftPadded(const std::string& text, size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-
-// One record assembled field by field, without the writer's format string.
-std::string ExpectedRecord(int32_t number, const std::string& name, int32_t value) {
-    return LeftPadded(std::to_string(number), 5) + ", " + LeftPadded(name, 20) + ", " +
-           LeftPadded(std::to_string(value), 10) + " \r\n";
 }
 
 std::string ReadBytes(const fs::path& path) {
@@ -98,83 +38,82 @@ std::vector<int32_t> Values(const ParamTable& table) {
     return values;
 }
 
+long FilesIn(const fs::path& dir) {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
 class ParamFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("paramfile-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    fs::path dir;
+    fs::path dir = fs::temp_directory_path() / ("paramfile-" + std::to_string(::getpid()));
+    fs::path file = dir / "drive.par";
     ParamTable table;
     RefreshFlag refresh;
 };
 
-TEST_F(ParamFileTest, SaveRightAfterStartIs1220BytesFrom10To61) {
-    fs::path file = dir / "start.par";
+// One record per listed parameter: number, CP949 name and value right-aligned
+// in 5, 20 and 10 places; then CR LF.
+TEST_F(ParamFileTest, SavedRecordsHaveFixedWidthsAndCp949Names) {
     ASSERT_TRUE(ParamFile::Write(file, table));
-    std::string bytes = ReadBytes(file);
-    EXPECT_EQ(bytes.size(), 1220u);
-    EXPECT_EQ(bytes.substr(0, 7), "   10, ");
-    EXPECT_EQ(bytes.substr(bytes.size() - 44),
-              "   61, " + LeftPadded(kListedNames[28].bytes, 20) + ",          0 \r\n\r\n");
-}
+    EXPECT_EQ(ReadBytes(file).size(), 1220u);
 
-TEST_F(ParamFileTest, SavedBytesEqualAFileBuiltFromHandWrittenCp949Names) {
     std::string expected;
-    for (const Cp949Name& name : kListedNames) {
-        int32_t value = name.number * 37 - 1000;
-        if (name.number == 21) value = 300;
+    for (int32_t n : table.ListedNumbers()) {
         // Wider than ten places: the record grows, nothing is cut.
-        if (name.number == 55) value = -2147483647 - 1;
-        table.SetParamValue(name.number, value);
-        expected += ExpectedRecord(name.number, name.bytes, value);
+        int32_t value = n == 55 ? -2147483647 - 1 : n * 37 - 1000;
+        table.SetParamValue(n, value);
+        expected += LeftPadded(std::to_string(n), 5) + ", " +
+                    LeftPadded(Cp949::FromUtf8(ParamTable::NameOf(n)), 20) + ", " +
+                    LeftPadded(std::to_string(value), 10) + " \r\n";
     }
-    expected += "\r\n";
     table.SetParamValue(42, 3);  // not listed: not saved
-    fs::path file = dir / "values.par";
     ASSERT_TRUE(ParamFile::Write(file, table));
-    EXPECT_EQ(ReadBytes(file), expected);
-    EXPECT_NE(expected.find("       300 \r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes(file), expected + "\r\n");
+    // 가속시간, and AD입력최소 with its blank, as CP949 bytes.
+    EXPECT_NE(expected.find("   20,             \xb0\xa1\xbc\xd3\xbd\xc3\xb0\xa3,       -260 \r\n"),
+              std::string::npos);
+    EXPECT_NE(expected.find("   61,          AD\xc0\xd4\xb7\xc2\xc3\xd6\xbc\xd2 ,       1257 \r\n"),
+              std::string::npos);
 }
 
 TEST_F(ParamFileTest, ASavedFileReadsBackToTheSameValues) {
     for (int32_t n = 0; n < ParamTable::kCount; ++n) table.SetParamValue(n, n % 2 ? -n * 1001 : n);
     table.SetParamValue(20, 2147483647);
-    fs::path file = dir / "round.par";
     ASSERT_TRUE(ParamFile::Write(file, table));
 
     ParamTable loaded;
-    for (int32_t n = 0; n < ParamTable::kCount; ++n)
+    for (int32_t n = 0; n < ParamTable::kCount; ++n) {
         loaded.SetParamValue(n, table.GetParamValue(n));
+    }
     for (int32_t n : loaded.ListedNumbers()) loaded.SetParamValue(n, 12345);
     ASSERT_TRUE(ParamFile::Read(file, loaded, refresh));
     EXPECT_EQ(Values(loaded), Values(table));
-    EXPECT_TRUE(refresh.IsRaised());
+    EXPECT_TRUE(refresh.Take());
+
+    // An empty file changes nothing, and is read all the same.
+    WriteBytes(file, "");
+    ASSERT_TRUE(ParamFile::Read(file, loaded, refresh));
+    EXPECT_EQ(Values(loaded), Values(table));
+    EXPECT_TRUE(refresh.Take());
 }
 
-TEST_F(ParamFileTest, SaveOverALongerFileLeavesExactlyTheNewText) {
-    fs::path file = dir / "long.par";
-    WriteBytes(file, std::string(5000, 'x'));
-    ::chmod(file.c_str(), 0640);
+TEST_F(ParamFileTest, SaveReplacesTheFileALinkNamesKeepingItsMode) {
+    fs::path real = dir / "real.par";
+    WriteBytes(real, std::string(5000, 'x'));
+    ::chmod(real.c_str(), 0640);
+    fs::create_symlink(real, file);
     ASSERT_TRUE(ParamFile::Write(file, table));
-    EXPECT_EQ(ReadBytes(file), ParamFile::Format(table));
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(ReadBytes(real), ParamFile::Format(table));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // The temporary file has gone into the target.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-}
-
-TEST_F(ParamFileTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
-    fs::path real = dir / "real.par";
-    fs::path link = dir / "link.par";
-    WriteBytes(real, "old");
-    fs::create_symlink(real, link);
-    ASSERT_TRUE(ParamFile::Write(link, table));
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadBytes(real), ParamFile::Format(table));
+    EXPECT_EQ(FilesIn(dir), 2);
 }
 
 TEST_F(ParamFileTest, ATargetThatCanBeNeitherWrittenNorCreatedFails) {
@@ -229,17 +168,7 @@ TEST_F(ParamFileTest, ParseFollowsTheFieldRules) {
     }
 }
 
-TEST_F(ParamFileTest, AnEmptyFileChangesNothingButRaisesTheRefresh) {
-    fs::path file = dir / "empty.par";
-    WriteBytes(file, "");
-    table.SetParamValue(20, 5);
-    ASSERT_TRUE(ParamFile::Read(file, table, refresh));
-    EXPECT_EQ(table.GetParamValue(20), 5);
-    EXPECT_TRUE(refresh.Take());
-}
-
 TEST_F(ParamFileTest, FilesUpTo1MiBAreReadWhole) {
-    fs::path file = dir / "big.par";
     std::string content = "20,x,77";
     content += std::string(ParamFile::kMaxFileBytes - content.size() - 7, ' ') + ",21,x,8";
     WriteBytes(file, content);
@@ -248,33 +177,26 @@ TEST_F(ParamFileTest, FilesUpTo1MiBAreReadWhole) {
     EXPECT_EQ(table.GetParamValue(21), 8);
 }
 
+// Nothing but a regular file is opened: opening a FIFO may wait for a writer,
+// opening a serial device raises its modem lines.
 TEST_F(ParamFileTest, AFileThatCannotBeReadLeavesTheTableUnchanged) {
     fs::path tooLarge = dir / "large.par";
     WriteBytes(tooLarge, "20,x,77" + std::string(ParamFile::kMaxFileBytes, ' '));
     fs::path fifo = dir / "fifo.par";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // Should the reader wait on the FIFO, a writer comes after 2 s and the read
-    // then succeeds with nothing in it, which the expectation below catches.
-    std::atomic<bool> returned{false};
-    std::thread writer([&] {
-        for (int i = 0; i < 200 && !returned.load(); ++i) ::usleep(10000);
-        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0) ::close(fd);
-    });
+    OpenWatch watch({dir.string()});
     for (const fs::path& path : {dir / "absent.par", dir, tooLarge, fifo, fs::path("/dev/null")}) {
         table.SetParamValue(20, 5);
         EXPECT_FALSE(ParamFile::Read(path, table, refresh)) << path;
         EXPECT_EQ(table.GetParamValue(20), 5) << path;
         EXPECT_FALSE(refresh.IsRaised()) << path;
     }
-    returned = true;
-    writer.join();
+    EXPECT_EQ(watch.OpenedFiles(), std::vector<std::string>{"large.par"});
 }
 
 // A save killed at any moment leaves the old or the new text, and no more than
 // one leftover file, which the next save takes away.
 TEST_F(ParamFileTest, SavesKilledAtRandomMomentsLeaveNoStrayFiles) {
-    fs::path file = dir / "killed.par";
     ParamTable other;
     for (int32_t n : other.ListedNumbers()) other.SetParamValue(n, n * 1000);
     const std::string oldText = ParamFile::Format(table);
@@ -292,11 +214,10 @@ TEST_F(ParamFileTest, SavesKilledAtRandomMomentsLeaveNoStrayFiles) {
         ::waitpid(child, nullptr, 0);
         std::string text = ReadBytes(file);
         ASSERT_TRUE(text == oldText || text == newText) << "after kill " << kill;
-        ASSERT_LE(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
-            << "after kill " << kill;
+        ASSERT_LE(FilesIn(dir), 2) << "after kill " << kill;
     }
     ASSERT_TRUE(ParamFile::Write(file, table));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(FilesIn(dir), 1);
 }
 
 }  // namespace
