@@ -8,13 +8,12 @@
 namespace {
 
 TEST(ReplyParser, HexDigitsInEitherCaseAndNothingElse) {
-    EXPECT_EQ(ReplyParser::ParseHexDigit('0'), 0);
-    EXPECT_EQ(ReplyParser::ParseHexDigit('9'), 9);
-    EXPECT_EQ(ReplyParser::ParseHexDigit('a'), 10);
-    EXPECT_EQ(ReplyParser::ParseHexDigit('F'), 15);
-    for (char c : std::string("gG@`[{ \r.-")) EXPECT_EQ(ReplyParser::ParseHexDigit(c), -1) << c;
-    for (int byte = 128; byte < 256; ++byte) {
-        EXPECT_EQ(ReplyParser::ParseHexDigit(static_cast<char>(byte)), -1) << byte;
+    const std::string digits = "0123456789abcdefABCDEF";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        EXPECT_EQ(ReplyParser::ParseHexDigit(digits[i]), i < 16 ? int(i) : int(i) - 6);
+    }
+    for (char c : std::string("gG@`[{ \r.-\x80\xC1\xE6\xFF")) {
+        EXPECT_EQ(ReplyParser::ParseHexDigit(c), -1) << int(c);
     }
 }
 

@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,9 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "protocol/PraReplyTracker.h"
 #include "protocol/ResponseDispatcher.h"
 #include "support/DispatchedPortTest.h"
-#include "support/PtyPair.h"
+#include "support/Eventually.h"
 #include "support/RecordingNotifier.h"
 #include "support/ThreadStats.h"
 
@@ -23,8 +23,9 @@ class DispatchLineTest : public ::testing::Test {
     void Dispatch(const std::string& line) { dispatcher.DispatchLine(line.data(), line.size()); }
     std::vector<int32_t> Values() const {
         std::vector<int32_t> values;
-        for (int i = 0; i < dispatcher.ReplyCount(); ++i)
+        for (int i = 0; i < dispatcher.ReplyCount(); ++i) {
             values.push_back(dispatcher.ReplyValue(i));
+        }
         return values;
     }
 
@@ -43,6 +44,9 @@ struct LineCase {
     size_t errors;
 };
 
+// The monitor (ReplyParser::ParseLine) and the read tracker take each line
+// apart by the dispatcher's rules: the tracker carries exactly the parameters
+// the table took, and sees a bad number exactly when "통신처리에러" is raised.
 TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
     const LineCase cases[] = {
         {"#1.PRA 2A 64 1E FFFF", {42, 100, 30, -1}, {{42, 100}, {30, -1}}, true, 0},
@@ -54,6 +58,7 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
         {"#1.PRA 2a 64", {42, 100}, {{42, 100}}, true, 0},
         {"#1.PRA 1002A 64", {42, 100}, {{42, 100}}, true, 0},
         {"#1.PRAX 2A 64", {42, 100}, {{42, 100}}, true, 0},
+        {"\n\n#1.PRA 2A 64", {42, 100}, {{42, 100}}, true, 0},  // a CR LF drive's line feeds
         {"#1.PRA 1E 8000 1F 7FFF 20 12345",
          {30, -32768, 31, 32767, 32, 0x2345},
          {{30, -32768}, {31, 32767}, {32, 0x2345}},
@@ -73,10 +78,8 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
         {"#1.MIE 1", {1}, {}, false, 0},
         {"#1.MAL FFFFFFFF", {-1}, {}, false, 0},
         {"#1.STA", {}, {}, false, 0},
-        {"#1.STA ", {}, {}, false, 0},
         {"#1.XYZ 5", {}, {}, false, 0},
         {"#1.pra 2A 64", {}, {{42, 77}}, false, 0},
-        {"#1.Sta 5", {}, {}, false, 0},
         {"#1.", {}, {}, false, 0},
         {"#A.PRA 2A 1", {42, 1}, {{42, 1}}, true, 0},
         {"##.PRA 2A 2", {42, 2}, {{42, 2}}, true, 0},
@@ -88,15 +91,28 @@ TEST_F(DispatchLineTest, RecognisesRepliesByTheirCodeAndAppliesPra) {
         size_t errorsBefore = notifier.Count();
         Dispatch(c.line);
         EXPECT_EQ(Values(), c.values);
-        // The monitor takes the same line apart by the same rules.
-        std::optional<ReplyParser::ReplyLine> parsed = ReplyParser::ParseLine(c.line);
-        ASSERT_TRUE(parsed.has_value());
-        EXPECT_EQ(parsed->values, c.values);
-        EXPECT_EQ(parsed->station, c.line[1]);
-        EXPECT_EQ(parsed->code, c.line.substr(3, 3));
         for (const auto& [number, value] : c.params) EXPECT_EQ(table.GetParamValue(number), value);
         EXPECT_EQ(refresh.IsRaised(), c.refresh);
         EXPECT_EQ(notifier.Count() - errorsBefore, c.errors);
+
+        std::optional<ReplyParser::ReplyLine> parsed = ReplyParser::ParseLine(c.line);
+        ASSERT_TRUE(parsed.has_value());
+        size_t hash = c.line.find('#');
+        EXPECT_EQ(parsed->values, c.values);
+        EXPECT_EQ(parsed->station, c.line[hash + 1]);
+        EXPECT_EQ(parsed->code, c.line.substr(hash + 3, 3));
+
+        PraReplyTracker tracker;
+        tracker.Take(c.line);
+        for (int32_t n = 0; n < ParamTable::kCount; ++n) {
+            bool changed = table.GetParamValue(n) != 77;
+            EXPECT_EQ(tracker.Carried().Has(n), changed) << n;
+            if (changed) {
+                EXPECT_EQ(tracker.Carried().Value(n), table.GetParamValue(n)) << n;
+            }
+        }
+        EXPECT_EQ(tracker.Replied(), c.refresh);
+        EXPECT_EQ(tracker.BadNumberSeen(), c.errors == 1);
     }
     EXPECT_EQ(notifier.Texts().back(), "통신처리에러");
     EXPECT_EQ(notifier.Captions().back(), Notifier::kAppCaption);
@@ -122,46 +138,26 @@ TEST_F(DispatchLineTest, PraWithMoreThanTwoHundredFieldsAppliesTheFirstHundredPa
     EXPECT_EQ(table.GetParamValue(6), 0);
 }
 
-// Waits until `done` holds or two seconds pass.
-template <typename Condition>
-bool Eventually(Condition done) {
-    auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 using DispatcherThreadTest = DispatchedPortTest;
 
-TEST_F(DispatcherThreadTest, PraReplyOnTheLineReachesTheTable) {
-    pty.Write("#1.PRA 2A 64 1E FFFF\r");
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 1; }));
+TEST_F(DispatcherThreadTest, RepliesOnTheLineReachTheTableInOrder) {
+    Answer({"#1.PRA 2A 64 1E FFFF"});
     EXPECT_EQ(table.GetParamValue(42), 100);
     EXPECT_EQ(table.GetParamValue(30), -1);
     EXPECT_TRUE(refresh.Take());
     EXPECT_EQ(dispatcher.ReplyCount(), 4);
-}
-
-TEST_F(DispatcherThreadTest, CrLfRepliesAreAppliedLineByLine) {
     // Each LF of a CR LF drive starts the slot of the next line.
-    pty.Write("#1.PRA 14 5\r\n#1.PRA 15 6\r\n#1.PRA 16 7\r\n");
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 3; }));
+    Answer({"#1.PRA 14 5", "\n#1.PRA 15 6", "\n#1.PRA 16 7"});
     EXPECT_EQ(table.GetParamValue(20), 5);
     EXPECT_EQ(table.GetParamValue(21), 6);
     EXPECT_EQ(table.GetParamValue(22), 7);
-}
-
-TEST_F(DispatcherThreadTest, LinesAreDispatchedInOrder) {
-    std::string burst;
-    for (int i = 0; i < 50; ++i) burst += "#0.PRA 14 " + std::to_string(i) + "\r";
-    pty.Write(burst);
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 50; }));
+    std::vector<std::string> burst;
+    for (int i = 0; i < 50; ++i) burst.push_back("#0.PRA 14 " + std::to_string(i));
+    Answer(burst);
     EXPECT_EQ(table.GetParamValue(20), 0x49);
 }
 
-TEST_F(DispatcherThreadTest, StartsNoSecondThreadAndStopsPromptlyWhenIdle) {
+TEST_F(DispatcherThreadTest, StartsNoSecondThreadAndStartsAgainAtSlotZeroAfterAReconnect) {
     EXPECT_FALSE(dispatcher.Start());
     EXPECT_TRUE(dispatcher.IsRunning());
     EXPECT_FALSE(dispatcher.IsDone());
@@ -169,17 +165,11 @@ TEST_F(DispatcherThreadTest, StartsNoSecondThreadAndStopsPromptlyWhenIdle) {
     EXPECT_TRUE(dispatcher.IsDone());
     EXPECT_FALSE(dispatcher.IsRunning());
     EXPECT_TRUE(dispatcher.Start());
-    pty.Write("#1.PRA 15 7\r");
-    ASSERT_TRUE(Eventually([&] { return table.GetParamValue(21) == 7; }));
-}
-
-TEST_F(DispatcherThreadTest, ReconnectStartsAgainAtSlotZero) {
-    pty.Write("#1.PRA 15 1\r#1.PRA 15 2\r#1.PRA 15 3\r");
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 3; }));
+    Answer({"#1.PRA 15 1", "#1.PRA 15 2", "#1.PRA 15 3"});
     port.Close();
     ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-    pty.Write("#1.PRA 15 9\r");
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 1; }));
+    consumed = 0;
+    Answer({"#1.PRA 15 9"});
     EXPECT_EQ(table.GetParamValue(21), 9);
 }
 

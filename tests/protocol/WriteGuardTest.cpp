@@ -2,20 +2,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "params/ParamFile.h"
 #include "protocol/ResponseDispatcher.h"
 #include "protocol/WriteGuard.h"
-#include "support/PtyPair.h"
-#include "support/RecordingLineView.h"
-#include "support/RecordingNotifier.h"
+#include "support/DispatchedPortTest.h"
 
 namespace {
 
@@ -64,44 +60,15 @@ ParamSet DriveSet(const std::map<int32_t, int32_t>& values) {
     return set;
 }
 
-class WriteGuardTest : public ::testing::Test {
+class WriteGuardTest : public DispatchedPortTest {
   protected:
     void SetUp() override {
         fs::remove_all(dir);
-        ASSERT_TRUE(port.Open(drive.SlavePath(), 115200, 0, 8, 0));
-        dispatcher.Start();
+        DispatchedPortTest::SetUp();
         queue.SetObserver(&guard);
     }
-    void TearDown() override {
-        port.Close();
-        dispatcher.Stop();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { fs::remove_all(dir); }
 
-    // Writes the queued lines and returns them as the drive received them.
-    std::string Flush() {
-        size_t lines = 0;
-        for (; queue.HasPending(); ++lines) queue.FlushTxLine(port);
-        std::string bytes;
-        auto end = Clock::now() + 10s;
-        while (static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r')) < lines &&
-               Clock::now() < end) {
-            bytes += drive.Read(1, 200ms);
-        }
-        return bytes;
-    }
-    // The drive answers; returns once the dispatcher has taken every line.
-    void Answer(const std::vector<std::string>& lines) {
-        std::string bytes;
-        for (const std::string& line : lines) bytes += line + "\r";
-        drive.Write(bytes);
-        consumed = (consumed + static_cast<int32_t>(lines.size())) % CTtyPort::kRxSlots;
-        auto end = Clock::now() + 10s;
-        while (port.RxReadIndex() != consumed && Clock::now() < end) {
-            std::this_thread::sleep_for(1ms);
-        }
-        ASSERT_EQ(port.RxReadIndex(), consumed);
-    }
     void ReadDrive(const std::map<int32_t, int32_t>& values) {
         queue.QueueReadAll(0);
         ASSERT_EQ(Flush(), "#0.PRA\r");
@@ -110,18 +77,9 @@ class WriteGuardTest : public ::testing::Test {
     }
 
     fs::path dir = fs::temp_directory_path() / ("veld-guard-" + std::to_string(::getpid()));
-    PtyPair drive;
-    RecordingNotifier notifier;
-    CTtyPort port{notifier};
-    ParamTable table;
-    RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
-    RecordingLineView sent;
-    TxQueue queue{sent};
     BackupStore store{dir.string(), BackupStore::kMaxBackups};
     RecordingListener listener;
     WriteGuard guard{port, queue, store, listener};
-    int32_t consumed = 0;
 };
 
 TEST_F(WriteGuardTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {

@@ -15,22 +15,13 @@
 #include "serial/CTtyPort.h"
 #include "serial/PortMap.h"
 #include "serial/TtyDevice.h"
+#include "support/Eventually.h"
 #include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool Eventually(Condition done, std::chrono::milliseconds limit = 2s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 // The settings of the terminal side, as read through the master.
 termios2 LineSettings(const PtyPair& pty) {
@@ -92,13 +83,11 @@ TEST_F(PortTest, OpenFromTextSetsTheLineItNames) {
     };
     const Case cases[] = {
         {"\\\\.\\COM3:9600,N,8,0", B9600, 0, false},
-        {"\\\\.\\com3:9600,n,8,0", B9600, 0, false},
         {"\\\\.\\COM3:115200,O,8,0", B115200, PARODD, false},
         {"\\\\.\\COM3:19200,E,7,2", B19200, 0, true},
         {"\\\\.\\COM3:38400,M,8,0", B38400, PARODD | CMSPAR, false},
         {"\\\\.\\COM3:57600,S,5,0", B57600, CMSPAR, false},
         {"\\\\.\\COM3:4800,X,6,0", B4800, CMSPAR, false},
-        {"\\\\.\\COM3:  1200,N,8,0", B1200, 0, false},
         {"\\\\.\\COM3:250000,N,8,0", BOTHER, 0, false},
     };
     for (const Case& c : cases) {
@@ -139,21 +128,17 @@ TEST_F(PortTest, OpenFromTextRefusesWhatNamesNoUsableLine) {
     EXPECT_TRUE(port.OpenFromText("\\\\.\\COM3:9600,N,8,0"));
 }
 
-TEST_F(PortTest, OpenFailureNamesTheReason) {
+TEST_F(PortTest, RefusedOpensNameTheReasonAndChangeNothing) {
+    EXPECT_FALSE(port.Close());
     EXPECT_FALSE(port.Open("/dev/no-such-tty", 9600, 0, 8, 0));
     EXPECT_EQ(port.LastOpenError(), ENOENT);
-    CTtyPort other(notifier);
-    ASSERT_TRUE(OpenDefault());
-    EXPECT_FALSE(other.Open(pty.SlavePath(), 9600, 0, 8, 0));
-    EXPECT_EQ(other.LastOpenError(), EBUSY);
-}
-
-TEST_F(PortTest, OpenWhileConnectedAndCloseWhileClosedChangeNothing) {
-    EXPECT_FALSE(port.Close());
     ASSERT_TRUE(OpenDefault());
     EXPECT_FALSE(port.Open(pty.SlavePath(), 9600, 0, 8, 0));
     EXPECT_TRUE(port.IsConnected());
     EXPECT_EQ(LineSettings(pty).c_cflag & CBAUD, static_cast<tcflag_t>(B115200));
+    CTtyPort other(notifier);
+    EXPECT_FALSE(other.Open(pty.SlavePath(), 9600, 0, 8, 0));
+    EXPECT_EQ(other.LastOpenError(), EBUSY);
     pty.Write("#1.STA 0\r");
     EXPECT_TRUE(WaitForLines(1));
     EXPECT_TRUE(port.Close());
@@ -235,7 +220,7 @@ TEST(ExclusiveFlagTest, EveryWayOfLettingGoLeavesTheTerminalAsItWasFound) {
     }
 }
 
-TEST_F(PortTest, LinesFillConsecutiveSlotsEachEndingAtItsCarriageReturn) {
+TEST_F(PortTest, LinesFillConsecutiveSlotsAndLapTheRing) {
     ASSERT_TRUE(OpenDefault());
     pty.Write("#1.PRA 1 2\r#1.STA 0\rA\r\nB\r\r");
     ASSERT_TRUE(WaitForLines(5));
@@ -246,41 +231,38 @@ TEST_F(PortTest, LinesFillConsecutiveSlotsEachEndingAtItsCarriageReturn) {
     EXPECT_EQ(Slot(port, 4), "");     // a lone carriage return has a slot of its own
     EXPECT_EQ(port.RxOffset(), 0);
     EXPECT_EQ(port.RxReadIndex(), 0);
+    // A hundred lines more lap the ring and overwrite the unread ones.
+    std::string burst;
+    for (int i = 5; i < 105; ++i) burst += "L" + std::to_string(i) + "\r";
+    pty.Write(burst);
+    ASSERT_TRUE(Eventually([&] { return Slot(port, 4) == "L104"; }));
+    EXPECT_EQ(Slot(port, 0), "L100");
+    EXPECT_EQ(Slot(port, 5), "L5");
+    EXPECT_EQ(port.RxWriteIndex(), 5);
     EXPECT_EQ(notifier.Count(), 0u);
 }
 
-TEST_F(PortTest, LineFillingTheSlotExactlyIsReportedAndTheNextLineMovesOn) {
+// 2047 bytes and the carriage return fill a slot; a longer line wraps inside
+// its slot and stays unpublished.
+TEST_F(PortTest, ALineThatFillsItsSlotIsReported) {
     ASSERT_TRUE(OpenDefault());
-    pty.Write(std::string(2047, 'x') + "\r#1.STA 0\r");
-    ASSERT_TRUE(WaitForLines(2));
-    EXPECT_EQ(Slot(port, 0), std::string(2047, 'x'));
-    EXPECT_EQ(Slot(port, 1), "#1.STA 0");
+    pty.Write(std::string(2046, 'x') + "\r" + std::string(2047, 'y') + "\r#1.STA 0\r");
+    ASSERT_TRUE(WaitForLines(3));
+    EXPECT_EQ(Slot(port, 0), std::string(2046, 'x'));
+    EXPECT_EQ(Slot(port, 1), std::string(2047, 'y'));
+    EXPECT_EQ(Slot(port, 2), "#1.STA 0");
     EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"Rx Buffer FULL"});
     EXPECT_EQ(notifier.Captions(), std::vector<std::string>{Notifier::kAppCaption});
-}
 
-TEST_F(PortTest, OverlongLineWrapsInsideItsSlotAndStaysUnpublished) {
-    ASSERT_TRUE(OpenDefault());
     std::string bytes;
     for (int i = 0; i < 3000; ++i) bytes += static_cast<char>('a' + i % 26);
     pty.Write(bytes);
     ASSERT_TRUE(Eventually([&] { return port.RxOffset() == 3000 - 2048; }));
-    EXPECT_EQ(port.RxWriteIndex(), 0);
-    EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"Rx Buffer FULL"});
-    std::string slot = Slot(port, 0);
+    EXPECT_EQ(port.RxWriteIndex(), 3);
+    EXPECT_EQ(notifier.Count(), 2u);
+    std::string slot = Slot(port, 3);
     EXPECT_EQ(slot.substr(0, 952), bytes.substr(2048));
     EXPECT_EQ(slot.substr(952), bytes.substr(952, 2048 - 952));
-}
-
-TEST_F(PortTest, RingOverwritesUnreadLinesWhenLapped) {
-    ASSERT_TRUE(OpenDefault());
-    std::string burst;
-    for (int i = 0; i < 105; ++i) burst += "L" + std::to_string(i) + "\r";
-    pty.Write(burst);
-    ASSERT_TRUE(WaitForLines(5));
-    EXPECT_EQ(Slot(port, 0), "L100");
-    EXPECT_EQ(Slot(port, 4), "L104");
-    EXPECT_EQ(Slot(port, 5), "L5");
 }
 
 TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
@@ -294,21 +276,21 @@ TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
     ASSERT_TRUE(OpenDefault());
     ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 0; }));
     EXPECT_EQ(port.RxWriteIndex(), 0);
+    // A consumer still at the old index may not move the reset one.
+    EXPECT_FALSE(port.AdvanceRxRead(1, 2));
+    EXPECT_EQ(port.RxReadIndex(), 0);
     pty.Write("fresh\r");
     ASSERT_TRUE(WaitForLines(1));
     EXPECT_EQ(Slot(port, 0), "fresh");
 }
 
-TEST_F(PortTest, WritesReachTheDrive) {
+TEST_F(PortTest, WritesReachTheDriveAndAStalledOneGivesUp) {
     EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 0u);  // closed: fails silently
     ASSERT_TRUE(OpenDefault());
     EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 7u);
     EXPECT_EQ(pty.Read(7, 2s), "#0.PRA\r");
     EXPECT_EQ(notifier.Count(), 0u);
-}
 
-TEST_F(PortTest, StalledWriteGivesUpWithTtyError) {
-    ASSERT_TRUE(OpenDefault());
     std::string bytes(1 << 20, 'x');  // far more than the terminal buffers
     auto start = std::chrono::steady_clock::now();
     uint32_t written = port.WriteBlock(bytes.data(), static_cast<uint32_t>(bytes.size()));

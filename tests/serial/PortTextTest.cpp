@@ -15,6 +15,7 @@ TEST(PortTextTest, NumbersAreDigitsOnlyAndNeverWrap) {
     };
     const Case cases[] = {
         {"COM3:  1200,N, 8,0", 1200, 8, 0},
+        {"com3:9600,n,8,0", 9600, 8, 0},
         {"COM3:9600x,N,8,2x", 9600, 8, 2},
         {"COM3:-9600,N,8,0", 0, 8, 0},  // a sign is no digit
         {"COM3:+9600,N,8,0", 0, 8, 0},

@@ -2,20 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 #include "protocol/ResponseDispatcher.h"
+#include "protocol/TxQueue.h"
 #include "support/PtyPair.h"
+#include "support/RecordingLineView.h"
 #include "support/RecordingNotifier.h"
 
-// A port open on a pseudo-terminal with its dispatcher running, as the form
-// holds them; the test plays the drive on `pty`.
+// A port open on a pseudo-terminal with its dispatcher running and a queue to
+// send with, as the form holds them; the test plays the drive on `pty`.
 class DispatchedPortTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-        ASSERT_TRUE(dispatcher.Start());
-    }
+    void SetUp() override;
+
+    // Writes the queued lines and returns them as the drive received them.
+    std::string Flush();
+    // The drive sends `lines`; returns once the dispatcher has consumed them.
+    void Answer(const std::vector<std::string>& lines);
 
     PtyPair pty;
     RecordingNotifier notifier;
@@ -23,4 +30,8 @@ class DispatchedPortTest : public ::testing::Test {
     ParamTable table;
     RefreshFlag refresh;
     ResponseDispatcher dispatcher{port, table, refresh, notifier};
+    RecordingLineView sent;
+    TxQueue queue{sent};
+    // The read index the lines sent so far lead to; 0 again after a reconnect.
+    int32_t consumed = 0;
 };
