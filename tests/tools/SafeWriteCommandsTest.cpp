@@ -18,51 +18,32 @@ using Json = nlohmann::json;
 
 TEST_F(ToolsTest, WritesAreReadBackAndNeedNoAcknowledgement) {
     struct ReadBackCase {
-        std::vector<std::string> fault;  // of the simulator
-        std::vector<std::string> args;
+        const char* fault;  // of the simulator
+        const char* args;
         int code;
         std::string out;   // exactly
         std::string says;  // on stderr
         bool readBack;     // a PRA follows the group
     };
     const ReadBackCase cases[] = {
-        {{"--no-ack"}, {"set", "20", "300", "21", "-5"}, 0, "", "holds all 2 values sent", true},
-        {{"--no-ack"}, {"setup", "3"}, 0, "", "holds all 10 values sent", true},
-        {{"--no-ack"}, {"setmode"}, 0, "", "holds all 1 values sent", true},
+        {"--no-ack", "set 20 300 21 -5", 0, "", "holds all 2 values sent", true},
+        {"--no-ack", "setup 3", 0, "", "holds all 10 values sent", true},
+        {"--no-ack", "setmode", 0, "", "holds all 1 values sent", true},
         // A drive that takes no write to 21 acknowledges it all the same.
-        {{"--read-only", "21"},
-         {"set", "20", "300", "21", "400"},
-         5,
-         "21\t감속시간\t400\t500\n",
-         "holds 1 of the 2 values sent",
-         true},
-        {{"--read-only", "42"}, {"setup", "0"}, 5, "42\t운전모드선택\t0\t1\n", "holds 9 of", true},
+        {"--read-only 21", "set 20 300 21 400", 5, "21\t감속시간\t400\t500\n",
+         "holds 1 of the 2 values sent", true},
+        {"--read-only 42", "setup 0", 5, "42\t운전모드선택\t0\t1\n", "holds 9 of", true},
         // What did not come back shows as "-".
-        {{"--silent"},
-         {"set", "20", "1"},
-         3,
-         "20\t가속시간\t1\t-\n",
-         "no complete reply; 1 of the 1 values",
+        {"--silent", "set 20 1", 3, "20\t가속시간\t1\t-\n", "no complete reply; 1 of the 1 values",
          true},
-        {{"--silent"}, {"--no-verify", "set", "20", "1"}, 2, "", "unknown option", false},
-        {{"--silent"}, {"set", "20", "1", "--no-verify"}, 0, "", "", false},
-        {{"--omit", "20"},
-         {"set", "20", "1", "21", "2"},
-         3,
-         "20\t가속시간\t1\t-\n",
-         "did not come back: 20\n",
-         true},
-        {{"--misnumber", "20"},
-         {"set", "20", "1"},
-         6,
-         "20\t가속시간\t1\t-\n",
-         "통신처리에러",
-         true},
+        {"--silent", "--no-verify set 20 1", 2, "", "unknown option", false},
+        {"--silent", "set 20 1 --no-verify", 0, "", "", false},
+        {"--omit 20", "set 20 1 21 2", 3, "20\t가속시간\t1\t-\n", "did not come back: 20\n", true},
+        {"--misnumber 20", "set 20 1", 6, "20\t가속시간\t1\t-\n", "통신처리에러", true},
     };
     for (const ReadBackCase& c : cases) {
-        std::string shown = c.fault[0];
-        for (const std::string& arg : c.args) shown += " " + arg;
-        ParaRun run = ParaAgainst(c.fault, c.args);
+        std::string shown = std::string(c.fault) + " / " + c.args;
+        ParaRun run = ParaAgainst(Words(c.fault), Words(c.args));
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_EQ(run.out, c.out) << shown;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;

@@ -17,6 +17,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
     std::vector<std::string> lines;
     for (const std::string& line : Lines(text)) {

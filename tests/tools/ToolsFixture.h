@@ -23,6 +23,8 @@ struct ParaRun {
 };
 
 std::vector<std::string> Lines(const std::string& text);
+// The words of `text`, split at blanks.
+std::vector<std::string> Words(const std::string& text);
 // The lines of `text` that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix);
 std::string ReadBytes(const std::filesystem::path& path);

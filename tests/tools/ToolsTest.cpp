@@ -7,11 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,8 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using Json = nlohmann::json;
 
-TEST_F(ToolsTest, ReadPrintsTheDrivesListedParametersOrAllOfThem) {
+TEST_F(ToolsTest, ReadPrintsOrSavesTheDrivesParameters) {
     StartSim();
     ParaRun listed = Para({"read"});
     ASSERT_EQ(listed.code, 0) << listed.err;
@@ -36,8 +34,6 @@ TEST_F(ToolsTest, ReadPrintsTheDrivesListedParametersOrAllOfThem) {
     EXPECT_EQ(lines.front(), "10\t전류루프사용\t1");
     EXPECT_EQ(lines[6], "20\t가속시간\t500");
     EXPECT_EQ(lines.back(), "61\tAD입력최소 \t10");
-    EXPECT_NE(listed.err.find("> #0.PRA\n"), std::string::npos);
-    EXPECT_NE(listed.err.find("< #0.PRA 0 0 1 0 2 0"), std::string::npos);
 
     ParaRun all = Para({"-q", "read", "--all"});
     ASSERT_EQ(all.code, 0) << all.err;
@@ -46,23 +42,20 @@ TEST_F(ToolsTest, ReadPrintsTheDrivesListedParametersOrAllOfThem) {
     EXPECT_EQ(lines[42], "42\t운전모드선택\t1");
     EXPECT_EQ(lines[101], "101\t모터극수\t4");
     EXPECT_EQ(all.err, "");
-    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.PRA", "#0.PRA"}));
-}
 
-TEST_F(ToolsTest, ReadToAFileWritesWhatTheGuiSaves) {
-    StartSim();
+    // What the GUI saves: parameter 23, highest speed, "최고속도" in CP949.
     fs::path file = dir / "drive.par";
-    ParaRun run = Para({"-q", "read", "-o", file.string()});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "");
+    ParaRun saved = Para({"-q", "read", "-o", file.string()});
+    ASSERT_EQ(saved.code, 0) << saved.err;
+    EXPECT_EQ(saved.out, "");
     std::string bytes = ReadBytes(file);
     EXPECT_EQ(bytes.size(), 1220u);
-    // Parameter 23, highest speed: "최고속도" in CP949.
     EXPECT_NE(bytes.find("   23,             \xc3\xd6\xb0\xed\xbc\xd3\xb5\xb5,       3000 \r\n"),
               std::string::npos);
+    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.PRA", "#0.PRA", "#0.PRA"}));
 }
 
-TEST_F(ToolsTest, WriteSendsTheSendAllLines) {
+TEST_F(ToolsTest, WriteSendsTheSendAllLinesAndVerifyReportsEachDifference) {
     StartSim();
     ParamTable table;
     std::vector<std::pair<int, int>> writes;
@@ -75,12 +68,21 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLines) {
     ASSERT_TRUE(ParamFile::Write(file, table));
     ParaRun run = Para({"-q", "write", file.string()});
     ASSERT_EQ(run.code, 0) << run.err;
-
     // The 10 ms pause after each line is the queue's, tested with the queue: a
     // simulator held up by a busy machine reads lines late and bunched.
     EXPECT_EQ(WireTexts(), ReadBackLines(writes));
-    ParaRun check = Para({"-q", "verify", file.string()});
-    EXPECT_EQ(check.code, 0) << check.out;
+
+    ParaRun same = Para({"verify", file.string()});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+    ASSERT_EQ(Para({"-q", "set", "20", "999", "57", "-1"}).code, 0);
+    ParaRun differ = Para({"verify", file.string()});
+    EXPECT_EQ(differ.code, 5) << differ.err;
+    EXPECT_EQ(differ.out, "20\t가속시간\t0\t999\n57\t속도인덱스8\t370\t-1\n");
+
+    ASSERT_EQ(Para({"-q", "init"}).code, 0);
+    EXPECT_EQ(WireTexts().back(), "#0.PDF ALL");
+    EXPECT_EQ(DriveValues()[20], 500);
 }
 
 TEST_F(ToolsTest, SetWritesAGroupAndTheReadBackShowsWhatSixteenBitsKeep) {
@@ -114,8 +116,7 @@ TEST_F(ToolsTest, SetupModeAndSetModeSendTheFormsLines) {
                                                        {49, 3},
                                                        {40, 7},
                                                        {41, 7}});
-    expected.push_back("#0.PWR 100 1");
-    expected.push_back("#0.PRA");
+    expected.insert(expected.end(), {"#0.PWR 100 1", "#0.PRA"});
     EXPECT_EQ(WireTexts(), expected);
 }
 
@@ -137,58 +138,31 @@ TEST_F(ToolsTest, VersionAndSendPrintTheRepliesOnStdout) {
               (std::vector<std::string>{"#0.FRD 0", "#0.FRD 1", "#0.PRD 101", "#0.MTP", "#0.XYZ"}));
 }
 
-TEST_F(ToolsTest, InitRestoresTheFactoryDefaults) {
-    StartSim();
-    ASSERT_EQ(Para({"-q", "set", "20", "999"}).code, 0);
-    ParaRun init = Para({"-q", "init"});
-    ASSERT_EQ(init.code, 0) << init.err;
-    std::vector<std::string> wire = WireTexts();
-    ASSERT_FALSE(wire.empty());
-    EXPECT_EQ(wire.back(), "#0.PDF ALL");
-    EXPECT_EQ(DriveValues()[20], 500);
-}
-
-TEST_F(ToolsTest, VerifyReportsEachDifference) {
-    StartSim();
-    fs::path file = dir / "saved.par";
-    ASSERT_EQ(Para({"-q", "read", "-o", file.string()}).code, 0);
-    ParaRun same = Para({"verify", file.string()});
-    EXPECT_EQ(same.code, 0) << same.err;
-    EXPECT_EQ(same.out, "");
-    ASSERT_EQ(Para({"-q", "set", "20", "999", "57", "-1"}).code, 0);
-    ParaRun differ = Para({"verify", file.string()});
-    EXPECT_EQ(differ.code, 5) << differ.err;
-    EXPECT_EQ(differ.out, "20\t가속시간\t500\t999\n57\t속도인덱스8\t2500\t-1\n");
-}
-
 TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
     fs::path file = dir / "defaults.par";
     ASSERT_TRUE(ParamFile::Write(file, ParamTable()));
     fs::path out = dir / "out.par";
     struct ReadCase {
-        std::vector<std::string> fault;  // of the simulator's PRA reply
-        std::vector<std::string> args;
+        const char* fault;  // of the simulator's PRA reply
+        std::string args;
         int code;
         std::string says;
     };
     const ReadCase cases[] = {
-        {{"--omit", "20"}, {"read"}, 3, "lacks 1 of the 29 parameters asked for: 20\n"},
-        {{"--omit", "20", "--omit", "57"},
-         {"read", "-o", out},
-         3,
-         "29 parameters asked for: 20 57"},
-        {{"--omit", "61"}, {"verify", file}, 3, "asked for: 61\n"},
-        {{"--omit", "101"}, {"read", "--all"}, 3, "lacks 1 of the 110 parameters asked for: 101"},
+        {"--omit 20", "read", 3, "lacks 1 of the 29 parameters asked for: 20\n"},
+        {"--omit 20 --omit 57", "read -o " + out.string(), 3, "29 parameters asked for: 20 57"},
+        {"--omit 61", "verify " + file.string(), 3, "asked for: 61\n"},
+        {"--omit 101", "read --all", 3, "lacks 1 of the 110 parameters asked for: 101"},
         // Parameter 101 is not listed: the listed read is complete.
-        {{"--omit", "101"}, {"read"}, 0, ""},
+        {"--omit 101", "read", 0, ""},
         // A pair numbered 110 raises "통신처리에러" and drops the rest of its line.
-        {{"--misnumber", "20"}, {"read"}, 6, "통신처리에러"},
-        {{"--misnumber", "20"}, {"verify", file}, 6, "통신처리에러"},
-        {{"--misnumber", "101"}, {"read", "-o", out}, 6, "통신처리에러"},
+        {"--misnumber 20", "read", 6, "통신처리에러"},
+        {"--misnumber 20", "verify " + file.string(), 6, "통신처리에러"},
+        {"--misnumber 101", "read -o " + out.string(), 6, "통신처리에러"},
     };
     for (const ReadCase& c : cases) {
-        std::string shown = c.fault[0] + " " + c.fault[1] + " " + c.args[0];
-        ParaRun run = ParaAgainst(c.fault, c.args);
+        std::string shown = std::string(c.fault) + " / " + c.args;
+        ParaRun run = ParaAgainst(Words(c.fault), Words(c.args));
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
         if (c.code == 0) {
@@ -237,11 +211,9 @@ TEST_F(ToolsTest, MonitorPrintsReceivedLinesUntilInterrupted) {
 
 TEST_F(ToolsTest, StationIdIsReadAsTheGuiReadsIt) {
     StartSim({"--id", "3"});
-    ParaRun run = Para({"-q", "-i", " 3x", "read"});
-    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(Para({"-q", "-i", " 3x", "read"}).code, 0);
     // Station 0 is somebody else: no answer.
-    ParaRun other = Para({"-q", "read"});
-    EXPECT_EQ(other.code, 3);
+    EXPECT_EQ(Para({"-q", "read"}).code, 3);
     EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#3.PRA", "#0.PRA"}));
 }
 
@@ -272,15 +244,9 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
 
     ParaRun json = Para({"-q", "scan", "--ids", "6-8", "-w", "250", "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
-    nlohmann::json result = nlohmann::json::parse(json.out);
-    EXPECT_EQ(result["command"], "scan");
-    EXPECT_EQ(result["from"], 6);
-    EXPECT_EQ(result["to"], 8);
-    EXPECT_EQ(result["waitMs"], 250);
-    EXPECT_EQ(result["complete"], true);
-    ASSERT_EQ(result["stations"].size(), 1u);
-    EXPECT_EQ(result["stations"][0]["id"], 7);
-    EXPECT_EQ(result["stations"][0]["reply"], "#7.FRD 0 0105");
+    EXPECT_EQ(Json::parse(json.out),
+              Json::parse(R"({"command": "scan", "from": 6, "to": 8, "waitMs": 250,
+                  "complete": true, "stations": [{"id": 7, "reply": "#7.FRD 0 0105", "version": "0105"}]})"));
 
     ParaRun none = Para({"-q", "scan", "--ids", "4-5", "-w", "300"});
     EXPECT_EQ(none.code, 3);
@@ -293,33 +259,44 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
     EXPECT_EQ(Lines(Para({"-q", "-i", "3", "read"}).out)[6], "20\t가속시간\t999");
 }
 
+// The port this test holds (flock, as minicom does) keeps veld-para out, and
+// the doctor names the holder; a missing port is named as such.
 TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
     StartSim();
     ParaRun free = Para({"doctor", port});
     EXPECT_EQ(free.code, 0) << free.out;
     EXPECT_EQ(free.out, port + "\n- ready: may be read and written, no program has it open\n");
 
-    ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", port, "monitor"}, (dir / "mon").string());
-    ParaRun held{};
-    for (int i = 0; i < 200 && held.code != 1; ++i) {
-        held = Para({"doctor", port, "--json"});
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_EQ(held.code, 1) << held.out;
-    nlohmann::json report = nlohmann::json::parse(held.out);
+    int held = ::open(port.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    ParaRun doctor = Para({"doctor", port, "--json"});
+    ParaRun busy = Para({"version"});
+    ::close(held);
+    ASSERT_EQ(doctor.code, 1) << doctor.out;
+    Json report = Json::parse(doctor.out);
     EXPECT_EQ(report["ready"], false);
-    nlohmann::json finding = report["findings"][0];
+    Json finding = report["findings"][0];
+    std::string self;
+    std::getline(std::ifstream("/proc/self/comm"), self);
     EXPECT_EQ(finding["kind"], "held-by");
-    EXPECT_EQ(finding["process"], "veld-para");
-    EXPECT_EQ(finding["remedy"],
-              "end that program:\nkill " + std::to_string(finding["pid"].get<int>()));
-    monitor.Signal(SIGINT);
-    EXPECT_EQ(monitor.Wait(kRunLimit), 0);
+    EXPECT_EQ(finding["process"], self);
+    EXPECT_EQ(finding["pid"], ::getpid());
+    EXPECT_EQ(finding["remedy"], "end that program:\nkill " + std::to_string(::getpid()));
+    EXPECT_EQ(busy.code, 1);
+    EXPECT_NE(busy.err.find("포트를 열수가 없습니다.\n"), std::string::npos);
+    EXPECT_NE(busy.err.find("- in use by \"" + self + "\" (PID " + std::to_string(::getpid()) +
+                            ")\n    end that program:"),
+              std::string::npos)
+        << busy.err;
 
-    ParaRun missing = Para({"doctor", (dir / "nothing").string()});
+    fs::path nothing = dir / "nothing";
+    ParaRun missing = Para({"doctor", nothing.string()});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.out.find("- no such device: " + (dir / "nothing").string() + "\n"),
-              std::string::npos);
+    EXPECT_NE(missing.out.find("- no such device: " + nothing.string() + "\n"), std::string::npos);
+    ParaRun unopened = Para({"-p", nothing.string(), "version"});
+    EXPECT_EQ(unopened.code, 1);
+    EXPECT_NE(unopened.err.find("no such device"), std::string::npos);
     EXPECT_TRUE(WireTexts().empty());
 }
 
@@ -328,9 +305,9 @@ TEST_F(ToolsTest, PortsListsEachPortWithTheDoctorsVerdict) {
     ASSERT_EQ(text.code, 0) << text.err;
     ParaRun json = Para({"ports", "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
-    nlohmann::json report = nlohmann::json::parse(json.out);
+    Json report = Json::parse(json.out);
     EXPECT_EQ(report["command"], "ports");
-    nlohmann::json ports = report["ports"];
+    Json ports = report["ports"];
     ASSERT_TRUE(ports.is_array());
     std::vector<std::string> lines = Lines(text.out);
     ASSERT_EQ(lines.size(), ports.size());
@@ -341,23 +318,6 @@ TEST_F(ToolsTest, PortsListsEachPortWithTheDoctorsVerdict) {
         std::string verdict = ports[i]["findings"][0]["reason"];
         EXPECT_EQ(lines[i].substr(lines[i].rfind('\t') + 1), verdict);
     }
-}
-
-TEST_F(ToolsTest, PortCommandsRefuseBadArguments) {
-    StartSim({"--id", "3"});
-    const std::vector<std::string> cases[] = {
-        {"scan", "--ids", "5-2"}, {"scan", "--ids", "0-36"},
-        {"scan", "--ids", "x"},   {"scan", "--ids"},
-        {"scan", "-w", "0"},      {"scan", "extra"},
-        {"ports", "extra"},       {"doctor"},
-        {"doctor", "a", "b"},
-    };
-    for (const std::vector<std::string>& args : cases) {
-        ParaRun run = Para(args);
-        EXPECT_EQ(run.code, 2) << args[0] << " " << args.back() << "\n" << run.err;
-        EXPECT_NE(run.err.find("usage: veld-para"), std::string::npos);
-    }
-    EXPECT_TRUE(WireTexts().empty());
 }
 
 TEST_F(ToolsTest, RepliesInPiecesAndWithCrLfAreReadWhole) {
@@ -375,27 +335,17 @@ TEST_F(ToolsTest, RepliesInPiecesAndWithCrLfAreReadWhole) {
     }
 }
 
-TEST_F(ToolsTest, ASilentDriveGivesExitThree) {
-    StartSim({"--silent"});
-    for (const char* command : {"read", "version"}) {
-        ParaRun run = Para({"-q", command});
-        EXPECT_EQ(run.code, 3) << command;
-        EXPECT_EQ(run.out, "") << command;
-        EXPECT_NE(run.err.find("no reply"), std::string::npos) << command;
-    }
-}
-
 TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
     StartSim();
     ParaRun json = Para(
-        {"-q", "watch", "MVW", "STA", "PRD", "20", "--interval", "100", "--count", "5", "--json"});
+        {"-q", "watch", "MVW", "STA", "PRD", "20", "--interval", "100", "--count", "3", "--json"});
     ASSERT_EQ(json.code, 0) << json.err;
     std::vector<std::string> rows = Lines(json.out);
-    ASSERT_EQ(rows.size(), 15u) << json.out;
+    ASSERT_EQ(rows.size(), 9u) << json.out;
     const char* const codes[] = {"MVW", "STA", "PRD"};
     for (size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i]);
-        nlohmann::json row = nlohmann::json::parse(rows[i]);
+        Json row = Json::parse(rows[i]);
         EXPECT_EQ(row["code"], codes[i % 3]);
         EXPECT_EQ(row["station"], "0");
         // A round goes at its slot, an interval after the one before.
@@ -408,28 +358,14 @@ TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
         const std::vector<int32_t> expected[] = {{0, 0, dcLink, 300}, {1}, {20, 500}};
         EXPECT_EQ(fields, expected[i % 3]);
     }
-    std::vector<std::string> expected;
-    for (int round = 0; round < 5; ++round) {
-        expected.insert(expected.end(), {"#0.MVW", "#0.STA", "#0.PRD 20"});
-    }
-    EXPECT_EQ(WireTexts(), expected);
+    EXPECT_EQ(WireTexts().size(), 9u);
 
     ParaRun csv = Para({"-q", "watch", "MTP", "--interval", "100", "--count", "2", "--csv"});
     ASSERT_EQ(csv.code, 0) << csv.err;
     rows = Lines(csv.out);
     ASSERT_EQ(rows.size(), 3u) << csv.out;
     EXPECT_EQ(rows[0], "ms,time,code,fields");
-    for (size_t i = 1; i < rows.size(); ++i) {
-        std::istringstream cells(rows[i]);
-        std::string ms, time, code, temperature;
-        std::getline(cells, ms, ',');
-        std::getline(cells, time, ',');
-        std::getline(cells, code, ',');
-        std::getline(cells, temperature);
-        EXPECT_GE(std::stoi(ms), static_cast<int>(i - 1) * 100) << rows[i];
-        EXPECT_EQ(code, "MTP");
-        EXPECT_EQ(temperature, "300");
-    }
+    EXPECT_EQ(rows[2].substr(rows[2].find(",MTP,")), ",MTP,300");
 }
 
 TEST_F(ToolsTest, WatchSkipsSlotsInsteadOfPilingUpWhenRepliesAreSlow) {
@@ -446,25 +382,24 @@ TEST_F(ToolsTest, WatchSkipsSlotsInsteadOfPilingUpWhenRepliesAreSlow) {
     EXPECT_EQ(run.err.find("; 0 slots skipped"), std::string::npos) << run.err;
 }
 
-TEST_F(ToolsTest, WatchEndsAfterThreeUnansweredRoundsOrWhenThePortGoes) {
+TEST_F(ToolsTest, ASilentDriveGivesExitThree) {
     StartSim({"--silent"});
-    ParaRun silent = Para({"-q", "watch", "STA", "--interval", "100"});
-    EXPECT_EQ(silent.code, 3);
-    EXPECT_EQ(silent.out, "");
-    EXPECT_NE(silent.err.find("no reply"), std::string::npos) << silent.err;
-    // A round is given up before the next goes: one line each.
-    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.STA", "#0.STA", "#0.STA"}));
-
-    StartSim();
-    ToolProcess watch({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100"},
-                      (dir / "watch").string());
-    ASSERT_TRUE(watch.WaitForStdout(" MTP 300\n", 10s));
-    sim->Signal(SIGKILL);
-    EXPECT_EQ(watch.Wait(kRunLimit), 3);
-    EXPECT_NE(watch.Stderr().find("lost"), std::string::npos) << watch.Stderr();
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"read"}, {"version"}, {"watch", "STA", "--interval", "100"}}) {
+        args.insert(args.begin(), "-q");
+        ParaRun run = Para(args);
+        EXPECT_EQ(run.code, 3) << args[1];
+        EXPECT_EQ(run.out, "") << args[1];
+        EXPECT_NE(run.err.find("no reply"), std::string::npos) << args[1] << run.err;
+    }
+    // Watch gives a round up before the next goes, and ends after three.
+    std::vector<std::string> wire = WireTexts();
+    EXPECT_EQ(std::vector<std::string>(wire.end() - 3, wire.end()),
+              (std::vector<std::string>{"#0.STA", "#0.STA", "#0.STA"}));
+    EXPECT_EQ(wire.size(), 6u);
 }
 
-TEST_F(ToolsTest, ADriveThatGoesAwayMidReadEndsTheRead) {
+TEST_F(ToolsTest, ADriveThatGoesAwayEndsTheReadOrTheWatch) {
     StartSim({"--reply-delay", "3000"});
     ToolProcess read({VELD_PARA_PATH, "-q", "-w", "20000", "-p", port, "read"},
                      (dir / "read").string());
@@ -474,27 +409,14 @@ TEST_F(ToolsTest, ADriveThatGoesAwayMidReadEndsTheRead) {
     EXPECT_EQ(read.Wait(kRunLimit), 3);
     EXPECT_NE(read.Stderr().find("lost"), std::string::npos) << read.Stderr();
     EXPECT_EQ(read.Stdout(), "");
-}
 
-TEST_F(ToolsTest, PortThatCannotBeOpenedGivesExitOne) {
     StartSim();
-    ParaRun missing = Para({"-p", (dir / "nothing").string(), "version"});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.err.find("포트를 열수가 없습니다.\n"), std::string::npos);
-    EXPECT_NE(missing.err.find("no such device"), std::string::npos);
-
-    int held = ::open(port.c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    ParaRun busy = Para({"version"});
-    ::close(held);
-    EXPECT_EQ(busy.code, 1);
-    // The doctor names the holder: this test.
-    EXPECT_NE(busy.err.find("- in use by \""), std::string::npos) << busy.err;
-    EXPECT_NE(busy.err.find("(PID " + std::to_string(::getpid()) + ")\n    end that program:"),
-              std::string::npos)
-        << busy.err;
-    EXPECT_TRUE(WireTexts().empty());
+    ToolProcess watch({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100"},
+                      (dir / "watch").string());
+    ASSERT_TRUE(watch.WaitForStdout(" MTP 300\n", 10s));
+    sim->Signal(SIGKILL);
+    EXPECT_EQ(watch.Wait(kRunLimit), 3);
+    EXPECT_NE(watch.Stderr().find("lost"), std::string::npos) << watch.Stderr();
 }
 
 TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
@@ -530,22 +452,25 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"-w", "soon", "read"}, "--wait"},
         {{"--port-map", "COM7", "read"}, "--port-map"},
         {{"-b", "-9600", "read"}, "--baud"},
-        {{"-b", "+9600", "read"}, "--baud"},
         {{"-b", "0", "read"}, "--baud"},
         {{"-b", "9600xyz", "read"}, "--baud"},
         {{"-b", "99999999999", "read"}, "--baud"},
-        {{"-b", "9600,E,7,2", "read"}, "--baud"},
         {{"-p", "/tmp/odd:name", "read"}, "--port-map COM1=PATH -p COM1"},
         {{"watch"}, "CMD expected"},
         {{"watch", "XYZ"}, "not a read command: XYZ"},
-        {{"watch", "PRD"}, "not a read command: PRD"},
         {{"watch", "PRD", "110"}, "not a read command: PRD 110"},
-        {{"watch", "PRA"}, "not a read command"},
         {{"watch", "MVW", "--interval", "99"}, "--interval"},
         {{"watch", "MVW", "--interval", "10001"}, "--interval"},
         {{"watch", "MVW", "--count", "0"}, "--count"},
         {{"watch", "MVW", "--count"}, "--count"},
         {{"watch", "MVW", "--csv", "--json"}, "one of --csv and --json"},
+        {{"scan", "--ids", "5-2"}, "within 0-35 expected, not 5-2"},
+        {{"scan", "--ids", "0-36"}, "within 0-35"},
+        {{"scan", "--ids", "x"}, "within 0-35"},
+        {{"scan", "--ids"}, "--ids"},
+        {{"scan", "-w", "0"}, "bad -w 0"},
+        {{"scan", "extra"}, "unexpected argument extra"},
+        {{"doctor"}, "one PORT expected"},
     };
     for (const UsageCase& c : cases) {
         std::string shown;
@@ -561,48 +486,39 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
 
 TEST_F(ToolsTest, FileErrorsGiveExitFour) {
     StartSim();
-    ParaRun unreadable = Para({"write", (dir / "absent.par").string()});
-    EXPECT_EQ(unreadable.code, 4);
-    EXPECT_NE(unreadable.err.find("File Error"), std::string::npos);
-    ParaRun verify = Para({"verify", (dir / "absent.par").string()});
-    EXPECT_EQ(verify.code, 4);
-    EXPECT_EQ(Para({"restore", (dir / "absent.par").string()}).code, 4);
+    std::string absent = (dir / "absent.par").string();
+    for (const char* command : {"write", "verify", "restore"}) {
+        ParaRun run = Para({command, absent});
+        EXPECT_EQ(run.code, 4) << command;
+        EXPECT_NE(run.err.find("File Error"), std::string::npos) << command << run.err;
+    }
     EXPECT_TRUE(WireTexts().empty());
     ParaRun unwritable = Para({"-q", "read", "-o", (dir / "no" / "such" / "x.par").string()});
     EXPECT_EQ(unwritable.code, 4);
     EXPECT_NE(unwritable.err.find("File Error"), std::string::npos);
 }
 
-TEST_F(ToolsTest, StateFileKeepsWhatPsvStored) {
+TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkUntilItEnds) {
     fs::path state = dir / "drive.state";
-    StartSim({"--state", state.string()});
+    fs::path link = dir / "ttyVELD";
+    StartSim({"--state", state.string(), "--link", link.string()});
+    EXPECT_EQ(fs::read_symlink(link), port);
+    port = link.string();
     ASSERT_EQ(Para({"-q", "set", "20", "777"}).code, 0);
     sim->Signal(SIGTERM);
     EXPECT_EQ(sim->Wait(kRunLimit), 0);
+    EXPECT_FALSE(fs::is_symlink(link));
     StartSim({"--state", state.string()});
     EXPECT_EQ(DriveValues()[20], 777);
 }
 
-TEST_F(ToolsTest, SimulatorLinkNamesItsTerminalUntilItEnds) {
-    fs::path link = dir / "ttyVELD";
-    StartSim({"--link", link.string()});
-    EXPECT_EQ(fs::read_symlink(link), port);
-    port = link.string();
-    EXPECT_EQ(Para({"-q", "version"}).code, 0);
-    sim->Signal(SIGINT);
-    EXPECT_EQ(sim->Wait(kRunLimit), 0);
-    EXPECT_FALSE(fs::is_symlink(link));
-}
-
-TEST_F(ToolsTest, SimulatorServesASerialDevice) {
+TEST_F(ToolsTest, SimulatorServesASerialDeviceAndListsItsDefaults) {
     // The terminal side of a pseudo-terminal stands in for the adapter.
     PtyPair line;
     StartSim({"--device", line.SlavePath(), "--baud", "9600", "--id", "12"});
     line.Write("#12.FRD 1\r#12.STA\r");
     EXPECT_EQ(line.ReadUntil("#C.STA 00000001\r", 10s), "#C.FRD 1 0003\r#C.STA 00000001\r");
-}
 
-TEST_F(ToolsTest, SimulatorHelpListsItsDefaultsAndAnswers) {
     ToolProcess help({VELD_DRIVE_SIM_PATH, "--help"}, (dir / "help").string());
     ASSERT_EQ(help.Wait(kRunLimit), 0);
     EXPECT_NE(help.Stdout().find("  101\t모터극수\t4\n"), std::string::npos);
