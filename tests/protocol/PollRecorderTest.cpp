@@ -2,10 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ctime>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,32 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-std::vector<std::string> Split(const std::string& line) {
-    std::vector<std::string> cells;
-    std::istringstream in(line);
-    for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-    return cells;
-}
-
-// The time a recorded ISO text stands for.
-system_clock::time_point ParseIso(const std::string& text) {
-    std::tm local{};
-    const char* rest = strptime(text.c_str(), "%Y-%m-%dT%H:%M:%S", &local);
-    EXPECT_NE(rest, nullptr) << text;
-    int ms = 0;
-    int zoneHours = 0;
-    int zoneMinutes = 0;
-    char sign = '+';
-    EXPECT_EQ(std::sscanf(rest, ".%3d%c%2d:%2d", &ms, &sign, &zoneHours, &zoneMinutes), 4) << text;
-    int offset = (sign == '-' ? -1 : 1) * (zoneHours * 3600 + zoneMinutes * 60);
-    time_t utc = timegm(&local) - offset;
-    return system_clock::from_time_t(utc) + milliseconds(ms);
-}
-
+// 7 December 2026, 20:03:04.056 UTC, plus `ms`.
 PollMonitor::Row MakeRow(int64_t ms, const char* code, std::vector<int32_t> values) {
     PollMonitor::Row row;
     row.ms = ms;
-    row.wall = time_point_cast<milliseconds>(system_clock::now()) + milliseconds(ms);
+    row.wall = system_clock::time_point(seconds(1796673784)) + milliseconds(56 + ms);
     row.reply.code = code;
     row.reply.values = std::move(values);
     return row;
@@ -50,50 +29,59 @@ PollMonitor::Row MakeRow(int64_t ms, const char* code, std::vector<int32_t> valu
 class PollRecorderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("veld-recorder-" + std::to_string(::getpid()));
         fs::create_directories(dir);
+        const char* zone = std::getenv("TZ");
+        savedZone = zone ? zone : "";
+        hadZone = zone != nullptr;
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        fs::remove_all(dir);
+        if (hadZone) {
+            ::setenv("TZ", savedZone.c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+    static void SetZone(const char* zone) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
 
-    fs::path dir;
+    fs::path dir = fs::temp_directory_path() / ("veld-recorder-" + std::to_string(::getpid()));
+    std::string savedZone;
+    bool hadZone = false;
 };
 
-TEST_F(PollRecorderTest, RowsReadBackAsTheyWereTaken) {
-    const std::vector<PollMonitor::Row> rows = {
-        MakeRow(0, "MVW", {1500, -10, 3100, 300}),
-        MakeRow(212, "STA", {1}),
-        MakeRow(423, "PRD", {20, -2147483647 - 1}),
-        MakeRow(640, "MTP", {}),
+// Local time with its offset in ISO 8601's extended form.
+TEST_F(PollRecorderTest, TimesAreLocalWithTheirOffset) {
+    const std::pair<const char*, const char*> zones[] = {
+        {"UTC0", "2026-12-07T20:03:04.056+00:00"},
+        {"CET-1", "2026-12-07T21:03:04.056+01:00"},
+        {"IST-5:30", "2026-12-08T01:33:04.056+05:30"},
+        {"XYZ3:30", "2026-12-07T16:33:04.056-03:30"},
     };
+    for (const auto& [zone, text] : zones) {
+        SetZone(zone);
+        EXPECT_EQ(PollRecorder::IsoTime(MakeRow(0, "STA", {}).wall), text) << zone;
+    }
+}
+
+TEST_F(PollRecorderTest, RowsReachTheFileAsTheyAreTaken) {
+    SetZone("CET-1");
     fs::path path = dir / "watch.csv";
-    {
-        PollRecorder recorder;
-        ASSERT_TRUE(recorder.Open(path.string()));
-        for (const PollMonitor::Row& row : rows) ASSERT_TRUE(recorder.Write(row));
-        // The rows are in the file while the recording goes on.
-        std::ifstream in(path);
-        std::string header;
-        std::getline(in, header);
-        EXPECT_EQ(header, PollRecorder::kCsvHeader);
-        size_t lines = 0;
-        for (std::string line; std::getline(in, line);) ++lines;
-        EXPECT_EQ(lines, rows.size());
-    }
+    PollRecorder recorder;
+    ASSERT_TRUE(recorder.Open(path.string()));
+    ASSERT_TRUE(recorder.Write(MakeRow(0, "MVW", {1500, -10, 3100, 300})));
+    ASSERT_TRUE(recorder.Write(MakeRow(212, "PRD", {20, -2147483647 - 1})));
+    ASSERT_TRUE(recorder.Write(MakeRow(1640, "MTP", {})));
+    // In the file while the recording goes on.
     std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    for (const PollMonitor::Row& row : rows) {
-        ASSERT_TRUE(std::getline(in, line));
-        std::vector<std::string> cells = Split(line);
-        ASSERT_GE(cells.size(), 3u) << line;
-        EXPECT_EQ(std::stoll(cells[0]), row.ms);
-        EXPECT_EQ(ParseIso(cells[1]), row.wall) << cells[1];
-        EXPECT_EQ(cells[2], row.reply.code);
-        std::vector<int32_t> values;
-        for (size_t i = 3; i < cells.size(); ++i) values.push_back(std::stoi(cells[i]));
-        EXPECT_EQ(values, row.reply.values) << line;
-    }
-    EXPECT_FALSE(std::getline(in, line));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              "ms,time,code,fields\n"
+              "0,2026-12-07T21:03:04.056+01:00,MVW,1500,-10,3100,300\n"
+              "212,2026-12-07T21:03:04.268+01:00,PRD,20,-2147483648\n"
+              "1640,2026-12-07T21:03:05.696+01:00,MTP\n");
 }
 
 TEST_F(PollRecorderTest, RefusesWhatIsNoRegularFileAtOnce) {

@@ -2,9 +2,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,17 +36,16 @@ std::vector<std::string> PraReply(const std::map<int32_t, int32_t>& values,
                                   const std::vector<int32_t>& omit = {}) {
     std::vector<std::string> lines;
     for (int32_t first = 0; first < ParamTable::kCount; first += 16) {
-        std::string line = "#0.PRA";
+        std::ostringstream line;
+        line << "#0.PRA" << std::uppercase << std::hex;
         for (int32_t n = first; n < std::min(first + 16, ParamTable::kCount); ++n) {
-            if (std::count(omit.begin(), omit.end(), n)) continue;
             auto it = values.find(n);
-            char pair[24];
-            std::snprintf(pair, sizeof pair, " %X %X", static_cast<unsigned>(n),
-                          static_cast<unsigned>(
-                              static_cast<uint16_t>(it == values.end() ? n * 2 : it->second)));
-            line += pair;
+            int32_t value = it == values.end() ? n * 2 : it->second;
+            if (std::count(omit.begin(), omit.end(), n) == 0) {
+                line << ' ' << n << ' ' << static_cast<uint16_t>(value);
+            }
         }
-        lines.push_back(line);
+        lines.push_back(line.str());
     }
     return lines;
 }

@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -145,25 +144,6 @@ TEST_F(PortTest, RefusedOpensNameTheReasonAndChangeNothing) {
     EXPECT_FALSE(port.IsConnected());
     EXPECT_FALSE(port.IsReaderRegistered());
     EXPECT_FALSE(port.Close());
-}
-
-TEST_F(PortTest, AnotherProcessCannotOpenAHeldPort) {
-    int go[2];
-    ASSERT_EQ(::pipe(go), 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        char byte;
-        (void)!::read(go[0], &byte, 1);
-        TtyDevice device;
-        ::_exit(device.Open(pty.SlavePath()) ? 0 : (device.Error() == EBUSY ? 3 : 4));
-    }
-    ASSERT_TRUE(OpenDefault());
-    ASSERT_EQ(::write(go[1], "g", 1), 1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 3);
-    ::close(go[0]);
-    ::close(go[1]);
 }
 
 // The terminal's exclusive flag as another descriptor of it sees it.

@@ -222,14 +222,11 @@ TEST(PortDoctorTest, ServicesThatClaimThisKindOfAdapter) {
     };
     const FakeSerialTree::UsbDevice ch340{"1a86", "7523",  "",          "USB Serial",
                                           "",     "ch341", "ch341-uart"};
-    const FakeSerialTree::UsbDevice cp2102{"10c4", "ea60",   "Silicon Labs", "CP2102",
-                                           "0001", "cp210x", "cp210x"};
     const FakeSerialTree::UsbDevice ftdi{"0403", "6001",     "FTDI",    "FT232R",
                                          "A5",   "ftdi_sio", "ftdi_sio"};
     const FakeSerialTree::UsbDevice acm{"2341", "0043", "Arduino", "", "7573", "cdc_acm", ""};
     const Case cases[] = {
         {"brltty and a CH340", ch340, "ttyUSB0", "brltty", {Kind::kBrltty}},
-        {"brltty and a CP2102", cp2102, "ttyUSB0", "brltty", {Kind::kBrltty}},
         {"brltty and an FTDI", ftdi, "ttyUSB0", "brltty", {Kind::kReady}},
         {"a CH340 and no brltty", ch340, "ttyUSB0", "bash", {Kind::kReady}},
         {"ModemManager and an ACM",

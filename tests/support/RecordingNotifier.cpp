@@ -1,12 +1,9 @@
 #include "support/RecordingNotifier.h"
 
 void RecordingNotifier::Notify(const std::string& caption, const std::string& text) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_captions.push_back(caption);
-        m_texts.push_back(text);
-    }
-    m_changed.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_captions.push_back(caption);
+    m_texts.push_back(text);
 }
 
 std::vector<std::string> RecordingNotifier::Texts() const {
@@ -22,9 +19,4 @@ std::vector<std::string> RecordingNotifier::Captions() const {
 size_t RecordingNotifier::Count() const {
     std::lock_guard lock(m_mutex);
     return m_texts.size();
-}
-
-bool RecordingNotifier::WaitForCount(size_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [&] { return m_texts.size() >= count; });
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,12 +14,9 @@ class RecordingNotifier : public Notifier {
     std::vector<std::string> Texts() const;
     std::vector<std::string> Captions() const;
     size_t Count() const;
-    // Waits until `count` messages came; false on time-out.
-    bool WaitForCount(size_t count, std::chrono::milliseconds timeout) const;
 
   private:
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
     std::vector<std::string> m_captions;
     std::vector<std::string> m_texts;
 };

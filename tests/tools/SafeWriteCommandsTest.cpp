@@ -152,15 +152,11 @@ TEST_F(ToolsTest, JsonReportsParseAndCarryTheResults) {
 
     ParaRun set = Para({"-q", "set", "21", "400", "22", "70000", "--json"});
     EXPECT_EQ(set.code, 5);
-    doc = Json::parse(set.out);
-    EXPECT_EQ(doc["command"], "set");
-    EXPECT_EQ(doc["result"], "mismatch");
-    EXPECT_EQ(doc["sent"], 2);
-    EXPECT_EQ(doc["confirmed"], 0);
-    EXPECT_EQ(doc["parameters"][0]["drive"], 500);
-    EXPECT_EQ(doc["parameters"][1]["drive"], 4464);
-    EXPECT_EQ(doc["parameters"][1]["fits_16_bits"], false);
-    EXPECT_EQ(doc["parameters"][1]["note"], "70000 does not fit in 16 bits: the drive keeps 4464");
+    EXPECT_EQ(Json::parse(set.out), Json::parse(R"({"command": "set", "station": 0,
+        "result": "mismatch", "sent": 2, "confirmed": 0, "missing": [], "parameters": [
+        {"number": 21, "name": "감속시간", "sent": 400, "drive": 500, "differ": true},
+        {"number": 22, "name": "최저속도", "sent": 70000, "drive": 4464, "differ": true,
+         "fits_16_bits": false, "note": "70000 does not fit in 16 bits: the drive keeps 4464"}]})"));
 
     fs::path file = dir / "drive.par";
     ASSERT_EQ(Para({"-q", "read", "-o", file.string()}).code, 0);
@@ -170,11 +166,9 @@ TEST_F(ToolsTest, JsonReportsParseAndCarryTheResults) {
     doc = Json::parse(verify.out);
     EXPECT_EQ(doc["compared"], 29);
     EXPECT_EQ(doc["differences"], 1);
-    Json row = doc["parameters"][17];
-    EXPECT_EQ(row["number"], 37);
-    EXPECT_EQ(row["file"], 1);
-    EXPECT_EQ(row["drive"], 6);
-    EXPECT_EQ(row["differing_bits"], Json({0, 1, 2}));
+    EXPECT_EQ(doc["parameters"][17], Json::parse(R"({"number": 37, "name": "모니터링종류",
+        "file": 1, "drive": 6, "differ": true, "differing_bits": [0, 1, 2],
+        "note": "bits 0, 1, 2 differ"})"));
 
     ParaRun diff = Para({"diff", file.string(), file.string(), "--json"});
     EXPECT_EQ(diff.code, 0);

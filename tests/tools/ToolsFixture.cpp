@@ -37,19 +37,12 @@ std::string ReadBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::string> PwrLines(const std::vector<std::pair<int, int>>& writes) {
+std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes) {
     std::vector<std::string> lines;
     for (const auto& [n, v] : writes) {
         lines.push_back("#0.PWR " + std::to_string(n) + " " + std::to_string(v));
     }
-    lines.push_back("#0.COP");
-    lines.push_back("#0.PSV");
-    return lines;
-}
-
-std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes) {
-    std::vector<std::string> lines = PwrLines(writes);
-    lines.push_back("#0.PRA");
+    lines.insert(lines.end(), {"#0.COP", "#0.PSV", "#0.PRA"});
     return lines;
 }
 

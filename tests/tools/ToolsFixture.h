@@ -28,9 +28,8 @@ std::vector<std::string> Words(const std::string& text);
 // The lines of `text` that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix);
 std::string ReadBytes(const std::filesystem::path& path);
-// PWR per pair, then COP and PSV, as the simulator logs them.
-std::vector<std::string> PwrLines(const std::vector<std::pair<int, int>>& writes);
-// A write group and the read that checks it.
+// A write group (PWR per pair, then COP and PSV) and the read that checks it,
+// as the simulator logs them.
 std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes);
 
 // The real veld-para against the real veld-drive-sim, in a folder of the test's own.
