@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -102,10 +102,8 @@ TEST_F(BackupStoreTest, AFolderThatCannotBeMadeSavesNothing) {
 }
 
 TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    std::string data = saved ? saved : "";
-    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", "/home/operator", 1);
+    ScopedEnv home("HOME", "/home/operator");
+    ScopedEnv data("XDG_DATA_HOME", nullptr);
     const std::string fallback = "/home/operator/.local/share/VELD_Host_Para/backups";
     // Unset, empty and relative values (invalid there) are ignored.
     const std::pair<const char*, std::string> cases[] = {
@@ -115,19 +113,9 @@ TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {
         {"share", fallback},
     };
     for (const auto& [xdgDataHome, folder] : cases) {
-        if (xdgDataHome) {
-            ::setenv("XDG_DATA_HOME", xdgDataHome, 1);
-        } else {
-            ::unsetenv("XDG_DATA_HOME");
-        }
+        data.Set(xdgDataHome);
         EXPECT_EQ(BackupStore::DefaultFolder(), folder) << (xdgDataHome ? xdgDataHome : "unset");
     }
-    if (saved) {
-        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_DATA_HOME");
-    }
-    ::setenv("HOME", home.c_str(), 1);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "protocol/PollRecorder.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -28,29 +28,11 @@ PollMonitor::Row MakeRow(int64_t ms, const char* code, std::vector<int32_t> valu
 
 class PollRecorderTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        fs::create_directories(dir);
-        const char* zone = std::getenv("TZ");
-        savedZone = zone ? zone : "";
-        hadZone = zone != nullptr;
-    }
-    void TearDown() override {
-        fs::remove_all(dir);
-        if (hadZone) {
-            ::setenv("TZ", savedZone.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-    static void SetZone(const char* zone) {
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
 
     fs::path dir = fs::temp_directory_path() / ("veld-recorder-" + std::to_string(::getpid()));
-    std::string savedZone;
-    bool hadZone = false;
+    ScopedEnv zone{"TZ", "CET-1"};
 };
 
 // Local time with its offset in ISO 8601's extended form.
@@ -61,14 +43,13 @@ TEST_F(PollRecorderTest, TimesAreLocalWithTheirOffset) {
         {"IST-5:30", "2026-12-08T01:33:04.056+05:30"},
         {"XYZ3:30", "2026-12-07T16:33:04.056-03:30"},
     };
-    for (const auto& [zone, text] : zones) {
-        SetZone(zone);
-        EXPECT_EQ(PollRecorder::IsoTime(MakeRow(0, "STA", {}).wall), text) << zone;
+    for (const auto& [tz, text] : zones) {
+        zone.Set(tz);
+        EXPECT_EQ(PollRecorder::IsoTime(MakeRow(0, "STA", {}).wall), text) << tz;
     }
 }
 
 TEST_F(PollRecorderTest, RowsReachTheFileAsTheyAreTaken) {
-    SetZone("CET-1");
     fs::path path = dir / "watch.csv";
     PollRecorder recorder;
     ASSERT_TRUE(recorder.Open(path.string()));

@@ -72,6 +72,7 @@ class FakeMachine : public FakeSerialTree {
 };
 
 const UserIdentity kTechnician{4242, "tech", {4242}};
+const FakeSerialTree::UsbDevice kCh340{"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"};
 
 std::vector<Kind> Kinds(const PortDoctor::Report& report) {
     std::vector<Kind> kinds;
@@ -220,21 +221,15 @@ TEST(PortDoctorTest, ServicesThatClaimThisKindOfAdapter) {
         const char* service;
         std::vector<Kind> expected;
     };
-    const FakeSerialTree::UsbDevice ch340{"1a86", "7523",  "",          "USB Serial",
-                                          "",     "ch341", "ch341-uart"};
     const FakeSerialTree::UsbDevice ftdi{"0403", "6001",     "FTDI",    "FT232R",
                                          "A5",   "ftdi_sio", "ftdi_sio"};
     const FakeSerialTree::UsbDevice acm{"2341", "0043", "Arduino", "", "7573", "cdc_acm", ""};
     const Case cases[] = {
-        {"brltty and a CH340", ch340, "ttyUSB0", "brltty", {Kind::kBrltty}},
-        {"brltty and an FTDI", ftdi, "ttyUSB0", "brltty", {Kind::kReady}},
-        {"a CH340 and no brltty", ch340, "ttyUSB0", "bash", {Kind::kReady}},
-        {"ModemManager and an ACM",
-         acm,
-         "ttyACM0",
-         "ModemManager",
-         {Kind::kModemManager, Kind::kReady}},
-        {"ModemManager and a CH340", ch340, "ttyUSB0", "ModemManager", {Kind::kReady}},
+        {"brltty, CH340", kCh340, "ttyUSB0", "brltty", {Kind::kBrltty}},
+        {"brltty, FTDI", ftdi, "ttyUSB0", "brltty", {Kind::kReady}},
+        {"bash, CH340", kCh340, "ttyUSB0", "bash", {Kind::kReady}},
+        {"ModemManager, ACM", acm, "ttyACM0", "ModemManager", {Kind::kModemManager, Kind::kReady}},
+        {"ModemManager, CH340", kCh340, "ttyUSB0", "ModemManager", {Kind::kReady}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -257,8 +252,7 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     FakeMachine machine;
     machine.AddProcess(812, "brltty");
     // brltty took the CH340 from its driver: the adapter is plugged in, its port is gone.
-    machine.AddUsbPort("ttyUSB0", "1-2",
-                       {"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"});
+    machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
     machine.Unplug("ttyUSB0");
     std::string dev = machine.DevRoot();
     PortDoctor doctor = machine.Doctor(kTechnician);
@@ -286,8 +280,7 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
 
 TEST(PortDoctorTest, OpensNoDeviceNode) {
     FakeMachine machine;
-    machine.AddUsbPort("ttyUSB0", "1-2",
-                       {"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"});
+    machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
     machine.AddNode("ttyUSB0");
     ::chmod((machine.DevRoot() + "/ttyUSB0").c_str(), 0666);
     machine.AddSerialLink("by-id", "usb-1a86_USB_Serial-if00-port0", "ttyUSB0");

@@ -6,16 +6,14 @@
 #include <fstream>
 
 #include "serial/PortMap.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
 class PortMapTest : public ::testing::Test {
   protected:
     void SetUp() override { PortMap::Clear(); }
-    void TearDown() override {
-        PortMap::Clear();
-        ::unsetenv("VELD_PORT_MAP");
-    }
+    void TearDown() override { PortMap::Clear(); }
 };
 
 TEST_F(PortMapTest, ComNamesGoToTheirMappingOrTheMatchingTtyS) {
@@ -41,12 +39,12 @@ TEST_F(PortMapTest, MalformedMappingsAreRefused) {
 }
 
 TEST_F(PortMapTest, EnvironmentListIsReadAndTheCommandLineWins) {
-    ::setenv("VELD_PORT_MAP", "COM15=/dev/pts/3;COM3=/dev/ttyUSB0", 1);
+    ScopedEnv map("VELD_PORT_MAP", "COM15=/dev/pts/3;COM3=/dev/ttyUSB0");
     EXPECT_TRUE(PortMap::LoadEnvironment());
     ASSERT_TRUE(PortMap::AddMapping("COM3=/dev/ttyACM0"));
     EXPECT_EQ(PortMap::Resolve("COM15"), "/dev/pts/3");
     EXPECT_EQ(PortMap::Resolve("COM3"), "/dev/ttyACM0");
-    ::setenv("VELD_PORT_MAP", "COM4=/dev/x;junk", 1);
+    map.Set("COM4=/dev/x;junk");
     EXPECT_FALSE(PortMap::LoadEnvironment());
     EXPECT_EQ(PortMap::Resolve("COM4"), "/dev/x");
 }

@@ -18,6 +18,7 @@
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
 #include "support/PtyPair.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -208,10 +209,9 @@ TEST_F(ToolsTest, ComNamesResolveThroughPortMaps) {
         {VELD_PARA_PATH, "-q", "-p", "COM7", "--port-map", "COM7=" + port, "version"},
         (dir / "mapped").string());
     EXPECT_EQ(mapped.Wait(kRunLimit), 0) << mapped.Stderr();
-    ::setenv("VELD_PORT_MAP", ("COM15=" + port).c_str(), 1);
+    ScopedEnv map("VELD_PORT_MAP", ("COM15=" + port).c_str());
     ToolProcess fromEnvironment({VELD_PARA_PATH, "-q", "version"}, (dir / "env").string());
     EXPECT_EQ(fromEnvironment.Wait(kRunLimit), 0) << fromEnvironment.Stderr();
-    ::unsetenv("VELD_PORT_MAP");
 }
 
 // Two drives on one line, as on an RS-485 bus: the scan asks each station once,
