@@ -6,15 +6,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTextEdit>
 #include <csignal>
 #include <memory>
 
 #include "FormFixture.h"
 #include "Legibility.h"
 #include "MessageBoxAnswerer.h"
+#include "SimulatedDrive.h"
 #include "ToolProcess.h"
 #include "serial/PortDoctor.h"
 #include "serial/PortMap.h"
@@ -23,8 +22,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void Click(QWidget* dialog, const char* button) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
@@ -36,35 +33,27 @@ class PortDoctorDlgTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        QVERIFY(m_dir.isValid());
-        m_sim = std::make_unique<ToolProcess>(std::vector<std::string>{VELD_DRIVE_SIM_PATH},
-                                              m_dir.filePath("sim").toStdString());
-        QVERIFY(m_sim->WaitForStdout("\n", 10s));
-        m_pty = m_sim->Stdout().substr(0, m_sim->Stdout().find('\n'));
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + m_pty);
+        m_drive = std::make_unique<SimulatedDrive>();
+        QVERIFY(m_drive->Started());
     }
-    void cleanup() {
-        m_sim.reset();
-        PortMap::Clear();
-    }
+    void cleanup() { m_drive.reset(); }
 
     void findingsNameWhoHoldsThePortAndCanBeCopied() {
         FormFixture f;
-        ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", m_pty, "monitor"},
-                            m_dir.filePath("monitor").toStdString());
-        QVERIFY(WaitWithoutEvents([&] { return !PortDoctor().Examine(m_pty).Ready(); }));
+        ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", m_drive->Pty(), "monitor"},
+                            m_drive->FilePath("monitor").toStdString());
+        QVERIFY(WaitWithoutEvents([&] { return !PortDoctor().Examine(m_drive->Pty()).Ready(); }));
 
         // The connect fails; the status bar says who has the port.
         {
             MessageBoxAnswerer answerer;
             f.Click(1024);
-            QCOMPARE(answerer.Texts(), QStringList({U("포트를 열수가 없습니다.")}));
+            QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
         }
         QString status = f.Frame().StatusText();
-        QVERIFY2(status.startsWith(U("포트를 열 수 없습니다: \"veld-para\" (PID ")),
+        QVERIFY2(status.startsWith("포트를 열 수 없습니다: \"veld-para\" (PID "),
                  qPrintable(status));
-        QVERIFY(status.contains(U("도구 > 포트 진단")));
+        QVERIFY(status.contains("도구 > 포트 진단"));
         QStatusBar* bar = f.Frame().statusBar();
         QVERIFY2(Legibility::Problems(bar, bar->rect()).isEmpty(),
                  qPrintable(Legibility::Problems(bar, bar->rect()).join('\n')));
@@ -72,10 +61,9 @@ class PortDoctorDlgTest : public QObject {
         CPortDoctorDlg dialog(f.View().ChosenPort(), PortDoctor(), &f.Frame());
         dialog.show();
         QString text = dialog.FindingsText();
-        QVERIFY2(text.startsWith(U("포트: COM15 → ") + QString::fromStdString(m_pty) + "\n"),
+        QVERIFY2(text.startsWith("포트: COM15 → " + QString::fromStdString(m_drive->Pty()) + "\n"),
                  qPrintable(text));
-        QVERIFY2(text.contains(U("\"veld-para\" (PID ")) && text.contains("kill "),
-                 qPrintable(text));
+        QVERIFY2(text.contains("\"veld-para\" (PID ") && text.contains("kill "), qPrintable(text));
         QVERIFY2(Legibility::WindowProblems(&dialog).isEmpty(),
                  qPrintable(Legibility::WindowProblems(&dialog).join('\n')));
         Click(&dialog, "doctorCopy");
@@ -86,14 +74,14 @@ class PortDoctorDlgTest : public QObject {
         monitor.Signal(SIGINT);
         QCOMPARE(monitor.Wait(30s), 0);
         Click(&dialog, "doctorAgain");
-        QVERIFY2(dialog.FindingsText().contains(U("열 수 있습니다")),
+        QVERIFY2(dialog.FindingsText().contains("열 수 있습니다"),
                  qPrintable(dialog.FindingsText()));
         f.Click(1024);
         QVERIFY(f.View().Port().IsConnected());
         Click(&dialog, "doctorAgain");
-        QVERIFY2(dialog.FindingsText().contains(U("이 프로그램이 이미 사용 중입니다")),
+        QVERIFY2(dialog.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
                  qPrintable(dialog.FindingsText()));
-        QVERIFY(dialog.FindingsText().contains(U("\"통신종료\"를 누른 뒤")));
+        QVERIFY(dialog.FindingsText().contains("\"통신종료\"를 누른 뒤"));
     }
 
     void aMissingDeviceIsSaidSoWithWhatToDo() {
@@ -102,7 +90,7 @@ class PortDoctorDlgTest : public QObject {
         FormFixture f;
         CPortDoctorDlg dialog(f.View().ChosenPort(), PortDoctor(), &f.Frame());
         QString text = dialog.FindingsText();
-        QVERIFY2(text.contains(U("장치가 없습니다: /dev/no-such-veld-port")), qPrintable(text));
+        QVERIFY2(text.contains("장치가 없습니다: /dev/no-such-veld-port"), qPrintable(text));
         QVERIFY(text.contains("--port-map"));
     }
 
@@ -124,9 +112,7 @@ class PortDoctorDlgTest : public QObject {
     }
 
   private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<ToolProcess> m_sim;
-    std::string m_pty;
+    std::unique_ptr<SimulatedDrive> m_drive;
 };
 
 QTEST_MAIN(PortDoctorDlgTest)

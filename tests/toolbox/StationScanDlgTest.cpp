@@ -1,26 +1,19 @@
 // "국번 검색" against two simulated drives on one line: the scan through the
 // form's queue, the list of who answered, the chosen ID taken by the form.
-#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
 
 #include "FormFixture.h"
 #include "Legibility.h"
-#include "ToolProcess.h"
-#include "serial/PortMap.h"
+#include "SimulatedDrive.h"
 #include "toolbox/CStationScanDlg.h"
 
-using namespace std::chrono_literals;
-
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 template <class Widget>
 Widget* Child(QWidget* dialog, const char* name) {
@@ -33,19 +26,10 @@ class StationScanDlgTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        QVERIFY(m_dir.isValid());
-        m_sim = std::make_unique<ToolProcess>(
-            std::vector<std::string>{VELD_DRIVE_SIM_PATH, "--ids", "3,7", "--log",
-                                     WireLogPath().toStdString()},
-            m_dir.filePath("sim").toStdString());
-        QVERIFY(m_sim->WaitForStdout("\n", 10s));
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + m_sim->Stdout().substr(0, m_sim->Stdout().find('\n')));
+        m_drives = std::make_unique<SimulatedDrive>(std::vector<std::string>{"--ids", "3,7"});
+        QVERIFY(m_drives->Started());
     }
-    void cleanup() {
-        m_sim.reset();
-        PortMap::Clear();
-    }
+    void cleanup() { m_drives.reset(); }
 
     void scanListsTheDrivesAndTheFormTakesTheChosenId() {
         FormFixture f;
@@ -75,7 +59,7 @@ class StationScanDlgTest : public QObject {
         auto* progress = Child<QProgressBar>(&dialog, "scanProgress");
         QCOMPARE(progress->value(), 10);
         QCOMPARE(progress->maximum(), 10);
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains(U("2개 국번이 응답")));
+        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("2개 국번이 응답"));
         QVERIFY2(Legibility::WindowProblems(&dialog).isEmpty(),
                  qPrintable(Legibility::WindowProblems(&dialog).join('\n')));
 
@@ -99,7 +83,7 @@ class StationScanDlgTest : public QObject {
         auto* start = Child<QPushButton>(&dialog, "scanStart");
         QTest::mouseClick(start, Qt::LeftButton);
         QVERIFY(!dialog.IsScanning());
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains(U("연결되어 있지 않습니다")));
+        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("연결되어 있지 않습니다"));
         QVERIFY(!f.View().Queue().HasPending());
 
         f.Click(1024);
@@ -107,7 +91,7 @@ class StationScanDlgTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 2, 10000);
         QTest::mouseClick(Child<QPushButton>(&dialog, "scanStop"), Qt::LeftButton);
         QVERIFY(!dialog.IsScanning());
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains(U("취소")));
+        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("취소"));
         qsizetype sent = WireLines().size();
         // A line already queued still goes; nothing after it.
         QTest::qWait(1000);
@@ -119,20 +103,9 @@ class StationScanDlgTest : public QObject {
     }
 
   private:
-    QString WireLogPath() const { return m_dir.filePath("wire.log"); }
-    // The lines the drives received, without their times.
-    QStringList WireLines() const {
-        QFile log(WireLogPath());
-        QStringList lines;
-        if (!log.open(QIODevice::ReadOnly)) return lines;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            if (!line.isEmpty()) lines << QString::fromUtf8(line.mid(line.indexOf(' ') + 1));
-        }
-        return lines;
-    }
+    QStringList WireLines() const { return m_drives->WireLines(); }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ToolProcess> m_sim;
+    std::unique_ptr<SimulatedDrive> m_drives;
 };
 
 QTEST_MAIN(StationScanDlgTest)
