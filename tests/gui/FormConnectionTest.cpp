@@ -37,13 +37,7 @@ class FormConnectionTest : public QObject {
     void connectToggleConnectsAndDisconnects() {
         QFETCH(bool, screenReader);
         FormFixture f;
-        auto press = [&] {
-            if (screenReader) {
-                f.Button(1024)->toggle();
-            } else {
-                f.Click(1024);
-            }
-        };
+        auto press = [&] { screenReader ? f.Button(1024)->toggle() : f.Click(1024); };
         press();
         QVERIFY(f.View().Port().IsConnected());
         QCOMPARE(f.Button(1024)->text(), "통신종료");
@@ -175,20 +169,30 @@ class FormConnectionTest : public QObject {
         QVERIFY(!f.Button(1036)->isHidden());
     }
 
-    void receivedLinesAreEchoedOnePerTick() {
+    // Each list keeps its last twenty lines, the newest chosen. All lines typed
+    // go out at one tick; the lines received are echoed one a tick, each cut at
+    // 25 characters.
+    void echoListsKeepTheLastTwentyLines() {
         FormFixture f;
         f.Click(1024);
-        std::string lines;
-        lines += "#1.STA 0123456789\r";  // 12 bytes before the CR
-        lines += "\r";                   // an empty line
+        std::string received = "#1.STA 0123456789\r\r";  // 12 bytes, then an empty line
         for (int i = 0; i < 23; ++i) {
-            char text[64];
-            std::snprintf(text, sizeof text, "#1.MVW %02d 0123456789ABCDEFGHIJKLMNOPQRS\r", i);
-            lines += text;
+            received += QStringLiteral("#1.MVW %1 0123456789ABCDEFGHIJKLMNOPQRS\r")
+                            .arg(i, 2, 10, QChar('0'))
+                            .toStdString();
         }
-        m_drive->Write(lines);
+        m_drive->Write(received);
+        for (int i = 0; i < 25; ++i) {
+            f.Type(1026, QStringLiteral("#1.MAN %1").arg(i));
+            f.Click(1027);
+        }
         QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxReadIndex() == 25; }));
         f.Tick();
+        QStringList sent = f.ListLines(1039);
+        QCOMPARE(sent.size(), 20);
+        QCOMPARE(sent.first(), "#1.MAN 5");
+        QCOMPARE(sent.last(), "#1.MAN 24");
+        QCOMPARE(f.List(1039)->currentRow(), 19);
         QCOMPARE(f.ListLines(1041), QStringList({"#1.STA 0123456789"}));
         f.Tick();
         QCOMPARE(f.ListLines(1041), QStringList({"#1.STA 0123456789", ""}));
@@ -201,20 +205,6 @@ class FormConnectionTest : public QObject {
         // Nothing more to echo: a further tick adds nothing.
         f.Tick();
         QCOMPARE(f.List(1041)->count(), 20);
-    }
-
-    void sentLinesAreEchoedKeepingTheLastTwenty() {
-        FormFixture f;
-        for (int i = 0; i < 25; ++i) {
-            f.Type(1026, QStringLiteral("#1.MAN %1").arg(i));
-            f.Click(1027);
-        }
-        f.Tick();
-        QStringList shown = f.ListLines(1039);
-        QCOMPARE(shown.size(), 20);
-        QCOMPARE(shown.first(), "#1.MAN 5");
-        QCOMPARE(shown.last(), "#1.MAN 24");
-        QCOMPARE(f.List(1039)->currentRow(), 19);
     }
 
     void fileNewWhileConnectedResetsTheFormAndKeepsThePort() {
@@ -309,6 +299,24 @@ class FormConnectionTest : public QObject {
 
         Dismiss(other);
         QVERIFY(WaitWithoutEvents([&] { return port.RxReadIndex() == 2; }));
+        QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
+    }
+
+    // The reader's box from before a disconnect, dismissed after the reconnect,
+    // answers for no worker of the new connection.
+    void anOldBoxReleasesNoWorkerOfTheNextConnection() {
+        FormFixture f;
+        f.Click(1024);
+        QVERIFY(RaiseReaderBox(f));
+        f.Click(1024);
+        f.Click(1024);
+        QVERIFY(RaiseReaderBox(f));
+        QCoreApplication::sendPostedEvents();
+        QList<QMessageBox*> boxes = f.View().findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 2);
+        boxes[0]->buttons().first()->click();
+        QCOMPARE(f.View().WorkersHeldByBoxes(), 1);
+        boxes[1]->buttons().first()->click();
         QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
     }
 
