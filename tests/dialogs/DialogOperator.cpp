@@ -56,13 +56,6 @@ void Cancel(QDialog& dialog, CancelWay way) {
     }
 }
 
-void AddCancelRows() {
-    QTest::addColumn<CancelWay>("way");
-    QTest::newRow("Cancel button") << CancelWay::Button;
-    QTest::newRow("Escape key") << CancelWay::EscapeKey;
-    QTest::newRow("close box") << CancelWay::CloseBox;
-}
-
 void ClickBox(QCheckBox* box) {
     QStyleOptionButton option;
     option.initFrom(box);

@@ -30,8 +30,6 @@ void Paste(QDialog& dialog, const QString& text);
 void ClickOk(QDialog& dialog);
 void PressEnter(QDialog& dialog);
 void Cancel(QDialog& dialog, CancelWay way);
-// The rows of a data function whose test closes the dialog each way of cancelling.
-void AddCancelRows();
 void ClickBox(QCheckBox* box);
 
 }  // namespace DialogOperator

@@ -29,17 +29,13 @@ class FormCommandsTest : public QObject {
 
     void modeThreePresetTicksThenApplyAndSaveSendTwelveLines() {
         FormFixture& f = *m_form;
-        // The mode's preset reaches the controls; nothing goes out yet.
+        // The mode's preset reaches the controls, the captions follow the
+        // functions; nothing goes out yet.
         f.Choose(1004, 3);
-        const char* kCaptions[] = {"10 : RUN/STOP & RESET극성",
-                                   "7 : SPD INDEX1극성",
-                                   "8 : SPD INDEX2극성",
-                                   "6 : EMG극성",
-                                   "1 : ALARM극성",
-                                   "2 : SPEED OUT극성",
-                                   "3 : DIR극성"};
+        QCOMPARE(f.Combo(1005)->currentIndex(), 10);
         for (int t = 0; t < 7; ++t) {
-            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()), kCaptions[t]);
+            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()),
+                     f.Combo(1005 + t)->currentText() + "극성");
             QCOMPARE(f.Check(1012 + t)->isChecked(), t != 3);
         }
         f.Tick();
@@ -136,12 +132,9 @@ class FormCommandsTest : public QObject {
         f.Edit(1037)->setText("가나");  // QTest types ASCII only
         for (int id : {1027, 1031, 1035, 1038}) f.Click(id);
         f.Tick();
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string("#1.PRA\r"));
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string(" two \r"));
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string("#-3.FRD 0\r"));
-        // Sent in CP949.
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)),
-                 std::string("\xB0\xA1\xB3\xAA\r"));
+        // The Korean line in CP949.
+        for (const char* line : {"#1.PRA\r", " two \r", "#-3.FRD 0\r", "\xB0\xA1\xB3\xAA\r"})
+            QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string(line));
         QCOMPARE(f.ListLines(1039).mid(0, 4),
                  QStringList({"#1.PRA", " two ", "#-3.FRD 0", "가나"}));
     }

