@@ -7,14 +7,12 @@
 
 #include "FormFixture.h"
 #include "Legibility.h"
-#include "serial/PortMap.h"
-#include "support/PtyPair.h"
 
 class FormCommandsTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        m_drive = DriveOnCom15();
+        m_drive = std::make_unique<DriveOnCom15>();
         m_form = std::make_unique<FormFixture>();
         m_form->Click(1024);
         QVERIFY(m_form->View().Port().IsConnected());
@@ -24,7 +22,6 @@ class FormCommandsTest : public QObject {
     void cleanup() {
         m_form.reset();
         m_drive.reset();
-        PortMap::Clear();
     }
 
     void modeThreePresetTicksThenApplyAndSaveSendTwelveLines() {
@@ -247,7 +244,7 @@ class FormCommandsTest : public QObject {
     }
 
   private:
-    std::unique_ptr<PtyPair> m_drive;
+    std::unique_ptr<DriveOnCom15> m_drive;
     std::unique_ptr<FormFixture> m_form;
 };
 

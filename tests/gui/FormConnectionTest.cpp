@@ -13,7 +13,6 @@
 #include "serial/PortInventory.h"
 #include "serial/PortMap.h"
 #include "support/FakeSerialTree.h"
-#include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 
 using namespace std::chrono_literals;
@@ -21,11 +20,8 @@ using namespace std::chrono_literals;
 class FormConnectionTest : public QObject {
     Q_OBJECT
   private slots:
-    void init() { m_drive = DriveOnCom15(); }
-    void cleanup() {
-        m_drive.reset();
-        PortMap::Clear();
-    }
+    void init() { m_drive = std::make_unique<DriveOnCom15>(); }
+    void cleanup() { m_drive.reset(); }
 
     void connectToggleConnectsAndDisconnects_data() {
         QTest::addColumn<bool>("screenReader");
@@ -430,7 +426,7 @@ class FormConnectionTest : public QObject {
         }
     }
 
-    std::unique_ptr<PtyPair> m_drive;
+    std::unique_ptr<DriveOnCom15> m_drive;
 };
 
 QTEST_MAIN(FormConnectionTest)

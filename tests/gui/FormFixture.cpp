@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "serial/PortMap.h"
-#include "support/PtyPair.h"
 
 FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)) {
     m_frame->View()->OnInitialUpdate();
@@ -98,12 +97,12 @@ bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseco
     return true;
 }
 
-std::unique_ptr<PtyPair> DriveOnCom15() {
-    auto drive = std::make_unique<PtyPair>();
+DriveOnCom15::DriveOnCom15() {
     PortMap::Clear();
-    PortMap::AddMapping("COM15=" + drive->SlavePath());
-    return drive;
+    PortMap::AddMapping("COM15=" + SlavePath());
 }
+
+DriveOnCom15::~DriveOnCom15() { PortMap::Clear(); }
 
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {
     f.Tick();

@@ -18,6 +18,7 @@
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "grid/CMSFlexGrid.h"
+#include "support/PtyPair.h"
 
 // A main window with its form after the initial update, as the operator
 // finds it at start, and the ways a test reaches its controls.
@@ -89,10 +90,13 @@ bool WaitWithoutEvents(const std::function<bool()>& done,
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileContents(const QString& path);
 
-class PtyPair;
-
-// A drive on a pseudo-terminal that port "COM15" (the form's default) opens.
-std::unique_ptr<PtyPair> DriveOnCom15();
+// A drive on a pseudo-terminal that port "COM15" (the form's default) opens
+// while it lives.
+class DriveOnCom15 : public PtyPair {
+  public:
+    DriveOnCom15();
+    ~DriveOnCom15();
+};
 
 // Ticks once and returns the `count` lines the drive receives, without their CRs.
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count);
