@@ -65,10 +65,9 @@ class MonitorWndTest : public QObject {
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());
         const std::vector<MonitorChart*>& charts = wnd->Charts();
-        QCOMPARE(charts.size(), size_t{3});
-        QCOMPARE(charts[0]->Name(), "STA");
-        QCOMPARE(charts[1]->Name(), "MVW");
-        QCOMPARE(charts[2]->Name(), "PRD 20");
+        QStringList names;
+        for (MonitorChart* chart : charts) names << chart->Name();
+        QCOMPARE(names, QStringList({"STA", "MVW", "PRD 20"}));
         QTRY_VERIFY_WITH_TIMEOUT(charts[1]->Fields() == 4 && charts[1]->Series(0)->count() >= 5,
                                  15000);
 
@@ -126,13 +125,6 @@ class MonitorWndTest : public QObject {
             QList<QByteArray> cells = rows[i].split(',');
             QCOMPARE(cells.size(), cells[2] == "MVW" ? 7 : cells[2] == "STA" ? 4 : 5);
             QVERIFY(cells[1].contains('T'));
-        }
-
-        // Only the monitor's rounds went out, whole and in order.
-        QStringList wire = WireLines();
-        QVERIFY(wire.size() >= 15);
-        for (qsizetype i = 0; i + 2 < wire.size(); i += 3) {
-            QCOMPARE(wire.mid(i, 3), QStringList({"#0.STA", "#0.MVW", "#0.PRD 20"}));
         }
 
         m_drive->Signal(SIGKILL);
