@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -58,37 +56,11 @@ void Cancel(QDialog& dialog, CancelWay way) {
     }
 }
 
-void AddCancelRows() {
-    QTest::addColumn<CancelWay>("way");
-    QTest::newRow("Cancel button") << CancelWay::Button;
-    QTest::newRow("Escape key") << CancelWay::EscapeKey;
-    QTest::newRow("close box") << CancelWay::CloseBox;
-}
-
 void ClickBox(QCheckBox* box) {
     QStyleOptionButton option;
     option.initFrom(box);
     QRect target = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, target.center());
-}
-
-void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place>& places) {
-    int charWidth = QFontMetrics(dialog.font()).averageCharWidth();
-    int charHeight = QFontInfo(dialog.font()).pixelSize();
-    auto pixels = [&](const Place& p) {
-        return QRect(p.x * charWidth / 4, p.y * charHeight / 8, p.width * charWidth / 4,
-                     p.height * charHeight / 8);
-    };
-    QCOMPARE(dialog.size(), pixels({0, 0, 0, width, height}).size());
-    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    for (const Place& place : places) {
-        QString name = QStringLiteral("ctl%1").arg(place.id);
-        QWidget* control = dialog.findChild<QWidget*>(name);
-        QVERIFY2(control != nullptr, qPrintable(name));
-        // A control may have grown beyond its rectangle, into free space.
-        QVERIFY2(control->geometry().contains(pixels(place)), qPrintable(name));
-    }
-    QCOMPARE(dialog.findChildren<QWidget*>().size(), qsizetype(places.size()));
 }
 
 }  // namespace DialogOperator

@@ -5,7 +5,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "form/CValueDlgBase.h"
 
@@ -31,22 +30,7 @@ void Paste(QDialog& dialog, const QString& text);
 void ClickOk(QDialog& dialog);
 void PressEnter(QDialog& dialog);
 void Cancel(QDialog& dialog, CancelWay way);
-// The rows of a data function whose test closes the dialog each way of cancelling.
-void AddCancelRows();
 void ClickBox(QCheckBox* box);
-
-struct Place {
-    int id;
-    int x;
-    int y;
-    int width;
-    int height;
-};
-
-// Checks that each control covers its place in dialog units, from the dialog's own font
-// (a horizontal unit is a quarter of the average character width, a vertical one an
-// eighth of the em), and that the dialog has exactly its size.
-void CheckPlaces(QDialog& dialog, int width, int height, const std::vector<Place>& places);
 
 }  // namespace DialogOperator
 

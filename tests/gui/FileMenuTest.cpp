@@ -10,12 +10,6 @@
 #include "Legibility.h"
 #include "MessageBoxAnswerer.h"
 
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
-
 class FileMenuTest : public QObject {
     Q_OBJECT
   private slots:
@@ -36,7 +30,7 @@ class FileMenuTest : public QObject {
             MessageBoxAnswerer boxes;
             f.Frame().Command(57603)->trigger();
             QVERIFY(answerer.Seen());
-            QCOMPARE(answerer.NameFilters(), QStringList({U("VELD 파라미터 파일(*.par)")}));
+            QCOMPARE(answerer.NameFilters(), QStringList({"VELD 파라미터 파일(*.par)"}));
             QCOMPARE(answerer.Directory(), QDir::currentPath());
             QCOMPARE(answerer.InitialName(), "*.par");
             QCOMPARE(answerer.Mode(), QFileDialog::AcceptSave);
@@ -69,50 +63,39 @@ class FileMenuTest : public QObject {
 
     void loadedSetupValuesReachTheSetupControls() {
         FormFixture f;
-        QString path = m_dir.filePath("setup.par");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("42,x,3,43,y,10");
-        file.close();
-        FileDialogAnswerer answerer(path);
+        FileDialogAnswerer answerer(WriteFile("setup.par", "42,x,3,43,y,10"));
         f.Frame().Command(57601)->trigger();
         f.Tick();
         QCOMPARE(f.Combo(1004)->currentIndex(), 3);
         QCOMPARE(f.Combo(1005)->currentIndex(), 10);
-        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), U("10 : RUN/STOP & RESET극성"));
+        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), "10 : RUN/STOP & RESET극성");
     }
 
+    void savingOverAFileAsksFirst_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("save as, yes") << 57604 << "예";
+        // No goes back to the file dialog, where another name is chosen.
+        QTest::newRow("save, no") << 57603 << "아니오";
+    }
     void savingOverAFileAsksFirst() {
+        QFETCH(int, command);
+        QFETCH(QString, answer);
         FormFixture f;
-        QString path = m_dir.filePath("old.par");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(3000, 'x'));
-        file.close();
-        {
-            // Save as accepts only an existing file, and asks before replacing it.
-            FileDialogAnswerer answerer(path);
-            MessageBoxAnswerer boxes;  // answers the first button, "예"
-            f.Frame().Command(57604)->trigger();
-            QCOMPARE(answerer.FileMode(), QFileDialog::ExistingFile);
-            QCOMPARE(answerer.Mode(), QFileDialog::AcceptSave);
-            QCOMPARE(boxes.Count(), 1);
-            QVERIFY(boxes.Texts().first().contains(U("old.par이(가) 이미 있습니다.")));
-            QCOMPARE(boxes.ButtonTexts().first(), U("예|아니오"));
-        }
-        QCOMPARE(FileContents(path).size(), 1220);
-    }
-
-    void noToTheReplaceQuestionGoesBackToTheFileDialog() {
-        FormFixture f;
-        QString old = WriteFile("keep.par", "kept");
+        QString old = WriteFile("old.par", "kept");
         FileDialogAnswerer answerer(QStringList{old, "other"});
-        MessageBoxAnswerer boxes(U("아니오"));
-        f.Frame().Command(57603)->trigger();
-        QCOMPARE(answerer.Count(), 2);
+        MessageBoxAnswerer boxes(answer);
+        f.Frame().Command(command)->trigger();
+        // Save as accepts only an existing file.
+        if (command == 57604) QCOMPARE(answerer.FileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(answerer.Mode(), QFileDialog::AcceptSave);
         QCOMPARE(boxes.Count(), 1);
-        QCOMPARE(FileContents(old), QByteArray("kept"));
-        QCOMPARE(FileContents(m_dir.filePath("other.par")).size(), 1220);
+        QVERIFY(boxes.Texts().first().contains("old.par이(가) 이미 있습니다."));
+        QCOMPARE(boxes.ButtonTexts().first(), "예|아니오");
+        bool replaced = answer == "예";
+        QCOMPARE(answerer.Count(), replaced ? 1 : 2);
+        QCOMPARE(FileContents(m_dir.filePath(replaced ? "old.par" : "other.par")).size(), 1220);
+        if (!replaced) QCOMPARE(FileContents(old), QByteArray("kept"));
     }
 
     void cancelledDialogChangesNothing() {

@@ -1,76 +1,18 @@
 // The operator's tasks of the form, seen as the lines the drive receives: the
 // four setup steps, read/send all, version, initialisation, manual commands
 // and a value edited through the grid.
-#include <QDialog>
-#include <QLabel>
 #include <QTest>
 #include <QWheelEvent>
 #include <memory>
 
 #include "FormFixture.h"
 #include "Legibility.h"
-#include "form/CValueDecDlg.h"
-#include "form/CValueHexDlg.h"
-#include "serial/PortMap.h"
-#include "support/PtyPair.h"
-
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Answers the next value dialog: types `text` into edit 1030 (if given), ticks
-// the listed bit boxes, then presses OK or cancels.
-class ValueDialogAnswerer : public QObject {
-  public:
-    ValueDialogAnswerer(QString text, QList<int> bitIds, bool ok)
-        : m_text(std::move(text)), m_bitIds(std::move(bitIds)), m_bOk(ok) {
-        connect(&m_poll, &QTimer::timeout, this, &ValueDialogAnswerer::Answer);
-        m_poll.start(20);
-    }
-    QString Caption() const { return m_caption; }
-    QString Label() const { return m_label; }
-    QString Shown() const { return m_shown; }
-
-  private:
-    void Answer() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
-        m_poll.stop();
-        m_caption = dialog->windowTitle();
-        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
-        m_shown = edit->text();
-        for (QLabel* label : dialog->findChildren<QLabel*>()) m_label += label->text();
-        if (!m_text.isNull()) {
-            edit->clear();
-            QTest::keyClicks(edit, m_text);
-        }
-        for (int id : m_bitIds) {
-            QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(id)),
-                              Qt::LeftButton, {}, QPoint(4, 4));
-        }
-        if (m_bOk) {
-            QTest::keyClick(edit, Qt::Key_Return);
-        } else {
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        }
-    }
-
-    QTimer m_poll;
-    QString m_text;
-    QList<int> m_bitIds;
-    bool m_bOk;
-    QString m_caption;
-    QString m_label;
-    QString m_shown;
-};
-
-}  // namespace
 
 class FormCommandsTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        m_drive = DriveOnCom15();
+        m_drive = std::make_unique<DriveOnCom15>();
         m_form = std::make_unique<FormFixture>();
         m_form->Click(1024);
         QVERIFY(m_form->View().Port().IsConnected());
@@ -80,40 +22,27 @@ class FormCommandsTest : public QObject {
     void cleanup() {
         m_form.reset();
         m_drive.reset();
-        PortMap::Clear();
     }
 
-    void modeThreeLoadsItsPresetAndQueuesNothing() {
+    void modeThreePresetTicksThenApplyAndSaveSendTwelveLines() {
         FormFixture& f = *m_form;
+        // The mode's preset reaches the controls, the captions follow the
+        // functions; nothing goes out yet.
         f.Choose(1004, 3);
-        const char* kCaptions[] = {"10 : RUN/STOP & RESET극성",
-                                   "7 : SPD INDEX1극성",
-                                   "8 : SPD INDEX2극성",
-                                   "6 : EMG극성",
-                                   "1 : ALARM극성",
-                                   "2 : SPEED OUT극성",
-                                   "3 : DIR극성"};
-        const bool kTicked[] = {true, true, true, false, true, true, true};
+        QCOMPARE(f.Combo(1005)->currentIndex(), 10);
         for (int t = 0; t < 7; ++t) {
-            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()), U(kCaptions[t]));
-            QCOMPARE(f.Check(1012 + t)->isChecked(), kTicked[t]);
+            QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()),
+                     f.Combo(1005 + t)->currentText() + "극성");
+            QCOMPARE(f.Check(1012 + t)->isChecked(), t != 3);
         }
-        const int kValues[] = {7, 7, 3, 10, 7, 8, 6, 1, 2, 3};
-        for (int n = 40; n <= 49; ++n)
-            QCOMPARE(ParamTable::Instance().GetParamValue(n), kValues[n - 40]);
         f.Tick();
         QCOMPARE(f.List(1039)->count(), 0);
-    }
-
-    void polarityTicksThenApplyAndSaveSendTwelveLines() {
-        FormFixture& f = *m_form;
-        f.Choose(1004, 3);
         f.ClickCheck(1015);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 15);
         f.ClickCheck(1012);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 14);
         f.Choose(1006, 4);
-        QCOMPARE(f.Check(1013)->text(), U("4 : CCW극성"));
+        QCOMPARE(f.Check(1013)->text(), "4 : CCW극성");
         QCOMPARE(ParamTable::Instance().GetParamValue(44), 4);
         f.Click(1032);
         QCOMPARE(TickAndReceive(f, *m_drive, 12),
@@ -145,8 +74,8 @@ class FormCommandsTest : public QObject {
         QVERIFY(f.Check(1012)->isChecked() && f.Check(1013)->isChecked());
         QVERIFY(!f.Check(1014)->isChecked() && !f.Check(1015)->isChecked());
         // Captions name the functions shown, none for IN1.
-        QCOMPARE(f.Check(1012)->text(), U("극성"));
-        QCOMPARE(f.Check(1013)->text(), U("4 : CCW극성"));
+        QCOMPARE(f.Check(1012)->text(), "극성");
+        QCOMPARE(f.Check(1013)->text(), "4 : CCW극성");
         // A step-3 click keeps bit 4; a mode change drops it.
         f.ClickCheck(1014);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 0x17);
@@ -197,99 +126,74 @@ class FormCommandsTest : public QObject {
         f.Type(1026, "#1.PRA");
         f.Type(1030, " two ");
         f.Type(1034, "#-3.FRD 0");
-        f.Edit(1037)->setText(U("가나"));  // QTest types ASCII only
+        f.Edit(1037)->setText("가나");  // QTest types ASCII only
         for (int id : {1027, 1031, 1035, 1038}) f.Click(id);
         f.Tick();
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string("#1.PRA\r"));
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string(" two \r"));
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string("#-3.FRD 0\r"));
-        // Sent in CP949.
-        QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)),
-                 std::string("\xB0\xA1\xB3\xAA\r"));
+        // The Korean line in CP949.
+        for (const char* line : {"#1.PRA\r", " two \r", "#-3.FRD 0\r", "\xB0\xA1\xB3\xAA\r"})
+            QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(5)), std::string(line));
         QCOMPARE(f.ListLines(1039).mid(0, 4),
-                 QStringList({"#1.PRA", " two ", "#-3.FRD 0", U("가나")}));
+                 QStringList({"#1.PRA", " two ", "#-3.FRD 0", "가나"}));
     }
 
+    void editingAValueInTheGridWritesItToTheDrive_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("bitBoxes");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("decimal") << 7 << 20 << 0 << "500" << QList<int>() << "설정값변경(DEC)"
+                                 << 500;
+        // Bit 2 ticked; what was typed is not the value, bit 8 is kept.
+        QTest::newRow("bits") << 18 << 37 << 256 + 3 << "99" << QList<int>({1035})
+                              << "설정값변경(HEX)" << 263;
+    }
     void editingAValueInTheGridWritesItToTheDrive() {
+        QFETCH(int, row);
+        QFETCH(int, number);
+        QFETCH(int, start);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, bitBoxes);
+        QFETCH(QString, caption);
+        QFETCH(int, stored);
         FormFixture& f = *m_form;
+        ParamTable::Instance().SetParamValue(number, start);
         f.Type(1025, "3");
         f.Click(1024);
         f.Click(1024);
-        CMSFlexGrid* grid = f.Grid();
-        QPoint cell = grid->visualItemRect(grid->item(7, 1)).center();  // parameter 20
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        ValueDialogAnswerer answerer("500", {}, true);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(answerer.Caption(), U("설정값변경(DEC)"));
-        QVERIFY(answerer.Label().contains(U("가속시간 : ")));
-        QCOMPARE(answerer.Shown(), "0");
-        QCOMPARE(ParamTable::Instance().GetParamValue(20), 500);
-        QCOMPARE(grid->TextMatrix(7, 2), "0  ");  // shown at the next tick
+        ValueDialogAnswerer answerer(typed, bitBoxes);
+        f.EditCell(row, 1);
+        QCOMPARE(answerer.Caption(), caption);
+        QVERIFY(answerer.Label().startsWith(ParamTable::NameOf(number)));
+        QCOMPARE(answerer.Shown(), QString::number(start));
+        QCOMPARE(ParamTable::Instance().GetParamValue(number), stored);
+        QString shown = QStringLiteral("%1  ").arg(stored);
+        QVERIFY(f.Grid()->TextMatrix(row, 2) != shown);
         QCOMPARE(TickAndReceive(f, *m_drive, 3),
-                 QStringList({"#3.PWR 20 500", "#3.COP", "#3.PSV"}));
-        QCOMPARE(grid->TextMatrix(7, 2), "500  ");
+                 QStringList(
+                     {QStringLiteral("#3.PWR %1 %2").arg(number).arg(stored), "#3.COP", "#3.PSV"}));
+        // Shown at the next tick.
+        QCOMPARE(f.Grid()->TextMatrix(row, 2), shown);
     }
 
     void unchangedOrCancelledEditsQueueNothing() {
         FormFixture& f = *m_form;
-        CMSFlexGrid* grid = f.Grid();
-        QPoint cell = grid->visualItemRect(grid->item(8, 2)).center();  // parameter 21
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
         {
-            ValueDialogAnswerer answerer(QString(), {}, true);
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+            ValueDialogAnswerer answerer{QString()};
+            f.EditCell(8);  // parameter 21
         }
         {
             ValueDialogAnswerer answerer("77", {}, false);
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+            f.EditCell(8);
         }
         f.Tick();
         QCOMPARE(f.List(1039)->count(), 0);
         QCOMPARE(ParamTable::Instance().GetParamValue(21), 0);
         // The header row edits nothing.
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                          grid->visualItemRect(grid->item(0, 2)).center());
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
-                           grid->visualItemRect(grid->item(0, 2)).center());
+        f.EditCell(0);
         QVERIFY(!QApplication::activeModalWidget());
-    }
-
-    void decimalTextIsReadWithItsRules_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("blank and sign") << " -42" << -42;
-        QTest::newRow("trailing letters") << "12ab" << 12;
-        QTest::newRow("overflow saturates") << "99999999999" << 2147483647;
-        QTest::newRow("no digits") << "x1" << 0;
-    }
-    void decimalTextIsReadWithItsRules() {
-        QFETCH(QString, typed);
-        QFETCH(int, stored);
-        FormFixture& f = *m_form;
-        ParamTable::Instance().SetParamValue(22, 5);
-        CMSFlexGrid* grid = f.Grid();
-        QPoint cell = grid->visualItemRect(grid->item(9, 0)).center();  // parameter 22
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        ValueDialogAnswerer answerer(typed, {}, true);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(ParamTable::Instance().GetParamValue(22), stored);
-        QCOMPARE(TickAndReceive(f, *m_drive, 1).value(0),
-                 QStringLiteral("#0.PWR 22 %1").arg(stored));
-    }
-
-    void bitDialogEditsParameter37KeepingHighBits() {
-        FormFixture& f = *m_form;
-        ParamTable::Instance().SetParamValue(37, 256 + 3);
-        CMSFlexGrid* grid = f.Grid();
-        QPoint cell = grid->visualItemRect(grid->item(18, 1)).center();  // parameter 37
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        ValueDialogAnswerer answerer("99", {1035}, true);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(answerer.Caption(), U("설정값변경(HEX)"));
-        QCOMPARE(answerer.Shown(), "259");
-        QCOMPARE(ParamTable::Instance().GetParamValue(37), 263);
-        QCOMPARE(TickAndReceive(f, *m_drive, 3),
-                 QStringList({"#0.PWR 37 263", "#0.COP", "#0.PSV"}));
     }
 
     void statusBarTellsOfSilenceAndOfLinesNotSent() {
@@ -300,19 +204,19 @@ class FormCommandsTest : public QObject {
         m_drive->Write("#0.PRA 14 1F4\r");
         QTRY_COMPARE(ParamTable::Instance().GetParamValue(20), 500);
         QTest::qWait(1500);
-        QCOMPARE(f.Frame().StatusText(), U("준비"));
+        QCOMPARE(f.Frame().StatusText(), "준비");
         // It says nothing to the version request: noted after a second.
         f.Click(1040);
         QCOMPARE(TickAndReceive(f, *m_drive, 2), QStringList({"#0.FRD 0", "#0.FRD 1"}));
-        QTRY_VERIFY_WITH_TIMEOUT(f.Frame().StatusText().startsWith(U("응답 없음")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Frame().StatusText().startsWith("응답 없음"), 5000);
         // Without a port the lines are lost: said so, nothing is watched.
         f.Click(1024);
         QVERIFY(!f.View().Port().IsConnected());
         f.Click(1040);
         f.Tick();
-        QCOMPARE(f.Frame().StatusText(), U("연결되지 않음: 2줄이 전송되지 않았습니다"));
+        QCOMPARE(f.Frame().StatusText(), "연결되지 않음: 2줄이 전송되지 않았습니다");
         QTest::qWait(1500);
-        QCOMPARE(f.Frame().StatusText(), U("연결되지 않음: 2줄이 전송되지 않았습니다"));
+        QCOMPARE(f.Frame().StatusText(), "연결되지 않음: 2줄이 전송되지 않았습니다");
     }
 
     void wheelChangesAComboOnlyWithTheFocus() {
@@ -340,7 +244,7 @@ class FormCommandsTest : public QObject {
     }
 
   private:
-    std::unique_ptr<PtyPair> m_drive;
+    std::unique_ptr<DriveOnCom15> m_drive;
     std::unique_ptr<FormFixture> m_form;
 };
 

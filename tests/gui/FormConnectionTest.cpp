@@ -13,25 +13,15 @@
 #include "serial/PortInventory.h"
 #include "serial/PortMap.h"
 #include "support/FakeSerialTree.h"
-#include "support/PtyPair.h"
 #include "support/RecordingNotifier.h"
 
 using namespace std::chrono_literals;
 
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
-
 class FormConnectionTest : public QObject {
     Q_OBJECT
   private slots:
-    void init() { m_drive = DriveOnCom15(); }
-    void cleanup() {
-        m_drive.reset();
-        PortMap::Clear();
-    }
+    void init() { m_drive = std::make_unique<DriveOnCom15>(); }
+    void cleanup() { m_drive.reset(); }
 
     void connectToggleConnectsAndDisconnects_data() {
         QTest::addColumn<bool>("screenReader");
@@ -43,29 +33,23 @@ class FormConnectionTest : public QObject {
     void connectToggleConnectsAndDisconnects() {
         QFETCH(bool, screenReader);
         FormFixture f;
-        auto press = [&] {
-            if (screenReader) {
-                f.Button(1024)->toggle();
-            } else {
-                f.Click(1024);
-            }
-        };
+        auto press = [&] { screenReader ? f.Button(1024)->toggle() : f.Click(1024); };
         press();
         QVERIFY(f.View().Port().IsConnected());
-        QCOMPARE(f.Button(1024)->text(), U("통신종료"));
+        QCOMPARE(f.Button(1024)->text(), "통신종료");
         f.Tick();
         QVERIFY(f.Button(1024)->isChecked());
         press();
         QVERIFY(!f.View().Port().IsConnected());
         QVERIFY(!f.Button(1024)->isChecked());
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
     }
 
     void failedConnectShowsTheBoxAndReleasesTheToggle_data() {
         QTest::addColumn<bool>("heldElsewhere");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no such device") << false << U("장치가 없습니다");
-        QTest::newRow("held by another program") << true << U("사용 중");
+        QTest::newRow("no such device") << false << "장치가 없습니다";
+        QTest::newRow("held by another program") << true << "사용 중";
     }
 
     void failedConnectShowsTheBoxAndReleasesTheToggle() {
@@ -81,11 +65,11 @@ class FormConnectionTest : public QObject {
         FormFixture f;
         MessageBoxAnswerer answerer;
         f.Click(1024);
-        QCOMPARE(answerer.Texts(), QStringList({U("포트를 열수가 없습니다.")}));
+        QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
         QCOMPARE(answerer.Captions(), QStringList({"VELD_Host_Para"}));
-        QCOMPARE(answerer.ButtonTexts(), QStringList({U("확인")}));
+        QCOMPARE(answerer.ButtonTexts(), QStringList({"확인"}));
         QVERIFY(!f.Button(1024)->isChecked());
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains(reason));
     }
 
@@ -181,20 +165,30 @@ class FormConnectionTest : public QObject {
         QVERIFY(!f.Button(1036)->isHidden());
     }
 
-    void receivedLinesAreEchoedOnePerTick() {
+    // Each list keeps its last twenty lines, the newest chosen. All lines typed
+    // go out at one tick; the lines received are echoed one a tick, each cut at
+    // 25 characters.
+    void echoListsKeepTheLastTwentyLines() {
         FormFixture f;
         f.Click(1024);
-        std::string lines;
-        lines += "#1.STA 0123456789\r";  // 12 bytes before the CR
-        lines += "\r";                   // an empty line
+        std::string received = "#1.STA 0123456789\r\r";  // 12 bytes, then an empty line
         for (int i = 0; i < 23; ++i) {
-            char text[64];
-            std::snprintf(text, sizeof text, "#1.MVW %02d 0123456789ABCDEFGHIJKLMNOPQRS\r", i);
-            lines += text;
+            received += QStringLiteral("#1.MVW %1 0123456789ABCDEFGHIJKLMNOPQRS\r")
+                            .arg(i, 2, 10, QChar('0'))
+                            .toStdString();
         }
-        m_drive->Write(lines);
+        m_drive->Write(received);
+        for (int i = 0; i < 25; ++i) {
+            f.Type(1026, QStringLiteral("#1.MAN %1").arg(i));
+            f.Click(1027);
+        }
         QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxReadIndex() == 25; }));
         f.Tick();
+        QStringList sent = f.ListLines(1039);
+        QCOMPARE(sent.size(), 20);
+        QCOMPARE(sent.first(), "#1.MAN 5");
+        QCOMPARE(sent.last(), "#1.MAN 24");
+        QCOMPARE(f.List(1039)->currentRow(), 19);
         QCOMPARE(f.ListLines(1041), QStringList({"#1.STA 0123456789"}));
         f.Tick();
         QCOMPARE(f.ListLines(1041), QStringList({"#1.STA 0123456789", ""}));
@@ -207,20 +201,6 @@ class FormConnectionTest : public QObject {
         // Nothing more to echo: a further tick adds nothing.
         f.Tick();
         QCOMPARE(f.List(1041)->count(), 20);
-    }
-
-    void sentLinesAreEchoedKeepingTheLastTwenty() {
-        FormFixture f;
-        for (int i = 0; i < 25; ++i) {
-            f.Type(1026, QStringLiteral("#1.MAN %1").arg(i));
-            f.Click(1027);
-        }
-        f.Tick();
-        QStringList shown = f.ListLines(1039);
-        QCOMPARE(shown.size(), 20);
-        QCOMPARE(shown.first(), "#1.MAN 5");
-        QCOMPARE(shown.last(), "#1.MAN 24");
-        QCOMPARE(f.List(1039)->currentRow(), 19);
     }
 
     void fileNewWhileConnectedResetsTheFormAndKeepsThePort() {
@@ -242,7 +222,7 @@ class FormConnectionTest : public QObject {
         QCOMPARE(ParamTable::Instance().GetParamValue(42), 1);
         QCOMPARE(ParamTable::Instance().GetParamValue(43), 1);
         QVERIFY(f.View().Port().IsConnected());
-        QCOMPARE(f.Button(1024)->text(), U("통신종료"));
+        QCOMPARE(f.Button(1024)->text(), "통신종료");
         // The one dispatcher still consumes the replies.
         QVERIFY(f.View().IsDispatcherRunning());
         m_drive->Write("#1.PRA 14 1F4\r");
@@ -278,27 +258,26 @@ class FormConnectionTest : public QObject {
             // least 500 ms. The bound leaves hundreds of milliseconds for a
             // loaded or sanitised machine.
             QVERIFY2(elapsed < 400, qPrintable(QString::number(elapsed)));
-            QCOMPARE(f.Button(1024)->text(), U("통신연결"));
         }
     }
 
     void eachWorkerBoxHoldsOnlyItsOwnWorker_data() {
         QTest::addColumn<QString>("firstDismissed");
         // The reader's box came up last, over the dispatcher's.
-        QTest::newRow("the upper box first") << U("Rx Buffer FULL");
-        QTest::newRow("the lower box first") << U("통신처리에러");
+        QTest::newRow("the upper box first") << "Rx Buffer FULL";
+        QTest::newRow("the lower box first") << "통신처리에러";
     }
 
     void eachWorkerBoxHoldsOnlyItsOwnWorker() {
         QFETCH(QString, firstDismissed);
-        bool readerFirst = firstDismissed == U("Rx Buffer FULL");
-        QString other = readerFirst ? U("통신처리에러") : U("Rx Buffer FULL");
+        bool readerFirst = firstDismissed == "Rx Buffer FULL";
+        QString other = readerFirst ? "통신처리에러" : "Rx Buffer FULL";
         FormFixture f;
         f.Click(1024);
         QVERIFY(RaiseDispatcherBox(f));
         QVERIFY(RaiseReaderBox(f));
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(ShownBoxTexts(), QStringList({"Rx Buffer FULL", U("통신처리에러")}));
+        QCOMPARE(ShownBoxTexts(), QStringList({"Rx Buffer FULL", "통신처리에러"}));
         for (QMessageBox* box : ShownBoxes()) QCOMPARE(box->windowTitle(), "VELD_Host_Para");
         CTtyPort& port = f.View().Port();
 
@@ -319,11 +298,29 @@ class FormConnectionTest : public QObject {
         QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
     }
 
+    // The reader's box from before a disconnect, dismissed after the reconnect,
+    // answers for no worker of the new connection.
+    void anOldBoxReleasesNoWorkerOfTheNextConnection() {
+        FormFixture f;
+        f.Click(1024);
+        QVERIFY(RaiseReaderBox(f));
+        f.Click(1024);
+        f.Click(1024);
+        QVERIFY(RaiseReaderBox(f));
+        QCoreApplication::sendPostedEvents();
+        QList<QMessageBox*> boxes = f.View().findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 2);
+        boxes[0]->buttons().first()->click();
+        QCOMPARE(f.View().WorkersHeldByBoxes(), 1);
+        boxes[1]->buttons().first()->click();
+        QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
+    }
+
     void workerBoxesNeverHoldTheForm_data() {
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("heldAfter");
         QTest::addColumn<QStringList>("boxesShownAfter");
-        QStringList both = {"Rx Buffer FULL", U("통신처리에러")};
+        QStringList both = {"Rx Buffer FULL", "통신처리에러"};
         // The reader is released so that it can be joined; the dispatcher's
         // box still holds the dispatcher. Both boxes come up.
         QTest::newRow("disconnect") << int(kDisconnect) << 1 << both;
@@ -346,7 +343,6 @@ class FormConnectionTest : public QObject {
         switch (action) {
             case kDisconnect:
                 f.Click(1024);
-                QCOMPARE(f.Button(1024)->text(), U("통신연결"));
                 break;
             case kFileNew:
                 f.Frame().Command(57600)->trigger();
@@ -383,8 +379,8 @@ class FormConnectionTest : public QObject {
         QVERIFY(f.View().Port().IsConnected());
         m_drive->CloseMaster();
         QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 5000);
-        QCOMPARE(f.Button(1024)->text(), U("통신연결"));
-        QVERIFY(f.Frame().StatusText().contains(U("끊어졌습니다")));
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
+        QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
         QVERIFY(!f.View().Port().IsConnected());
     }
 
@@ -430,7 +426,7 @@ class FormConnectionTest : public QObject {
         }
     }
 
-    std::unique_ptr<PtyPair> m_drive;
+    std::unique_ptr<DriveOnCom15> m_drive;
 };
 
 QTEST_MAIN(FormConnectionTest)

@@ -3,12 +3,12 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QTimer>
 #include <algorithm>
 #include <thread>
 
 #include "serial/PortMap.h"
-#include "support/PtyPair.h"
 
 FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)) {
     m_frame->View()->OnInitialUpdate();
@@ -50,18 +50,37 @@ void FormFixture::Type(int editId, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-void AnswerValueDialog(const QString& text) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
-        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
+void FormFixture::EditCell(int row, int col) {
+    CMSFlexGrid* grid = Grid();
+    QPoint cell = grid->visualItemRect(grid->item(row, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+}
+
+ValueDialogAnswerer::ValueDialogAnswerer(QString text, QList<int> bitIds, bool ok)
+    : m_text(std::move(text)), m_bitIds(std::move(bitIds)), m_bOk(ok) {
+    connect(&m_poll, &QTimer::timeout, this, &ValueDialogAnswerer::Answer);
+    m_poll.start(20);
+}
+
+void ValueDialogAnswerer::Answer() {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    m_poll.stop();
+    m_caption = dialog->windowTitle();
+    auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
+    m_shown = edit->text();
+    for (QLabel* label : dialog->findChildren<QLabel*>()) m_label += label->text();
+    if (!m_text.isNull()) {
         edit->clear();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        poll->deleteLater();
-    });
-    poll->start(20);
+        QTest::keyClicks(edit, m_text);
+    }
+    for (int id : m_bitIds) {
+        QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(id)),
+                          Qt::LeftButton, {}, QPoint(4, 4));
+    }
+    QTest::keyClick(m_bOk ? static_cast<QWidget*>(edit) : dialog,
+                    m_bOk ? Qt::Key_Return : Qt::Key_Escape);
 }
 
 QByteArray FileContents(const QString& path) {
@@ -78,12 +97,12 @@ bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseco
     return true;
 }
 
-std::unique_ptr<PtyPair> DriveOnCom15() {
-    auto drive = std::make_unique<PtyPair>();
+DriveOnCom15::DriveOnCom15() {
     PortMap::Clear();
-    PortMap::AddMapping("COM15=" + drive->SlavePath());
-    return drive;
+    PortMap::AddMapping("COM15=" + SlavePath());
 }
+
+DriveOnCom15::~DriveOnCom15() { PortMap::Clear(); }
 
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {
     f.Tick();

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "grid/CMSFlexGrid.h"
+#include "support/PtyPair.h"
 
 // A main window with its form after the initial update, as the operator
 // finds it at start, and the ways a test reaches its controls.
@@ -50,6 +52,8 @@ class FormFixture {
 
     // Every line the next tick writes, as the drive receives them.
     void Tick() { View().OnTimer(); }
+    // Clicks a cell of the grid, then double-clicks it as the operator does to edit.
+    void EditCell(int row, int col = 2);
 
   private:
     UnansweredBoxGuard m_boxGuard;
@@ -57,8 +61,27 @@ class FormFixture {
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-// Types `text` into the next value dialog and presses OK.
-void AnswerValueDialog(const QString& text);
+// Answers the next value dialog: types `text` into edit 1030 (unless it is
+// null), ticks the listed bit boxes, then presses OK or cancels; keeps what the
+// dialog showed on opening.
+class ValueDialogAnswerer : public QObject {
+  public:
+    explicit ValueDialogAnswerer(QString text, QList<int> bitIds = {}, bool ok = true);
+    QString Caption() const { return m_caption; }
+    QString Label() const { return m_label; }
+    QString Shown() const { return m_shown; }
+
+  private:
+    void Answer();
+
+    QTimer m_poll;
+    QString m_text;
+    QList<int> m_bitIds;
+    bool m_bOk;
+    QString m_caption;
+    QString m_label;
+    QString m_shown;
+};
 
 // Waits, without running the event loop, until `done` holds or the time-out passes.
 bool WaitWithoutEvents(const std::function<bool()>& done,
@@ -67,10 +90,13 @@ bool WaitWithoutEvents(const std::function<bool()>& done,
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileContents(const QString& path);
 
-class PtyPair;
-
-// A drive on a pseudo-terminal that port "COM15" (the form's default) opens.
-std::unique_ptr<PtyPair> DriveOnCom15();
+// A drive on a pseudo-terminal that port "COM15" (the form's default) opens
+// while it lives.
+class DriveOnCom15 : public PtyPair {
+  public:
+    DriveOnCom15();
+    ~DriveOnCom15();
+};
 
 // Ticks once and returns the `count` lines the drive receives, without their CRs.
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count);

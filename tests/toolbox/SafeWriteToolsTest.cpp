@@ -1,43 +1,71 @@
-// The "도구" menu against the real simulated drive: compare with a file and
-// send two ticked rows of five, backups before the first write after a read
-// and the undo from one, the read-back line of "전송 후 확인".
+// The safe writes of the "도구" menu: the comparison and backup-list dialogs
+// with real widgets, then against the real simulated drive: compare with a
+// file and send two ticked rows of five, backups before the first write after
+// a read and the undo from one, the read-back line of "전송 후 확인".
 #include <QAction>
-#include <QDir>
-#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
-#include "ToolProcess.h"
+#include "Legibility.h"
+#include "SimulatedDrive.h"
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
-#include "serial/PortMap.h"
+#include "protocol/PraReplyTracker.h"
 #include "toolbox/BackupListDialog.h"
 #include "toolbox/CompareDialog.h"
 
-using namespace std::chrono_literals;
-
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+// The file holds the listed parameters; five differ from the drive.
+ParamComparison FiveDiffer() {
+    ParamSet file;
+    ParamSet drive;
+    for (int32_t n : ParamTable::Instance().ListedNumbers()) {
+        file.Set(n, n);
+        drive.Set(n, n);
+    }
+    file.Set(20, 750);
+    file.Set(22, 70000);
+    drive.Set(22, 4464);
+    file.Set(37, 0b0101);
+    drive.Set(37, 0b0110);
+    file.Set(50, -100);
+    drive.Set(61, 0);
+    return ParamComparison(file, drive, ParamTable::Instance().ListedNumbers());
+}
+
+// What a person cannot read: the window's texts, and the header texts, which
+// must be whole also while no row is there to widen their columns. The rows
+// themselves scroll.
+QStringList Unreadable(CompareDialog& dialog) {
+    QStringList problems;
+    for (const QString& problem : Legibility::WindowProblems(&dialog)) {
+        if (!problem.contains("cells need")) problems << problem;
+    }
+    QTableWidget* table = dialog.Table();
+    for (int column = 0; column < table->columnCount(); ++column) {
+        QString text = table->horizontalHeaderItem(column)->text();
+        if (table->columnWidth(column) < table->fontMetrics().horizontalAdvance(text)) {
+            problems << "header cut: " + text;
+        }
+    }
+    return problems;
+}
+
+QString Cell(QTableWidget* table, int row, int column) { return table->item(row, column)->text(); }
 
 constexpr int kTimeoutMs = 10000;
 constexpr int kRow20 = 7;  // grid rows: 10, 11, 13, 14, 15, 16, 20, 21, ...
 constexpr int kRow21 = 8;
 
-// Double-clicks the value cell of a grid row and enters `value`.
 void EditGridRow(FormFixture& f, int row, const QString& value) {
-    CMSFlexGrid* grid = f.Grid();
-    QPoint cell = grid->visualItemRect(grid->item(row, 2)).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    AnswerValueDialog(value);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    ValueDialogAnswerer answerer(value);
+    f.EditCell(row);
 }
 
 // Clicks the check box of a row of the comparison.
@@ -47,32 +75,140 @@ void ToggleRow(QTableWidget* table, int row) {
                       QPoint(cell.left() + 12, cell.center().y()));
 }
 
+// The drive's values as veld-para reads them.
+ParamSet DriveValues(SimulatedDrive& drive, const QString& path) {
+    ParamSet values;
+    if (drive.Para({"read", "-o", path.toStdString()}) == 0)
+        ParamFile::Read(path.toStdString(), values);
+    return values;
+}
+
 }  // namespace
 
 class SafeWriteToolsTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        // Backups go here, never into the user's own folder.
-        qputenv("XDG_DATA_HOME", m_dir->filePath("data").toUtf8());
-        m_backups = m_dir->filePath("data/VELD_Host_Para/backups");
         // The process-wide table as at start, whatever an earlier test read into it.
         for (int32_t n = 0; n < ParamTable::kCount; ++n) ParamTable::Instance().SetParamValue(n, 0);
     }
-    void cleanup() {
-        m_sim.reset();
-        PortMap::Clear();
+    void cleanup() { m_drive.reset(); }
+
+    void differingRowsComeFirstMarkedAndTicked() {
+        CompareDialog dialog("파일: /tmp/a.par");
+        dialog.show();
+        auto* send = dialog.findChild<QPushButton*>("compareSend");
+        dialog.ShowReading();
+        QVERIFY(!send->isEnabled());
+        QCOMPARE(Unreadable(dialog), QStringList());
+        dialog.ShowComparison(FiveDiffer(), 3);
+        QCOMPARE(Unreadable(dialog), QStringList());
+
+        QTableWidget* table = dialog.Table();
+        QCOMPARE(table->rowCount(), 29);
+        QCOMPARE(dialog.Summary(),
+                 "국번 3 드라이브: 29개 항목 중 5개가 파일과 다릅니다. 체크한 항목만 전송합니다.");
+        const QStringList kFirst = {"20", "22", "37", "50", "61", "10"};
+        for (int row = 0; row < 29; ++row) {
+            QTableWidgetItem* number = table->item(row, CompareDialog::kNumber);
+            bool differs = row < 5;
+            if (row < kFirst.size()) QCOMPARE(number->text(), kFirst[row]);
+            QCOMPARE(bool(number->flags() & Qt::ItemIsUserCheckable), differs);
+            if (differs) QCOMPARE(number->checkState(), Qt::Checked);
+            QCOMPARE(number->font().bold(), differs);
+            QCOMPARE(Cell(table, row, CompareDialog::kDifference).isEmpty(), !differs);
+        }
+        QCOMPARE(Cell(table, 0, CompareDialog::kName), "가속시간");
+        QCOMPARE(Cell(table, 0, CompareDialog::kDifference), "다름");
+        QCOMPARE(Cell(table, 1, CompareDialog::kDifference),
+                 "16비트를 넘는 값: 드라이브는 4464로 저장");
+        // The bit field bit by bit.
+        QCOMPARE(Cell(table, 2, CompareDialog::kFile), "5 (0101)");
+        QCOMPARE(Cell(table, 2, CompareDialog::kDrive), "6 (0110)");
+        QCOMPARE(Cell(table, 2, CompareDialog::kDifference), "비트 0: 1→0, 비트 1: 0→1");
+        QVERIFY(send->isEnabled());
+
+        // Enter closes: nothing goes to the drive but by a press of the button.
+        bool sent = false;
+        connect(&dialog, &CompareDialog::SendRequested, this, [&sent] { sent = true; });
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(!sent);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void theReadBackMarksWhatTheDriveDidNotKeep() {
+        CompareDialog dialog("파일: /tmp/a.par");
+        dialog.ShowComparison(FiveDiffer(), 0);
+        ParamSet sent;
+        sent.Set(20, 750);
+        sent.Set(37, 0b0101);
+        dialog.ShowSending(2);
+        QCOMPARE(dialog.Status(), "2개 항목을 전송하고 드라이브를 다시 읽는 중...");
+        PraReplyTracker read;
+        read.Take("#0.PRA 14 2EE 25 4");  // 20 came back as sent, 37 did not
+        dialog.ShowReadBack(ReadBackReport(sent, read));
+        QTableWidget* table = dialog.Table();
+        QCOMPARE(Cell(table, 0, CompareDialog::kResult), "확인됨");
+        QCOMPARE(Cell(table, 2, CompareDialog::kResult), "불일치: 드라이브 4");
+        QCOMPARE(Cell(table, 1, CompareDialog::kResult), QString());
+        QCOMPARE(dialog.Status(), "전송한 2개 항목 중 1개만 드라이브에 그대로 있습니다.");
+        // After a failure nothing more can be sent.
+        dialog.ShowFailure("드라이브를 다 읽지 못했습니다.");
+        QVERIFY(!dialog.findChild<QPushButton*>("compareSend")->isEnabled());
+    }
+
+    void anEqualComparisonHasNothingToSend() {
+        ParamSet same;
+        same.Set(20, 5);
+        CompareDialog dialog("파일");
+        dialog.ShowComparison(ParamComparison(same, same, {20}), 0);
+        QCOMPARE(dialog.Summary(), "국번 0 드라이브: 1개 항목이 모두 파일과 같습니다.");
+        QVERIFY(!dialog.findChild<QPushButton*>("compareSend")->isEnabled());
+    }
+
+    void backupListHandsOutTheChosenBackup() {
+        std::vector<BackupListDialog::Item> items = {
+            {"/b/20261207-143016-id0.par", "2026-12-07 14:30:16", 0, "2"},
+            {"/b/20261207-143015-id3.par", "2026-12-07 14:30:15", 3, "다른 국번"},
+        };
+        BackupListDialog dialog(items, "/b");
+        dialog.show();
+        QTableWidget* table = dialog.Table();
+        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(Cell(table, 0, BackupListDialog::kWhen), "2026-12-07 14:30:16");
+        QCOMPARE(Cell(table, 0, BackupListDialog::kStation), "0");
+        QCOMPARE(Cell(table, 1, BackupListDialog::kDiffer), "다른 국번");
+        // The newest is chosen unless the operator picks another.
+        QCOMPARE(table->currentRow(), 0);
+        QStringList chosen;
+        connect(&dialog, &BackupListDialog::Chosen, this,
+                [&chosen](const QString& path) { chosen << path; });
+        QRect second = table->visualItemRect(table->item(1, BackupListDialog::kWhen));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseClick(dialog.findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
+        QCOMPARE(chosen, QStringList({"/b/20261207-143015-id3.par"}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void anEmptyBackupListSaysSo() {
+        BackupListDialog dialog({}, "/b");
+        dialog.show();
+        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
+        bool told = false;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            told = told || label->text().startsWith("백업이 없습니다.");
+        }
+        QVERIFY(told);
+        QVERIFY(!dialog.findChild<QPushButton*>("backupChoose")->isEnabled());
     }
 
     void comparingSendsOnlyTheTickedRows() {
-        StartSim({});
+        Start({});
         // The file: what the drive holds, five values changed.
-        QString path = m_dir->filePath("wanted.par");
-        QCOMPARE(Para({"read", "-o", path.toStdString()}), 0);
-        ParamSet wanted;
-        QVERIFY(ParamFile::Read(path.toStdString(), wanted));
+        QString path = m_drive->FilePath("wanted.par");
+        ParamSet wanted = DriveValues(*m_drive, path);
         for (auto [number, value] :
              {std::pair{20, 750}, {21, 600}, {23, 2500}, {37, 3}, {61, 20}}) {
             wanted.Set(number, value);
@@ -81,17 +217,23 @@ class SafeWriteToolsTest : public QObject {
 
         FormFixture f;
         f.Click(1024);
-        CompareDialog* dialog = Compare(f, path);
+        CompareDialog* dialog = nullptr;
+        {
+            FileDialogAnswerer answerer(path);
+            f.Frame().findChild<QAction*>("toolCompare")->trigger();
+            dialog = CompareShown(f);
+        }
         QTableWidget* table = dialog->Table();
-        QCOMPARE(table->item(4, CompareDialog::kNumber)->text(), "61");
+        QCOMPARE(Cell(table, 4, CompareDialog::kNumber), "61");
         for (int row : {1, 2, 3}) ToggleRow(table, row);  // 21, 23 and 37 stay as they are
-        int before = Wire().size();
-        QTest::mouseClick(dialog->findChild<QPushButton*>("compareSend"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(table->item(4, CompareDialog::kResult)->text(), U("확인됨"),
-                                  kTimeoutMs);
-        QCOMPARE(table->item(0, CompareDialog::kResult)->text(), U("확인됨"));
-        QCOMPARE(table->item(1, CompareDialog::kResult)->text(), QString());
-        QCOMPARE(Wire().mid(before),
+        int before = m_drive->WireLines().size();
+        auto* send = dialog->findChild<QPushButton*>("compareSend");
+        QTest::mouseClick(send, Qt::LeftButton);
+        QVERIFY(!send->isEnabled());  // one send a comparison
+        QTRY_COMPARE_WITH_TIMEOUT(Cell(table, 4, CompareDialog::kResult), "확인됨", kTimeoutMs);
+        QCOMPARE(Cell(table, 0, CompareDialog::kResult), "확인됨");
+        QCOMPARE(Cell(table, 1, CompareDialog::kResult), QString());
+        QCOMPARE(m_drive->WireLines().mid(before),
                  QStringList({"#0.PWR 20 750", "#0.PWR 61 20", "#0.COP", "#0.PSV", "#0.PRA"}));
         // The drive's set before the write was kept.
         QStringList backups = Backups();
@@ -103,12 +245,12 @@ class SafeWriteToolsTest : public QObject {
     }
 
     void backupsComeOncePerReadAndUndoPutsTheDriveBack() {
-        StartSim({});
+        Start({});
         FormFixture f;
         f.Click(1024);
         // Nothing read yet: a write keeps nothing.
         EditGridRow(f, kRow20, "400");
-        QTRY_COMPARE_WITH_TIMEOUT(Wire().count("#0.PSV"), 1, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_drive->WireLines().count("#0.PSV"), 1, kTimeoutMs);
         QVERIFY(Backups().isEmpty());
 
         f.Click(1028);
@@ -117,7 +259,7 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(Backups().size(), 1);
         EditGridRow(f, kRow21, "600");
         f.Click(1036);
-        QTRY_COMPARE_WITH_TIMEOUT(Wire().count("#0.PSV"), 4, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_drive->WireLines().count("#0.PSV"), 4, kTimeoutMs);
         QCOMPARE(Backups().size(), 1);
         ParamSet kept;
         QVERIFY(ParamFile::Read(Backups()[0].toStdString(), kept));
@@ -133,95 +275,65 @@ class SafeWriteToolsTest : public QObject {
                           rows->visualItemRect(rows->item(0, 0)).center());
         QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
         CompareDialog* dialog = CompareShown(f);
-        QCOMPARE(dialog->Table()->item(0, CompareDialog::kNumber)->text(), "20");
-        QCOMPARE(dialog->Table()->item(1, CompareDialog::kNumber)->text(), "21");
+        QCOMPARE(Cell(dialog->Table(), 0, CompareDialog::kNumber), "20");
+        QCOMPARE(Cell(dialog->Table(), 1, CompareDialog::kNumber), "21");
         QTest::mouseClick(dialog->findChild<QPushButton*>("compareSend"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(dialog->Status(),
-                                  U("전송한 2개 항목을 드라이브가 모두 그대로 갖고 있습니다."),
+                                  "전송한 2개 항목을 드라이브가 모두 그대로 갖고 있습니다.",
                                   kTimeoutMs);
         // The comparison's read came before the undo's write: kept too.
         QCOMPARE(Backups().size(), 2);
         dialog->close();
         f.Click(1024);
 
-        QString now = m_dir->filePath("now.par");
-        QCOMPARE(Para({"read", "-o", now.toStdString()}), 0);
-        ParamSet drive;
-        QVERIFY(ParamFile::Read(now.toStdString(), drive));
+        ParamSet drive = DriveValues(*m_drive, m_drive->FilePath("now.par"));
         QCOMPARE(drive.Value(20), 400);
         QCOMPARE(drive.Value(21), 500);
     }
 
     void verifyAfterWriteReportsOnTheStatusLine() {
         // A drive that acknowledges nothing and keeps parameter 21 as it is.
-        StartSim({"--no-ack", "--read-only", "21"});
+        Start({"--no-ack", "--read-only", "21"});
         FormFixture f;
         f.Click(1024);
         QAction* verify = f.Frame().findChild<QAction*>("toolVerify");
-        QVERIFY(verify->isCheckable());
-        QVERIFY(!verify->isChecked());
+        QVERIFY(verify->isCheckable() && !verify->isChecked());
         verify->trigger();
         EditGridRow(f, kRow20, "750");
-        QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), U("확인: 1/1"), kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 1/1", kTimeoutMs);
         EditGridRow(f, kRow21, "600");
-        QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), U("확인: 0/1 — 불일치: 21 (600→500)"),
+        QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 0/1 — 불일치: 21 (600→500)",
                                   kTimeoutMs);
-        QCOMPARE(Wire().mid(Wire().size() - 5),
+        QCOMPARE(m_drive->WireLines().mid(m_drive->WireLines().size() - 5),
                  QStringList({"#0.PRA", "#0.PWR 21 600", "#0.COP", "#0.PSV", "#0.PRA"}));
         // Off again: the group goes out alone, the version lines right after it.
         verify->trigger();
         EditGridRow(f, kRow20, "800");
         f.Click(1040);
         QTRY_COMPARE_WITH_TIMEOUT(
-            Wire().mid(Wire().size() - 5),
+            m_drive->WireLines().mid(m_drive->WireLines().size() - 5),
             QStringList({"#0.PWR 20 800", "#0.COP", "#0.PSV", "#0.FRD 0", "#0.FRD 1"}), kTimeoutMs);
     }
 
   private:
-    void StartSim(const std::vector<std::string>& extra) {
-        std::vector<std::string> argv = {VELD_DRIVE_SIM_PATH, "--log",
-                                         m_dir->filePath("wire.log").toStdString()};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        m_sim = std::make_unique<ToolProcess>(argv, m_dir->filePath("sim").toStdString());
-        QVERIFY(m_sim->WaitForStdout("\n", 10s));
-        m_pty = m_sim->Stdout().substr(0, m_sim->Stdout().find('\n'));
-        PortMap::Clear();
-        PortMap::AddMapping("COM15=" + m_pty);
-    }
-
-    int Para(std::vector<std::string> args) {
-        args.insert(args.begin(), {VELD_PARA_PATH, "-q", "-p", m_pty});
-        ToolProcess para(args, m_dir->filePath("para").toStdString());
-        return para.Wait(30s);
-    }
-
-    // The lines the drive received, as the simulator logged them.
-    QStringList Wire() const {
-        QFile log(m_dir->filePath("wire.log"));
-        QStringList lines;
-        if (!log.open(QIODevice::ReadOnly)) return lines;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            if (!line.isEmpty()) lines << QString::fromUtf8(line.mid(line.indexOf(' ') + 1));
-        }
-        return lines;
+    // The drive, with the backups in its folder, never in the user's own.
+    void Start(const std::vector<std::string>& options) {
+        m_drive = std::make_unique<SimulatedDrive>(options);
+        QVERIFY(m_drive->Started());
+        qputenv("XDG_DATA_HOME", m_drive->FilePath("data").toUtf8());
     }
 
     QStringList Backups() const {
         QStringList paths;
-        for (const BackupStore::Entry& entry :
-             BackupStore(m_backups.toStdString(), BackupStore::kMaxBackups).List()) {
+        BackupStore store(m_drive->FilePath("data/VELD_Host_Para/backups").toStdString(),
+                          BackupStore::kMaxBackups);
+        for (const BackupStore::Entry& entry : store.List()) {
             paths << QString::fromStdString(entry.path);
         }
         return paths;
     }
 
-    // "드라이브와 비교" with `path`; returns the dialog once it shows the comparison.
-    CompareDialog* Compare(FormFixture& f, const QString& path) {
-        FileDialogAnswerer answerer(path);
-        f.Frame().findChild<QAction*>("toolCompare")->trigger();
-        return CompareShown(f);
-    }
-
+    // The comparison dialog once it shows a comparison.
     CompareDialog* CompareShown(FormFixture& f) {
         CompareDialog* dialog = nullptr;
         bool shown = QTest::qWaitFor(
@@ -243,16 +355,13 @@ class SafeWriteToolsTest : public QObject {
     bool UndoListSays(FormFixture& f, const QString& count) {
         BackupListDialog* list = OpenUndoList(f);
         bool says = list->Table()->rowCount() == 1 &&
-                    list->Table()->item(0, BackupListDialog::kDiffer)->text() == count;
+                    Cell(list->Table(), 0, BackupListDialog::kDiffer) == count;
         list->close();
         delete list;
         return says;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_backups;
-    std::unique_ptr<ToolProcess> m_sim;
-    std::string m_pty;
+    std::unique_ptr<SimulatedDrive> m_drive;
 };
 
 QTEST_MAIN(SafeWriteToolsTest)

@@ -1,0 +1,316 @@
+// The two value dialogs as the operator uses them: what each opens with, what
+// OK, Enter and each way of cancelling hand back, and the bit boxes.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <limits>
+
+#include "DialogOperator.h"
+#include "form/CValueDecDlg.h"
+#include "form/CValueHexDlg.h"
+#include "params/ParamTable.h"
+
+using namespace DialogOperator;
+
+namespace {
+
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+// What the form's m_nEditValue holds before a dialog runs.
+constexpr int32_t kUntouched = 424242;
+// Parameter 37 is the one listed parameter edited bit by bit.
+constexpr int32_t kBitParam = 37;
+
+enum class Entry { Typed, Pasted };
+
+CValueDecDlg& Dec() { return CValueDecDlg::Instance(); }
+CValueHexDlg& Hex() { return CValueHexDlg::Instance(); }
+CValueDlgBase& DialogOf(bool bits) {
+    return bits ? static_cast<CValueDlgBase&>(Hex()) : static_cast<CValueDlgBase&>(Dec());
+}
+int32_t NumberOf(bool bits) { return bits ? kBitParam : 20; }
+
+QCheckBox* Box(int bit) {
+    return Hex().findChild<QCheckBox*>(
+        QStringLiteral("ctl%1").arg(CValueHexDlg::kFirstBitId + bit));
+}
+
+// Bit k set when box k is ticked.
+int TickedMask() {
+    int mask = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        if (Box(bit)->isChecked()) mask |= 1 << bit;
+    }
+    return mask;
+}
+
+// Changes what the dialog would hand back: a digit typed, or Bit<7> ticked.
+void ChangeSomething(bool bits) { bits ? ClickBox(Box(7)) : Type(Dec(), "9"); }
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Entry)
+
+class ValueDialogsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void decimalEntry_data() {
+        QTest::addColumn<Entry>("entry");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("withEnter");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("500 over 7") << Entry::Typed << "500" << false << 500;
+        QTest::newRow("Enter confirms") << Entry::Typed << "1200" << true << 1200;
+        // Read as the form reads a number everywhere: leading digits, saturated.
+        QTest::newRow("-42 with a blank") << Entry::Typed << " -42" << false << -42;
+        QTest::newRow("12ab") << Entry::Typed << "12ab" << false << 12;
+        QTest::newRow("far over") << Entry::Typed << "99999999999999999999" << false << kMax;
+        QTest::newRow("far under") << Entry::Typed << "-99999999999" << true << kMin;
+        QTest::newRow("empty field") << Entry::Typed << "" << false << 0;
+        QTest::newRow("pasted tab") << Entry::Pasted << "\t 250" << false << 250;
+        QTest::newRow("pasted line break") << Entry::Pasted << "\n250" << false << 0;
+        QTest::newRow("pasted CR LF") << Entry::Pasted << " \r\n250" << true << 0;
+    }
+    void decimalEntry() {
+        QFETCH(Entry, entry);
+        QFETCH(QString, text);
+        QFETCH(bool, withEnter);
+        QFETCH(int, expected);
+        ParamTable::Instance().SetParamValue(20, 7);
+
+        int32_t value = kUntouched;
+        int result = Run(Dec(), 20, value, [&] {
+            entry == Entry::Typed ? Type(Dec(), text) : Paste(Dec(), text);
+            withEnter ? PressEnter(Dec()) : ClickOk(Dec());
+        });
+
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(value, expected);
+        // The dialog hands the value back; the form writes it.
+        QCOMPARE(ParamTable::Instance().GetParamValue(20), 7);
+    }
+
+    void bitEntry_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("0x5A, tick Bit<7>") << 0x5A << "" << QList<int>{7} << "218" << 218;
+        QTest::newRow("256 + 3 keeps bit 8") << 259 << "" << QList<int>{2} << "263" << 263;
+        QTest::newRow("typed 99 is not the value") << 5 << "99" << QList<int>{} << "99" << 5;
+        QTest::newRow("a click replaces what was typed") << 5 << "99" << QList<int>{1} << "7" << 7;
+        QTest::newRow("clear Bit<0>, Bit<7> of -1")
+            << -1 << "" << QList<int>{0, 7} << "-130" << -130;
+        QTest::newRow("twice is no change") << 8 << "" << QList<int>{3, 3} << "8" << 8;
+        QTest::newRow("all eight cleared")
+            << 0x7FFFFFFF << "" << QList<int>{7, 6, 5, 4, 3, 2, 1, 0} << "2147483392" << 0x7FFFFF00;
+    }
+    void bitEntry() {
+        QFETCH(int, start);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, shown);
+        QFETCH(int, expected);
+        ParamTable::Instance().SetParamValue(kBitParam, start);
+
+        QString label, shownAtOpening, shownBeforeOk;
+        int tickedAtOpening = -1;
+        int32_t value = kUntouched;
+        int result = Run(Hex(), kBitParam, value, [&] {
+            label = Hex().findChild<QLabel*>("ctl1032")->text();
+            shownAtOpening = Edit(Hex())->text();
+            tickedAtOpening = TickedMask();
+            if (!typed.isEmpty()) Type(Hex(), typed);
+            for (int bit : clicks) ClickBox(Box(bit));
+            shownBeforeOk = Edit(Hex())->text();
+            ClickOk(Hex());
+        });
+
+        // Each row opens after the last row's edit, and shows nothing of it: box k
+        // shows bit k of the value.
+        QCOMPARE(label, "모니터링종류 : ");
+        QCOMPARE(shownAtOpening, QString::number(start));
+        QCOMPARE(tickedAtOpening, start & 0xFF);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(shownBeforeOk, shown);
+        QCOMPARE(value, expected);
+        QCOMPARE(ParamTable::Instance().GetParamValue(kBitParam), start);
+    }
+
+    void spaceOnAFocusedBoxTicksItAndTabWalksTheBoxes() {
+        ParamTable::Instance().SetParamValue(kBitParam, 1);
+        QString shown;
+        int32_t value = kUntouched;
+        Run(Hex(), kBitParam, value, [&] {
+            Box(4)->setFocus();
+            QTest::keyClick(Box(4), Qt::Key_Space);
+            shown = Edit(Hex())->text();
+            ClickOk(Hex());
+        });
+        QCOMPARE(shown, "17");
+        QCOMPARE(value, 17);
+        for (int bit = 1; bit < 8; ++bit) QCOMPARE(Box(bit - 1)->nextInFocusChain(), Box(bit));
+    }
+
+    void confirmWithoutChangeHandsBackTheSameValue_data() {
+        QTest::addColumn<bool>("bits");
+        QTest::addColumn<int>("start");
+        QTest::newRow("decimal 500") << false << 500;
+        QTest::newRow("decimal smallest") << false << kMin;
+        QTest::newRow("bits -12345") << true << -12345;
+    }
+    void confirmWithoutChangeHandsBackTheSameValue() {
+        QFETCH(bool, bits);
+        QFETCH(int, start);
+        ParamTable::Instance().SetParamValue(NumberOf(bits), start);
+
+        int32_t value = kUntouched;
+        int result =
+            Run(DialogOf(bits), NumberOf(bits), value, [&] { PressEnter(DialogOf(bits)); });
+
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(value, start);
+    }
+
+    void cancelHandsNothingBack_data() {
+        QTest::addColumn<bool>("bits");
+        QTest::addColumn<CancelWay>("way");
+        for (bool bits : {false, true}) {
+            const char* kind = bits ? "bits" : "decimal";
+            QTest::addRow("%s, Cancel button", kind) << bits << CancelWay::Button;
+            QTest::addRow("%s, Escape key", kind) << bits << CancelWay::EscapeKey;
+            QTest::addRow("%s, close box", kind) << bits << CancelWay::CloseBox;
+        }
+    }
+    void cancelHandsNothingBack() {
+        QFETCH(bool, bits);
+        QFETCH(CancelWay, way);
+        ParamTable::Instance().SetParamValue(NumberOf(bits), 5);
+
+        int32_t value = kUntouched;
+        int result = Run(DialogOf(bits), NumberOf(bits), value, [&] {
+            ChangeSomething(bits);
+            Cancel(DialogOf(bits), way);
+        });
+
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(value, kUntouched);
+        QCOMPARE(ParamTable::Instance().GetParamValue(NumberOf(bits)), 5);
+    }
+
+    void openingShowsNameAndValueReadyToOverType_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("20") << 20 << 500 << "가속시간 : ";
+        QTest::newRow("61, name ending in a blank") << 61 << -1 << "AD입력최소  : ";
+    }
+    void openingShowsNameAndValueReadyToOverType() {
+        QFETCH(int, number);
+        QFETCH(int, start);
+        QFETCH(QString, label);
+        ParamTable::Instance().SetParamValue(number, start);
+
+        QString shownLabel, shownText, selected;
+        QWidget* focused = nullptr;
+        bool active = false;
+        int32_t value = kUntouched;
+        Run(Dec(), number, value, [&] {
+            active = QTest::qWaitForWindowActive(&Dec());
+            shownLabel = Dec().findChild<QLabel*>("ctl1031")->text();
+            shownText = Edit(Dec())->text();
+            selected = Edit(Dec())->selectedText();
+            focused = QApplication::focusWidget();
+            // Typed and cancelled: the next row opens showing nothing of it.
+            Type(Dec(), "77");
+            Cancel(Dec(), CancelWay::EscapeKey);
+        });
+
+        QVERIFY(active);
+        QCOMPARE(shownLabel, label);
+        QCOMPARE(shownText, QString::number(start));
+        QCOMPARE(selected, shownText);
+        QCOMPARE(focused, Edit(Dec()));
+    }
+
+    void outlivesTheFormItWasShownOver() {
+        ParamTable::Instance().SetParamValue(20, 500);
+        auto* form = new QWidget;
+        form->show();
+        QWidget* ownerWhileShown = nullptr;
+        int32_t value = kUntouched;
+        Run(
+            Dec(), 20, value,
+            [&] {
+                ownerWhileShown = Dec().parentWidget();
+                ClickOk(Dec());
+            },
+            form);
+        QCOMPARE(ownerWhileShown, form);
+        QPointer<CValueDecDlg> dialog(&Dec());
+        delete form;
+
+        QVERIFY(!dialog.isNull());
+        QCOMPARE(dialog->parentWidget(), nullptr);
+        QCOMPARE(Run(Dec(), 20, value, [] { ClickOk(Dec()); }), int(QDialog::Accepted));
+    }
+
+    void enterConfirmsAfterAnEditClosedWithTheMouse_data() {
+        QTest::addColumn<bool>("withOk");
+        QTest::newRow("OK clicked") << true;
+        QTest::newRow("Cancel clicked") << false;
+    }
+    void enterConfirmsAfterAnEditClosedWithTheMouse() {
+        QFETCH(bool, withOk);
+        ParamTable::Instance().SetParamValue(20, 500);
+        int32_t value = kUntouched;
+        Run(Dec(), 20, value, [&] { withOk ? ClickOk(Dec()) : Cancel(Dec(), CancelWay::Button); });
+
+        int result = Run(Dec(), 20, value, [] {
+            Type(Dec(), "600");
+            PressEnter(Dec());
+        });
+
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(value, 600);
+    }
+
+    void sizeInDialogUnitsAndTabOrder_data() {
+        QTest::addColumn<bool>("bits");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("height");
+        QTest::newRow("decimal") << false << "설정값변경(DEC)" << 53;
+        QTest::newRow("bits") << true << "설정값변경(HEX)" << 94;
+    }
+    void sizeInDialogUnitsAndTabOrder() {
+        QFETCH(bool, bits);
+        QFETCH(QString, caption);
+        QFETCH(int, height);
+        CValueDlgBase& dialog = DialogOf(bits);
+        QCOMPARE(dialog.windowTitle(), caption);
+        // A horizontal unit is a quarter of the average character width, a
+        // vertical one an eighth of the em; the width is 187 units.
+        QCOMPARE(dialog.size(), QSize(187 * QFontMetrics(dialog.font()).averageCharWidth() / 4,
+                                      height * QFontInfo(dialog.font()).pixelSize() / 8));
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        QLineEdit* edit = Edit(dialog);
+        QCOMPARE(edit->accessibleName(), "설정값");
+        QCOMPARE(edit->alignment(), Qt::AlignCenter);
+        auto* ok = dialog.findChild<QPushButton*>("ctl1");
+        auto* cancel = dialog.findChild<QPushButton*>("ctl2");
+        QCOMPARE(edit->nextInFocusChain(), ok);
+        QCOMPARE(ok->nextInFocusChain(), cancel);
+    }
+};
+
+QTEST_MAIN(ValueDialogsTest)
+#include "ValueDialogsTest.moc"
