@@ -62,7 +62,7 @@ run() {
         result="SURVIVED"
         survived+=("$name")
     else
-        result="killed by $(grep -m1 -oE '[0-9]+ - [^ ]+' "$work/test.log" || echo '?')"
+        result="killed by $(sed -n '/tests FAILED:/,$p' "$work/test.log" | grep -m1 -oE '[0-9]+ - [^ ]+' || echo '?')"
         killed=$((killed + 1))
     fi
     git checkout --quiet -- "$file"
