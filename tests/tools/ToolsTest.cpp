@@ -4,7 +4,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -183,9 +182,6 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
     ParaRun scan = Para({"-q", "scan", "--ids", "0-9", "-w", "300"});
     ASSERT_EQ(scan.code, 0) << scan.err;
     EXPECT_EQ(scan.out, "3\t0105\n7\t0105\n");
-    std::vector<std::string> asked;
-    for (int s = 0; s <= 9; ++s) asked.push_back("#" + std::to_string(s) + ".FRD 0");
-    EXPECT_EQ(WireTexts(), asked);
     EXPECT_NE(scan.err.find("scan 4/10: station 3: 0105\n"), std::string::npos) << scan.err;
     EXPECT_NE(scan.err.find("scan 10/10: station 9: no answer\n"), std::string::npos);
 
@@ -210,10 +206,6 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
 // the doctor names the holder; a missing port is named as such.
 TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
     StartSim();
-    ParaRun free = Para({"doctor", port});
-    EXPECT_EQ(free.code, 0) << free.out;
-    EXPECT_EQ(free.out, port + "\n- ready: may be read and written, no program has it open\n");
-
     int held = ::open(port.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
