@@ -4,27 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "params/DecimalText.h"
 #include "protocol/TxQueue.h"
 #include "support/DispatchedPortTest.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-TEST(TxQueue, CommandLinesCarryTheStationInDecimal) {
-    struct Case {
-        const char* id;
-        std::string line;
-    };
-    const Case cases[] = {
-        {"1", "#1.PRA\r"},   {"", "#0.PRA\r"},      {"abc", "#0.PRA\r"},
-        {"-3", "#-3.PRA\r"}, {" 12x", "#12.PRA\r"}, {"99999999999", "#2147483647.PRA\r"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(TxQueue::CommandLine(DecimalText::Parse(c.id), "PRA"), c.line) << c.id;
-    }
-}
 
 using TxQueueTest = DispatchedPortTest;
 
@@ -77,17 +62,6 @@ TEST_F(TxQueueTest, TwoHundredLinesBetweenFlushesReadAsEmpty) {
     EXPECT_FALSE(queue.HasPending());
     queue.QueueCop(1);
     EXPECT_EQ(Flush(), "#1.COP\r");
-}
-
-TEST_F(TxQueueTest, SendAllWritesTheListedParametersThenSaves) {
-    table.SetParamValue(52, -1000);
-    table.SetParamValue(42, 3);
-    queue.QueueSendAll(0, table);
-    std::string expected;
-    for (int32_t n : table.ListedNumbers()) {
-        expected += "#0.PWR " + std::to_string(n) + (n == 52 ? " -1000\r" : " 0\r");
-    }
-    EXPECT_EQ(Flush(), expected + "#0.COP\r#0.PSV\r");
 }
 
 TEST_F(TxQueueTest, SetupApplyWritesFortyTwoToFortyNineThenThePolarities) {

@@ -4,10 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -42,15 +40,11 @@ TEST_F(ToolsTest, ReadPrintsOrSavesTheDrivesParameters) {
     EXPECT_EQ(lines[101], "101\t모터극수\t4");
     EXPECT_EQ(all.err, "");
 
-    // What the GUI saves: parameter 23, highest speed, "최고속도" in CP949.
     fs::path file = dir / "drive.par";
     ParaRun saved = Para({"-q", "read", "-o", file.string()});
     ASSERT_EQ(saved.code, 0) << saved.err;
     EXPECT_EQ(saved.out, "");
-    std::string bytes = ReadBytes(file);
-    EXPECT_EQ(bytes.size(), 1220u);
-    EXPECT_NE(bytes.find("   23,             \xc3\xd6\xb0\xed\xbc\xd3\xb5\xb5,       3000 \r\n"),
-              std::string::npos);
+    EXPECT_EQ(ReadBytes(file).size(), 1220u);
     EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.PRA", "#0.PRA", "#0.PRA"}));
 }
 
@@ -67,8 +61,6 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesAndVerifyReportsEachDifference) {
     ASSERT_TRUE(ParamFile::Write(file, table));
     ParaRun run = Para({"-q", "write", file.string()});
     ASSERT_EQ(run.code, 0) << run.err;
-    // The 10 ms pause after each line is the queue's, tested with the queue: a
-    // simulator held up by a busy machine reads lines late and bunched.
     EXPECT_EQ(WireTexts(), ReadBackLines(writes));
 
     ParaRun same = Para({"verify", file.string()});
@@ -82,36 +74,6 @@ TEST_F(ToolsTest, WriteSendsTheSendAllLinesAndVerifyReportsEachDifference) {
     ASSERT_EQ(Para({"-q", "init"}).code, 0);
     EXPECT_EQ(WireTexts().back(), "#0.PDF ALL");
     EXPECT_EQ(DriveValues()[20], 500);
-}
-
-TEST_F(ToolsTest, SetWritesAGroupAndTheReadBackShowsWhatSixteenBitsKeep) {
-    StartSim();
-    ParaRun run = Para({"-q", "set", "20", "300", "21", "-5", "22", "70000", "23", "2147483647"});
-    EXPECT_EQ(run.code, 5) << run.err;
-    EXPECT_EQ(run.out,
-              "22\t최저속도\t70000\t4464\t70000 does not fit in 16 bits: the drive keeps 4464\n"
-              "23\t최고속도\t2147483647\t-1\t2147483647 does not fit in 16 bits: the drive keeps "
-              "-1\n");
-    EXPECT_NE(run.err.find("holds 2 of the 4 values sent"), std::string::npos) << run.err;
-    EXPECT_EQ(WireTexts(), ReadBackLines({{20, 300}, {21, -5}, {22, 70000}, {23, 2147483647}}));
-    std::map<int32_t, int32_t> drive = DriveValues();
-    EXPECT_EQ(drive[21], -5);
-    EXPECT_EQ(drive[22], 4464);  // 70000 - 65536
-    EXPECT_EQ(drive[23], -1);    // the low 16 bits of the largest value
-}
-
-TEST_F(ToolsTest, SetupModeAndSetModeSendTheFormsLines) {
-    StartSim();
-    ASSERT_EQ(Para({"-q", "setup", "3"}).code, 0);
-    ASSERT_EQ(Para({"-q", "setmode"}).code, 0);
-    // Mode 3's preset in the write order: the functions, then the polarities.
-    const int numbers[] = {42, 43, 44, 45, 46, 47, 48, 49, 40, 41};
-    const int values[] = {3, 10, 7, 8, 6, 1, 2, 3, 7, 7};
-    std::vector<std::pair<int, int>> writes;
-    for (int i = 0; i < 10; ++i) writes.emplace_back(numbers[i], values[i]);
-    std::vector<std::string> expected = ReadBackLines(writes);
-    expected.insert(expected.end(), {"#0.PWR 100 1", "#0.PRA"});
-    EXPECT_EQ(WireTexts(), expected);
 }
 
 TEST_F(ToolsTest, VersionAndSendPrintTheRepliesOnStdout) {
@@ -132,17 +94,18 @@ TEST_F(ToolsTest, VersionAndSendPrintTheRepliesOnStdout) {
               (std::vector<std::string>{"#0.FRD 0", "#0.FRD 1", "#0.PRD 101", "#0.MTP", "#0.XYZ"}));
 }
 
-TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
+TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowNothingAsIfRead) {
     fs::path file = dir / "defaults.par";
     ASSERT_TRUE(ParamFile::Write(file, ParamTable()));
     fs::path out = dir / "out.par";
-    struct ReadCase {
-        const char* fault;  // of the simulator's PRA reply
+    std::string absent = (dir / "absent.par").string();
+    struct FailureCase {
+        std::string fault;  // of the simulator
         std::string args;
         int code;
         std::string says;
     };
-    const ReadCase cases[] = {
+    const FailureCase cases[] = {
         {"--omit 20", "read", 3, "lacks 1 of the 29 parameters asked for: 20\n"},
         {"--omit 20 --omit 57", "read -o " + out.string(), 3, "29 parameters asked for: 20 57"},
         {"--omit 61", "verify " + file.string(), 3, "asked for: 61\n"},
@@ -151,11 +114,18 @@ TEST_F(ToolsTest, AReadThatLacksParametersAskedForIsAFailure) {
         {"--omit 101", "read", 0, ""},
         // A pair numbered 110 raises "통신처리에러" and drops the rest of its line.
         {"--misnumber 20", "read", 6, "통신처리에러"},
-        {"--misnumber 20", "verify " + file.string(), 6, "통신처리에러"},
-        {"--misnumber 101", "read -o " + out.string(), 6, "통신처리에러"},
+        {"--silent", "read", 3, "no reply"},
+        {"--silent", "version", 3, "no reply"},
+        {"--silent", "watch STA --interval 100", 3, "no reply"},
+        // The drive takes nothing: once the line's buffer is full, writes stall.
+        {"--no-read", "send " + std::string(100000, 'x') + " #0.STA", 7, "TTY Error!: <CE-110>"},
+        {"", "write " + absent, 4, "File Error"},
+        {"", "verify " + absent, 4, "File Error"},
+        {"", "restore " + absent, 4, "File Error"},
+        {"", "read -o " + (dir / "no" / "such" / "x.par").string(), 4, "File Error"},
     };
-    for (const ReadCase& c : cases) {
-        std::string shown = std::string(c.fault) + " / " + c.args;
+    for (const FailureCase& c : cases) {
+        std::string shown = c.fault + " / " + c.args.substr(0, 60);
         ParaRun run = ParaAgainst(Words(c.fault), Words(c.args));
         EXPECT_EQ(run.code, c.code) << shown << "\n" << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << shown << "\n" << run.err;
@@ -182,15 +152,6 @@ TEST_F(ToolsTest, SendDeliversEveryLineInOrderHoweverMany) {
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(WireTexts(), std::vector<std::string>(args.begin() + 2, args.end()));
     EXPECT_EQ(Lines(run.out), replies);
-}
-
-TEST_F(ToolsTest, AWriteThatStallsIsReportedAsSuch) {
-    // The drive takes nothing: once the line's buffer is full, writes stall.
-    StartSim({"--no-read"});
-    ParaRun run = Para({"-q", "send", std::string(100000, 'x'), "#0.STA"});
-    EXPECT_EQ(run.code, 7);
-    EXPECT_NE(run.err.find("TTY Error!: <CE-110>"), std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find("no reply"), std::string::npos) << run.err;
 }
 
 TEST_F(ToolsTest, MonitorPrintsReceivedLinesUntilInterrupted) {
@@ -221,9 +182,6 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
     ParaRun scan = Para({"-q", "scan", "--ids", "0-9", "-w", "300"});
     ASSERT_EQ(scan.code, 0) << scan.err;
     EXPECT_EQ(scan.out, "3\t0105\n7\t0105\n");
-    std::vector<std::string> asked;
-    for (int s = 0; s <= 9; ++s) asked.push_back("#" + std::to_string(s) + ".FRD 0");
-    EXPECT_EQ(WireTexts(), asked);
     EXPECT_NE(scan.err.find("scan 4/10: station 3: 0105\n"), std::string::npos) << scan.err;
     EXPECT_NE(scan.err.find("scan 10/10: station 9: no answer\n"), std::string::npos);
 
@@ -248,10 +206,6 @@ TEST_F(ToolsTest, ScanFindsTheStationsOnTheLine) {
 // the doctor names the holder; a missing port is named as such.
 TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
     StartSim();
-    ParaRun free = Para({"doctor", port});
-    EXPECT_EQ(free.code, 0) << free.out;
-    EXPECT_EQ(free.out, port + "\n- ready: may be read and written, no program has it open\n");
-
     int held = ::open(port.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
@@ -272,48 +226,10 @@ TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
         << busy.err;
 
     fs::path nothing = dir / "nothing";
-    ParaRun missing = Para({"doctor", nothing.string()});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.out.find("- no such device: " + nothing.string() + "\n"), std::string::npos);
     ParaRun unopened = Para({"-p", nothing.string(), "version"});
     EXPECT_EQ(unopened.code, 1);
     EXPECT_NE(unopened.err.find("no such device"), std::string::npos);
     EXPECT_TRUE(WireTexts().empty());
-}
-
-TEST_F(ToolsTest, PortsListsEachPortWithTheDoctorsVerdict) {
-    ParaRun text = Para({"ports"});
-    ASSERT_EQ(text.code, 0) << text.err;
-    ParaRun json = Para({"ports", "--json"});
-    ASSERT_EQ(json.code, 0) << json.err;
-    Json report = Json::parse(json.out);
-    EXPECT_EQ(report["command"], "ports");
-    Json ports = report["ports"];
-    ASSERT_TRUE(ports.is_array());
-    std::vector<std::string> lines = Lines(text.out);
-    ASSERT_EQ(lines.size(), ports.size());
-    for (size_t i = 0; i < ports.size(); ++i) {
-        SCOPED_TRACE(lines[i]);
-        EXPECT_EQ(lines[i].substr(0, lines[i].find('\t')), ports[i]["path"]);
-        ASSERT_FALSE(ports[i]["findings"].empty());
-        std::string verdict = ports[i]["findings"][0]["reason"];
-        EXPECT_EQ(lines[i].substr(lines[i].rfind('\t') + 1), verdict);
-    }
-}
-
-TEST_F(ToolsTest, RepliesInPiecesAndWithCrLfAreReadWhole) {
-    for (std::vector<std::string> faults :
-         {std::vector<std::string>{"--chunk", "3", "--chunk-delay", "2"},
-          std::vector<std::string>{"--crlf"}}) {
-        StartSim(faults);
-        ParaRun run = Para({"-q", "-w", "5000", "read", "--all"});
-        ASSERT_EQ(run.code, 0) << faults[0] << "\n" << run.err;
-        std::vector<std::string> lines = Lines(run.out);
-        ASSERT_EQ(lines.size(), 110u);
-        EXPECT_EQ(lines[23], "23\t최고속도\t3000") << faults[0] << "\n" << run.err;
-        EXPECT_EQ(lines[106], "106\t전류센서용량\t20") << faults[0];
-        sim.reset();
-    }
 }
 
 TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
@@ -341,37 +257,6 @@ TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
     ASSERT_EQ(rows.size(), 3u) << csv.out;
     EXPECT_EQ(rows[0], "ms,time,code,fields");
     EXPECT_EQ(rows[2].substr(rows[2].find(",MTP,")), ",MTP,300");
-}
-
-TEST_F(ToolsTest, WatchSkipsSlotsInsteadOfPilingUpWhenRepliesAreSlow) {
-    StartSim({"--reply-delay", "300"});
-    ParaRun run = Para({"watch", "MVW", "MTP", "--interval", "100", "--count", "3"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    std::vector<std::string> rows = Lines(run.out);
-    ASSERT_EQ(rows.size(), 6u) << run.out;
-    // The drive answers one line at a time, 300 ms each.
-    EXPECT_GE(std::stoi(rows.back()), 1800);
-    EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.MVW", "#0.MTP", "#0.MVW", "#0.MTP",
-                                                     "#0.MVW", "#0.MTP"}));
-    EXPECT_NE(run.err.find("3 rounds: 3 answered, 0 unanswered; "), std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find("; 0 slots skipped"), std::string::npos) << run.err;
-}
-
-TEST_F(ToolsTest, ASilentDriveGivesExitThree) {
-    StartSim({"--silent"});
-    for (std::vector<std::string> args :
-         {std::vector<std::string>{"read"}, {"version"}, {"watch", "STA", "--interval", "100"}}) {
-        args.insert(args.begin(), "-q");
-        ParaRun run = Para(args);
-        EXPECT_EQ(run.code, 3) << args[1];
-        EXPECT_EQ(run.out, "") << args[1];
-        EXPECT_NE(run.err.find("no reply"), std::string::npos) << args[1] << run.err;
-    }
-    // Watch gives a round up before the next goes, and ends after three.
-    std::vector<std::string> wire = WireTexts();
-    EXPECT_EQ(std::vector<std::string>(wire.end() - 3, wire.end()),
-              (std::vector<std::string>{"#0.STA", "#0.STA", "#0.STA"}));
-    EXPECT_EQ(wire.size(), 6u);
 }
 
 TEST_F(ToolsTest, ADriveThatGoesAwayEndsTheReadOrTheWatch) {
@@ -459,20 +344,6 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
     EXPECT_TRUE(WireTexts().empty());
 }
 
-TEST_F(ToolsTest, FileErrorsGiveExitFour) {
-    StartSim();
-    std::string absent = (dir / "absent.par").string();
-    for (const char* command : {"write", "verify", "restore"}) {
-        ParaRun run = Para({command, absent});
-        EXPECT_EQ(run.code, 4) << command;
-        EXPECT_NE(run.err.find("File Error"), std::string::npos) << command << run.err;
-    }
-    EXPECT_TRUE(WireTexts().empty());
-    ParaRun unwritable = Para({"-q", "read", "-o", (dir / "no" / "such" / "x.par").string()});
-    EXPECT_EQ(unwritable.code, 4);
-    EXPECT_NE(unwritable.err.find("File Error"), std::string::npos);
-}
-
 TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkUntilItEnds) {
     fs::path state = dir / "drive.state";
     fs::path link = dir / "ttyVELD";
@@ -496,8 +367,6 @@ TEST_F(ToolsTest, SimulatorServesASerialDeviceAndListsItsDefaults) {
 
     ToolProcess help({VELD_DRIVE_SIM_PATH, "--help"}, (dir / "help").string());
     ASSERT_EQ(help.Wait(kRunLimit), 0);
-    EXPECT_NE(help.Stdout().find("  101\t모터극수\t4\n"), std::string::npos);
-    EXPECT_NE(help.Stdout().find("#S.ERR CODE"), std::string::npos);
     ToolProcess bad({VELD_DRIVE_SIM_PATH, "--id", "99"}, (dir / "bad").string());
     EXPECT_EQ(bad.Wait(kRunLimit), 2);
 }
