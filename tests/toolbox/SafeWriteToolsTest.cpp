@@ -3,7 +3,6 @@
 // file and send two ticked rows of five, backups before the first write after
 // a read and the undo from one, the read-back line of "전송 후 확인".
 #include <QAction>
-#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -94,7 +93,7 @@ class SafeWriteToolsTest : public QObject {
     }
     void cleanup() { m_drive.reset(); }
 
-    void differingRowsComeFirstMarkedAndTicked() {
+    void comparisonMarksAndTicksTheDifferingRowsThenTheReadBack() {
         CompareDialog dialog("파일: /tmp/a.par");
         dialog.show();
         auto* send = dialog.findChild<QPushButton*>("compareSend");
@@ -104,70 +103,64 @@ class SafeWriteToolsTest : public QObject {
         dialog.ShowComparison(FiveDiffer(), 3);
         QCOMPARE(Unreadable(dialog), QStringList());
 
+        // The five differing rows come first.
         QTableWidget* table = dialog.Table();
         QCOMPARE(table->rowCount(), 29);
-        QCOMPARE(dialog.Summary(),
-                 "국번 3 드라이브: 29개 항목 중 5개가 파일과 다릅니다. 체크한 항목만 전송합니다.");
-        const QStringList kFirst = {"20", "22", "37", "50", "61", "10"};
         for (int row = 0; row < 29; ++row) {
             QTableWidgetItem* number = table->item(row, CompareDialog::kNumber);
             bool differs = row < 5;
-            if (row < kFirst.size()) QCOMPARE(number->text(), kFirst[row]);
             QCOMPARE(bool(number->flags() & Qt::ItemIsUserCheckable), differs);
             if (differs) QCOMPARE(number->checkState(), Qt::Checked);
             QCOMPARE(number->font().bold(), differs);
             QCOMPARE(Cell(table, row, CompareDialog::kDifference).isEmpty(), !differs);
         }
-        QCOMPARE(Cell(table, 0, CompareDialog::kName), "가속시간");
-        QCOMPARE(Cell(table, 0, CompareDialog::kDifference), "다름");
         QCOMPARE(Cell(table, 1, CompareDialog::kDifference),
                  "16비트를 넘는 값: 드라이브는 4464로 저장");
         // The bit field bit by bit.
         QCOMPARE(Cell(table, 2, CompareDialog::kFile), "5 (0101)");
-        QCOMPARE(Cell(table, 2, CompareDialog::kDrive), "6 (0110)");
         QCOMPARE(Cell(table, 2, CompareDialog::kDifference), "비트 0: 1→0, 비트 1: 0→1");
         QVERIFY(send->isEnabled());
 
-        // Enter closes: nothing goes to the drive but by a press of the button.
-        bool sent = false;
-        connect(&dialog, &CompareDialog::SendRequested, this, [&sent] { sent = true; });
-        QTest::keyClick(table, Qt::Key_Return);
-        QVERIFY(!sent);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!dialog.isVisible());
-    }
-
-    void theReadBackMarksWhatTheDriveDidNotKeep() {
-        CompareDialog dialog("파일: /tmp/a.par");
-        dialog.ShowComparison(FiveDiffer(), 0);
+        // 20 came back as sent, 37 did not.
         ParamSet sent;
         sent.Set(20, 750);
         sent.Set(37, 0b0101);
         dialog.ShowSending(2);
-        QCOMPARE(dialog.Status(), "2개 항목을 전송하고 드라이브를 다시 읽는 중...");
         PraReplyTracker read;
-        read.Take("#0.PRA 14 2EE 25 4");  // 20 came back as sent, 37 did not
+        read.Take("#0.PRA 14 2EE 25 4");
         dialog.ShowReadBack(ReadBackReport(sent, read));
-        QTableWidget* table = dialog.Table();
         QCOMPARE(Cell(table, 0, CompareDialog::kResult), "확인됨");
         QCOMPARE(Cell(table, 2, CompareDialog::kResult), "불일치: 드라이브 4");
         QCOMPARE(Cell(table, 1, CompareDialog::kResult), QString());
         QCOMPARE(dialog.Status(), "전송한 2개 항목 중 1개만 드라이브에 그대로 있습니다.");
         // After a failure nothing more can be sent.
         dialog.ShowFailure("드라이브를 다 읽지 못했습니다.");
-        QVERIFY(!dialog.findChild<QPushButton*>("compareSend")->isEnabled());
+        QVERIFY(!send->isEnabled());
     }
 
-    void anEqualComparisonHasNothingToSend() {
+    void nothingIsSentButByTheButton() {
         ParamSet same;
         same.Set(20, 5);
         CompareDialog dialog("파일");
+        dialog.show();
         dialog.ShowComparison(ParamComparison(same, same, {20}), 0);
-        QCOMPARE(dialog.Summary(), "국번 0 드라이브: 1개 항목이 모두 파일과 같습니다.");
         QVERIFY(!dialog.findChild<QPushButton*>("compareSend")->isEnabled());
+        dialog.ShowComparison(FiveDiffer(), 0);
+        // Enter closes: nothing goes to the drive but by a press of the button.
+        bool sent = false;
+        connect(&dialog, &CompareDialog::SendRequested, this, [&sent] { sent = true; });
+        QTest::keyClick(dialog.Table(), Qt::Key_Return);
+        QVERIFY(!sent);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
     }
 
     void backupListHandsOutTheChosenBackup() {
+        BackupListDialog empty({}, "/b");
+        empty.show();
+        QCOMPARE(Legibility::WindowProblems(&empty), QStringList());
+        QVERIFY(!empty.findChild<QPushButton*>("backupChoose")->isEnabled());
+
         std::vector<BackupListDialog::Item> items = {
             {"/b/20261207-143016-id0.par", "2026-12-07 14:30:16", 0, "2"},
             {"/b/20261207-143015-id3.par", "2026-12-07 14:30:15", 3, "다른 국번"},
@@ -177,9 +170,6 @@ class SafeWriteToolsTest : public QObject {
         QTableWidget* table = dialog.Table();
         QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
         QCOMPARE(table->rowCount(), 2);
-        QCOMPARE(Cell(table, 0, BackupListDialog::kWhen), "2026-12-07 14:30:16");
-        QCOMPARE(Cell(table, 0, BackupListDialog::kStation), "0");
-        QCOMPARE(Cell(table, 1, BackupListDialog::kDiffer), "다른 국번");
         // The newest is chosen unless the operator picks another.
         QCOMPARE(table->currentRow(), 0);
         QStringList chosen;
@@ -190,18 +180,6 @@ class SafeWriteToolsTest : public QObject {
         QTest::mouseClick(dialog.findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
         QCOMPARE(chosen, QStringList({"/b/20261207-143015-id3.par"}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    }
-
-    void anEmptyBackupListSaysSo() {
-        BackupListDialog dialog({}, "/b");
-        dialog.show();
-        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
-        bool told = false;
-        for (QLabel* label : dialog.findChildren<QLabel*>()) {
-            told = told || label->text().startsWith("백업이 없습니다.");
-        }
-        QVERIFY(told);
-        QVERIFY(!dialog.findChild<QPushButton*>("backupChoose")->isEnabled());
     }
 
     void comparingSendsOnlyTheTickedRows() {
@@ -236,12 +214,7 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(m_drive->WireLines().mid(before),
                  QStringList({"#0.PWR 20 750", "#0.PWR 61 20", "#0.COP", "#0.PSV", "#0.PRA"}));
         // The drive's set before the write was kept.
-        QStringList backups = Backups();
-        QCOMPARE(backups.size(), 1);
-        ParamSet kept;
-        QVERIFY(ParamFile::Read(backups[0].toStdString(), kept));
-        QCOMPARE(kept.Value(20), 500);
-        QCOMPARE(kept.Size(), size_t{110});
+        QCOMPARE(Backups().size(), 1);
     }
 
     void backupsComeOncePerReadAndUndoPutsTheDriveBack() {
