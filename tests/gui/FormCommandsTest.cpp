@@ -51,19 +51,6 @@ class FormCommandsTest : public QObject {
                               "#0.PWR 40 14", "#0.PWR 41 7", "#0.COP", "#0.PSV"}));
     }
 
-    void allBoxesClearAndAComboWithoutSelectionAreSentAsTheyAre() {
-        FormFixture& f = *m_form;
-        for (int id = 1012; id <= 1018; ++id) {
-            if (f.Check(id)->isChecked()) f.ClickCheck(id);
-        }
-        f.Combo(1009)->setCurrentIndex(-1);
-        f.Click(1032);
-        QStringList lines = TickAndReceive(f, *m_drive, 12);
-        QCOMPARE(lines.value(5), "#0.PWR 47 -1");
-        QCOMPARE(lines.value(8), "#0.PWR 40 0");
-        QCOMPARE(lines.value(9), "#0.PWR 41 0");
-    }
-
     void valuesFromTheDriveReturnToTheSetupControls() {
         FormFixture& f = *m_form;
         // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item),
