@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -33,12 +34,10 @@ struct Control {
     QRect rect;  // in the root's coordinates
 };
 
+// Labels and buttons have a text, group boxes a title.
 QString Name(const QWidget* widget) {
     if (!widget->objectName().isEmpty()) return widget->objectName();
-    QString text;
-    if (auto* label = qobject_cast<const QLabel*>(widget)) text = label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(widget)) text = group->title();
+    QString text = widget->property("text").toString() + widget->property("title").toString();
     return QStringLiteral("%1 \"%2\"").arg(widget->metaObject()->className(), text);
 }
 
@@ -82,24 +81,15 @@ QString LabelCut(const QLabel* label) {
     return Cut(label, label->text(), needed.size(), room.size());
 }
 
-QStyleOptionButton ButtonOption(const QAbstractButton* button) {
+QString ButtonCut(const QAbstractButton* button) {
+    if (button->text().isEmpty()) return QString();
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
-    if (auto* push = qobject_cast<const QPushButton*>(button)) {
-        if (push->autoDefault()) option.features |= QStyleOptionButton::AutoDefaultButton;
-        if (push->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
-        if (push->isFlat()) option.features |= QStyleOptionButton::Flat;
-    }
-    return option;
-}
-
-QString ButtonCut(const QAbstractButton* button) {
-    if (button->text().isEmpty()) return QString();
-    QStyleOptionButton option = ButtonOption(button);
-    bool push = qobject_cast<const QPushButton*>(button) != nullptr;
+    auto* push = qobject_cast<const QPushButton*>(button);
+    // The frame of a default button takes room from the text.
+    if (push && (push->autoDefault() || push->isDefault()))
+        option.features |= QStyleOptionButton::AutoDefaultButton;
     QStyle::SubElement element = push ? QStyle::SE_PushButtonContents
                                  : qobject_cast<const QRadioButton*>(button)
                                      ? QStyle::SE_RadioButtonContents
@@ -109,20 +99,13 @@ QString ButtonCut(const QAbstractButton* button) {
     return Cut(button, Shown(button->text()), needed, room.size());
 }
 
-QStyleOptionGroupBox GroupOption(const QGroupBox* group) {
+QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
     QStyleOptionGroupBox option;
     option.initFrom(group);
     option.text = group->title();
     option.lineWidth = 1;
     option.textAlignment = group->alignment();
-    option.subControls = QStyle::SC_GroupBoxFrame;
-    if (!group->title().isEmpty()) option.subControls |= QStyle::SC_GroupBoxLabel;
-    if (group->isFlat()) option.features |= QStyleOptionFrame::Flat;
-    return option;
-}
-
-QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
-    QStyleOptionGroupBox option = GroupOption(group);
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     return group->style()->subControlRect(QStyle::CC_GroupBox, &option, part, group);
 }
 
@@ -273,17 +256,9 @@ QStringList Overlaps(const QList<Control>& controls) {
 
 }  // namespace
 
-QString Shown(const QString& caption) {
-    QString shown;
-    for (int i = 0; i < caption.size(); ++i) {
-        if (caption[i] != '&') {
-            shown += caption[i];
-        } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
-            shown += '&';
-            ++i;
-        }
-    }
-    return shown;
+QString Shown(QString caption) {
+    static const QRegularExpression kMarkOrDouble("&(&?)");
+    return caption.replace(kMarkOrDouble, "\\1");
 }
 
 QStringList Problems(QWidget* root, const QRect& visible) {
