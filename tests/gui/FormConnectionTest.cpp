@@ -14,8 +14,6 @@
 #include "support/FakeSerialTree.h"
 #include "support/RecordingNotifier.h"
 
-using namespace std::chrono_literals;
-
 class FormConnectionTest : public QObject {
     Q_OBJECT
   private slots:
@@ -96,29 +94,6 @@ class FormConnectionTest : public QObject {
         combo->hidePopup();
         QCOMPARE(combo->count(), 32);
         QCOMPARE(combo->itemText(combo->currentIndex()), ftdi);
-    }
-
-    void setModeUsesTheIdTakenAtTheLastConnect() {
-        FormFixture f;
-        // Typed after the connect: the ID taken at the connect ("0") is used.
-        f.Click(1024);
-        f.Type(1025, "7");
-        f.Click(1033);
-        f.Tick();
-        QCOMPARE(m_drive->ReadUntil("\r", 10s), std::string("#0.PWR 100 1\r"));
-        // A mode change puts the taken text back into the ID edit.
-        f.Choose(1004, 2);
-        QCOMPARE(f.Edit(1025)->text(), "0");
-        // Typed before the connect: the connect takes it.
-        f.Click(1024);
-        f.Type(1025, "7");
-        f.Click(1024);
-        f.Click(1033);
-        f.Click(1033);
-        f.Tick();
-        QCOMPARE(m_drive->ReadUntil("1\r#7.PWR 100 1\r", 10s),
-                 std::string("#7.PWR 100 1\r#7.PWR 100 1\r"));
-        QCOMPARE(f.ListLines(1039).mid(1), QStringList({"#7.PWR 100 1", "#7.PWR 100 1"}));
     }
 
     void queuedLinesHideTwoButtonsForOneTick() {

@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QTimer>
 #include <algorithm>
 #include <thread>
@@ -69,8 +68,6 @@ void ValueDialogAnswerer::Answer() {
     m_poll.stop();
     m_caption = dialog->windowTitle();
     auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
-    m_shown = edit->text();
-    for (QLabel* label : dialog->findChildren<QLabel*>()) m_label += label->text();
     if (!m_text.isNull()) {
         edit->clear();
         QTest::keyClicks(edit, m_text);

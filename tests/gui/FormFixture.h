@@ -62,14 +62,12 @@ class FormFixture {
 };
 
 // Answers the next value dialog: types `text` into edit 1030 (unless it is
-// null), ticks the listed bit boxes, then presses OK or cancels; keeps what the
-// dialog showed on opening.
+// null), ticks the listed bit boxes, then presses OK or cancels; keeps the
+// dialog's caption.
 class ValueDialogAnswerer : public QObject {
   public:
     explicit ValueDialogAnswerer(QString text, QList<int> bitIds = {}, bool ok = true);
     QString Caption() const { return m_caption; }
-    QString Label() const { return m_label; }
-    QString Shown() const { return m_shown; }
 
   private:
     void Answer();
@@ -79,8 +77,6 @@ class ValueDialogAnswerer : public QObject {
     QList<int> m_bitIds;
     bool m_bOk;
     QString m_caption;
-    QString m_label;
-    QString m_shown;
 };
 
 // Waits, without running the event loop, until `done` holds or the time-out passes.
