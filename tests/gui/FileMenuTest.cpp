@@ -25,6 +25,9 @@ class FileMenuTest : public QObject {
         QString caption = f.Frame().windowTitle();
         ParamTable::Instance().SetParamValue(21, 300);
         ParamTable::Instance().SetParamValue(37, -5);
+        // Mode 3 and IN1's function 10, not yet shown by the setup controls.
+        ParamTable::Instance().SetParamValue(42, 3);
+        ParamTable::Instance().SetParamValue(43, 10);
         {
             FileDialogAnswerer answerer("set1");  // ".par" is added
             MessageBoxAnswerer boxes;
@@ -50,19 +53,11 @@ class FileMenuTest : public QObject {
         f.Tick();
         QCOMPARE(f.Grid()->TextMatrix(8, 2), "300  ");
         QCOMPARE(f.Grid()->TextMatrix(18, 2), "-5  ");
+        QCOMPARE(f.Combo(1004)->currentIndex(), 3);
+        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), "10 : RUN/STOP & RESET극성");
         QCOMPARE(f.List(1039)->count(), 0);
         QCOMPARE(f.Frame().windowTitle(), caption);
         QVERIFY(f.Frame().findChild<QAction*>("recentFile1") == nullptr);
-    }
-
-    void loadedSetupValuesReachTheSetupControls() {
-        FormFixture f;
-        FileDialogAnswerer answerer(WriteFile("setup.par", "42,x,3,43,y,10"));
-        f.Frame().Command(57601)->trigger();
-        f.Tick();
-        QCOMPARE(f.Combo(1004)->currentIndex(), 3);
-        QCOMPARE(f.Combo(1005)->currentIndex(), 10);
-        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), "10 : RUN/STOP & RESET극성");
     }
 
     void savingOverAFileAsksFirst_data() {
