@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -72,8 +71,7 @@ QString LineEditCut(const QLineEdit* edit, const QString& text) {
 
 QString LabelCut(const QLabel* label) {
     if (label->text().isEmpty() || Qt::mightBeRichText(label->text())) return QString();
-    int margin = label->margin();
-    QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    QRect room = label->contentsRect();
     // A label with a buddy shows "&" as the underline of its mnemonic.
     int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0) |
                 (label->buddy() ? Qt::TextShowMnemonic : 0);
@@ -90,10 +88,7 @@ QString ButtonCut(const QAbstractButton* button) {
     // The frame of a default button takes room from the text.
     if (push && (push->autoDefault() || push->isDefault()))
         option.features |= QStyleOptionButton::AutoDefaultButton;
-    QStyle::SubElement element = push ? QStyle::SE_PushButtonContents
-                                 : qobject_cast<const QRadioButton*>(button)
-                                     ? QStyle::SE_RadioButtonContents
-                                     : QStyle::SE_CheckBoxContents;
+    QStyle::SubElement element = push ? QStyle::SE_PushButtonContents : QStyle::SE_CheckBoxContents;
     QRect room = button->style()->subElementRect(element, &option, button);
     QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     return Cut(button, Shown(button->text()), needed, room.size());
@@ -235,16 +230,13 @@ QStringList Overlaps(const QList<Control>& controls) {
     QStringList problems;
     for (int i = 0; i < controls.size(); ++i) {
         for (int j = i + 1; j < controls.size(); ++j) {
-            const Control& a = controls[i];
-            const Control& b = controls[j];
+            Control a = controls[i];
+            Control b = controls[j];
             if (a.widget->isAncestorOf(b.widget) || b.widget->isAncestorOf(a.widget)) continue;
-            bool groupA = qobject_cast<QGroupBox*>(a.widget) != nullptr;
-            bool groupB = qobject_cast<QGroupBox*>(b.widget) != nullptr;
+            if (qobject_cast<QGroupBox*>(b.widget)) std::swap(a, b);
             QString overlap;
-            if (groupA && !groupB) {
+            if (qobject_cast<QGroupBox*>(a.widget) && !qobject_cast<QGroupBox*>(b.widget)) {
                 overlap = GroupOverlap(a, b);
-            } else if (groupB && !groupA) {
-                overlap = GroupOverlap(b, a);
             } else if (a.rect.intersects(b.rect)) {
                 overlap = QStringLiteral("%1 covers %2").arg(Name(a.widget), Name(b.widget));
             }
@@ -266,13 +258,8 @@ QStringList Problems(QWidget* root, const QRect& visible) {
     Collect(root, root, controls);
     QStringList problems;
     for (const Control& control : controls) {
-        if (!visible.contains(control.rect)) {
-            problems.append(QStringLiteral("%1 at %2,%3 %4 lies outside the visible %5")
-                                .arg(Name(control.widget))
-                                .arg(control.rect.x())
-                                .arg(control.rect.y())
-                                .arg(SizeText(control.rect.size()), SizeText(visible.size())));
-        }
+        if (!visible.contains(control.rect))
+            problems.append(Name(control.widget) + " lies outside the visible part");
         problems += TextCuts(control.widget);
     }
     return problems + Overlaps(controls);
