@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "UnansweredBoxGuard.h"
+#include "MessageBoxAnswerer.h"
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
@@ -56,7 +56,8 @@ class FormFixture {
     void EditCell(int row, int col = 2);
 
   private:
-    UnansweredBoxGuard m_boxGuard;
+    // Answers, after 5 s, a box the test did not expect.
+    MessageBoxAnswerer m_boxGuard{QString(), 5000};
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_frame;
 };
