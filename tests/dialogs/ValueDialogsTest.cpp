@@ -2,20 +2,79 @@
 // OK, Enter and each way of cancelling hand back, and the bit boxes.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
-#include "DialogOperator.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "params/ParamTable.h"
 
-using namespace DialogOperator;
-
 namespace {
+
+// Opens `dialog` for `number` over `parent` as the form does; `operate` runs once the
+// dialog is up and must close it. A dialog still open after a minute ends with -1, so
+// that a broken test fails instead of hanging.
+int Run(CValueDlgBase& dialog, int32_t number, int32_t& value, const std::function<void()>& operate,
+        QWidget* parent = nullptr) {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&dialog] { dialog.done(-1); });
+    watchdog.start(60000);
+    QTimer::singleShot(0, &dialog, operate);
+    return dialog.DoModal(parent, number, value);
+}
+
+QLineEdit* Edit(QDialog& dialog) { return dialog.findChild<QLineEdit*>("ctl1030"); }
+
+// Types into the edit as a keyboard does; an empty text presses Backspace.
+void Type(QDialog& dialog, const QString& text) {
+    if (text.isEmpty()) {
+        QTest::keyClick(Edit(dialog), Qt::Key_Backspace);
+    } else {
+        QTest::keyClicks(Edit(dialog), text);
+    }
+}
+
+void Paste(QDialog& dialog, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(Edit(dialog), Qt::Key_V, Qt::ControlModifier);
+}
+
+void ClickOk(QDialog& dialog) {
+    QTest::mouseClick(dialog.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+}
+
+void PressEnter(QDialog& dialog) { QTest::keyClick(Edit(dialog), Qt::Key_Return); }
+
+enum class CancelWay { Button, EscapeKey, CloseBox };
+
+void Cancel(QDialog& dialog, CancelWay way) {
+    switch (way) {
+        case CancelWay::Button:
+            QTest::mouseClick(dialog.findChild<QPushButton*>("ctl2"), Qt::LeftButton);
+            break;
+        case CancelWay::EscapeKey:
+            QTest::keyClick(Edit(dialog), Qt::Key_Escape);
+            break;
+        case CancelWay::CloseBox:
+            dialog.close();
+            break;
+    }
+}
+
+void ClickBox(QCheckBox* box) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    QRect target = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, target.center());
+}
 
 // What the form's m_nEditValue holds before a dialog runs.
 constexpr int32_t kUntouched = 424242;
@@ -51,6 +110,7 @@ void ChangeSomething(bool bits) { bits ? ClickBox(Box(7)) : Type(Dec(), "9"); }
 }  // namespace
 
 Q_DECLARE_METATYPE(Entry)
+Q_DECLARE_METATYPE(CancelWay)
 
 class ValueDialogsTest : public QObject {
     Q_OBJECT
