@@ -87,7 +87,7 @@ class FileMenuTest : public QObject {
         if (!replaced) QCOMPARE(FileContents(old), QByteArray("kept"));
     }
 
-    void cancelledDialogChangesNothing() {
+    void cancelledOrFailedSaveChangesNothing() {
         FormFixture f;
         QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
         ParamTable::Instance().SetParamValue(20, 9);
@@ -99,15 +99,13 @@ class FileMenuTest : public QObject {
         f.Frame().Command(57601)->trigger();
         QVERIFY(openAnswerer.Seen());
         QCOMPARE(ParamTable::Instance().GetParamValue(20), 9);
-    }
 
-    void unwritableTargetReportsFileError() {
-        FormFixture f;
+        // An unwritable target: reported, nothing written.
         QString path = m_dir.filePath("missing-dir/x.par");
-        FileDialogAnswerer answerer(path);
+        FileDialogAnswerer missingDirAnswerer(path);
         MessageBoxAnswerer boxes;
         f.Frame().Command(57603)->trigger();
-        QVERIFY(answerer.Seen());
+        QVERIFY(missingDirAnswerer.Seen());
         QTRY_VERIFY(boxes.Count() >= 1);
         QCOMPARE(boxes.Texts().last(), "File Error");
         QCOMPARE(boxes.Captions().last(), "VELD_Host_Para");

@@ -14,18 +14,14 @@ FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)
     m_frame->show();
 }
 
+// Closes the window as the operator's close box does.
 FormFixture::~FormFixture() {
-    CloseWindow();
+    m_frame->close();
+    m_frame.reset();
     if (!m_boxGuard.Texts().isEmpty()) {
         QTest::qFail(qPrintable("a message box nobody answered: " + m_boxGuard.Texts().join(" / ")),
                      __FILE__, __LINE__);
     }
-}
-
-void FormFixture::CloseWindow() {
-    if (!m_frame) return;
-    m_frame->close();
-    m_frame.reset();
 }
 
 QStringList FormFixture::ListLines(int id) {

@@ -29,8 +29,6 @@ class FormFixture {
 
     CMainFrame& Frame() { return *m_frame; }
     CVELD_Host_ParaView& View() { return *m_frame->View(); }
-    // Closes and destroys the window as the operator's close box does.
-    void CloseWindow();
 
     template <class Widget>
     Widget* Ctl(int id) {

@@ -81,14 +81,28 @@ class PortToolsTest : public QObject {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.Edit(1025)->text(), "7");
         f.Click(1028);
-        QTRY_COMPARE_WITH_TIMEOUT(WireLines().value(10), "#7.PRA", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(WireLines().value(10), "#7.PRA", 10000);
         // Station 7's own parameters came back.
-        QTRY_COMPARE_WITH_TIMEOUT(f.Grid()->TextMatrix(7, 2), "500  ", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Grid()->TextMatrix(7, 2), "500  ", 10000);
     }
 
     // What the scan asks after a stop is the core scan's test.
-    void aScanNeedsTheLineAndStopsWhenCancelled() {
+    void theMenuOpensTheToolsAndAScanNeedsTheLineAndStopsWhenCancelled() {
         FormFixture f;
+        const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
+                                                              {"toolPortDoctor", "portDoctorDlg"}};
+        for (const auto& [action, dialogName] : kTools) {
+            QString opened;
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (!dialog) return;
+                opened = dialog->objectName();
+                dialog->close();
+            });
+            f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
+            QCOMPARE(opened, QString::fromLatin1(dialogName));
+        }
+
         CStationScanDlg dialog(
             f.View().Port(), f.View().Queue(), [](int32_t) { QFAIL("no station to take"); },
             &f.Frame());
@@ -150,23 +164,6 @@ class PortToolsTest : public QObject {
         Click(&dialog, "doctorAgain");
         QVERIFY2(dialog.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
                  qPrintable(dialog.FindingsText()));
-    }
-
-    void theToolsMenuOpensBothDialogs() {
-        FormFixture f;
-        const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
-                                                              {"toolPortDoctor", "portDoctorDlg"}};
-        for (const auto& [action, dialogName] : kTools) {
-            QString opened;
-            QTimer::singleShot(0, [&] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                if (!dialog) return;
-                opened = dialog->objectName();
-                dialog->close();
-            });
-            f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
-            QCOMPARE(opened, QString::fromLatin1(dialogName));
-        }
     }
 
   private:
