@@ -15,7 +15,6 @@ class FileDialogAnswerer : public QObject {
 
     bool Seen() const { return m_nSeen > 0; }
     int Count() const { return m_nSeen; }
-    QString Directory() const { return m_directory; }
     QFileDialog::AcceptMode Mode() const { return m_mode; }
     QFileDialog::FileMode FileMode() const { return m_fileMode; }
 
@@ -25,7 +24,6 @@ class FileDialogAnswerer : public QObject {
     QTimer m_poll;
     QStringList m_names;
     int m_nSeen = 0;
-    QString m_directory;
     QFileDialog::AcceptMode m_mode = QFileDialog::AcceptOpen;
     QFileDialog::FileMode m_fileMode = QFileDialog::AnyFile;
 };

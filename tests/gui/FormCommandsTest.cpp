@@ -36,7 +36,6 @@ class FormCommandsTest : public QObject {
         f.ClickCheck(1012);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 14);
         f.Choose(1006, 4);
-        QCOMPARE(f.Check(1013)->text(), "4 : CCW극성");
         QCOMPARE(ParamTable::Instance().GetParamValue(44), 4);
         f.Click(1032);
         QCOMPARE(TickAndReceive(f, *m_drive, 12),

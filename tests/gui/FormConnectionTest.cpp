@@ -179,7 +179,6 @@ class FormConnectionTest : public QObject {
         QVERIFY(RaiseReaderBox(f));
         QCoreApplication::sendPostedEvents();
         QCOMPARE(ShownBoxTexts(), QStringList({"Rx Buffer FULL", "통신처리에러"}));
-        for (QMessageBox* box : ShownBoxes()) QCOMPARE(box->windowTitle(), "VELD_Host_Para");
         CTtyPort& port = f.View().Port();
 
         Dismiss(firstDismissed);
