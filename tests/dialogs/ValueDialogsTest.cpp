@@ -291,20 +291,15 @@ class ValueDialogsTest : public QObject {
         QCOMPARE(Run(Dec(), 20, value, [] { ClickOk(Dec()); }), int(QDialog::Accepted));
     }
 
-    void fixedSizeAndTabOrder_data() {
-        QTest::addColumn<bool>("bits");
-        QTest::newRow("decimal") << false;
-        QTest::newRow("bits") << true;
-    }
     void fixedSizeAndTabOrder() {
-        QFETCH(bool, bits);
-        CValueDlgBase& dialog = DialogOf(bits);
-        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QLineEdit* edit = Edit(dialog);
-        auto* ok = dialog.findChild<QPushButton*>("ctl1");
-        QCOMPARE(edit->nextInFocusChain(), ok);
-        QCOMPARE(ok->nextInFocusChain(), dialog.findChild<QPushButton*>("ctl2"));
+        for (bool bits : {false, true}) {
+            CValueDlgBase& dialog = DialogOf(bits);
+            QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+            QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+            auto* ok = dialog.findChild<QPushButton*>("ctl1");
+            QCOMPARE(Edit(dialog)->nextInFocusChain(), ok);
+            QCOMPARE(ok->nextInFocusChain(), dialog.findChild<QPushButton*>("ctl2"));
+        }
     }
 };
 

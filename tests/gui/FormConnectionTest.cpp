@@ -21,7 +21,8 @@ class FormConnectionTest : public QObject {
     void cleanup() { m_drive.reset(); }
 
     // Every test clicks; a screen reader's toggle action flips the button without a click.
-    void connectToggleConnectsAndDisconnects() {
+    // A lost port releases the toggle at the next tick.
+    void connectToggleConnectsDisconnectsAndIsReleasedWhenThePortIsLost() {
         FormFixture f;
         auto press = [&] { f.Button(1024)->toggle(); };
         press();
@@ -33,6 +34,13 @@ class FormConnectionTest : public QObject {
         QVERIFY(!f.View().Port().IsConnected());
         QVERIFY(!f.Button(1024)->isChecked());
         QCOMPARE(f.Button(1024)->text(), "통신연결");
+
+        press();
+        m_drive->CloseMaster();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 10000);
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
+        QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
+        QVERIFY(!f.View().Port().IsConnected());
     }
 
     // Another program holding the port is the port tools' test.
@@ -276,17 +284,6 @@ class FormConnectionTest : public QObject {
             // Answered, every worker went on with its line.
             QVERIFY(WaitWithoutEvents([&] { return port.RxReadIndex() == 2; }));
         }
-    }
-
-    void lostPortReleasesTheToggleAtTheNextTick() {
-        FormFixture f;
-        f.Click(1024);
-        QVERIFY(f.View().Port().IsConnected());
-        m_drive->CloseMaster();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 10000);
-        QCOMPARE(f.Button(1024)->text(), "통신연결");
-        QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
-        QVERIFY(!f.View().Port().IsConnected());
     }
 
   private:

@@ -1,7 +1,6 @@
 // What the operator finds right after start: the defaults, a name for every
 // control, the grid of the listed parameters.
 #include <QAccessible>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "FormFixture.h"
@@ -61,13 +60,12 @@ class FormStartupTest : public QObject {
             seenRow = grid.GetRow();
             seenCol = grid.GetCol();
         });
-        QSignalSpy doubleClicks(&grid, &CMSFlexGrid::DblClick);
         QPoint cell = grid.visualItemRect(grid.item(1, 0)).center();
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);
         QCOMPARE(seenRow, 1);
         QCOMPARE(seenCol, 0);
+        // A double click opens no editor of the grid's own.
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(doubleClicks.count(), 1);
         QVERIFY(!grid.isPersistentEditorOpen(grid.item(1, 0)));
         QCOMPARE(grid.TextMatrix(1, 0), "");
     }
