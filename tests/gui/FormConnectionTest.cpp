@@ -160,7 +160,9 @@ class FormConnectionTest : public QObject {
         f.Click(1027);
         f.Frame().Command(57600)->trigger();
         QCOMPARE(f.Combo(1021)->currentText(), "COM15");
+        QCOMPARE(f.Combo(1022)->currentText(), "115200");
         QCOMPARE(f.Combo(1004)->currentIndex(), 1);
+        QCOMPARE(f.Edit(1025)->text(), "0");
         QCOMPARE(f.Edit(1026)->text(), "");
         QVERIFY(f.View().Port().IsConnected());
         QCOMPARE(f.Button(1024)->text(), "통신종료");
