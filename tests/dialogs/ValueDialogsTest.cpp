@@ -104,9 +104,6 @@ int TickedMask() {
     return mask;
 }
 
-// Changes what the dialog would hand back: a digit typed, or Bit<7> ticked.
-void ChangeSomething(bool bits) { bits ? ClickBox(Box(7)) : Type(Dec(), "9"); }
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Entry)
@@ -230,7 +227,7 @@ class ValueDialogsTest : public QObject {
 
         int32_t value = kUntouched;
         int result = Run(DialogOf(bits), NumberOf(bits), value, [&] {
-            ChangeSomething(bits);
+            bits ? ClickBox(Box(7)) : Type(Dec(), "9");  // a change to hand back
             Cancel(DialogOf(bits), way);
         });
 

@@ -1,7 +1,6 @@
 // The application shell as the operator meets it: caption, menus, tool bar,
 // status bar, about box, the recent-file list and the command line.
 #include <QAction>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -128,7 +127,7 @@ class ShellTest : public QObject {
         QVERIFY(about.findChild<QPushButton*>("ctl1")->isDefault());
     }
 
-    void fileOnTheCommandLineIsListedAndLoadsNothing() {
+    void fileOnTheCommandLineIsListedLoadsNothingAndTheListKeepsFour() {
         QString path = QDir::current().absoluteFilePath("named.par");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -151,9 +150,8 @@ class ShellTest : public QObject {
         QVERIFY(m_app.InitInstance({}));
         QCOMPARE(m_app.RecentFiles().Entries(), QStringList({path}));
         QFile::remove(path);
-    }
 
-    void recentFileListKeepsFourNewestFirst() {
+        // Four at most, the newest first.
         RecentFileList list;
         for (const char* name : {"/a.par", "/b.par", "/c.par", "/d.par", "/e.par", "/c.par"}) {
             list.Add(name);
