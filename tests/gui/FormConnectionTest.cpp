@@ -128,7 +128,7 @@ class FormConnectionTest : public QObject {
             f.Type(1026, QStringLiteral("#1.MAN %1").arg(i));
             f.Click(1027);
         }
-        QVERIFY(WaitWithoutEvents([&] { return f.View().Port().RxReadIndex() == 25; }));
+        QVERIFY(Eventually([&] { return f.View().Port().RxReadIndex() == 25; }));
         f.Tick();
         QStringList sent;
         for (int i = 5; i < 25; ++i) sent << QStringLiteral("#1.MAN %1").arg(i);
@@ -193,17 +193,17 @@ class FormConnectionTest : public QObject {
         Dismiss(firstDismissed);
         // Its worker goes on; the other still waits on its box, which stays.
         if (readerFirst) {
-            QVERIFY(WaitWithoutEvents([&] { return port.RxWriteIndex() == 2; }));
+            QVERIFY(Eventually([&] { return port.RxWriteIndex() == 2; }));
             QCOMPARE(port.RxReadIndex(), 0);
         } else {
-            QVERIFY(WaitWithoutEvents([&] { return port.RxReadIndex() == 1; }));
+            QVERIFY(Eventually([&] { return port.RxReadIndex() == 1; }));
             QCOMPARE(port.RxWriteIndex(), 1);
         }
         QCOMPARE(f.View().WorkersHeldByBoxes(), 1);
         QCOMPARE(ShownBoxTexts(), QStringList({other}));
 
         Dismiss(other);
-        QVERIFY(WaitWithoutEvents([&] { return port.RxReadIndex() == 2; }));
+        QVERIFY(Eventually([&] { return port.RxReadIndex() == 2; }));
         QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
     }
 
@@ -262,7 +262,7 @@ class FormConnectionTest : public QObject {
                 clock.start();
                 f.Frame().close();
                 QVERIFY(clock.elapsed() >= CVELD_Host_ParaView::kClosePauseMs);
-                QVERIFY(WaitWithoutEvents([&] { return !f.View().IsDispatcherRunning(); }));
+                QVERIFY(Eventually([&] { return !f.View().IsDispatcherRunning(); }));
                 break;
             }
         }
@@ -283,7 +283,7 @@ class FormConnectionTest : public QObject {
         QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
         if (action != kCloseWindow) {
             // Answered, every worker went on with its line.
-            QVERIFY(WaitWithoutEvents([&] { return port.RxReadIndex() == 2; }));
+            QVERIFY(Eventually([&] { return port.RxReadIndex() == 2; }));
         }
     }
 
@@ -295,7 +295,7 @@ class FormConnectionTest : public QObject {
     bool RaiseDispatcherBox(FormFixture& f) {
         int held = f.View().WorkersHeldByBoxes();
         m_drive->Write("#1.PRA 6E 1\r");
-        return WaitWithoutEvents([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
+        return Eventually([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
     }
 
     // A line that fills its slot makes the reader raise "Rx Buffer FULL" and
@@ -303,7 +303,7 @@ class FormConnectionTest : public QObject {
     bool RaiseReaderBox(FormFixture& f) {
         int held = f.View().WorkersHeldByBoxes();
         m_drive->Write(std::string(CTtyPort::kRxSlotSize - 1, 'x') + "\r");
-        return WaitWithoutEvents([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
+        return Eventually([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
     }
 
     static QList<QMessageBox*> ShownBoxes() {

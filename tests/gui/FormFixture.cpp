@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTimer>
 #include <algorithm>
-#include <thread>
 
 #include "serial/PortMap.h"
 
@@ -79,15 +78,6 @@ void ValueDialogAnswerer::Answer() {
 QByteArray FileContents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 DriveOnCom15::DriveOnCom15() {

@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +17,7 @@
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "grid/CMSFlexGrid.h"
+#include "support/Eventually.h"
 #include "support/PtyPair.h"
 
 // A main window with its form after the initial update, as the operator
@@ -77,10 +77,6 @@ class ValueDialogAnswerer : public QObject {
     bool m_bOk;
     QString m_caption;
 };
-
-// Waits, without running the event loop, until `done` holds or the time-out passes.
-bool WaitWithoutEvents(const std::function<bool()>& done,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileContents(const QString& path);

@@ -125,7 +125,7 @@ class PortToolsTest : public QObject {
         FormFixture f;
         ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", m_drive->Pty(), "monitor"},
                             m_drive->FilePath("monitor").toStdString());
-        QVERIFY(WaitWithoutEvents([&] { return !PortDoctor().Examine(m_drive->Pty()).Ready(); }));
+        QVERIFY(Eventually([&] { return !PortDoctor().Examine(m_drive->Pty()).Ready(); }));
 
         // The connect fails; the status bar says who has the port.
         {
