@@ -197,15 +197,12 @@ class ValueDialogsTest : public QObject {
 
     void spaceOnAFocusedBoxTicksItAndTabWalksTheBoxes() {
         ParamTable::Instance().SetParamValue(kBitParam, 1);
-        QString shown;
         int32_t value = kUntouched;
         Run(Hex(), kBitParam, value, [&] {
             Box(4)->setFocus();
             QTest::keyClick(Box(4), Qt::Key_Space);
-            shown = Edit(Hex())->text();
             ClickOk(Hex());
         });
-        QCOMPARE(shown, "17");
         QCOMPARE(value, 17);
         for (int bit = 1; bit < 8; ++bit) QCOMPARE(Box(bit - 1)->nextInFocusChain(), Box(bit));
     }

@@ -61,7 +61,6 @@ class MonitorWndTest : public QObject {
         In<QListWidget>(wnd, "monitorPrd")->item(20)->setCheckState(Qt::Checked);
         In<QSpinBox>(wnd, "monitorInterval")->setValue(200);
         ClickStart(wnd);
-        QVERIFY(wnd->IsRunning());
         const std::vector<MonitorChart*>& charts = wnd->Charts();
         QStringList names;
         for (MonitorChart* chart : charts) names << chart->Name();
@@ -101,7 +100,6 @@ class MonitorWndTest : public QObject {
         {
             FileDialogAnswerer answerer(csv);
             QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
-            QVERIFY(answerer.Seen());
         }
         QTRY_VERIFY_WITH_TIMEOUT(FileContents(csv).count('\n') >= 10, 10000);
         QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);

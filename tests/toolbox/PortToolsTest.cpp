@@ -51,7 +51,6 @@ class PortToolsTest : public QObject {
     void scanListsTheDrivesAndTheFormTakesTheChosenId() {
         FormFixture f;
         f.Click(1024);
-        QVERIFY(f.View().Port().IsConnected());
         CStationScanDlg dialog(
             f.View().Port(), f.View().Queue(), [&](int32_t id) { f.View().UseStationId(id); },
             &f.Frame());
@@ -154,7 +153,6 @@ class PortToolsTest : public QObject {
         monitor.Signal(SIGINT);
         QCOMPARE(monitor.Wait(30s), 0);
         f.Click(1024);
-        QVERIFY(f.View().Port().IsConnected());
         Click(&dialog, "doctorAgain");
         QVERIFY2(dialog.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
                  qPrintable(dialog.FindingsText()));
