@@ -16,9 +16,6 @@ void FileDialogAnswerer::Answer() {
     if (++m_nSeen == m_names.size()) m_poll.stop();
     auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
     if (m_nSeen == 1) {
-        m_nameFilters = dialog->nameFilters();
-        m_directory = dialog->directory().absolutePath();
-        m_initialName = nameEdit ? nameEdit->text() : QString();
         m_mode = dialog->acceptMode();
         m_fileMode = dialog->fileMode();
     }

@@ -15,9 +15,6 @@ class FileDialogAnswerer : public QObject {
 
     bool Seen() const { return m_nSeen > 0; }
     int Count() const { return m_nSeen; }
-    QStringList NameFilters() const { return m_nameFilters; }
-    QString Directory() const { return m_directory; }
-    QString InitialName() const { return m_initialName; }
     QFileDialog::AcceptMode Mode() const { return m_mode; }
     QFileDialog::FileMode FileMode() const { return m_fileMode; }
 
@@ -27,9 +24,6 @@ class FileDialogAnswerer : public QObject {
     QTimer m_poll;
     QStringList m_names;
     int m_nSeen = 0;
-    QStringList m_nameFilters;
-    QString m_directory;
-    QString m_initialName;
     QFileDialog::AcceptMode m_mode = QFileDialog::AcceptOpen;
     QFileDialog::FileMode m_fileMode = QFileDialog::AnyFile;
 };

@@ -3,10 +3,8 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QTimer>
 #include <algorithm>
-#include <thread>
 
 #include "serial/PortMap.h"
 
@@ -15,18 +13,14 @@ FormFixture::FormFixture() : m_frame(std::make_unique<CMainFrame>(m_recentFiles)
     m_frame->show();
 }
 
+// Closes the window as the operator's close box does.
 FormFixture::~FormFixture() {
-    CloseWindow();
+    m_frame->close();
+    m_frame.reset();
     if (!m_boxGuard.Texts().isEmpty()) {
         QTest::qFail(qPrintable("a message box nobody answered: " + m_boxGuard.Texts().join(" / ")),
                      __FILE__, __LINE__);
     }
-}
-
-void FormFixture::CloseWindow() {
-    if (!m_frame) return;
-    m_frame->close();
-    m_frame.reset();
 }
 
 QStringList FormFixture::ListLines(int id) {
@@ -69,8 +63,6 @@ void ValueDialogAnswerer::Answer() {
     m_poll.stop();
     m_caption = dialog->windowTitle();
     auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
-    m_shown = edit->text();
-    for (QLabel* label : dialog->findChildren<QLabel*>()) m_label += label->text();
     if (!m_text.isNull()) {
         edit->clear();
         QTest::keyClicks(edit, m_text);
@@ -86,15 +78,6 @@ void ValueDialogAnswerer::Answer() {
 QByteArray FileContents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 DriveOnCom15::DriveOnCom15() {

@@ -9,15 +9,15 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "UnansweredBoxGuard.h"
+#include "MessageBoxAnswerer.h"
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "grid/CMSFlexGrid.h"
+#include "support/Eventually.h"
 #include "support/PtyPair.h"
 
 // A main window with its form after the initial update, as the operator
@@ -29,8 +29,6 @@ class FormFixture {
 
     CMainFrame& Frame() { return *m_frame; }
     CVELD_Host_ParaView& View() { return *m_frame->View(); }
-    // Closes and destroys the window as the operator's close box does.
-    void CloseWindow();
 
     template <class Widget>
     Widget* Ctl(int id) {
@@ -56,20 +54,19 @@ class FormFixture {
     void EditCell(int row, int col = 2);
 
   private:
-    UnansweredBoxGuard m_boxGuard;
+    // Answers, after 5 s, a box the test did not expect.
+    MessageBoxAnswerer m_boxGuard{QString(), 5000};
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_frame;
 };
 
 // Answers the next value dialog: types `text` into edit 1030 (unless it is
-// null), ticks the listed bit boxes, then presses OK or cancels; keeps what the
-// dialog showed on opening.
+// null), ticks the listed bit boxes, then presses OK or cancels; keeps the
+// dialog's caption.
 class ValueDialogAnswerer : public QObject {
   public:
     explicit ValueDialogAnswerer(QString text, QList<int> bitIds = {}, bool ok = true);
     QString Caption() const { return m_caption; }
-    QString Label() const { return m_label; }
-    QString Shown() const { return m_shown; }
 
   private:
     void Answer();
@@ -79,13 +76,7 @@ class ValueDialogAnswerer : public QObject {
     QList<int> m_bitIds;
     bool m_bOk;
     QString m_caption;
-    QString m_label;
-    QString m_shown;
 };
-
-// Waits, without running the event loop, until `done` holds or the time-out passes.
-bool WaitWithoutEvents(const std::function<bool()>& done,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileContents(const QString& path);

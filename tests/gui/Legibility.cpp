@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -33,12 +33,10 @@ struct Control {
     QRect rect;  // in the root's coordinates
 };
 
+// Labels and buttons have a text, group boxes a title.
 QString Name(const QWidget* widget) {
     if (!widget->objectName().isEmpty()) return widget->objectName();
-    QString text;
-    if (auto* label = qobject_cast<const QLabel*>(widget)) text = label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(widget)) text = group->title();
+    QString text = widget->property("text").toString() + widget->property("title").toString();
     return QStringLiteral("%1 \"%2\"").arg(widget->metaObject()->className(), text);
 }
 
@@ -73,8 +71,7 @@ QString LineEditCut(const QLineEdit* edit, const QString& text) {
 
 QString LabelCut(const QLabel* label) {
     if (label->text().isEmpty() || Qt::mightBeRichText(label->text())) return QString();
-    int margin = label->margin();
-    QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    QRect room = label->contentsRect();
     // A label with a buddy shows "&" as the underline of its mnemonic.
     int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0) |
                 (label->buddy() ? Qt::TextShowMnemonic : 0);
@@ -82,47 +79,28 @@ QString LabelCut(const QLabel* label) {
     return Cut(label, label->text(), needed.size(), room.size());
 }
 
-QStyleOptionButton ButtonOption(const QAbstractButton* button) {
+QString ButtonCut(const QAbstractButton* button) {
+    if (button->text().isEmpty()) return QString();
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
-    if (auto* push = qobject_cast<const QPushButton*>(button)) {
-        if (push->autoDefault()) option.features |= QStyleOptionButton::AutoDefaultButton;
-        if (push->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
-        if (push->isFlat()) option.features |= QStyleOptionButton::Flat;
-    }
-    return option;
-}
-
-QString ButtonCut(const QAbstractButton* button) {
-    if (button->text().isEmpty()) return QString();
-    QStyleOptionButton option = ButtonOption(button);
-    bool push = qobject_cast<const QPushButton*>(button) != nullptr;
-    QStyle::SubElement element = push ? QStyle::SE_PushButtonContents
-                                 : qobject_cast<const QRadioButton*>(button)
-                                     ? QStyle::SE_RadioButtonContents
-                                     : QStyle::SE_CheckBoxContents;
+    auto* push = qobject_cast<const QPushButton*>(button);
+    // The frame of a default button takes room from the text.
+    if (push && (push->autoDefault() || push->isDefault()))
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    QStyle::SubElement element = push ? QStyle::SE_PushButtonContents : QStyle::SE_CheckBoxContents;
     QRect room = button->style()->subElementRect(element, &option, button);
     QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     return Cut(button, Shown(button->text()), needed, room.size());
 }
 
-QStyleOptionGroupBox GroupOption(const QGroupBox* group) {
+QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
     QStyleOptionGroupBox option;
     option.initFrom(group);
     option.text = group->title();
     option.lineWidth = 1;
     option.textAlignment = group->alignment();
-    option.subControls = QStyle::SC_GroupBoxFrame;
-    if (!group->title().isEmpty()) option.subControls |= QStyle::SC_GroupBoxLabel;
-    if (group->isFlat()) option.features |= QStyleOptionFrame::Flat;
-    return option;
-}
-
-QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
-    QStyleOptionGroupBox option = GroupOption(group);
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     return group->style()->subControlRect(QStyle::CC_GroupBox, &option, part, group);
 }
 
@@ -252,16 +230,13 @@ QStringList Overlaps(const QList<Control>& controls) {
     QStringList problems;
     for (int i = 0; i < controls.size(); ++i) {
         for (int j = i + 1; j < controls.size(); ++j) {
-            const Control& a = controls[i];
-            const Control& b = controls[j];
+            Control a = controls[i];
+            Control b = controls[j];
             if (a.widget->isAncestorOf(b.widget) || b.widget->isAncestorOf(a.widget)) continue;
-            bool groupA = qobject_cast<QGroupBox*>(a.widget) != nullptr;
-            bool groupB = qobject_cast<QGroupBox*>(b.widget) != nullptr;
+            if (qobject_cast<QGroupBox*>(b.widget)) std::swap(a, b);
             QString overlap;
-            if (groupA && !groupB) {
+            if (qobject_cast<QGroupBox*>(a.widget) && !qobject_cast<QGroupBox*>(b.widget)) {
                 overlap = GroupOverlap(a, b);
-            } else if (groupB && !groupA) {
-                overlap = GroupOverlap(b, a);
             } else if (a.rect.intersects(b.rect)) {
                 overlap = QStringLiteral("%1 covers %2").arg(Name(a.widget), Name(b.widget));
             }
@@ -273,17 +248,9 @@ QStringList Overlaps(const QList<Control>& controls) {
 
 }  // namespace
 
-QString Shown(const QString& caption) {
-    QString shown;
-    for (int i = 0; i < caption.size(); ++i) {
-        if (caption[i] != '&') {
-            shown += caption[i];
-        } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
-            shown += '&';
-            ++i;
-        }
-    }
-    return shown;
+QString Shown(QString caption) {
+    static const QRegularExpression kMarkOrDouble("&(&?)");
+    return caption.replace(kMarkOrDouble, "\\1");
 }
 
 QStringList Problems(QWidget* root, const QRect& visible) {
@@ -291,13 +258,8 @@ QStringList Problems(QWidget* root, const QRect& visible) {
     Collect(root, root, controls);
     QStringList problems;
     for (const Control& control : controls) {
-        if (!visible.contains(control.rect)) {
-            problems.append(QStringLiteral("%1 at %2,%3 %4 lies outside the visible %5")
-                                .arg(Name(control.widget))
-                                .arg(control.rect.x())
-                                .arg(control.rect.y())
-                                .arg(SizeText(control.rect.size()), SizeText(visible.size())));
-        }
+        if (!visible.contains(control.rect))
+            problems.append(Name(control.widget) + " lies outside the visible part");
         problems += TextCuts(control.widget);
     }
     return problems + Overlaps(controls);

@@ -13,7 +13,7 @@ namespace Legibility {
 
 // What a button or check box shows of `caption`: "&&" shows "&", a lone "&" only
 // marks the next letter as the mnemonic.
-QString Shown(const QString& caption);
+QString Shown(QString caption);
 
 // What a person cannot read in `root`: texts cut by their control (for a combo box,
 // every item, closed and in its dropped list), controls covering each other, and

@@ -4,14 +4,20 @@
 #include <QApplication>
 #include <QMessageBox>
 
-MessageBoxAnswerer::MessageBoxAnswerer(QString button) : m_button(std::move(button)) {
+MessageBoxAnswerer::MessageBoxAnswerer(QString button, int patienceMs)
+    : m_button(std::move(button)), m_nPatienceMs(patienceMs) {
     connect(&m_poll, &QTimer::timeout, this, &MessageBoxAnswerer::AnswerOpenBox);
     m_poll.start(20);
 }
 
 void MessageBoxAnswerer::AnswerOpenBox() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != m_box) {
+        m_box = box;
+        m_shown.start();
+    }
     if (!box || !box->isVisible() || box->buttons().isEmpty()) return;
+    if (m_shown.elapsed() < m_nPatienceMs) return;
     m_texts.append(box->text());
     m_captions.append(box->windowTitle());
     QStringList buttons;

@@ -1,17 +1,23 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
+class QMessageBox;
+
 // Plays the operator at the message boxes: while it lives, every modal
 // QMessageBox that comes up is recorded and answered with the button reading
-// `button`, or with its first button.
+// `button`, or with its first button. A patient answerer waits `patienceMs`
+// first, so that it only takes the boxes nobody else answers: a test that did
+// not expect a box then fails naming it instead of hanging in it.
 class MessageBoxAnswerer : public QObject {
     Q_OBJECT
   public:
-    explicit MessageBoxAnswerer(QString button = QString());
+    explicit MessageBoxAnswerer(QString button = QString(), int patienceMs = 0);
 
     QStringList Texts() const { return m_texts; }
     QStringList Captions() const { return m_captions; }
@@ -23,6 +29,9 @@ class MessageBoxAnswerer : public QObject {
 
     QTimer m_poll;
     QString m_button;
+    int m_nPatienceMs;
+    QPointer<QMessageBox> m_box;
+    QElapsedTimer m_shown;
     QStringList m_texts;
     QStringList m_captions;
     QStringList m_buttons;
