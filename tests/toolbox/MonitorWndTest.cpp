@@ -9,8 +9,6 @@
 #include <QTest>
 #include <QValueAxis>
 #include <csignal>
-#include <memory>
-#include <string>
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
@@ -113,14 +111,32 @@ class MonitorWndTest : public QObject {
         QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
     }
 
-    void formCommandsGoOutBetweenWholeRounds() {
+    // Refused while disconnected or with nothing chosen; idle, the wire carries the
+    // form's lines alone; running, they go between whole rounds; after a stop nothing
+    // more is asked, and closing the window stops it too.
+    void asksOnlyWhileRunningAndTheFormsLinesGoBetweenRounds() {
         FormFixture f;
-        CMonitorWnd* wnd = OpenMonitor(f);
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
+        Choose(wnd, "MVW");
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+        QVERIFY(wnd->StatusText().contains("통신연결"));
+        f.Click(1024);
+        Choose(wnd, "MVW");
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+        QVERIFY(!In<QPushButton>(wnd, "monitorStart")->isChecked());
+        f.Click(1040);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() == 2, 10000);
+        QTest::qWait(500);
+        QCOMPARE(WireLines(), QStringList({"#0.FRD 0", "#0.FRD 1"}));
+
         Choose(wnd, "MVW");
         Choose(wnd, "MTP");
         In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
         ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 4, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 6, 10000);
         f.Click(1040);
         f.Type(1026, "#0.PRD 23");
         f.Click(1027);
@@ -128,55 +144,26 @@ class MonitorWndTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(WireLines().count("#0.MVW") >= 8, 10000);
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
-
-        QStringList wire = WireLines();
-        qsizetype version = wire.indexOf("#0.FRD 0");
-        QCOMPARE(wire.mid(version, 2), QStringList({"#0.FRD 0", "#0.FRD 1"}));
-        QCOMPARE(wire.indexOf("#0.PRD 23"), version + 2);
-        // The form's lines came between rounds, none of which was cut.
-        wire.remove(version, 3);
-        QCOMPARE(version % 2, 0);
-        for (qsizetype i = 0; i + 1 < wire.size(); i += 2) {
-            QCOMPARE(wire.mid(i, 2), QStringList({"#0.MTP", "#0.MVW"}));
-        }
-        QVERIFY(f.ListLines(1039).contains("#0.FRD 1"));
-    }
-
-    void nothingIsAskedUnlessTheOperatorStartsIt() {
-        FormFixture f;
-        // Started while disconnected, or with nothing chosen: refused.
-        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
-        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
-        Choose(wnd, "STA");
-        ClickStart(wnd);
-        QVERIFY(!wnd->IsRunning());
-        QVERIFY(wnd->StatusText().contains("통신연결"));
-        f.Click(1024);
-        Choose(wnd, "STA");
-        ClickStart(wnd);
-        QVERIFY(!wnd->IsRunning());
-        QVERIFY(!In<QPushButton>(wnd, "monitorStart")->isChecked());
-
-        // With the window open but not running, the wire carries the form's lines alone.
-        f.Click(1040);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() == 2, 10000);
-        QTest::qWait(500);
-        QCOMPARE(WireLines(), QStringList({"#0.FRD 0", "#0.FRD 1"}));
-
-        // After a stop nothing more is asked.
-        Choose(wnd, "STA");
-        ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 4, 10000);
-        ClickStart(wnd);
         // The rounds it counted reach the drive, and then nothing more.
         QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
                                              .match(In<QLabel>(wnd, "monitorCounts")->text());
         QVERIFY(rounds.hasMatch());
-        qsizetype sent = 2 + rounds.captured(1).toInt();
+        qsizetype sent = 5 + 2 * rounds.captured(1).toInt();
         QTRY_COMPARE_WITH_TIMEOUT(WireLines().size(), sent, 10000);
         QTest::qWait(500);
-        QCOMPARE(WireLines().size(), sent);
-        // Closing the window stops it too.
+        QStringList wire = WireLines();
+        QCOMPARE(wire.size(), sent);
+        // The form's lines of one tick came together between rounds, none of which was cut.
+        wire.remove(0, 2);
+        qsizetype version = wire.indexOf("#0.FRD 0");
+        QCOMPARE(wire.mid(version, 3), QStringList({"#0.FRD 0", "#0.FRD 1", "#0.PRD 23"}));
+        wire.remove(version, 3);
+        QCOMPARE(version % 2, 0);
+        for (qsizetype i = 0; i < wire.size(); i += 2) {
+            QCOMPARE(wire.mid(i, 2), QStringList({"#0.MTP", "#0.MVW"}));
+        }
+        QVERIFY(f.ListLines(1039).contains("#0.PRD 23"));
+
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());
         wnd->close();
