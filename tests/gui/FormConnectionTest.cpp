@@ -3,11 +3,8 @@
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QTest>
-#include <memory>
 
 #include "FormFixture.h"
-#include "MessageBoxAnswerer.h"
 #include "form/PortComboBox.h"
 #include "serial/PortInventory.h"
 #include "serial/PortMap.h"
@@ -24,18 +21,17 @@ class FormConnectionTest : public QObject {
     // A lost port releases the toggle at the next tick.
     void connectToggleConnectsDisconnectsAndIsReleasedWhenThePortIsLost() {
         FormFixture f;
-        auto press = [&] { f.Button(1024)->toggle(); };
-        press();
+        f.Button(1024)->toggle();
         QVERIFY(f.View().Port().IsConnected());
         QCOMPARE(f.Button(1024)->text(), "통신종료");
         f.Tick();
         QVERIFY(f.Button(1024)->isChecked());
-        press();
+        f.Button(1024)->toggle();
         QVERIFY(!f.View().Port().IsConnected());
         QVERIFY(!f.Button(1024)->isChecked());
         QCOMPARE(f.Button(1024)->text(), "통신연결");
 
-        press();
+        f.Button(1024)->toggle();
         m_drive->CloseMaster();
         QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 10000);
         QCOMPARE(f.Button(1024)->text(), "통신연결");
