@@ -1,9 +1,7 @@
 // The operator's tasks of the form, seen as the lines the drive receives: the
 // four setup steps, read/send all, version, initialisation, manual commands
 // and a value edited through the grid.
-#include <QTest>
 #include <QWheelEvent>
-#include <memory>
 
 #include "FormFixture.h"
 
@@ -71,7 +69,6 @@ class FormCommandsTest : public QObject {
         f.Click(1024);
         f.Click(1036);
         QStringList lines = TickAndReceive(f, *m_drive, 31);
-        QCOMPARE(lines.size(), 31);
         QStringList expected;
         for (int32_t n : ParamTable::Instance().ListedNumbers()) {
             expected.append(QStringLiteral("#3.PWR %1 %2").arg(n).arg(n == 20 ? -1000 : 0));
