@@ -3,12 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
-#include "Legibility.h"
-#include "MessageBoxAnswerer.h"
 
 class FileMenuTest : public QObject {
     Q_OBJECT
@@ -53,7 +50,7 @@ class FileMenuTest : public QObject {
         QCOMPARE(f.Grid()->TextMatrix(8, 2), "300  ");
         QCOMPARE(f.Grid()->TextMatrix(18, 2), "-5  ");
         QCOMPARE(f.Combo(1004)->currentIndex(), 3);
-        QCOMPARE(Legibility::Shown(f.Check(1012)->text()), "10 : RUN/STOP & RESET극성");
+        QCOMPARE(f.Combo(1005)->currentIndex(), 10);
         QCOMPARE(f.List(1039)->count(), 0);
         QCOMPARE(f.Frame().windowTitle(), caption);
         QVERIFY(f.Frame().findChild<QAction*>("recentFile1") == nullptr);
@@ -70,7 +67,10 @@ class FileMenuTest : public QObject {
         QFETCH(int, command);
         QFETCH(QString, answer);
         FormFixture f;
-        QString old = WriteFile("old.par", "kept");
+        QString old = m_dir.filePath("old.par");
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+        file.close();
         FileDialogAnswerer answerer(QStringList{old, "other"});
         MessageBoxAnswerer boxes(answer);
         f.Frame().Command(command)->trigger();
@@ -112,13 +112,6 @@ class FileMenuTest : public QObject {
     }
 
   private:
-    QString WriteFile(const char* name, const QByteArray& bytes) {
-        QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-        return path;
-    }
-
     QTemporaryDir m_dir;
 };
 
