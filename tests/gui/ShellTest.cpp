@@ -114,16 +114,12 @@ class ShellTest : public QObject {
         QVERIFY(toolBar->isChecked() && !frame->ToolBar()->isHidden());
     }
 
-    void aboutBoxShowsIconNameAndOkButton() {
+    // Its texts are the legibility test's.
+    void aboutBoxShowsTheIconAndEnterCloses() {
         CAboutDlg about;
-        QStringList texts;
         bool hasIcon = false;
-        for (QLabel* label : about.findChildren<QLabel*>()) {
-            if (!label->pixmap().isNull()) hasIcon = true;
-            if (!label->text().isEmpty()) texts.append(label->text());
-        }
+        for (QLabel* label : about.findChildren<QLabel*>()) hasIcon |= !label->pixmap().isNull();
         QVERIFY(hasIcon);
-        QCOMPARE(texts.value(1), QString("Linux 판 Qt ") + qVersion());
         QVERIFY(about.findChild<QPushButton*>("ctl1")->isDefault());
     }
 
