@@ -10,14 +10,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTest>
 #include <QTreeWidget>
 #include <csignal>
-#include <memory>
 
 #include "FormFixture.h"
 #include "Legibility.h"
-#include "MessageBoxAnswerer.h"
 #include "SimulatedDrive.h"
 #include "ToolProcess.h"
 #include "serial/PortDoctor.h"
@@ -57,7 +54,7 @@ class PortToolsTest : public QObject {
         dialog.show();
         Child<QSpinBox>(&dialog, "scanLast")->setValue(9);
         Child<QSpinBox>(&dialog, "scanWait")->setValue(300);
-        QTest::mouseClick(Child<QPushButton>(&dialog, "scanStart"), Qt::LeftButton);
+        Click(&dialog, "scanStart");
         QVERIFY(dialog.IsScanning());
         QVERIFY(!Child<QPushButton>(&dialog, "scanUse")->isEnabled());
         // The form's tick sends the lines while the dialog waits for the answers;
@@ -73,11 +70,11 @@ class PortToolsTest : public QObject {
 
         // Station 7 goes to the ID field and is taken as a connect takes it.
         results->setCurrentItem(results->topLevelItem(1));
-        QTest::mouseClick(Child<QPushButton>(&dialog, "scanUse"), Qt::LeftButton);
+        Click(&dialog, "scanUse");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.Edit(1025)->text(), "7");
         f.Click(1028);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().contains("#7.PRA"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_drive->WireLines().contains("#7.PRA"), 10000);
         // Station 7's own parameters came back.
         QTRY_COMPARE_WITH_TIMEOUT(f.Grid()->TextMatrix(7, 2), "500  ", 10000);
     }
@@ -103,16 +100,15 @@ class PortToolsTest : public QObject {
             f.View().Port(), f.View().Queue(), [](int32_t) { QFAIL("no station to take"); },
             &f.Frame());
         dialog.show();
-        auto* start = Child<QPushButton>(&dialog, "scanStart");
-        QTest::mouseClick(start, Qt::LeftButton);
+        Click(&dialog, "scanStart");
         QVERIFY(!dialog.IsScanning());
         QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("연결되어 있지 않습니다"));
         QVERIFY(!f.View().Queue().HasPending());
 
         f.Click(1024);
-        QTest::mouseClick(start, Qt::LeftButton);
+        Click(&dialog, "scanStart");
         QVERIFY(dialog.IsScanning());
-        QTest::mouseClick(Child<QPushButton>(&dialog, "scanStop"), Qt::LeftButton);
+        Click(&dialog, "scanStop");
         QVERIFY(!dialog.IsScanning());
         QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("취소"));
         // "이 국번 사용" with nothing chosen takes nothing.
@@ -159,8 +155,6 @@ class PortToolsTest : public QObject {
     }
 
   private:
-    QStringList WireLines() const { return m_drive->WireLines(); }
-
     std::unique_ptr<SimulatedDrive> m_drive;
 };
 
