@@ -6,8 +6,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTest>
-#include <QTimer>
 
 #include "FormFixture.h"
 #include "Legibility.h"
