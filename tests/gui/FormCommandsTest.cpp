@@ -119,62 +119,45 @@ class FormCommandsTest : public QObject {
                  QStringList({"#1.PRA", " two ", "#-3.FRD 0", "가나"}));
     }
 
-    void editingAValueInTheGridWritesItToTheDrive_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QList<int>>("bitBoxes");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("decimal") << 7 << 20 << 0 << "500" << QList<int>() << "설정값변경(DEC)"
-                                 << 500;
-        // Bit 2 ticked; what was typed is not the value, bit 8 is kept.
-        QTest::newRow("bits") << 18 << 37 << 256 + 3 << "99" << QList<int>({1035})
-                              << "설정값변경(HEX)" << 263;
-    }
+    // Clicked on the name, a decimal parameter and one edited bit by bit.
     void editingAValueInTheGridWritesItToTheDrive() {
-        QFETCH(int, row);
-        QFETCH(int, number);
-        QFETCH(int, start);
-        QFETCH(QString, typed);
-        QFETCH(QList<int>, bitBoxes);
-        QFETCH(QString, caption);
-        QFETCH(int, stored);
         FormFixture& f = *m_form;
-        ParamTable::Instance().SetParamValue(number, start);
+        ParamTable::Instance().SetParamValue(37, 256 + 3);
         f.Type(1025, "3");
         f.Click(1024);
         f.Click(1024);
-        ValueDialogAnswerer answerer(typed, bitBoxes);
-        f.EditCell(row, 1);
-        QCOMPARE(answerer.Caption(), caption);
-        QCOMPARE(ParamTable::Instance().GetParamValue(number), stored);
-        QString shown = QStringLiteral("%1  ").arg(stored);
-        QVERIFY(f.Grid()->TextMatrix(row, 2) != shown);
-        QCOMPARE(TickAndReceive(f, *m_drive, 3),
-                 QStringList(
-                     {QStringLiteral("#3.PWR %1 %2").arg(number).arg(stored), "#3.COP", "#3.PSV"}));
-        // Shown at the next tick.
-        QCOMPARE(f.Grid()->TextMatrix(row, 2), shown);
+        const struct {
+            int row;
+            int32_t number;
+            QString typed;
+            QList<int> bitBoxes;
+            QString caption;
+            int32_t stored;
+        } kEdits[] = {{7, 20, "500", {}, "설정값변경(DEC)", 500},
+                      // Bit 2 ticked; what was typed is not the value, bit 8 is kept.
+                      {18, 37, "99", {1035}, "설정값변경(HEX)", 263}};
+        for (const auto& edit : kEdits) {
+            QCOMPARE(f.EditCell(edit.row, 1, edit.typed, edit.bitBoxes), edit.caption);
+            QCOMPARE(ParamTable::Instance().GetParamValue(edit.number), edit.stored);
+            QString shown = QStringLiteral("%1  ").arg(edit.stored);
+            QVERIFY(f.Grid()->TextMatrix(edit.row, 2) != shown);
+            QCOMPARE(TickAndReceive(f, *m_drive, 3),
+                     QStringList({QStringLiteral("#3.PWR %1 %2").arg(edit.number).arg(edit.stored),
+                                  "#3.COP", "#3.PSV"}));
+            // Shown at the next tick.
+            QCOMPARE(f.Grid()->TextMatrix(edit.row, 2), shown);
+        }
     }
 
     void unchangedOrCancelledEditsQueueNothing() {
         FormFixture& f = *m_form;
-        {
-            ValueDialogAnswerer answerer{QString()};
-            f.EditCell(8);  // parameter 21
-        }
-        {
-            ValueDialogAnswerer answerer("77", {}, false);
-            f.EditCell(8);
-        }
+        QVERIFY(!f.EditCell(8, 2, QString()).isEmpty());  // parameter 21
+        QVERIFY(!f.EditCell(8, 2, "77", {}, false).isEmpty());
         f.Tick();
         QCOMPARE(f.List(1039)->count(), 0);
         QCOMPARE(ParamTable::Instance().GetParamValue(21), 0);
         // The header row edits nothing.
-        f.EditCell(0);
-        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(f.EditCell(0, 2, "1"), QString());
     }
 
     void statusBarTellsOfSilenceAndOfLinesNotSent() {

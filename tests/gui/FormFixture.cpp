@@ -44,35 +44,32 @@ void FormFixture::Type(int editId, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
-void FormFixture::EditCell(int row, int col) {
+QString FormFixture::EditCell(int row, int col, const QString& text, QList<int> bitIds, bool ok) {
+    QString caption;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        poll.stop();
+        caption = dialog->windowTitle();
+        auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
+        if (!text.isNull()) {
+            edit->clear();
+            QTest::keyClicks(edit, text);
+        }
+        for (int id : bitIds) {
+            QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(id)),
+                              Qt::LeftButton, {}, QPoint(4, 4));
+        }
+        QTest::keyClick(ok ? static_cast<QWidget*>(edit) : dialog,
+                        ok ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    poll.start(20);
     CMSFlexGrid* grid = Grid();
     QPoint cell = grid->visualItemRect(grid->item(row, col)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-}
-
-ValueDialogAnswerer::ValueDialogAnswerer(QString text, QList<int> bitIds, bool ok)
-    : m_text(std::move(text)), m_bitIds(std::move(bitIds)), m_bOk(ok) {
-    connect(&m_poll, &QTimer::timeout, this, &ValueDialogAnswerer::Answer);
-    m_poll.start(20);
-}
-
-void ValueDialogAnswerer::Answer() {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible()) return;
-    m_poll.stop();
-    m_caption = dialog->windowTitle();
-    auto* edit = dialog->findChild<QLineEdit*>("ctl1030");
-    if (!m_text.isNull()) {
-        edit->clear();
-        QTest::keyClicks(edit, m_text);
-    }
-    for (int id : m_bitIds) {
-        QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(id)),
-                          Qt::LeftButton, {}, QPoint(4, 4));
-    }
-    QTest::keyClick(m_bOk ? static_cast<QWidget*>(edit) : dialog,
-                    m_bOk ? Qt::Key_Return : Qt::Key_Escape);
+    return caption;
 }
 
 QByteArray FileContents(const QString& path) {

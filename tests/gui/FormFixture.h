@@ -50,32 +50,17 @@ class FormFixture {
 
     // Every line the next tick writes, as the drive receives them.
     void Tick() { View().OnTimer(); }
-    // Clicks a cell of the grid, then double-clicks it as the operator does to edit.
-    void EditCell(int row, int col = 2);
+    // Clicks a cell of the grid, then double-clicks it as the operator does to edit,
+    // and answers the value dialog: types `text` into edit 1030 (unless it is null),
+    // ticks the listed bit boxes, then presses OK or cancels. Returns the dialog's
+    // caption; empty when none came up.
+    QString EditCell(int row, int col, const QString& text, QList<int> bitIds = {}, bool ok = true);
 
   private:
     // Answers, after 5 s, a box the test did not expect.
     MessageBoxAnswerer m_boxGuard{QString(), 5000};
     RecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_frame;
-};
-
-// Answers the next value dialog: types `text` into edit 1030 (unless it is
-// null), ticks the listed bit boxes, then presses OK or cancels; keeps the
-// dialog's caption.
-class ValueDialogAnswerer : public QObject {
-  public:
-    explicit ValueDialogAnswerer(QString text, QList<int> bitIds = {}, bool ok = true);
-    QString Caption() const { return m_caption; }
-
-  private:
-    void Answer();
-
-    QTimer m_poll;
-    QString m_text;
-    QList<int> m_bitIds;
-    bool m_bOk;
-    QString m_caption;
 };
 
 // The bytes of a file; empty when it cannot be read.

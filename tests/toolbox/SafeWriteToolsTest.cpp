@@ -58,11 +58,6 @@ constexpr int kTimeoutMs = 10000;
 constexpr int kRow20 = 7;  // grid rows: 10, 11, 13, 14, 15, 16, 20, 21, ...
 constexpr int kRow21 = 8;
 
-void EditGridRow(FormFixture& f, int row, const QString& value) {
-    ValueDialogAnswerer answerer(value);
-    f.EditCell(row);
-}
-
 // Clicks the check box of a row of the comparison.
 void ToggleRow(QTableWidget* table, int row) {
     QRect cell = table->visualItemRect(table->item(row, CompareDialog::kNumber));
@@ -233,9 +228,9 @@ class SafeWriteToolsTest : public QObject {
         QAction* verify = f.Frame().findChild<QAction*>("toolVerify");
         QVERIFY(verify->isCheckable() && !verify->isChecked());
         verify->trigger();
-        EditGridRow(f, kRow20, "750");
+        f.EditCell(kRow20, 2, "750");
         QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 1/1", kTimeoutMs);
-        EditGridRow(f, kRow21, "600");
+        f.EditCell(kRow21, 2, "600");
         QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 0/1 — 불일치: 21 (600→500)",
                                   kTimeoutMs);
         QCOMPARE(m_drive->WireLines().mid(m_drive->WireLines().size() - 5),
