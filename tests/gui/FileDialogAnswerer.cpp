@@ -3,27 +3,30 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
-FileDialogAnswerer::FileDialogAnswerer(QStringList names) : m_names(std::move(names)) {
-    connect(&m_poll, &QTimer::timeout, this, &FileDialogAnswerer::Answer);
-    m_poll.start(20);
-}
-
-void FileDialogAnswerer::Answer() {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible()) return;
-    QString name = m_names.value(m_nSeen);
-    if (++m_nSeen == m_names.size()) m_poll.stop();
-    auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
-    if (m_nSeen == 1) {
-        m_mode = dialog->acceptMode();
-        m_fileMode = dialog->fileMode();
-    }
-    if (name.isEmpty()) {
-        dialog->reject();
-        return;
-    }
-    // Typed into the name field, as the operator does.
-    nameEdit->setText(name);
-    QTest::keyClick(nameEdit, Qt::Key_Return);
+FileDialogsSeen AnswerFileDialogs(const QStringList& names, const std::function<void()>& act) {
+    FileDialogsSeen seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        QString name = names.value(seen.count);
+        if (++seen.count == names.size()) poll.stop();
+        if (seen.count == 1) {
+            seen.mode = dialog->acceptMode();
+            seen.fileMode = dialog->fileMode();
+        }
+        if (name.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the name field, as the operator does.
+        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        nameEdit->setText(name);
+        QTest::keyClick(nameEdit, Qt::Key_Return);
+    });
+    poll.start(20);
+    act();
+    return seen;
 }

@@ -1,29 +1,16 @@
 #pragma once
 
 #include <QFileDialog>
-#include <QObject>
 #include <QStringList>
-#include <QTimer>
+#include <functional>
 
-// Plays the operator at the next file dialogs: records how the first opened,
-// then chooses each of `names` in turn (or cancels at an empty one).
-class FileDialogAnswerer : public QObject {
-    Q_OBJECT
-  public:
-    explicit FileDialogAnswerer(QString name) : FileDialogAnswerer(QStringList{name}) {}
-    explicit FileDialogAnswerer(QStringList names);
-
-    bool Seen() const { return m_nSeen > 0; }
-    int Count() const { return m_nSeen; }
-    QFileDialog::AcceptMode Mode() const { return m_mode; }
-    QFileDialog::FileMode FileMode() const { return m_fileMode; }
-
-  private:
-    void Answer();
-
-    QTimer m_poll;
-    QStringList m_names;
-    int m_nSeen = 0;
-    QFileDialog::AcceptMode m_mode = QFileDialog::AcceptOpen;
-    QFileDialog::FileMode m_fileMode = QFileDialog::AnyFile;
+// How the file dialogs came up while the test played the operator at them.
+struct FileDialogsSeen {
+    int count = 0;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;  // of the first
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
 };
+
+// Runs `act`, choosing in each file dialog it opens the next of `names`, or
+// cancelling at an empty one.
+FileDialogsSeen AnswerFileDialogs(const QStringList& names, const std::function<void()>& act);

@@ -25,24 +25,18 @@ class FileMenuTest : public QObject {
         // Mode 3 and IN1's function 10, not yet shown by the setup controls.
         ParamTable::Instance().SetParamValue(42, 3);
         ParamTable::Instance().SetParamValue(43, 10);
-        {
-            FileDialogAnswerer answerer("set1");  // ".par" is added
-            MessageBoxAnswerer boxes;
-            f.Frame().Command(57603)->trigger();
-            QCOMPARE(answerer.Mode(), QFileDialog::AcceptSave);
-            QCOMPARE(boxes.Count(), 0);  // nothing reported on success
-        }
+        // ".par" is added; a box on success would fail the test as unexpected.
+        FileDialogsSeen seen =
+            AnswerFileDialogs({"set1"}, [&] { f.Frame().Command(57603)->trigger(); });
+        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
         QString path = m_dir.filePath("set1.par");
         QVERIFY(FileContents(path).contains("        300 \r\n"));
 
         ParamTable::Instance().SetParamValue(21, 1);
         ParamTable::Instance().SetParamValue(37, 1);
-        {
-            FileDialogAnswerer answerer(path);
-            f.Frame().Command(57601)->trigger();
-            QCOMPARE(answerer.Mode(), QFileDialog::AcceptOpen);
-            QCOMPARE(answerer.FileMode(), QFileDialog::ExistingFile);
-        }
+        seen = AnswerFileDialogs({path}, [&] { f.Frame().Command(57601)->trigger(); });
+        QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+        QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
         QCOMPARE(ParamTable::Instance().GetParamValue(21), 300);
         QCOMPARE(ParamTable::Instance().GetParamValue(37), -5);
         // Shown at the next tick; nothing is sent; the caption stays.
@@ -71,17 +65,17 @@ class FileMenuTest : public QObject {
         QFile file(old);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
         file.close();
-        FileDialogAnswerer answerer(QStringList{old, "other"});
         MessageBoxAnswerer boxes(answer);
-        f.Frame().Command(command)->trigger();
+        FileDialogsSeen seen =
+            AnswerFileDialogs({old, "other"}, [&] { f.Frame().Command(command)->trigger(); });
         // Save as accepts only an existing file.
-        if (command == 57604) QCOMPARE(answerer.FileMode(), QFileDialog::ExistingFile);
-        QCOMPARE(answerer.Mode(), QFileDialog::AcceptSave);
+        if (command == 57604) QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
+        QCOMPARE(seen.mode, QFileDialog::AcceptSave);
         QCOMPARE(boxes.Count(), 1);
         QVERIFY(boxes.Texts().first().contains("old.par이(가) 이미 있습니다."));
         QCOMPARE(boxes.ButtonTexts().first(), "예|아니오");
         bool replaced = answer == "예";
-        QCOMPARE(answerer.Count(), replaced ? 1 : 2);
+        QCOMPARE(seen.count, replaced ? 1 : 2);
         QCOMPARE(FileContents(m_dir.filePath(replaced ? "old.par" : "other.par")).size(), 1220);
         if (!replaced) QCOMPARE(FileContents(old), QByteArray("kept"));
     }
@@ -90,21 +84,15 @@ class FileMenuTest : public QObject {
         FormFixture f;
         QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
         ParamTable::Instance().SetParamValue(20, 9);
-        FileDialogAnswerer answerer("");
-        f.Frame().Command(57603)->trigger();
-        QVERIFY(answerer.Seen());
+        QCOMPARE(AnswerFileDialogs({""}, [&] { f.Frame().Command(57603)->trigger(); }).count, 1);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
-        FileDialogAnswerer openAnswerer("");
-        f.Frame().Command(57601)->trigger();
-        QVERIFY(openAnswerer.Seen());
+        QCOMPARE(AnswerFileDialogs({""}, [&] { f.Frame().Command(57601)->trigger(); }).count, 1);
         QCOMPARE(ParamTable::Instance().GetParamValue(20), 9);
 
         // An unwritable target: reported, nothing written.
         QString path = m_dir.filePath("missing-dir/x.par");
-        FileDialogAnswerer missingDirAnswerer(path);
         MessageBoxAnswerer boxes;
-        f.Frame().Command(57603)->trigger();
-        QVERIFY(missingDirAnswerer.Seen());
+        QCOMPARE(AnswerFileDialogs({path}, [&] { f.Frame().Command(57603)->trigger(); }).count, 1);
         QTRY_VERIFY(boxes.Count() >= 1);
         QCOMPARE(boxes.Texts().last(), "File Error");
         QCOMPARE(boxes.Captions().last(), "VELD_Host_Para");

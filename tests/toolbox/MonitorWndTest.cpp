@@ -1,12 +1,9 @@
 // The live monitor with real widgets against the real simulated drive.
 #include <QChartView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLineSeries>
-#include <QListWidget>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTest>
 #include <QValueAxis>
 #include <csignal>
 
@@ -95,10 +92,9 @@ class MonitorWndTest : public QObject {
         QCOMPARE(axis->max(), 120.0);
 
         QString csv = m_drive->FilePath("watch.csv");
-        {
-            FileDialogAnswerer answerer(csv);
+        AnswerFileDialogs({csv}, [&] {
             QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
-        }
+        });
         QTRY_VERIFY_WITH_TIMEOUT(FileContents(csv).count('\n') >= 10, 10000);
         QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
         // The rows themselves are the recorder's test.

@@ -181,12 +181,8 @@ class SafeWriteToolsTest : public QObject {
 
         FormFixture f;
         f.Click(1024);
-        CompareDialog* dialog = nullptr;
-        {
-            FileDialogAnswerer answerer(path);
-            f.Frame().findChild<QAction*>("toolCompare")->trigger();
-            dialog = CompareShown(f);
-        }
+        AnswerFileDialogs({path}, [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
+        CompareDialog* dialog = CompareShown(f);
         QTableWidget* table = dialog->Table();
         QCOMPARE(Cell(table, 4, CompareDialog::kNumber), "61");
         for (int row : {1, 2, 3}) ToggleRow(table, row);  // 21, 23 and 37 stay as they are
