@@ -1,10 +1,8 @@
 // What the operator finds right after start: the defaults, a name for every
 // control, the grid of the listed parameters.
 #include <QAccessible>
-#include <QTest>
 
 #include "FormFixture.h"
-#include "params/ParamTable.h"
 
 class FormStartupTest : public QObject {
     Q_OBJECT

@@ -13,7 +13,6 @@
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "form/MessageBox.h"
-#include "params/ParamTable.h"
 
 using Opener = std::function<void()>;
 Q_DECLARE_METATYPE(Opener)

@@ -3,11 +3,9 @@
 // answered, the chosen ID taken by the form; "포트 진단" and the status bar
 // after a failed connect, about the line held by another program and by the
 // form itself.
-#include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTreeWidget>
