@@ -7,7 +7,6 @@
 #include "FormFixture.h"
 #include "form/PortComboBox.h"
 #include "serial/PortInventory.h"
-#include "serial/PortMap.h"
 #include "support/FakeSerialTree.h"
 #include "support/RecordingNotifier.h"
 
@@ -37,19 +36,6 @@ class FormConnectionTest : public QObject {
         QCOMPARE(f.Button(1024)->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
         QVERIFY(!f.View().Port().IsConnected());
-    }
-
-    // Another program holding the port is the port tools' test.
-    void failedConnectShowsTheBoxAndReleasesTheToggle() {
-        PortMap::AddMapping("COM15=/dev/no-such-veld-port");
-        FormFixture f;
-        MessageBoxAnswerer answerer;
-        f.Click(1024);
-        QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
-        QCOMPARE(answerer.Captions(), QStringList({"VELD_Host_Para"}));
-        QVERIFY(!f.Button(1024)->isChecked());
-        QCOMPARE(f.Button(1024)->text(), "통신연결");
-        QVERIFY(f.Frame().StatusText().contains("장치가 없습니다"));
     }
 
     // The drive hangs on an FTDI cable, which the form connects to; a CH340 comes

@@ -120,12 +120,15 @@ class PortToolsTest : public QObject {
                             m_drive->FilePath("monitor").toStdString());
         QVERIFY(Eventually([&] { return !PortDoctor().Examine(m_drive->Pty()).Ready(); }));
 
-        // The connect fails; the status bar says who has the port.
+        // The connect fails and lets go of the toggle; the status bar says who has the port.
         {
             MessageBoxAnswerer answerer;
             f.Click(1024);
             QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
+            QCOMPARE(answerer.Captions(), QStringList({"VELD_Host_Para"}));
         }
+        QVERIFY(!f.Button(1024)->isChecked());
+        QCOMPARE(f.Button(1024)->text(), "통신연결");
         QString status = f.Frame().StatusText();
         QVERIFY2(status.startsWith("포트를 열 수 없습니다: \"veld-para\" (PID "),
                  qPrintable(status));
