@@ -3,8 +3,6 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QFile>
-#include <QTimer>
-#include <algorithm>
 
 #include "serial/PortMap.h"
 
@@ -86,13 +84,12 @@ DriveOnCom15::~DriveOnCom15() { PortMap::Clear(); }
 
 QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {
     f.Tick();
-    std::string bytes;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::count(bytes.begin(), bytes.end(), '\r') < count &&
-           std::chrono::steady_clock::now() < end) {
-        bytes += drive.Read(1, std::chrono::milliseconds(200));
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        std::string line = drive.ReadUntil("\r", std::chrono::seconds(10));
+        if (line.empty() || line.back() != '\r') break;
+        line.pop_back();
+        lines << QString::fromStdString(line);
     }
-    QStringList lines = QString::fromStdString(bytes).split('\r');
-    lines.removeLast();
     return lines;
 }
