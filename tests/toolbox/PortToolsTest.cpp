@@ -43,20 +43,50 @@ class PortToolsTest : public QObject {
     }
     void cleanup() { m_drive.reset(); }
 
+    // The menu opens both tools. A scan needs the line; cancelled, it stops (what it
+    // asks after a stop is the core scan's test); run whole, it lists who answered.
     void scanListsTheDrivesAndTheFormTakesTheChosenId() {
         FormFixture f;
-        f.Click(1024);
+        const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
+                                                              {"toolPortDoctor", "portDoctorDlg"}};
+        for (const auto& [action, dialogName] : kTools) {
+            QString opened;
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (!dialog) return;
+                opened = dialog->objectName();
+                dialog->close();
+            });
+            f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
+            QCOMPARE(opened, QString::fromLatin1(dialogName));
+        }
+
         CStationScanDlg dialog(
             f.View().Port(), f.View().Queue(), [&](int32_t id) { f.View().UseStationId(id); },
             &f.Frame());
         dialog.show();
+        Click(&dialog, "scanStart");
+        QVERIFY(!dialog.IsScanning());
+        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("연결되어 있지 않습니다"));
+        QVERIFY(!f.View().Queue().HasPending());
+        f.Click(1024);
+        Click(&dialog, "scanStart");
+        QVERIFY(dialog.IsScanning());
+        Click(&dialog, "scanStop");
+        QVERIFY(!dialog.IsScanning());
+        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("취소"));
+        // "이 국번 사용" with nothing chosen takes nothing.
+        f.Type(1025, "5");
+        dialog.OnUse();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(f.Edit(1025)->text(), "5");
+
         Child<QSpinBox>(&dialog, "scanLast")->setValue(9);
         Child<QSpinBox>(&dialog, "scanWait")->setValue(300);
         Click(&dialog, "scanStart");
         QVERIFY(dialog.IsScanning());
         QVERIFY(!Child<QPushButton>(&dialog, "scanUse")->isEnabled());
-        // The form's tick sends the lines while the dialog waits for the answers;
-        // which stations are asked is the core scan's test.
+        // The form's tick sends the lines while the dialog waits for the answers.
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsScanning(), 25000);
         auto* results = Child<QTreeWidget>(&dialog, "scanResults");
         QCOMPARE(results->topLevelItemCount(), 2);
@@ -75,43 +105,6 @@ class PortToolsTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(m_drive->WireLines().contains("#7.PRA"), 10000);
         // Station 7's own parameters came back.
         QTRY_COMPARE_WITH_TIMEOUT(f.Grid()->TextMatrix(7, 2), "500  ", 10000);
-    }
-
-    // What the scan asks after a stop is the core scan's test.
-    void theMenuOpensTheToolsAndAScanNeedsTheLineAndStopsWhenCancelled() {
-        FormFixture f;
-        const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
-                                                              {"toolPortDoctor", "portDoctorDlg"}};
-        for (const auto& [action, dialogName] : kTools) {
-            QString opened;
-            QTimer::singleShot(0, [&] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                if (!dialog) return;
-                opened = dialog->objectName();
-                dialog->close();
-            });
-            f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
-            QCOMPARE(opened, QString::fromLatin1(dialogName));
-        }
-
-        CStationScanDlg dialog(
-            f.View().Port(), f.View().Queue(), [](int32_t) { QFAIL("no station to take"); },
-            &f.Frame());
-        dialog.show();
-        Click(&dialog, "scanStart");
-        QVERIFY(!dialog.IsScanning());
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("연결되어 있지 않습니다"));
-        QVERIFY(!f.View().Queue().HasPending());
-
-        f.Click(1024);
-        Click(&dialog, "scanStart");
-        QVERIFY(dialog.IsScanning());
-        Click(&dialog, "scanStop");
-        QVERIFY(!dialog.IsScanning());
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("취소"));
-        // "이 국번 사용" with nothing chosen takes nothing.
-        dialog.OnUse();
-        QVERIFY(dialog.isVisible());
     }
 
     void findingsNameWhoHoldsThePortAndCanBeCopied() {
