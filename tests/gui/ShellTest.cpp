@@ -34,7 +34,7 @@ class ShellTest : public QObject {
         PortMap::Clear();
     }
 
-    void startUpShowsTheFixedCaptionAndExitAsksNothing() {
+    void startUpShowsCaptionMenusAndToolBarAndExitAsksNothing() {
         QVERIFY(m_app.InitInstance({}));
         CMainFrame* frame = m_app.MainFrame();
         QString caption = frame->windowTitle();
@@ -44,32 +44,7 @@ class ShellTest : public QObject {
         // File New reinitialises the form but never touches the caption.
         frame->Command(57600)->trigger();
         QCOMPARE(frame->windowTitle(), caption);
-        // Exit closes without asking anything.
-        MessageBoxAnswerer answerer;
-        frame->Command(57665)->trigger();
-        QTRY_VERIFY(!frame->isVisible());
-        QCOMPARE(answerer.Count(), 0);
-    }
 
-    void qtsOwnDialogsSpeakKorean() {
-        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel |
-                                 QDialogButtonBox::Yes | QDialogButtonBox::No);
-        QStringList texts;
-        for (QAbstractButton* button : buttons.buttons()) texts.append(button->text());
-        texts.sort();
-        QStringList korean({"열기", "예(&Y)", "아니요(&N)", "취소"});
-        korean.sort();
-        QCOMPARE(texts, korean);
-        QFileDialog dialog;
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
-        QVERIFY(lookIn);
-        QVERIFY2(!lookIn->text().contains("Look"), qPrintable(lookIn->text()));
-    }
-
-    void menusAndToolBarHoldTheirItemsWithStateShortcutAndIcon() {
-        QVERIFY(m_app.InitInstance({}));
-        CMainFrame* frame = m_app.MainFrame();
         QList<QMenu*> menus;
         for (QAction* action : frame->menuBar()->actions()) menus.append(action->menu());
         QCOMPARE(menus.size(), 4);
@@ -112,6 +87,28 @@ class ShellTest : public QObject {
         QTRY_VERIFY(frame->centralWidget()->height() > formHeight);
         toolBar->trigger();
         QVERIFY(toolBar->isChecked() && !frame->ToolBar()->isHidden());
+
+        // Exit closes without asking anything.
+        MessageBoxAnswerer answerer;
+        frame->Command(57665)->trigger();
+        QTRY_VERIFY(!frame->isVisible());
+        QCOMPARE(answerer.Count(), 0);
+    }
+
+    void qtsOwnDialogsSpeakKorean() {
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel |
+                                 QDialogButtonBox::Yes | QDialogButtonBox::No);
+        QStringList texts;
+        for (QAbstractButton* button : buttons.buttons()) texts.append(button->text());
+        texts.sort();
+        QStringList korean({"열기", "예(&Y)", "아니요(&N)", "취소"});
+        korean.sort();
+        QCOMPARE(texts, korean);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
+        QVERIFY(lookIn);
+        QVERIFY2(!lookIn->text().contains("Look"), qPrintable(lookIn->text()));
     }
 
     // Its texts are the legibility test's.
