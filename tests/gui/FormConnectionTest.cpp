@@ -271,19 +271,16 @@ class FormConnectionTest : public QObject {
   private:
     enum Action { kDisconnect, kFileNew, kCloseWindow };
 
-    // An out-of-range parameter number makes the dispatcher raise
-    // "통신처리에러" and wait for it.
-    bool RaiseDispatcherBox(FormFixture& f) {
-        int held = f.View().WorkersHeldByBoxes();
-        m_drive->Write("#1.PRA 6E 1\r");
-        return Eventually([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
-    }
-
-    // A line that fills its slot makes the reader raise "Rx Buffer FULL" and
-    // wait for it before the line is published.
+    // An out-of-range parameter number makes the dispatcher raise "통신처리에러"
+    // and wait for it; a line that fills its slot makes the reader raise
+    // "Rx Buffer FULL" and wait for it before the line is published.
+    bool RaiseDispatcherBox(FormFixture& f) { return RaiseBox(f, "#1.PRA 6E 1\r"); }
     bool RaiseReaderBox(FormFixture& f) {
+        return RaiseBox(f, std::string(CTtyPort::kRxSlotSize - 1, 'x') + "\r");
+    }
+    bool RaiseBox(FormFixture& f, const std::string& line) {
         int held = f.View().WorkersHeldByBoxes();
-        m_drive->Write(std::string(CTtyPort::kRxSlotSize - 1, 'x') + "\r");
+        m_drive->Write(line);
         return Eventually([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
     }
 
