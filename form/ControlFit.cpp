@@ -87,23 +87,11 @@ QStringList OwnTexts(const QWidget* control) {
     return items;
 }
 
-QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
-    QStyleOptionGroupBox option;
-    option.initFrom(group);
-    option.text = group->title();
-    option.lineWidth = 1;
-    option.textAlignment = group->alignment();
-    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    return group->style()
-        ->subControlRect(QStyle::CC_GroupBox, &option, part, group)
-        .translated(group->pos());
-}
-
 // Where the controls inside `group` may lie: below its title, inside its frame.
 QRect Inside(const QGroupBox* group) {
-    QRect contents = GroupPart(group, QStyle::SC_GroupBoxContents);
-    contents.setTop(GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1);
-    return contents;
+    QRect contents = ControlFit::GroupPart(group, QStyle::SC_GroupBoxContents);
+    contents.setTop(ControlFit::GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1);
+    return contents.translated(group->pos());
 }
 
 bool Contains(const QWidget* outer, const QWidget* inner) {
@@ -196,13 +184,23 @@ void ControlFit::GrowTo(QWidget* control, QSize size) {
     }
 }
 
+QRect ControlFit::GroupPart(const QGroupBox* group, QStyle::SubControl part) {
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.lineWidth = 1;
+    option.textAlignment = group->alignment();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    return group->style()->subControlRect(QStyle::CC_GroupBox, &option, part, group);
+}
+
 void ControlFit::ClearTitle(QGroupBox* group) {
     int top = -1;
     for (QWidget* control : Controls()) {
         if (!Contains(group, control)) continue;
         if (top < 0 || control->y() < top) top = control->y();
     }
-    int titleEnd = GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1;
+    int titleEnd = group->y() + GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1;
     if (top < 0 || titleEnd <= top) return;
     int lift = std::min(titleEnd - top, Free(group, Qt::Vertical).before);
     group->setGeometry(group->geometry().adjusted(0, -lift, 0, 0));

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QSize>
 #include <QStringList>
+#include <QStyle>
 #include <vector>
 
 class QGroupBox;
@@ -28,6 +29,9 @@ class ControlFit {
     // What `control` needs to show each of `texts` whole; its own texts when none are
     // given (a label's or button's caption, every item of a combo box).
     static QSize Needed(const QWidget* control, const QStringList& texts = {});
+
+    // A part of a group box (its frame, title or contents) in the box's own coordinates.
+    static QRect GroupPart(const QGroupBox* group, QStyle::SubControl part);
 
     // Grows every control of `needs` to its size where free space allows, the one with
     // the least room to spare first, and lifts each group box until its title clears

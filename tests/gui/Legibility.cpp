@@ -16,10 +16,11 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
-#include <QStyleOptionGroupBox>
 #include <QTableWidget>
 #include <QToolBar>
 #include <algorithm>
+
+#include "form/ControlFit.h"
 
 namespace Legibility {
 
@@ -94,19 +95,9 @@ QString ButtonCut(const QAbstractButton* button) {
     return Cut(button, Shown(button->text()), needed, room.size());
 }
 
-QRect GroupPart(const QGroupBox* group, QStyle::SubControl part) {
-    QStyleOptionGroupBox option;
-    option.initFrom(group);
-    option.text = group->title();
-    option.lineWidth = 1;
-    option.textAlignment = group->alignment();
-    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    return group->style()->subControlRect(QStyle::CC_GroupBox, &option, part, group);
-}
-
 QString GroupCut(const QGroupBox* group) {
     if (group->title().isEmpty()) return QString();
-    QRect label = GroupPart(group, QStyle::SC_GroupBoxLabel) & group->rect();
+    QRect label = ControlFit::GroupPart(group, QStyle::SC_GroupBoxLabel) & group->rect();
     QSize needed = group->fontMetrics().size(Qt::TextShowMnemonic, group->title());
     return Cut(group, group->title(), needed, label.size());
 }
@@ -218,8 +209,10 @@ void Collect(QWidget* root, QWidget* parent, QList<Control>& controls) {
 QString GroupOverlap(const Control& group, const Control& control) {
     if (!group.rect.intersects(control.rect)) return QString();
     auto* box = static_cast<QGroupBox*>(group.widget);
-    QRect frame = GroupPart(box, QStyle::SC_GroupBoxFrame).translated(group.rect.topLeft());
-    QRect title = GroupPart(box, QStyle::SC_GroupBoxLabel).translated(group.rect.topLeft());
+    QRect frame =
+        ControlFit::GroupPart(box, QStyle::SC_GroupBoxFrame).translated(group.rect.topLeft());
+    QRect title =
+        ControlFit::GroupPart(box, QStyle::SC_GroupBoxLabel).translated(group.rect.topLeft());
     QRect inside = frame.adjusted(1, 1, -1, -1);
     if (inside.contains(control.rect) && !title.intersects(control.rect)) return QString();
     return QStringLiteral("%1 lies on the frame or title of %2")
