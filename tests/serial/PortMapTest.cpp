@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "serial/PortMap.h"
-#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -36,17 +34,6 @@ TEST_F(PortMapTest, MalformedMappingsAreRefused) {
          {"", "COM15", "COM15=", "=/dev/x", "LPT1=/dev/x", "COM0=/dev/x", "COMa=/x"}) {
         EXPECT_FALSE(PortMap::AddMapping(text)) << text;
     }
-}
-
-TEST_F(PortMapTest, EnvironmentListIsReadAndTheCommandLineWins) {
-    ScopedEnv map("VELD_PORT_MAP", "COM15=/dev/pts/3;COM3=/dev/ttyUSB0");
-    EXPECT_TRUE(PortMap::LoadEnvironment());
-    ASSERT_TRUE(PortMap::AddMapping("COM3=/dev/ttyACM0"));
-    EXPECT_EQ(PortMap::Resolve("COM15"), "/dev/pts/3");
-    EXPECT_EQ(PortMap::Resolve("COM3"), "/dev/ttyACM0");
-    map.Set("COM4=/dev/x;junk");
-    EXPECT_FALSE(PortMap::LoadEnvironment());
-    EXPECT_EQ(PortMap::Resolve("COM4"), "/dev/x");
 }
 
 TEST_F(PortMapTest, PathsMatchWithoutRegardToCaseExactMatchFirst) {

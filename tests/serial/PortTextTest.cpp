@@ -15,10 +15,8 @@ TEST(PortTextTest, NumbersAreDigitsOnlyAndNeverWrap) {
     };
     const Case cases[] = {
         {"COM3:  1200,N, 8,0", 1200, 8, 0},
-        {"com3:9600,n,8,0", 9600, 8, 0},
         {"COM3:9600x,N,8,2x", 9600, 8, 2},
-        {"COM3:-9600,N,8,0", 0, 8, 0},  // a sign is no digit
-        {"COM3:+9600,N,8,0", 0, 8, 0},
+        {"COM3:+9600,N,8,0", 0, 8, 0},                // a sign is no digit
         {"COM3:4294976896,N,8,0", UINT32_MAX, 8, 0},  // 2^32 + 9600
         {"COM3:99999999999999999999999,N,8,0", UINT32_MAX, 8, 0},
         {"COM3:9600,N,264,0", 9600, 255, 4},  // 256 + 8; stop bits from the fixed place

@@ -1,6 +1,5 @@
 #include "support/DispatchedPortTest.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "support/Eventually.h"
@@ -14,11 +13,7 @@ std::string DispatchedPortTest::Flush() {
     size_t lines = 0;
     for (; queue.HasPending(); ++lines) queue.FlushTxLine(port);
     std::string bytes;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r')) < lines &&
-           std::chrono::steady_clock::now() < end) {
-        bytes += pty.Read(1, std::chrono::milliseconds(200));
-    }
+    for (size_t i = 0; i < lines; ++i) bytes += pty.ReadUntil("\r", std::chrono::seconds(10));
     return bytes;
 }
 

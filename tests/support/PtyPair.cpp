@@ -52,11 +52,9 @@ std::string PtyPair::Read(size_t count, std::chrono::milliseconds timeout) {
 std::string PtyPair::ReadUntil(const std::string& text, std::chrono::milliseconds timeout) {
     std::string data;
     auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (data.find(text) == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        data += Read(1, left);
+    while (data.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        data += Read(1, std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now()));
     }
     return data;
 }
