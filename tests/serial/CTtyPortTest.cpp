@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "serial/CTtyPort.h"
 #include "serial/PortMap.h"
