@@ -226,7 +226,6 @@ TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
     ASSERT_TRUE(WaitForLines(2));
     ASSERT_TRUE(port.AdvanceRxRead(0, 1));
     EXPECT_TRUE(port.Close());
-    EXPECT_EQ(port.RxWriteIndex(), 2);  // the ring survives Close
     pty.Write("stale\r");
     ASSERT_TRUE(OpenDefault());
     ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 0; }));
@@ -277,7 +276,6 @@ TEST(PortLossTest, LostDeviceIsReleasedAndTheSameNameOpensAgainWhenItIsBack) {
     ASSERT_TRUE(Eventually([&] { return !port.IsReaderRegistered(); }));
     EXPECT_FALSE(port.IsConnected());
     EXPECT_FALSE(ProcessHolds(firstPath));
-    EXPECT_FALSE(port.Close());
 
     PtyPair second;  // and plugged in again
     std::filesystem::remove(link);
