@@ -77,7 +77,6 @@ TEST_F(StationScanLineTest, AsksEachStationOnceAndTakesTheAnswersOfThoseAsked) {
     std::vector<std::pair<int32_t, bool>> told;
     StationScan scan(port, 2, 4, 200ms, [&](const StationScan::Progress& p) {
         told.emplace_back(p.station, p.answer != nullptr);
-        EXPECT_EQ(p.total, 3);
     });
     // Station 2 answers only once 3 is asked, after its own wait; 9 was never asked.
     Run(scan, {{"#3.FRD 0", "#2.FRD 0 0102\r#9.FRD 0 0109\r"}, {"#4.FRD 0", "#4.FRD 0 0104\r"}});
