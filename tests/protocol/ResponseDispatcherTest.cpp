@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "protocol/ResponseDispatcher.h"
+#include "support/DispatchedPortTest.h"
+#include "support/Eventually.h"
 #include "support/RecordingNotifier.h"
+#include "support/ThreadStats.h"
 
 namespace {
 
@@ -100,6 +105,24 @@ TEST_F(DispatchLineTest, PraWithMoreThanTwoHundredFieldsAppliesTheFirstHundredPa
     EXPECT_EQ(dispatcher.ReplyCount(), ReplyParser::kMaxValues);
     EXPECT_EQ(table.GetParamValue(5), 0x99);  // the 100th pair: "5 99"
     EXPECT_EQ(table.GetParamValue(6), 0);
+}
+
+using DispatcherThreadTest = DispatchedPortTest;
+
+// The reader and the dispatcher block while the line is quiet; a thread that
+// polled every millisecond would switch about 300 times below.
+TEST_F(DispatcherThreadTest, IdleThreadsDoNotWakeUp) {
+    // On a busy machine the threads may take a while to start and name themselves.
+    ASSERT_TRUE(Eventually([] {
+        return ThreadStats::ContextSwitches("veld-dispatch") >= 0 &&
+               ThreadStats::ContextSwitches("veld-reader") >= 0;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    long dispatchBefore = ThreadStats::ContextSwitches("veld-dispatch");
+    long readerBefore = ThreadStats::ContextSwitches("veld-reader");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-dispatch") - dispatchBefore, 3);
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-reader") - readerBefore, 3);
 }
 
 }  // namespace
