@@ -66,11 +66,6 @@ class ShellTest : public QObject {
                 if (!keys.isEmpty()) QCOMPARE(action->shortcuts().value(0), QKeySequence(keys));
             }
         }
-        // The resource's prompt: the status bar's line, then the tool tip.
-        QCOMPARE(frame->Command(57600)->statusTip(), "새 문서를 작성합니다");
-        QCOMPARE(frame->Command(57600)->toolTip(), "새 파일");
-        QVERIFY(frame->Command(57607)->statusTip().isEmpty());
-
         for (QAction* action : frame->ToolBar()->actions()) {
             if (!action->isSeparator()) QVERIFY(!action->icon().isNull());
         }
