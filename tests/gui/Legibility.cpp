@@ -105,7 +105,11 @@ void ComboCuts(QStringList& problems, QComboBox* combo) {
 // Every column whole in view, every cell's text whole in its column.
 void TableCuts(QStringList& problems, QTableWidget* table) {
     QSize cells(table->horizontalHeader()->length(), table->verticalHeader()->length());
-    Cut(problems, table, "cells", cells, table->viewport()->size());
+    QSize room = table->viewport()->size();
+    if (cells.width() > room.width() || cells.height() > room.height()) {
+        problems.append(QStringLiteral("%1: cells need %2, view has %3")
+                            .arg(Name(table), SizeText(cells), SizeText(room)));
+    }
     int margin =
         2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
     for (int row = 0; row < table->rowCount(); ++row) {
