@@ -21,7 +21,6 @@ class FileMenuTest : public QObject {
         FormFixture f;
         QString caption = f.Frame().windowTitle();
         ParamTable::Instance().SetParamValue(21, 300);
-        ParamTable::Instance().SetParamValue(37, -5);
         // Mode 3 and IN1's function 10, not yet shown by the setup controls.
         ParamTable::Instance().SetParamValue(42, 3);
         ParamTable::Instance().SetParamValue(43, 10);
@@ -33,16 +32,13 @@ class FileMenuTest : public QObject {
         QVERIFY(FileContents(path).contains("        300 \r\n"));
 
         ParamTable::Instance().SetParamValue(21, 1);
-        ParamTable::Instance().SetParamValue(37, 1);
         seen = AnswerFileDialogs({path}, [&] { f.Frame().Command(57601)->trigger(); });
         QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
         QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
         QCOMPARE(ParamTable::Instance().GetParamValue(21), 300);
-        QCOMPARE(ParamTable::Instance().GetParamValue(37), -5);
         // Shown at the next tick; nothing is sent; the caption stays.
         f.Tick();
         QCOMPARE(f.Grid()->TextMatrix(8, 2), "300  ");
-        QCOMPARE(f.Grid()->TextMatrix(18, 2), "-5  ");
         QCOMPARE(f.Combo(1004)->currentIndex(), 3);
         QCOMPARE(f.Combo(1005)->currentIndex(), 10);
         QCOMPARE(f.List(1039)->count(), 0);

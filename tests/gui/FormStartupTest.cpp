@@ -40,29 +40,6 @@ class FormStartupTest : public QObject {
                      QStringLiteral("%1  ").arg(ParamTable::Instance().GetParamValue(number)));
         }
     }
-
-    void gridControlMakesThePressedCellCurrentBeforeMouseDown() {
-        CMSFlexGrid grid;
-        grid.SetRows(5);
-        grid.SetCol(2);
-        grid.SetRow(3);
-        grid.resize(400, 300);
-        grid.show();
-        int seenRow = -1;
-        int seenCol = -1;
-        connect(&grid, &CMSFlexGrid::MouseDown, &grid, [&](short, short, int, int) {
-            seenRow = grid.GetRow();
-            seenCol = grid.GetCol();
-        });
-        QPoint cell = grid.visualItemRect(grid.item(1, 0)).center();
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(seenRow, 1);
-        QCOMPARE(seenCol, 0);
-        // A double click opens no editor of the grid's own.
-        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cell);
-        QVERIFY(!grid.isPersistentEditorOpen(grid.item(1, 0)));
-        QCOMPARE(grid.TextMatrix(1, 0), "");
-    }
 };
 
 QTEST_MAIN(FormStartupTest)

@@ -1,5 +1,6 @@
 // The application shell as the operator meets it: caption, menus, tool bar,
 // status bar, about box, the recent-file list and the command line.
+#include <QAbstractButton>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -8,14 +9,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
 #include "MessageBoxAnswerer.h"
-#include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CVELD_Host_ParaApp.h"
 #include "form/CVELD_Host_ParaView.h"
@@ -66,11 +65,6 @@ class ShellTest : public QObject {
                 if (!keys.isEmpty()) QCOMPARE(action->shortcuts().value(0), QKeySequence(keys));
             }
         }
-        // The resource's prompt: the status bar's line, then the tool tip.
-        QCOMPARE(frame->Command(57600)->statusTip(), "새 문서를 작성합니다");
-        QCOMPARE(frame->Command(57600)->toolTip(), "새 파일");
-        QVERIFY(frame->Command(57607)->statusTip().isEmpty());
-
         for (QAction* action : frame->ToolBar()->actions()) {
             if (!action->isSeparator()) QVERIFY(!action->icon().isNull());
         }
@@ -109,15 +103,6 @@ class ShellTest : public QObject {
         auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
         QVERIFY(lookIn);
         QVERIFY2(!lookIn->text().contains("Look"), qPrintable(lookIn->text()));
-    }
-
-    // Its texts are the legibility test's.
-    void aboutBoxShowsTheIconAndEnterCloses() {
-        CAboutDlg about;
-        bool hasIcon = false;
-        for (QLabel* label : about.findChildren<QLabel*>()) hasIcon |= !label->pixmap().isNull();
-        QVERIFY(hasIcon);
-        QVERIFY(about.findChild<QPushButton*>("ctl1")->isDefault());
     }
 
     void fileOnTheCommandLineIsListedLoadsNothingAndTheListKeepsFour() {
