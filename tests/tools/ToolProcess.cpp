@@ -12,15 +12,6 @@
 
 extern char** environ;
 
-namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
-
 ToolProcess::ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem)
     : m_outPath(outputStem + ".out"), m_errPath(outputStem + ".err") {
     posix_spawn_file_actions_t actions;
@@ -62,9 +53,9 @@ int ToolProcess::Wait(std::chrono::milliseconds timeout) {
 
 void ToolProcess::Signal(int signal) const { ::kill(m_pid, signal); }
 
-std::string ToolProcess::Stdout() const { return ReadFile(m_outPath); }
+std::string ToolProcess::Stdout() const { return ReadBytes(m_outPath); }
 
-std::string ToolProcess::Stderr() const { return ReadFile(m_errPath); }
+std::string ToolProcess::Stderr() const { return ReadBytes(m_errPath); }
 
 bool ToolProcess::WaitForStdout(const std::string& text, std::chrono::milliseconds timeout) const {
     auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -73,4 +64,9 @@ bool ToolProcess::WaitForStdout(const std::string& text, std::chrono::millisecon
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
