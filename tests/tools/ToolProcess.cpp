@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/Eventually.h"
+
 extern char** environ;
 
 ToolProcess::ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem)
@@ -58,12 +60,7 @@ std::string ToolProcess::Stdout() const { return ReadBytes(m_outPath); }
 std::string ToolProcess::Stderr() const { return ReadBytes(m_errPath); }
 
 bool ToolProcess::WaitForStdout(const std::string& text, std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (Stdout().find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return Eventually([&] { return Stdout().find(text) != std::string::npos; }, timeout);
 }
 
 std::string ReadBytes(const std::string& path) {
