@@ -34,7 +34,6 @@ TEST_F(ToolsTest, WritesAreReadBackAndNeedNoAcknowledgement) {
         // What did not come back shows as "-".
         {"--silent", "set 20 1", 3, "20\t가속시간\t1\t-\n", "no complete reply; 1 of the 1 values",
          true},
-        {"--silent", "--no-verify set 20 1", 2, "", "unknown option", false},
         {"--silent", "set 20 1 --no-verify", 0, "", "", false},
         {"--omit 20", "set 20 1 21 2", 3, "20\t가속시간\t1\t-\n", "did not come back: 20\n", true},
         {"--misnumber 20", "set 20 1", 6, "20\t가속시간\t1\t-\n", "통신처리에러", true},

@@ -274,14 +274,12 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"read", "-o"}, "-o needs a FILE"},
         {{"write"}, "one FILE"},
         {{"diff", "a.par"}, "FILE_A FILE_B"},
-        {{"restore"}, "one FILE"},
         {{"set", "20", "1", "--backup"}, "--backup needs a PATH"},
         {{"read", "--no-verify"}, "unexpected argument --no-verify"},
         {{"version", "--json"}, "takes no arguments"},
         {{"-w", "soon", "read"}, "--wait"},
         {{"--port-map", "COM7", "read"}, "--port-map"},
         {{"-b", "-9600", "read"}, "--baud"},
-        {{"-b", "0", "read"}, "--baud"},
         {{"-b", "9600xyz", "read"}, "--baud"},
         {{"-p", "/tmp/odd:name", "read"}, "--port-map COM1=PATH -p COM1"},
         {{"watch"}, "CMD expected"},
@@ -294,7 +292,6 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"scan", "--ids", "0-36"}, "within 0-35"},
         {{"scan", "--ids"}, "--ids"},
         {{"scan", "-w", "0"}, "bad -w 0"},
-        {{"scan", "extra"}, "unexpected argument extra"},
         {{"doctor"}, "one PORT expected"},
     };
     for (const UsageCase& c : cases) {
