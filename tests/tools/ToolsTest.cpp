@@ -216,7 +216,7 @@ TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
         << busy.err;
 }
 
-TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
+TEST_F(ToolsTest, WatchAsksEveryRoundPrintsARowPerReplyAndEndsWhenTheDriveGoes) {
     StartSim();
     ParaRun json =
         Para({"-q", "watch", "STA", "PRD", "20", "--interval", "100", "--count", "3", "--json"});
@@ -238,10 +238,7 @@ TEST_F(ToolsTest, WatchAsksEveryRoundAndPrintsARowPerReply) {
     ASSERT_EQ(rows.size(), 3u) << csv.out;
     EXPECT_EQ(rows[0], "ms,time,code,fields");
     EXPECT_EQ(rows[2].substr(rows[2].find(",MTP,")), ",MTP,300");
-}
 
-TEST_F(ToolsTest, ADriveThatGoesAwayEndsTheWatch) {
-    StartSim();
     ToolProcess watch({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100"},
                       (dir / "watch").string());
     ASSERT_TRUE(watch.WaitForStdout(" MTP 300\n", 10s));
@@ -306,7 +303,7 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
     EXPECT_TRUE(WireTexts().empty());
 }
 
-TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkUntilItEnds) {
+TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkAndServesASerialDevice) {
     fs::path state = dir / "drive.state";
     fs::path link = dir / "ttyVELD";
     StartSim({"--state", state.string(), "--link", link.string()});
@@ -318,9 +315,7 @@ TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkUntilItEnds) {
     EXPECT_FALSE(fs::is_symlink(link));
     StartSim({"--state", state.string()});
     EXPECT_EQ(DriveValues()[20], 777);
-}
 
-TEST_F(ToolsTest, SimulatorServesASerialDeviceAndListsItsDefaults) {
     // The terminal side of a pseudo-terminal stands in for the adapter.
     PtyPair line;
     StartSim({"--device", line.SlavePath(), "--baud", "9600", "--id", "12"});
