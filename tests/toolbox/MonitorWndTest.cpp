@@ -68,10 +68,6 @@ class MonitorWndTest : public QObject {
         QCOMPARE(charts[2]->CurrentValue(1), "500");
         QLineSeries* dcLink = charts[1]->Series(2);
         QCOMPARE(charts[1]->CurrentValue(2), QString::number(dcLink->at(dcLink->count() - 1).y()));
-        auto* label = charts[1]->findChild<QLineEdit*>("label 3");
-        label->clear();
-        QTest::keyClicks(label, "DC link");
-        QCOMPARE(dcLink->name(), "DC link");
         QTest::mouseClick(charts[1]->findChild<QCheckBox*>("shown 3"), Qt::LeftButton, {},
                           QPoint(5, 5));
         QVERIFY(!dcLink->isVisible());
@@ -82,13 +78,11 @@ class MonitorWndTest : public QObject {
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(80, 40));
         QTest::mouseMove(view->viewport(), QPoint(200, 120));
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 120));
-        QVERIFY(In<QCheckBox>(wnd, "monitorPause")->isChecked());
         QVERIFY(axis->max() < 120);
         double held = axis->max();
         QTest::qWait(500);
         QCOMPARE(axis->max(), held);
         QTest::mouseClick(In<QPushButton>(wnd, "monitorResetZoom"), Qt::LeftButton);
-        QVERIFY(!In<QCheckBox>(wnd, "monitorPause")->isChecked());
         QCOMPARE(axis->max(), 120.0);
 
         QString csv = m_drive->FilePath("watch.csv");
@@ -103,13 +97,12 @@ class MonitorWndTest : public QObject {
         m_drive->Signal(SIGKILL);
         QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
         QVERIFY(wnd->StatusText().contains("포트가 닫혀"));
-        QCOMPARE(In<QPushButton>(wnd, "monitorStart")->text(), "시작");
         QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
     }
 
-    // Refused while disconnected or with nothing chosen; idle, the wire carries the
-    // form's lines alone; running, they go between whole rounds; after a stop nothing
-    // more is asked, and closing the window stops it too.
+    // Refused while disconnected or with nothing chosen; running, the form's lines go
+    // between whole rounds; after a stop nothing more is asked, and closing the window
+    // stops it too.
     void asksOnlyWhileRunningAndTheFormsLinesGoBetweenRounds() {
         FormFixture f;
         f.Frame().findChild<QAction*>("toolMonitor")->trigger();
@@ -122,11 +115,6 @@ class MonitorWndTest : public QObject {
         Choose(wnd, "MVW");
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
-        QVERIFY(!In<QPushButton>(wnd, "monitorStart")->isChecked());
-        f.Click(1040);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() == 2, 10000);
-        QTest::qWait(500);
-        QCOMPARE(WireLines(), QStringList({"#0.FRD 0", "#0.FRD 1"}));
 
         Choose(wnd, "MVW");
         Choose(wnd, "MTP");
@@ -144,13 +132,12 @@ class MonitorWndTest : public QObject {
         QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
                                              .match(In<QLabel>(wnd, "monitorCounts")->text());
         QVERIFY(rounds.hasMatch());
-        qsizetype sent = 5 + 2 * rounds.captured(1).toInt();
+        qsizetype sent = 3 + 2 * rounds.captured(1).toInt();
         QTRY_COMPARE_WITH_TIMEOUT(WireLines().size(), sent, 10000);
         QTest::qWait(500);
         QStringList wire = WireLines();
         QCOMPARE(wire.size(), sent);
         // The form's lines of one tick came together between rounds, none of which was cut.
-        wire.remove(0, 2);
         qsizetype version = wire.indexOf("#0.FRD 0");
         QCOMPARE(wire.mid(version, 3), QStringList({"#0.FRD 0", "#0.FRD 1", "#0.PRD 23"}));
         wire.remove(version, 3);
@@ -158,7 +145,6 @@ class MonitorWndTest : public QObject {
         for (qsizetype i = 0; i < wire.size(); i += 2) {
             QCOMPARE(wire.mid(i, 2), QStringList({"#0.MTP", "#0.MVW"}));
         }
-        QVERIFY(f.ListLines(1039).contains("#0.PRD 23"));
 
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());

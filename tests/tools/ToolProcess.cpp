@@ -10,16 +10,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/Eventually.h"
+
 extern char** environ;
-
-namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
 
 ToolProcess::ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem)
     : m_outPath(outputStem + ".out"), m_errPath(outputStem + ".err") {
@@ -62,15 +55,15 @@ int ToolProcess::Wait(std::chrono::milliseconds timeout) {
 
 void ToolProcess::Signal(int signal) const { ::kill(m_pid, signal); }
 
-std::string ToolProcess::Stdout() const { return ReadFile(m_outPath); }
+std::string ToolProcess::Stdout() const { return ReadBytes(m_outPath); }
 
-std::string ToolProcess::Stderr() const { return ReadFile(m_errPath); }
+std::string ToolProcess::Stderr() const { return ReadBytes(m_errPath); }
 
 bool ToolProcess::WaitForStdout(const std::string& text, std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (Stdout().find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return Eventually([&] { return Stdout().find(text) != std::string::npos; }, timeout);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -31,3 +31,6 @@ class ToolProcess {
     std::string m_outPath;
     std::string m_errPath;
 };
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadBytes(const std::string& path);

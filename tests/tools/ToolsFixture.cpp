@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -22,19 +20,6 @@ std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
     for (std::string word; in >> word;) words.push_back(word);
     return words;
-}
-
-std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
-    std::vector<std::string> lines;
-    for (const std::string& line : Lines(text)) {
-        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes) {

@@ -25,9 +25,6 @@ struct ParaRun {
 std::vector<std::string> Lines(const std::string& text);
 // The words of `text`, split at blanks.
 std::vector<std::string> Words(const std::string& text);
-// The lines of `text` that start with `prefix`.
-std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix);
-std::string ReadBytes(const std::filesystem::path& path);
 // A write group (PWR per pair, then COP and PSV) and the read that checks it,
 // as the simulator logs them.
 std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes);
@@ -44,8 +41,7 @@ class ToolsTest : public ::testing::Test {
     // kReplyWaitMs for replies: a loaded machine may hold the simulator a while,
     // and a complete read ends early anyway.
     ParaRun Para(std::vector<std::string> args);
-    // A fresh simulator with `faults`, then veld-para with `args`, waiting a
-    // second for replies (a busy machine may hold the simulator a while).
+    // A fresh simulator with `faults`, then veld-para with `args`, waiting a second for replies.
     ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);
     // Received lines as the simulator logged them, without their times.
     std::vector<std::string> WireTexts() const;
