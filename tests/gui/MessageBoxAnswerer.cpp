@@ -19,10 +19,6 @@ void MessageBoxAnswerer::AnswerOpenBox() {
     if (!box || !box->isVisible() || box->buttons().isEmpty()) return;
     if (m_shown.elapsed() < m_nPatienceMs) return;
     m_texts.append(box->text());
-    m_captions.append(box->windowTitle());
-    QStringList buttons;
-    for (QAbstractButton* button : box->buttons()) buttons.append(button->text());
-    m_buttons.append(buttons.join('|'));
     for (QAbstractButton* button : box->buttons()) {
         if (button->text() == m_button) {
             button->click();

@@ -20,8 +20,6 @@ class MessageBoxAnswerer : public QObject {
     explicit MessageBoxAnswerer(QString button = QString(), int patienceMs = 0);
 
     QStringList Texts() const { return m_texts; }
-    QStringList Captions() const { return m_captions; }
-    QStringList ButtonTexts() const { return m_buttons; }
     int Count() const { return m_texts.size(); }
 
   private:
@@ -33,6 +31,4 @@ class MessageBoxAnswerer : public QObject {
     QPointer<QMessageBox> m_box;
     QElapsedTimer m_shown;
     QStringList m_texts;
-    QStringList m_captions;
-    QStringList m_buttons;
 };
