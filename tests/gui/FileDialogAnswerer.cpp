@@ -13,10 +13,7 @@ FileDialogsSeen AnswerFileDialogs(const QStringList& names, const std::function<
         if (!dialog || !dialog->isVisible()) return;
         QString name = names.value(seen.count);
         if (++seen.count == names.size()) poll.stop();
-        if (seen.count == 1) {
-            seen.mode = dialog->acceptMode();
-            seen.fileMode = dialog->fileMode();
-        }
+        if (seen.count == 1) seen.fileMode = dialog->fileMode();
         if (name.isEmpty()) {
             dialog->reject();
             return;

@@ -7,8 +7,7 @@
 // How the file dialogs came up while the test played the operator at them.
 struct FileDialogsSeen {
     int count = 0;
-    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;  // of the first
-    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;  // of the first
 };
 
 // Runs `act`, choosing in each file dialog it opens the next of `names`, or
