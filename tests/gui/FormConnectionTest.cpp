@@ -136,7 +136,7 @@ class FormConnectionTest : public QObject {
         }
         // Both boxes are queued; no event has run since, so neither is shown
         // and the operator can still act.
-        QVERIFY(RaiseDispatcherBox(f));
+        QVERIFY(RaiseBox(f, "#1.PRA 6E 1\r"));
         QVERIFY(RaiseReaderBox(f));
         CTtyPort& port = f.View().Port();
         switch (action) {
@@ -170,7 +170,9 @@ class FormConnectionTest : public QObject {
         // The queued boxes come up now, unless the window went.
         QCoreApplication::sendPostedEvents();
         QStringList shown;
-        for (QMessageBox* box : ShownBoxes()) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible()) continue;
             shown.append(box->text());
             box->buttons().first()->click();
         }
@@ -189,7 +191,6 @@ class FormConnectionTest : public QObject {
     // An out-of-range parameter number makes the dispatcher raise "통신처리에러"
     // and wait for it; a line that fills its slot makes the reader raise
     // "Rx Buffer FULL" and wait for it before the line is published.
-    bool RaiseDispatcherBox(FormFixture& f) { return RaiseBox(f, "#1.PRA 6E 1\r"); }
     bool RaiseReaderBox(FormFixture& f) {
         return RaiseBox(f, std::string(CTtyPort::kRxSlotSize - 1, 'x') + "\r");
     }
@@ -197,15 +198,6 @@ class FormConnectionTest : public QObject {
         int held = f.View().WorkersHeldByBoxes();
         m_drive->Write(line);
         return Eventually([&] { return f.View().WorkersHeldByBoxes() == held + 1; });
-    }
-
-    static QList<QMessageBox*> ShownBoxes() {
-        QList<QMessageBox*> boxes;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(window);
-            if (box && box->isVisible()) boxes.append(box);
-        }
-        return boxes;
     }
 
     std::unique_ptr<DriveOnCom15> m_drive;
