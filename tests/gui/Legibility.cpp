@@ -141,20 +141,15 @@ void TextCuts(QStringList& problems, QWidget* widget) {
     }
 }
 
-bool IsControl(const QWidget* widget) {
-    return qobject_cast<const QLabel*>(widget) || qobject_cast<const QAbstractButton*>(widget) ||
-           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
-           qobject_cast<const QAbstractScrollArea*>(widget) ||
-           qobject_cast<const QGroupBox*>(widget);
-}
-
 // The visible controls under `parent`, not looking inside compound controls.
 void Collect(QWidget* root, QWidget* parent, QList<Control>& controls) {
     for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isWindow() || !child->isVisibleTo(root)) continue;
         // Menus and tool bars lay themselves out.
         if (qobject_cast<QMenuBar*>(child) || qobject_cast<QToolBar*>(child)) continue;
-        bool control = IsControl(child);
+        bool control = qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child) ||
+                       qobject_cast<QComboBox*>(child) || qobject_cast<QLineEdit*>(child) ||
+                       qobject_cast<QAbstractScrollArea*>(child) || qobject_cast<QGroupBox*>(child);
         if (control)
             controls.append({child, QRect(child->mapTo(root, QPoint(0, 0)), child->size())});
         if (!control || qobject_cast<QGroupBox*>(child)) Collect(root, child, controls);
