@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -52,7 +51,6 @@ class FakeMachine : public FakeSerialTree {
                       static_cast<unsigned long long>(st.st_ino));
         std::ofstream(m_proc / "locks", std::ios::app) << line;
     }
-    void SetGroups(const std::string& lines) { std::ofstream(GroupFile()) << lines; }
 
     PortDoctor Doctor(const UserIdentity& who) const {
         return PortDoctor({SysRoot(), DevRoot(), ProcRoot(), GroupFile()}, who);
@@ -93,24 +91,27 @@ const PortFinding* AccessFinding(const PortDoctor::Report& report) {
     return nullptr;
 }
 
-// Mode bits and groups as the kernel weighs them, for a user who does not own
-// the node; the group file tells who joins the group at the next login.
+// Mode bits and groups as the kernel weighs them: root passes, the owner is
+// judged by the owner's bits alone; the group file tells who joins the group
+// at the next login.
 TEST(PortDoctorTest, PermissionFindingsFollowModeGroupsAndGroupFile) {
+    enum Who { kOther, kInGroup, kOwner, kRoot };
     struct Case {
         const char* what;
         mode_t mode;
-        bool inGroupNow;
+        Who who;
         const char* members;
         std::optional<Kind> expected;
     };
     const Case cases[] = {
-        {"group may, user in it", 0660, true, "", std::nullopt},
-        {"group may, user not in it", 0660, false, "pi", Kind::kJoinGroup},
-        {"group may, user in it from the next login", 0660, false, "pi,tech", Kind::kLogInAgain},
-        {"only the owner may", 0600, true, "tech", Kind::kNoAccess},
-        {"owner and others may, the group not", 0606, true, "", Kind::kNoAccess},
-        {"everyone may", 0666, false, "", std::nullopt},
-        {"the group may read only", 0640, false, "", Kind::kNoAccess},
+        {"group may, user in it", 0660, kInGroup, "", std::nullopt},
+        {"group may, user not in it", 0660, kOther, "pi", Kind::kJoinGroup},
+        {"group may, user in it from the next login", 0660, kOther, "pi,tech", Kind::kLogInAgain},
+        {"owner and others may, the group not", 0606, kInGroup, "tech", Kind::kNoAccess},
+        {"everyone may", 0666, kOther, "", std::nullopt},
+        {"the group may read only", 0640, kOther, "", Kind::kNoAccess},
+        {"root", 0, kRoot, "", std::nullopt},
+        {"the owner may not, the others may", 0066, kOwner, "", Kind::kNoAccess},
     };
     FakeMachine machine;
     std::string node = machine.File("node", 0);
@@ -124,10 +125,12 @@ TEST(PortDoctorTest, PermissionFindingsFollowModeGroupsAndGroupFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ::chmod(node.c_str(), c.mode);
-        machine.SetGroups("plugdev:x:46:tech\ndialout:x:" + std::to_string(st.st_gid) + ":" +
-                          c.members + "\n");
+        std::ofstream(machine.GroupFile())
+            << "plugdev:x:46:tech\ndialout:x:" << st.st_gid << ":" << c.members << "\n";
         UserIdentity who = kTechnician;
-        if (c.inGroupNow) who.groups.push_back(st.st_gid);
+        if (c.who == kInGroup) who.groups.push_back(st.st_gid);
+        if (c.who == kOwner) who = {st.st_uid, "tech", {st.st_gid}};
+        if (c.who == kRoot) who = {0, "tech", {0}};
         PortDoctor::Report report = machine.Doctor(who).Examine(node);
         const PortFinding* access = AccessFinding(report);
         ASSERT_EQ(access != nullptr, c.expected.has_value());
@@ -136,41 +139,29 @@ TEST(PortDoctorTest, PermissionFindingsFollowModeGroupsAndGroupFile) {
         EXPECT_EQ(access->group, "dialout");
         EXPECT_EQ(access->user, "tech");
     }
-    // Root passes whatever the mode; an owner is judged by the owner's bits alone.
-    ::chmod(node.c_str(), 0);
-    EXPECT_EQ(AccessFinding(machine.Doctor({0, "root", {0}}).Examine(node)), nullptr);
-    ::chmod(node.c_str(), 0066);
-    UserIdentity owner{st.st_uid, "owner", {st.st_gid}};
-    PortDoctor::Report ownReport = machine.Doctor(owner).Examine(node);
-    const PortFinding* access = AccessFinding(ownReport);
-    ASSERT_NE(access, nullptr);
-    EXPECT_EQ(access->kind, Kind::kNoAccess);
 }
 
-// Holders found through the real /proc: this process; another process's
-// name comes from the fake /proc below and from veld-para's doctor test.
-TEST(PortDoctorTest, NamesTheProcessThatHoldsAPort) {
+// Through the real /proc, where the master side this test holds is another
+// device: the port is free, and an open that failed all the same says why.
+// Holders there are named in veld-para's and the GUI's doctor tests.
+TEST(PortDoctorTest, AFreePortIsReadyOrTellsWhyItDidNotOpen) {
     PtyPair line;
     PortDoctor doctor;
-    // The master side this test holds is another device: the port is free.
-    PortDoctor::Report free = doctor.Examine(line.SlavePath());
-    EXPECT_EQ(Kinds(free), std::vector<Kind>{Kind::kReady});
-    int fd = ::open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    PortDoctor::Report held = doctor.Examine(line.SlavePath(), EBUSY);
-    ::close(fd);
-    EXPECT_EQ(Kinds(held), std::vector<Kind>{Kind::kHeldBy});
-    EXPECT_EQ(held.Verdict().pid, ::getpid());
-    EXPECT_TRUE(held.Verdict().self);
-    // Nobody holds it now; an open that failed all the same says why.
+    EXPECT_EQ(Kinds(doctor.Examine(line.SlavePath())), std::vector<Kind>{Kind::kReady});
     PortDoctor::Report failed = doctor.Examine(line.SlavePath(), EIO);
     EXPECT_EQ(Kinds(failed), std::vector<Kind>{Kind::kOpenFailed});
     EXPECT_EQ(failed.Verdict().error, EIO);
 }
 
+// A CH340 whose node (a FIFO) brltty holds open and minicom has locked, asked
+// for by its udev link: all of it is found without opening a device node.
 TEST(PortDoctorTest, HoldersByOpenFilesAndLocksOfAnyUser) {
     FakeMachine machine;
-    std::string node = machine.File("node", 0666);
+    machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
+    machine.AddNode("ttyUSB0");
+    std::string node = machine.DevRoot() + "/ttyUSB0";
+    ::chmod(node.c_str(), 0666);
+    machine.AddSerialLink("by-id", "usb-1a86_USB_Serial-if00-port0", "ttyUSB0");
     std::string other = machine.File("other", 0666);
     machine.AddProcess(812, "brltty", {other, node});
     machine.AddProcess(900, "bash", {other});
@@ -178,14 +169,17 @@ TEST(PortDoctorTest, HoldersByOpenFilesAndLocksOfAnyUser) {
     machine.AddProcess(1234, "minicom");
     machine.AddLock(1234, node);
     machine.AddLock(900, other);
-    PortDoctor::Report report = machine.Doctor(kTechnician).Examine(node, EBUSY);
-    std::vector<std::pair<int, std::string>> holders;
-    for (const PortFinding& f : report.findings) {
-        if (f.kind == Kind::kHeldBy) holders.emplace_back(f.pid, f.process);
-    }
-    EXPECT_EQ(holders,
-              (std::vector<std::pair<int, std::string>>{{812, "brltty"}, {1234, "minicom"}}));
-    EXPECT_EQ(FindingOf(report, Kind::kHolderHidden), nullptr);
+    OpenWatch watch({machine.DevRoot(), machine.DevRoot() + "/serial/by-id"});
+    PortDoctor::Report report =
+        machine.Doctor(kTechnician)
+            .Examine(machine.DevRoot() + "/serial/by-id/usb-1a86_USB_Serial-if00-port0", EBUSY);
+    EXPECT_EQ(watch.OpenedFiles(), std::vector<std::string>{});
+    ASSERT_EQ(Kinds(report),
+              (std::vector<Kind>{Kind::kNotADevice, Kind::kHeldBy, Kind::kHeldBy, Kind::kBrltty}));
+    EXPECT_EQ(report.findings[1].pid, 812);
+    EXPECT_EQ(report.findings[1].process, "brltty");
+    EXPECT_EQ(report.findings[2].pid, 1234);
+    EXPECT_EQ(report.findings[2].process, "minicom");
     // Busy, and nobody to be seen.
     PortDoctor::Report busy =
         machine.Doctor(kTechnician).Examine(machine.File("lone", 0666), EBUSY);
@@ -206,9 +200,7 @@ TEST(PortDoctorTest, ServicesThatClaimThisKindOfAdapter) {
                                          "A5",   "ftdi_sio", "ftdi_sio"};
     const FakeSerialTree::UsbDevice acm{"2341", "0043", "Arduino", "", "7573", "cdc_acm", ""};
     const Case cases[] = {
-        {"brltty, CH340", kCh340, "ttyUSB0", "brltty", {Kind::kBrltty}},
         {"brltty, FTDI", ftdi, "ttyUSB0", "brltty", {Kind::kReady}},
-        {"bash, CH340", kCh340, "ttyUSB0", "bash", {Kind::kReady}},
         {"ModemManager, ACM", acm, "ttyACM0", "ModemManager", {Kind::kModemManager, Kind::kReady}},
         {"ModemManager, CH340", kCh340, "ttyUSB0", "ModemManager", {Kind::kReady}},
     };
@@ -221,8 +213,6 @@ TEST(PortDoctorTest, ServicesThatClaimThisKindOfAdapter) {
         PortDoctor::Report report =
             machine.Doctor(kTechnician).Examine(machine.DevRoot() + "/" + c.tty);
         EXPECT_EQ(Kinds(report), c.expected);
-        ASSERT_TRUE(report.port.has_value());
-        EXPECT_EQ(report.port->name, c.tty);
     }
 }
 
@@ -231,7 +221,6 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     machine.AddProcess(812, "brltty");
     // brltty took the CH340 from its driver: the adapter is plugged in, its port is gone.
     machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
-    machine.Unplug("ttyUSB0");
     std::string dev = machine.DevRoot();
     PortDoctor doctor = machine.Doctor(kTechnician);
     PortDoctor::Report taken = doctor.Examine(dev + "/ttyUSB0");
@@ -244,25 +233,7 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     machine.AddAttribute("class/tty/ttyS3/type", "0");
     machine.AddNode("ttyS3", "/dev/null");
     EXPECT_EQ(Kinds(doctor.Examine(dev + "/ttyS3")), std::vector<Kind>{Kind::kNoUart});
-
-    EXPECT_EQ(Kinds(doctor.Examine(machine.File("plain", 0666))),
-              std::vector<Kind>{Kind::kNotADevice});
     EXPECT_EQ(Kinds(doctor.Examine("")), std::vector<Kind>{Kind::kNoSuchDevice});
-}
-
-TEST(PortDoctorTest, OpensNoDeviceNode) {
-    FakeMachine machine;
-    machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
-    machine.AddNode("ttyUSB0");
-    ::chmod((machine.DevRoot() + "/ttyUSB0").c_str(), 0666);
-    machine.AddSerialLink("by-id", "usb-1a86_USB_Serial-if00-port0", "ttyUSB0");
-    machine.AddProcess(812, "brltty", {machine.DevRoot() + "/ttyUSB0"});
-    OpenWatch watch({machine.DevRoot(), machine.DevRoot() + "/serial/by-id"});
-    PortDoctor::Report report =
-        machine.Doctor(kTechnician)
-            .Examine(machine.DevRoot() + "/serial/by-id/usb-1a86_USB_Serial-if00-port0");
-    EXPECT_EQ(Kinds(report), (std::vector<Kind>{Kind::kNotADevice, Kind::kHeldBy, Kind::kBrltty}));
-    EXPECT_EQ(watch.OpenedFiles(), std::vector<std::string>{});
 }
 
 }  // namespace
