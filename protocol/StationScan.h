@@ -47,7 +47,6 @@ class StationScan {
 
     State GetState() const { return m_state; }
     bool IsRunning() const { return m_state == State::kRunning; }
-    int Done() const { return m_nDone; }
     int Total() const { return m_nLast - m_nFirst + 1; }
     // Those that answered, in the order of their answers.
     const std::vector<Answer>& Answers() const { return m_answers; }
