@@ -25,8 +25,7 @@ TEST_F(ToolsTest, ABackupIsTakenBeforeAnythingIsWrittenAndRestoreUndoesTheWrites
     EXPECT_EQ(WireTexts(),
               (std::vector<std::string>{"#0.PRA", "#0.PWR 20 999", "#0.COP", "#0.PSV"}));
 
-    // Setup and setmode change parameters a saved file does not hold; a
-    // folder gets a dated file.
+    // Setup and setmode change what a saved file does not hold; a folder gets a dated file.
     fs::path folder = dir / "backups";
     fs::create_directories(folder);
     ASSERT_EQ(Para({"-q", "setup", "0", "--backup", folder.string()}).code, 0);
@@ -63,7 +62,6 @@ TEST_F(ToolsTest, WithoutACompleteReadNothingIsWritten) {
 
 TEST_F(ToolsTest, DiffComparesTwoFilesWithoutAPort) {
     ParamTable a;
-    a.SetParamValue(20, 500);
     a.SetParamValue(37, 5);
     fs::path fileA = dir / "a.par";
     ASSERT_TRUE(ParamFile::Write(fileA.string(), a));
@@ -78,7 +76,7 @@ TEST_F(ToolsTest, DiffComparesTwoFilesWithoutAPort) {
     ParaRun differ = Para({"diff", fileA.string(), fileB.string()});
     EXPECT_EQ(differ.code, 5) << differ.err;
     EXPECT_EQ(differ.out,
-              "20\t가속시간\t500\t70000\t70000 does not fit in 16 bits: the drive keeps 4464\n"
+              "20\t가속시간\t0\t70000\t70000 does not fit in 16 bits: the drive keeps 4464\n"
               "37\t모니터링종류\t5\t6\tbits 0, 1 differ\n"
               "101\t모터극수\t-\t4\n");
     EXPECT_EQ(Para({"diff", fileA.string(), (dir / "absent.par").string()}).code, 4);

@@ -46,7 +46,7 @@ void ToolsTest::StartSim(std::vector<std::string> extra) {
 ParaRun ToolsTest::Para(std::vector<std::string> args) {
     std::vector<std::string> argv = {VELD_PARA_PATH, "-p", port};
     if (std::find(args.begin(), args.end(), "-w") == args.end()) {
-        argv.insert(argv.end(), {"-w", std::to_string(kReplyWaitMs)});
+        argv.insert(argv.end(), {"-w", "3000"});
     }
     argv.insert(argv.end(), args.begin(), args.end());
     ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string());

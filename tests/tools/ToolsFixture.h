@@ -11,7 +11,6 @@
 #include "ToolProcess.h"
 
 inline constexpr std::chrono::seconds kRunLimit{30};
-inline constexpr int kReplyWaitMs = 3000;
 
 struct ParaRun {
     int code;
@@ -31,8 +30,8 @@ class ToolsTest : public ::testing::Test {
 
     // Starts the simulator with a log and waits for its terminal path.
     void StartSim(std::vector<std::string> extra = {});
-    // veld-para on the simulator's port, waiting kReplyWaitMs for replies unless `args`
-    // say otherwise: a loaded machine may hold the simulator, a complete read ends early.
+    // veld-para on the simulator's port, waiting 3 s for replies unless `args` say
+    // otherwise: a loaded machine may hold the simulator, a complete read ends early.
     ParaRun Para(std::vector<std::string> args);
     // A fresh simulator with `faults`, then veld-para with `args`, waiting a second for replies.
     ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);

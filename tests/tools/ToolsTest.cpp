@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "ToolProcess.h"
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
