@@ -22,15 +22,6 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes) {
-    std::vector<std::string> lines;
-    for (const auto& [n, v] : writes) {
-        lines.push_back("#0.PWR " + std::to_string(n) + " " + std::to_string(v));
-    }
-    lines.insert(lines.end(), {"#0.COP", "#0.PSV", "#0.PRA"});
-    return lines;
-}
-
 void ToolsTest::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir = fs::temp_directory_path() /
@@ -55,7 +46,7 @@ void ToolsTest::StartSim(std::vector<std::string> extra) {
 ParaRun ToolsTest::Para(std::vector<std::string> args) {
     std::vector<std::string> argv = {VELD_PARA_PATH, "-p", port};
     if (std::find(args.begin(), args.end(), "-w") == args.end()) {
-        argv.insert(argv.end(), {"-w", std::to_string(kReplyWaitMs)});
+        argv.insert(argv.end(), {"-w", "3000"});
     }
     argv.insert(argv.end(), args.begin(), args.end());
     ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string());
@@ -77,15 +68,4 @@ std::vector<std::string> ToolsTest::WireTexts() const {
         texts.push_back(line.substr(line.find(' ') + 1));
     }
     return texts;
-}
-
-std::map<int32_t, int32_t> ToolsTest::DriveValues() {
-    ParaRun run = Para({"-q", "read", "--all"});
-    EXPECT_EQ(run.code, 0) << run.err;
-    std::map<int32_t, int32_t> values;
-    for (const std::string& line : Lines(run.out)) {
-        size_t tab = line.rfind('\t');
-        values[std::stoi(line)] = std::stoi(line.substr(tab + 1));
-    }
-    return values;
 }

@@ -3,18 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ToolProcess.h"
 
 inline constexpr std::chrono::seconds kRunLimit{30};
-inline constexpr int kReplyWaitMs = 3000;
 
 struct ParaRun {
     int code;
@@ -25,9 +21,6 @@ struct ParaRun {
 std::vector<std::string> Lines(const std::string& text);
 // The words of `text`, split at blanks.
 std::vector<std::string> Words(const std::string& text);
-// A write group (PWR per pair, then COP and PSV) and the read that checks it,
-// as the simulator logs them.
-std::vector<std::string> ReadBackLines(const std::vector<std::pair<int, int>>& writes);
 
 // The real veld-para against the real veld-drive-sim, in a folder of the test's own.
 class ToolsTest : public ::testing::Test {
@@ -37,16 +30,13 @@ class ToolsTest : public ::testing::Test {
 
     // Starts the simulator with a log and waits for its terminal path.
     void StartSim(std::vector<std::string> extra = {});
-    // veld-para on the simulator's port. Unless `args` say otherwise, it waits
-    // kReplyWaitMs for replies: a loaded machine may hold the simulator a while,
-    // and a complete read ends early anyway.
+    // veld-para on the simulator's port, waiting 3 s for replies unless `args` say
+    // otherwise: a loaded machine may hold the simulator, a complete read ends early.
     ParaRun Para(std::vector<std::string> args);
     // A fresh simulator with `faults`, then veld-para with `args`, waiting a second for replies.
     ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);
     // Received lines as the simulator logged them, without their times.
     std::vector<std::string> WireTexts() const;
-    // The drive's values as `read --all` prints them; empty when the read failed.
-    std::map<int32_t, int32_t> DriveValues();
 
     std::filesystem::path dir;
     std::unique_ptr<ToolProcess> sim;
