@@ -16,13 +16,6 @@
 class MonitorWndTest : public QObject {
     Q_OBJECT
   private:
-    // The operator connects and opens "도구" → "모니터".
-    CMonitorWnd* OpenMonitor(FormFixture& f) {
-        f.Click(1024);
-        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
-        return f.Frame().findChild<CMonitorWnd*>("monitorWnd");
-    }
-
     template <class Widget>
     static Widget* In(CMonitorWnd* wnd, const char* name) {
         return wnd->findChild<Widget*>(name);
@@ -35,26 +28,29 @@ class MonitorWndTest : public QObject {
         QTest::mouseClick(In<QPushButton>(wnd, "monitorStart"), Qt::LeftButton);
     }
 
-    QStringList WireLines() const { return m_drive->WireLines(); }
-
-    std::unique_ptr<SimulatedDrive> m_drive;
-
   private slots:
-    // The simulated drive with its RUN cycle on.
-    void init() {
-        m_drive = std::make_unique<SimulatedDrive>(std::vector<std::string>{"--run"});
-        QVERIFY(m_drive->Started());
-    }
-    void cleanup() { m_drive.reset(); }
-
-    void plotsEveryFieldRecordsAndStopsWhenThePortIsLost() {
+    // Refused while disconnected or with nothing chosen; running, it plots every
+    // field and records, and the form's lines go between whole rounds; after a stop
+    // nothing more is asked; closing the window or losing the port stops it too.
+    void plotsRecordsAndAsksOnlyWhileRunning() {
+        // The simulated drive with its RUN cycle on.
+        SimulatedDrive drive({"--run"});
+        QVERIFY(drive.Started());
         FormFixture f;
-        CMonitorWnd* wnd = OpenMonitor(f);
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
         QVERIFY(wnd && wnd->isVisible());
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+        QVERIFY(wnd->StatusText().contains("통신연결"));
+        f.Click(1024);
+        ClickStart(wnd);
+        QVERIFY(!wnd->IsRunning());
+
         Choose(wnd, "MVW");
         Choose(wnd, "STA");
         In<QListWidget>(wnd, "monitorPrd")->item(20)->setCheckState(Qt::Checked);
-        In<QSpinBox>(wnd, "monitorInterval")->setValue(200);
+        In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
         ClickStart(wnd);
         const std::vector<MonitorChart*>& charts = wnd->Charts();
         QStringList names;
@@ -62,6 +58,9 @@ class MonitorWndTest : public QObject {
         QCOMPARE(names, QStringList({"STA", "MVW", "PRD 20"}));
         QTRY_VERIFY_WITH_TIMEOUT(charts[1]->Fields() == 4 && charts[1]->Series(0)->count() >= 5,
                                  15000);
+        f.Click(1040);
+        f.Type(1026, "#0.PRD 23");
+        f.Click(1027);
 
         // A drive that is ready, parameter 20 at 500; each value shown is the last plotted.
         QCOMPARE(charts[0]->CurrentValue(0).toInt() & 1, 1);
@@ -85,71 +84,43 @@ class MonitorWndTest : public QObject {
         QTest::mouseClick(In<QPushButton>(wnd, "monitorResetZoom"), Qt::LeftButton);
         QCOMPARE(axis->max(), 120.0);
 
-        QString csv = m_drive->FilePath("watch.csv");
+        QString csv = drive.FilePath("watch.csv");
         AnswerFileDialogs({csv}, [&] {
             QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
         });
+        // What the rows hold is the recorder's test.
         QTRY_VERIFY_WITH_TIMEOUT(FileContents(csv).count('\n') >= 10, 10000);
-        QTest::mouseClick(In<QPushButton>(wnd, "monitorRecord"), Qt::LeftButton);
-        // The rows themselves are the recorder's test.
-        QVERIFY(FileContents(csv).startsWith("ms,time,code,fields\n"));
 
-        m_drive->Signal(SIGKILL);
-        QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
-        QVERIFY(wnd->StatusText().contains("포트가 닫혀"));
-        QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
-    }
-
-    // Refused while disconnected or with nothing chosen; running, the form's lines go
-    // between whole rounds; after a stop nothing more is asked, and closing the window
-    // stops it too.
-    void asksOnlyWhileRunningAndTheFormsLinesGoBetweenRounds() {
-        FormFixture f;
-        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
-        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
-        Choose(wnd, "MVW");
+        QTRY_VERIFY_WITH_TIMEOUT(drive.WireLines().contains("#0.PRD 23"), 10000);
         ClickStart(wnd);
-        QVERIFY(!wnd->IsRunning());
-        QVERIFY(wnd->StatusText().contains("통신연결"));
-        f.Click(1024);
-        Choose(wnd, "MVW");
-        ClickStart(wnd);
-        QVERIFY(!wnd->IsRunning());
-
-        Choose(wnd, "MVW");
-        Choose(wnd, "MTP");
-        In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
-        ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().size() >= 6, 10000);
-        f.Click(1040);
-        f.Type(1026, "#0.PRD 23");
-        f.Click(1027);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().contains("#0.PRD 23"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(WireLines().count("#0.MVW") >= 8, 10000);
-        ClickStart(wnd);
-        QVERIFY(!wnd->IsRunning());
         // The rounds it counted reach the drive, and then nothing more.
         QRegularExpressionMatch rounds = QRegularExpression(QString::fromUtf8("라운드 (\\d+)"))
                                              .match(In<QLabel>(wnd, "monitorCounts")->text());
         QVERIFY(rounds.hasMatch());
-        qsizetype sent = 3 + 2 * rounds.captured(1).toInt();
-        QTRY_COMPARE_WITH_TIMEOUT(WireLines().size(), sent, 10000);
+        qsizetype sent = 3 + 3 * rounds.captured(1).toInt();
+        QTRY_COMPARE_WITH_TIMEOUT(drive.WireLines().size(), sent, 10000);
         QTest::qWait(500);
-        QStringList wire = WireLines();
+        QStringList wire = drive.WireLines();
         QCOMPARE(wire.size(), sent);
         // The form's lines of one tick came together between rounds, none of which was cut.
         qsizetype version = wire.indexOf("#0.FRD 0");
         QCOMPARE(wire.mid(version, 3), QStringList({"#0.FRD 0", "#0.FRD 1", "#0.PRD 23"}));
         wire.remove(version, 3);
-        QCOMPARE(version % 2, 0);
-        for (qsizetype i = 0; i < wire.size(); i += 2) {
-            QCOMPARE(wire.mid(i, 2), QStringList({"#0.MTP", "#0.MVW"}));
+        QCOMPARE(version % 3, 0);
+        for (qsizetype i = 0; i < wire.size(); i += 3) {
+            QCOMPARE(wire.mid(i, 3), QStringList({"#0.STA", "#0.MVW", "#0.PRD 20"}));
         }
 
         ClickStart(wnd);
         QVERIFY(wnd->IsRunning());
         wnd->close();
         QVERIFY(!wnd->IsRunning());
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        ClickStart(wnd);
+        drive.Signal(SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
+        QVERIFY(wnd->StatusText().contains("포트가 닫혀"));
+        QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
     }
 };
 

@@ -33,15 +33,12 @@ void Click(QWidget* dialog, const char* button) {
 class PortToolsTest : public QObject {
     Q_OBJECT
   private slots:
-    void init() {
-        m_drive = std::make_unique<SimulatedDrive>(std::vector<std::string>{"--ids", "3,7"});
-        QVERIFY(m_drive->Started());
-    }
-    void cleanup() { m_drive.reset(); }
-
-    // The menu opens both tools. A scan needs the line; cancelled, it stops (what it
-    // asks after a stop is the core scan's test); run whole, it lists who answered.
-    void scanListsTheDrivesAndTheFormTakesTheChosenId() {
+    // The menu opens both tools. The doctor names who holds the port; the scan needs
+    // the line; cancelled, it stops (what it asks after a stop is the core scan's
+    // test); run whole, it lists who answered, and the form takes the chosen one.
+    void doctorNamesWhoHoldsThePortAndTheScanFindsTheDrives() {
+        SimulatedDrive drive({"--ids", "3,7"});
+        QVERIFY(drive.Started());
         FormFixture f;
         const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
                                                               {"toolPortDoctor", "portDoctorDlg"}};
@@ -56,55 +53,17 @@ class PortToolsTest : public QObject {
             f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
             QCOMPARE(opened, QString::fromLatin1(dialogName));
         }
-
-        CStationScanDlg dialog(
+        CStationScanDlg scan(
             f.View().Port(), f.View().Queue(), [&](int32_t id) { f.View().UseStationId(id); },
             &f.Frame());
-        dialog.show();
-        Click(&dialog, "scanStart");
-        QVERIFY(!dialog.IsScanning());
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("연결되어 있지 않습니다"));
-        QVERIFY(!f.View().Queue().HasPending());
-        f.Click(1024);
-        Click(&dialog, "scanStart");
-        QVERIFY(dialog.IsScanning());
-        Click(&dialog, "scanStop");
-        QVERIFY(!dialog.IsScanning());
-        // "이 국번 사용" with nothing chosen takes nothing.
-        f.Type(1025, "5");
-        dialog.OnUse();
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(f.Edit(1025)->text(), "5");
+        scan.show();
+        Click(&scan, "scanStart");
+        QVERIFY(!scan.IsScanning());
+        QVERIFY(Child<QLabel>(&scan, "scanStatus")->text().contains("연결되어 있지 않습니다"));
 
-        Child<QSpinBox>(&dialog, "scanLast")->setValue(9);
-        Child<QSpinBox>(&dialog, "scanWait")->setValue(300);
-        Click(&dialog, "scanStart");
-        QVERIFY(dialog.IsScanning());
-        // The form's tick sends the lines while the dialog waits for the answers.
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsScanning(), 25000);
-        auto* results = Child<QTreeWidget>(&dialog, "scanResults");
-        QCOMPARE(results->topLevelItemCount(), 2);
-        QCOMPARE(results->topLevelItem(0)->text(0), "3");
-        QCOMPARE(results->topLevelItem(1)->text(0), "7");
-        QCOMPARE(Child<QProgressBar>(&dialog, "scanProgress")->value(), 10);
-        QVERIFY(Child<QLabel>(&dialog, "scanStatus")->text().contains("2개 국번이 응답"));
-        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
-
-        // Station 7 goes to the ID field and is taken as a connect takes it.
-        results->setCurrentItem(results->topLevelItem(1));
-        Click(&dialog, "scanUse");
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(f.Edit(1025)->text(), "7");
-        f.Click(1028);
-        QTRY_VERIFY_WITH_TIMEOUT(m_drive->WireLines().contains("#7.PRA"), 10000);
-    }
-
-    void findingsNameWhoHoldsThePortAndCanBeCopied() {
-        FormFixture f;
-        ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", m_drive->Pty(), "monitor"},
-                            m_drive->FilePath("monitor").toStdString());
-        QVERIFY(Eventually([&] { return !PortDoctor().Examine(m_drive->Pty()).Ready(); }));
-
+        ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", drive.Pty(), "monitor"},
+                            drive.FilePath("monitor").toStdString());
+        QVERIFY(Eventually([&] { return !PortDoctor().Examine(drive.Pty()).Ready(); }));
         // The connect fails and lets go of the toggle; the status bar says who has the port.
         {
             MessageBoxAnswerer answerer;
@@ -118,28 +77,52 @@ class PortToolsTest : public QObject {
         QStatusBar* bar = f.Frame().statusBar();
         QCOMPARE(Legibility::Problems(bar, bar->rect()), QStringList());
 
-        CPortDoctorDlg dialog(f.View().ChosenPort(), PortDoctor(), &f.Frame());
-        dialog.show();
-        QString text = dialog.FindingsText();
-        QVERIFY2(text.startsWith("포트: COM15 → " + QString::fromStdString(m_drive->Pty()) + "\n"),
+        CPortDoctorDlg doctor(f.View().ChosenPort(), PortDoctor(), &f.Frame());
+        doctor.show();
+        QString text = doctor.FindingsText();
+        QVERIFY2(text.startsWith("포트: COM15 → " + QString::fromStdString(drive.Pty()) + "\n"),
                  qPrintable(text));
         QVERIFY2(text.contains("\"veld-para\" (PID ") && text.contains("kill "), qPrintable(text));
-        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
-        Click(&dialog, "doctorCopy");
+        QCOMPARE(Legibility::WindowProblems(&doctor), QStringList());
+        Click(&doctor, "doctorCopy");
         QCOMPARE(QApplication::clipboard()->text(), text);
-
         // Once the other program has gone and the form connected, a second look
         // finds the form holding it.
         monitor.Signal(SIGINT);
         QCOMPARE(monitor.Wait(30s), 0);
         f.Click(1024);
-        Click(&dialog, "doctorAgain");
-        QVERIFY2(dialog.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
-                 qPrintable(dialog.FindingsText()));
-    }
+        Click(&doctor, "doctorAgain");
+        QVERIFY2(doctor.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
+                 qPrintable(doctor.FindingsText()));
 
-  private:
-    std::unique_ptr<SimulatedDrive> m_drive;
+        Click(&scan, "scanStart");
+        QVERIFY(scan.IsScanning());
+        Click(&scan, "scanStop");
+        QVERIFY(!scan.IsScanning());
+        // "이 국번 사용" with nothing chosen takes nothing.
+        scan.OnUse();
+        QVERIFY(scan.isVisible());
+        Child<QSpinBox>(&scan, "scanLast")->setValue(9);
+        Child<QSpinBox>(&scan, "scanWait")->setValue(300);
+        Click(&scan, "scanStart");
+        // The form's tick sends the lines while the dialog waits for the answers.
+        QTRY_VERIFY_WITH_TIMEOUT(!scan.IsScanning(), 25000);
+        auto* results = Child<QTreeWidget>(&scan, "scanResults");
+        QCOMPARE(results->topLevelItemCount(), 2);
+        QCOMPARE(results->topLevelItem(0)->text(0), "3");
+        QCOMPARE(results->topLevelItem(1)->text(0), "7");
+        QCOMPARE(Child<QProgressBar>(&scan, "scanProgress")->value(), 10);
+        QVERIFY(Child<QLabel>(&scan, "scanStatus")->text().contains("2개 국번이 응답"));
+        QCOMPARE(Legibility::WindowProblems(&scan), QStringList());
+
+        // Station 7 goes to the ID field and is taken as a connect takes it.
+        results->setCurrentItem(results->topLevelItem(1));
+        Click(&scan, "scanUse");
+        QCOMPARE(scan.result(), int(QDialog::Accepted));
+        QCOMPARE(f.Edit(1025)->text(), "7");
+        f.Click(1028);
+        QTRY_VERIFY_WITH_TIMEOUT(drive.WireLines().contains("#7.PRA"), 10000);
+    }
 };
 
 QTEST_MAIN(PortToolsTest)
