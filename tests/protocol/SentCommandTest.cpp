@@ -18,12 +18,10 @@ TEST(SentCommandTest, TellsWritesAndParameterWritesApart) {
         bool paramWrite;  // with number 20 and value -5
     };
     const LineCase cases[] = {
-        {"#0.PWR 20 -5\r", true, 0, "PWR", {"20", "-5"}, true, true},
         {"#0.PWR  20   -5", true, 0, "PWR", {"20", "-5"}, true, true},  // typed by hand
         {"#0.PWR 110 -5\r", true, 0, "PWR", {"110", "-5"}, true, false},
         {"#0.PWR 20 99999999999\r", true, 0, "PWR", {"20", "99999999999"}, true, false},
         {"#0.PDF ALL\r", true, 0, "PDF", {"ALL"}, true, false},
-        {"#3.PRA\r", true, 3, "PRA", {}, false, false},
         {"#-1.PSV\r", true, -1, "PSV", {}, false, false},
         {"#0.PRAX\r", false, 0, "", {}, false, false},
         {"#.PRA\r", false, 0, "", {}, false, false},

