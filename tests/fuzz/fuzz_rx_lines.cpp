@@ -12,23 +12,9 @@
 #include "params/RefreshFlag.h"
 #include "protocol/ResponseDispatcher.h"
 #include "serial/CTtyPort.h"
-#include "serial/Notifier.h"
+#include "support/RecordingNotifier.h"
 
 namespace {
-
-class FullCounter : public Notifier {
-  public:
-    void Notify(const std::string& caption, const std::string& text) override {
-        if (caption != kAppCaption || text != "Rx Buffer FULL") __builtin_trap();
-        ++count;
-    }
-    size_t count = 0;
-};
-
-class SilentNotifier : public Notifier {
-  public:
-    void Notify(const std::string&, const std::string&) override {}
-};
 
 class FedPort : public CTtyPort {
   public:
@@ -45,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     size_t count = size - 1;
 
-    FullCounter notifier;
+    RecordingNotifier notifier;
     auto port = std::make_unique<FedPort>(notifier);
     for (size_t at = 0; at < count; at += piece) {
         port->StoreBytes(bytes + at, static_cast<uint32_t>(std::min(piece, count - at)));
@@ -65,17 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % CTtyPort::kRxSlots) ||
         port->RxOffset() != static_cast<int32_t>(partial % CTtyPort::kRxSlotSize) ||
-        port->RxSignal() != static_cast<uint32_t>(lines.size()) || notifier.count != fulls) {
+        port->RxSignal() != static_cast<uint32_t>(lines.size()) ||
+        notifier.Texts() != std::vector<std::string>(fulls, "Rx Buffer FULL") ||
+        notifier.Captions() != std::vector<std::string>(fulls, Notifier::kAppCaption)) {
         __builtin_trap();
     }
     // The last 99 lines are in their slots, each whole when it fits one (the
     // slot at the write index takes the line being received).
     size_t kept = std::min(lines.size(), static_cast<size_t>(CTtyPort::kRxSlots - 1));
     static char copy[CTtyPort::kRxSlotSize];
-    SilentNotifier silent;
     ParamTable table;
     RefreshFlag refresh;
-    ResponseDispatcher dispatcher(*port, table, refresh, silent);
+    ResponseDispatcher dispatcher(*port, table, refresh, notifier);
     for (size_t n = lines.size() - kept; n < lines.size(); ++n) {
         if (lines[n].size() >= static_cast<size_t>(CTtyPort::kRxSlotSize)) continue;
         int32_t slot = static_cast<int32_t>(n % CTtyPort::kRxSlots);
