@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,6 +11,7 @@
 #include "support/DispatchedPortTest.h"
 #include "support/Eventually.h"
 #include "support/RecordingNotifier.h"
+#include "support/ThreadStats.h"
 
 namespace {
 
@@ -105,37 +104,20 @@ TEST_F(DispatchLineTest, PraWithMoreThanTwoHundredFieldsAppliesTheFirstHundredPa
 
 using DispatcherThreadTest = DispatchedPortTest;
 
-// Voluntary plus involuntary context switches of this process's threads named
-// `name`, or -1 when none runs.
-long ContextSwitches(const std::string& name) {
-    long switches = -1;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::string comm;
-        std::getline(std::ifstream(task.path() / "comm"), comm);
-        if (comm != name) continue;
-        if (switches < 0) switches = 0;
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.find("ctxt_switches:") == std::string::npos) continue;
-            switches += std::stol(line.substr(line.find(':') + 1));
-        }
-    }
-    return switches;
-}
-
 // The reader and the dispatcher block while the line is quiet; a thread that
 // polled every millisecond would switch about 300 times below.
 TEST_F(DispatcherThreadTest, IdleThreadsDoNotWakeUp) {
     // On a busy machine the threads may take a while to start and name themselves.
     ASSERT_TRUE(Eventually([] {
-        return ContextSwitches("veld-dispatch") >= 0 && ContextSwitches("veld-reader") >= 0;
+        return ThreadStats::ContextSwitches("veld-dispatch") >= 0 &&
+               ThreadStats::ContextSwitches("veld-reader") >= 0;
     }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    long dispatchBefore = ContextSwitches("veld-dispatch");
-    long readerBefore = ContextSwitches("veld-reader");
+    long dispatchBefore = ThreadStats::ContextSwitches("veld-dispatch");
+    long readerBefore = ThreadStats::ContextSwitches("veld-reader");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_LE(ContextSwitches("veld-dispatch") - dispatchBefore, 3);
-    EXPECT_LE(ContextSwitches("veld-reader") - readerBefore, 3);
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-dispatch") - dispatchBefore, 3);
+    EXPECT_LE(ThreadStats::ContextSwitches("veld-reader") - readerBefore, 3);
 }
 
 }  // namespace
