@@ -5,41 +5,42 @@
 
 #include "FormFixture.h"
 
-class FormCommandsTest : public QObject {
-    Q_OBJECT
-  private slots:
-    void init() {
-        m_drive = std::make_unique<DriveOnCom15>();
-        m_form = std::make_unique<FormFixture>();
-        m_form->Click(1024);
-        QVERIFY(m_form->View().Port().IsConnected());
+namespace {
+
+// Connected with station 3 taken, every listed parameter at 0.
+struct ConnectedForm : FormOnPty {
+    ConnectedForm() {
+        Type(1025, "3");
+        Click(1024);
         for (int32_t n : ParamTable::Instance().ListedNumbers())
             ParamTable::Instance().SetParamValue(n, 0);
     }
-    void cleanup() {
-        m_form.reset();
-        m_drive.reset();
-    }
+};
 
+}  // namespace
+
+class FormCommandsTest : public QObject {
+    Q_OBJECT
+  private slots:
     void modeThreePresetTicksThenApplyAndSaveSendTwelveLines() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         // The mode's preset reaches the controls; the boxes tick IN4 and clear IN1.
         f.Choose(1004, 3);
         f.ClickCheck(1015);
         f.ClickCheck(1012);
         f.Choose(1006, 4);
         f.Click(1032);
-        QCOMPARE(TickAndReceive(f, *m_drive, 12),
-                 QStringList({"#0.PWR 42 3", "#0.PWR 43 10", "#0.PWR 44 4", "#0.PWR 45 8",
-                              "#0.PWR 46 6", "#0.PWR 47 1", "#0.PWR 48 2", "#0.PWR 49 3",
-                              "#0.PWR 40 14", "#0.PWR 41 7", "#0.COP", "#0.PSV"}));
+        QCOMPARE(f.TickAndReceive(12),
+                 QStringList({"#3.PWR 42 3", "#3.PWR 43 10", "#3.PWR 44 4", "#3.PWR 45 8",
+                              "#3.PWR 46 6", "#3.PWR 47 1", "#3.PWR 48 2", "#3.PWR 49 3",
+                              "#3.PWR 40 14", "#3.PWR 41 7", "#3.COP", "#3.PSV"}));
     }
 
     void valuesFromTheDriveReturnToTheSetupControls() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item),
         // IN2 function 4.
-        m_drive->Write("#1.PRA 28 13 2A 2 2B 63 2C 4\r");
+        f.Write("#1.PRA 28 13 2A 2 2B 63 2C 4\r");
         QTRY_COMPARE_WITH_TIMEOUT(f.Combo(1004)->currentIndex(), 2, 10000);
         QCOMPARE(f.Combo(1005)->currentIndex(), -1);
         QVERIFY(f.Check(1012)->isChecked() && f.Check(1013)->isChecked());
@@ -54,13 +55,10 @@ class FormCommandsTest : public QObject {
     }
 
     void sendAllSendsTheListedParametersThenCopPsv() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         ParamTable::Instance().SetParamValue(20, -1000);
-        f.Type(1025, "3");
-        f.Click(1024);
-        f.Click(1024);
         f.Click(1036);
-        QStringList lines = TickAndReceive(f, *m_drive, 31);
+        QStringList lines = f.TickAndReceive(31);
         QStringList expected;
         for (int32_t n : ParamTable::Instance().ListedNumbers())
             expected.append(QStringLiteral("#3.PWR %1 %2").arg(n).arg(n == 20 ? -1000 : 0));
@@ -70,23 +68,23 @@ class FormCommandsTest : public QObject {
     }
 
     void readVersionInitSetModeAndReadAllUseTheTakenId() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         f.Type(1025, "4");  // typed, but not taken yet
         f.Click(1028);
         f.Click(1040);
         f.Click(1042);
         f.Click(1033);
-        QCOMPARE(TickAndReceive(f, *m_drive, 5),
-                 QStringList({"#0.PRA", "#0.FRD 0", "#0.FRD 1", "#0.PDF ALL", "#0.PWR 100 1"}));
+        QCOMPARE(f.TickAndReceive(5),
+                 QStringList({"#3.PRA", "#3.FRD 0", "#3.FRD 1", "#3.PDF ALL", "#3.PWR 100 1"}));
         // A manual send takes every edit, the ID too.
         f.Click(1031);
         f.Click(1028);
         f.Click(1033);  // released, it sends the same
-        QCOMPARE(TickAndReceive(f, *m_drive, 3), QStringList({"", "#4.PRA", "#4.PWR 100 1"}));
+        QCOMPARE(f.TickAndReceive(3), QStringList({"", "#4.PRA", "#4.PWR 100 1"}));
     }
 
     void manualSendsTakeTheirOwnEditAsTyped() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         f.Type(1026, "#1.PRA");
         f.Type(1034, "#-3.FRD 0");
         f.Edit(1037)->setText("가나");  // QTest types ASCII only
@@ -94,28 +92,24 @@ class FormCommandsTest : public QObject {
         f.Tick();
         // The Korean line in CP949.
         for (const char* line : {"#1.PRA\r", "#-3.FRD 0\r", "\xB0\xA1\xB3\xAA\r"})
-            QCOMPARE(m_drive->ReadUntil("\r", std::chrono::seconds(10)), std::string(line));
+            QCOMPARE(f.ReadUntil("\r", std::chrono::seconds(10)), std::string(line));
         QCOMPARE(f.ListLines(1039), QStringList({"#1.PRA", "#-3.FRD 0", "가나"}));
     }
 
     // Clicked on the name of a parameter edited bit by bit: bit 2 ticked; what was
     // typed is not the value, bit 8 is kept.
     void editingAValueInTheGridWritesItToTheDrive() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         ParamTable::Instance().SetParamValue(37, 256 + 3);
-        f.Type(1025, "3");
-        f.Click(1024);
-        f.Click(1024);
         QCOMPARE(f.EditCell(18, 1, "99", {1035}), "설정값변경(HEX)");
         QCOMPARE(ParamTable::Instance().GetParamValue(37), 263);
-        QCOMPARE(TickAndReceive(f, *m_drive, 3),
-                 QStringList({"#3.PWR 37 263", "#3.COP", "#3.PSV"}));
+        QCOMPARE(f.TickAndReceive(3), QStringList({"#3.PWR 37 263", "#3.COP", "#3.PSV"}));
         // Shown at the next tick.
         QCOMPARE(f.Grid()->TextMatrix(18, 2), "263  ");
     }
 
     void unchangedOrCancelledEditsQueueNothing() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         QCOMPARE(f.EditCell(8, 2, QString()), "설정값변경(DEC)");  // parameter 21
         QCOMPARE(f.EditCell(8, 2, "77", {}, false), "설정값변경(DEC)");
         f.Tick();
@@ -126,7 +120,7 @@ class FormCommandsTest : public QObject {
     }
 
     void statusBarTellsOfSilenceAndOfLinesNotSent() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         // The drive says nothing to the version request: noted after a second.
         f.Click(1040);
         f.Tick();
@@ -141,7 +135,7 @@ class FormCommandsTest : public QObject {
 
     // A wheel turned over the mode changes it only once the mode has the focus.
     void wheelChangesAComboOnlyWithTheFocus() {
-        FormFixture& f = *m_form;
+        ConnectedForm f;
         QComboBox* mode = f.Combo(1004);
         f.Frame().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.Frame()));
@@ -156,10 +150,6 @@ class FormCommandsTest : public QObject {
         // Chosen so, as a click in the list chooses.
         QCOMPARE(ParamTable::Instance().GetParamValue(42), 2);
     }
-
-  private:
-    std::unique_ptr<DriveOnCom15> m_drive;
-    std::unique_ptr<FormFixture> m_form;
 };
 
 QTEST_MAIN(FormCommandsTest)

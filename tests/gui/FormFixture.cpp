@@ -75,18 +75,18 @@ QByteArray FileContents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-DriveOnCom15::DriveOnCom15() {
+FormOnPty::FormOnPty() {
     PortMap::Clear();
     PortMap::AddMapping("COM15=" + SlavePath());
 }
 
-DriveOnCom15::~DriveOnCom15() { PortMap::Clear(); }
+FormOnPty::~FormOnPty() { PortMap::Clear(); }
 
-QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count) {
-    f.Tick();
+QStringList FormOnPty::TickAndReceive(int count) {
+    Tick();
     QStringList lines;
     for (int i = 0; i < count; ++i) {
-        std::string line = drive.ReadUntil("\r", std::chrono::seconds(10));
+        std::string line = ReadUntil("\r", std::chrono::seconds(10));
         if (line.empty() || line.back() != '\r') break;
         line.pop_back();
         lines << QString::fromStdString(line);

@@ -48,7 +48,6 @@ class FormFixture {
     void Choose(int comboId, int index);
     void Type(int editId, const QString& text);
 
-    // Every line the next tick writes, as the drive receives them.
     void Tick() { View().OnTimer(); }
     // Clicks a cell of the grid, then double-clicks it as the operator does to edit,
     // and answers the value dialog: types `text` into edit 1030 (unless it is null),
@@ -66,13 +65,13 @@ class FormFixture {
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileContents(const QString& path);
 
-// A drive on a pseudo-terminal that port "COM15" (the form's default) opens
-// while it lives.
-class DriveOnCom15 : public PtyPair {
+// The form with port "COM15" (its default) mapped to the pseudo-terminal, on
+// whose master side the test plays the drive.
+class FormOnPty : public PtyPair, public FormFixture {
   public:
-    DriveOnCom15();
-    ~DriveOnCom15();
-};
+    FormOnPty();
+    ~FormOnPty();
 
-// Ticks once and returns the `count` lines the drive receives, without their CRs.
-QStringList TickAndReceive(FormFixture& f, PtyPair& drive, int count);
+    // Ticks once and returns the `count` lines the drive receives, without their CRs.
+    QStringList TickAndReceive(int count);
+};

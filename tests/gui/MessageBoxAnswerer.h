@@ -20,7 +20,6 @@ class MessageBoxAnswerer : public QObject {
     explicit MessageBoxAnswerer(QString button = QString(), int patienceMs = 0);
 
     QStringList Texts() const { return m_texts; }
-    int Count() const { return m_texts.size(); }
 
   private:
     void AnswerOpenBox();

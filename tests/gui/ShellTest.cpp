@@ -55,7 +55,7 @@ class ShellTest : public QObject {
         MessageBoxAnswerer answerer;
         frame->Command(57665)->trigger();
         QTRY_VERIFY(!frame->isVisible());
-        QCOMPARE(answerer.Count(), 0);
+        QVERIFY(answerer.Texts().isEmpty());
     }
 
     // Qt's own buttons and dialogs are translated as well.
@@ -72,7 +72,6 @@ class ShellTest : public QObject {
         file.close();
         QVERIFY(m_app.InitInstance({path}));
         CMainFrame* frame = m_app.MainFrame();
-        QCOMPARE(m_app.RecentFiles().Entries(), QStringList({path}));
         QVERIFY(!frame->Command(57616)->isVisible());
         auto* entry = frame->findChild<QAction*>("recentFile1");
         QVERIFY(entry);
