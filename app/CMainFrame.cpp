@@ -53,6 +53,12 @@ CMainFrame::CMainFrame(RecentFileList& recentFiles, QWidget* parent)
     BindToView(57604, &CVELD_Host_ParaView::OnFileSaveAsParams);
 }
 
+CMainFrame::~CMainFrame() {
+    // The tools use the form's drive session: they go before the form does.
+    delete m_monitorWnd;
+    delete m_safeWrite;
+}
+
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const char* prompt) {
     auto* action = new QAction(Text(text), this);
     action->setObjectName(QStringLiteral("cmd%1").arg(id));
@@ -166,7 +172,8 @@ void CMainFrame::CreateToolsMenu() {
 }
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
-    m_safeWrite = new SafeWriteTools(m_view, this);
+    m_safeWrite = new SafeWriteTools(
+        m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
     auto add = [tools](const char* name, const char* text, const char* tip) {
         QAction* action = tools->addAction(Text(text));
@@ -188,15 +195,14 @@ void CMainFrame::AddSafeWriteItems(QMenu* tools) {
 void CMainFrame::OnMonitor() {
     if (!m_monitorWnd) {
         m_monitorWnd = new CMonitorWnd(
-            m_view->Port(), m_view->Queue(), [view = m_view] { return view->StationId(); }, this);
+            m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     }
     m_monitorWnd->ShowBeside(*this);
 }
 
 void CMainFrame::OnStationScan() {
     CStationScanDlg dialog(
-        m_view->Port(), m_view->Queue(), [view = m_view](int32_t id) { view->UseStationId(id); },
-        this);
+        m_view->Session(), [view = m_view](int32_t id) { view->UseStationId(id); }, this);
     dialog.exec();
 }
 

@@ -24,6 +24,7 @@ class CMainFrame : public QMainWindow {
     static constexpr int kHeight = 780;
 
     explicit CMainFrame(RecentFileList& recentFiles, QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     CVELD_Host_ParaView* View() const { return m_view; }
     CVELD_Host_ParaDoc& Document() { return m_doc; }

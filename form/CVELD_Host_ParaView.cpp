@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPushButton>
 #include <chrono>
 #include <thread>
@@ -42,6 +43,20 @@ CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, &CVELD_Host_ParaView::OnTimer);
+    EchoLinesAsTheyLeave();
+}
+
+void CVELD_Host_ParaView::EchoLinesAsTheyLeave() {
+    m_session.SetGoneWake([this] {
+        if (m_bEchoPosted.exchange(true, std::memory_order_acq_rel)) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_bEchoPosted.store(false, std::memory_order_release);
+                m_session.EchoGoneLines();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }
@@ -128,7 +143,7 @@ void CVELD_Host_ParaView::OnInitialUpdate() {
     SetUpGrid();
     UpdateData(false);
     // After File New the running dispatcher goes on; a second one would race it.
-    m_dispatcher.Start();
+    m_session.StartDispatcher();
     m_timer.start();
 }
 
@@ -161,15 +176,14 @@ void CVELD_Host_ParaView::UseStationId(int32_t station) {
 void CVELD_Host_ParaView::OnConnect() {
     QString portText = PortText();
     UpdateData(true);
-    m_port.SetReadInterval(5);
-    if (m_port.IsConnected()) {
+    m_session.SetReadInterval(5);
+    if (m_session.IsConnected()) {
         ClosePort();
         m_btnConnect->setText(Text("통신연결"));
         emit StatusMessage(QString());
         return;
     }
-    if (m_port.OpenFromText(portText.toStdString())) {
-        m_bPortOpened = true;
+    if (m_session.OpenFromText(portText.toStdString())) {
         m_btnConnect->setText(Text("통신종료"));
         emit StatusMessage(QString());
         return;
@@ -181,7 +195,7 @@ void CVELD_Host_ParaView::OnConnect() {
 
 void CVELD_Host_ParaView::ReportOpenFailure() {
     PortDoctor::Report report =
-        PortDoctor().Examine(ChosenPort().toStdString(), m_port.LastOpenError());
+        PortDoctor().Examine(ChosenPort().toStdString(), m_session.LastOpenError());
     emit StatusMessage(PortFindingText::OpenFailure(report));
 }
 
@@ -192,7 +206,6 @@ void CVELD_Host_ParaView::ReleaseConnectToggle() {
 }
 
 void CVELD_Host_ParaView::ReleaseLostPort() {
-    m_bPortOpened = false;
     ReleaseConnectToggle();
     m_btnConnect->setText(Text("통신연결"));
     emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
@@ -200,18 +213,19 @@ void CVELD_Host_ParaView::ReleaseLostPort() {
 
 void CVELD_Host_ParaView::OnSetMode() {
     TakeStationId();
-    m_txQueue.QueueParamWrite(m_nStationId, 100, 1);
+    m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
 }
 
 // ---- Timer 0 ----
 
 void CVELD_Host_ParaView::OnTimer() {
-    bool pending = m_txQueue.HasPending();
+    bool pending = m_session.LinesWaiting();
     m_btnApply->setHidden(pending);
     m_btnSendAll->setHidden(pending);
-    int lines = m_txQueue.Pending();
-    bool connected = m_port.IsConnected();
-    m_txQueue.FlushTxQueue(m_port);
+    int lines = m_session.Queue().Pending();
+    bool connected = m_session.IsConnected();
+    // Hands the lines to the writer; this thread never waits on the line.
+    m_session.Tick(DriveSession::Clock::now());
     if (lines > 0 && !connected) {
         emit StatusMessage(Text("연결되지 않음: %1줄이 전송되지 않았습니다").arg(lines));
     }
@@ -221,8 +235,8 @@ void CVELD_Host_ParaView::OnTimer() {
     }
     EchoReceivedLine();
     // The reader lets go of a device that vanished; the toggle follows the port.
-    if (m_bPortOpened && !m_port.IsConnected()) ReleaseLostPort();
-    if (m_replyWatch.Silent(m_port.RxReadIndex(), ReplyWatch::Clock::now())) {
+    if (m_session.TakePortLost()) ReleaseLostPort();
+    if (m_replyWatch.Silent(m_session.Port().RxReadIndex(), ReplyWatch::Clock::now())) {
         emit StatusMessage(
             Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
                  "포트, 통신속도와 ID를 확인하십시오."));
@@ -230,9 +244,10 @@ void CVELD_Host_ParaView::OnTimer() {
 }
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
-    if (m_nRxEchoRead == m_port.RxReadIndex()) return;
+    const CTtyPort& port = m_session.Port();
+    if (m_nRxEchoRead == port.RxReadIndex()) return;
     char line[kEchoBytes];
-    size_t length = m_port.CopyRxLine(m_nRxEchoRead, line, kEchoBytes);
+    size_t length = port.CopyRxLine(m_nRxEchoRead, line, kEchoBytes);
     m_rxEcho.Add(std::string(line, length));
     m_nRxEchoRead = (m_nRxEchoRead + 1) % CTtyPort::kRxSlots;
 }
@@ -243,8 +258,7 @@ void CVELD_Host_ParaView::ClosePort() {
     // A reader waiting on a message box must not keep Close from joining it;
     // its box stays for the operator.
     m_readerNotifier.Release();
-    m_port.Close();
-    m_bPortOpened = false;
+    m_session.Close();
     m_readerNotifier.Rearm();
 }
 
@@ -266,15 +280,15 @@ int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
 
 void CVELD_Host_ParaView::OnClose() {
     ShutDownNotifiers();
-    if (m_port.IsConnected()) ClosePortAndPause();
-    m_dispatcher.RequestStop();
+    if (m_session.IsConnected()) ClosePortAndPause();
+    m_session.RequestStopDispatch();
 }
 
 void CVELD_Host_ParaView::OnDestroy() {
     m_timer.stop();
     ShutDownNotifiers();
-    if (m_port.IsConnected()) ClosePortAndPause();
-    m_dispatcher.Stop();
+    if (m_session.IsConnected()) ClosePortAndPause();
+    m_session.StopDispatch();
 }
 
 // ---- Setup steps ----
@@ -330,41 +344,43 @@ void CVELD_Host_ParaView::OnPolarityClicked(int terminal, bool checked) {
 void CVELD_Host_ParaView::OnApplyAndSave() {
     UpdateSetupParams(false);
     TakeStationId();
-    m_txQueue.QueueSetupApply(m_nStationId, *m_pParamTable);
+    m_session.Queue().QueueSetupApply(m_nStationId, *m_pParamTable);
 }
 
 // ---- Bulk, version, initialisation, manual ----
 
 void CVELD_Host_ParaView::OnReadAll() {
     TakeStationId();
-    m_txQueue.QueueReadAll(m_nStationId);
+    m_session.Queue().QueueReadAll(m_nStationId);
     WatchForReply();
 }
 
 void CVELD_Host_ParaView::WatchForReply() {
     // Lines queued without a port are reported as not sent instead.
-    if (m_port.IsConnected()) m_replyWatch.Arm(m_port.RxReadIndex(), ReplyWatch::Clock::now());
+    if (m_session.IsConnected()) {
+        m_replyWatch.Arm(m_session.Port().RxReadIndex(), ReplyWatch::Clock::now());
+    }
 }
 
 void CVELD_Host_ParaView::OnSendAll() {
     TakeStationId();
-    m_txQueue.QueueSendAll(m_nStationId, *m_pParamTable);
+    m_session.Queue().QueueSendAll(m_nStationId, *m_pParamTable);
 }
 
 void CVELD_Host_ParaView::OnReadVersion() {
     TakeStationId();
-    m_txQueue.QueueReadVersion(m_nStationId);
+    m_session.Queue().QueueReadVersion(m_nStationId);
     WatchForReply();
 }
 
 void CVELD_Host_ParaView::OnParamInit() {
     TakeStationId();
-    m_txQueue.QueueParamInit(m_nStationId);
+    m_session.Queue().QueueParamInit(m_nStationId);
 }
 
 void CVELD_Host_ParaView::OnManualSend(QString CVELD_Host_ParaView::*command) {
     UpdateData(true);
-    m_txQueue.QueueManual(Cp949Text::Encode(this->*command));
+    m_session.Queue().QueueManual(Cp949Text::Encode(this->*command));
 }
 
 // ---- The grid ----
@@ -450,7 +466,7 @@ void CVELD_Host_ParaView::OnDblClickGrid() {
     ShowSetupParam(number);
     m_bRefreshParams.Raise();
     TakeStationId();
-    m_txQueue.QueueWriteGroup(m_nStationId, {{number, m_nEditValue}});
+    m_session.Queue().QueueWriteGroup(m_nStationId, {{number, m_nEditValue}});
 }
 
 // ---- Parameter files ----

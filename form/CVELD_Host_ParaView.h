@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "form/EchoListBox.h"
@@ -13,9 +14,7 @@
 #include "params/SetupParams.h"
 #include "protocol/EchoList.h"
 #include "protocol/ReplyWatch.h"
-#include "protocol/ResponseDispatcher.h"
-#include "protocol/TxQueue.h"
-#include "serial/CTtyPort.h"
+#include "session/DriveSession.h"
 
 class CMSFlexGrid;
 class PortComboBox;
@@ -76,16 +75,15 @@ class CVELD_Host_ParaView : public QWidget {
 
     void OnTimer();
 
-    CTtyPort& Port() { return m_port; }
-    // For the tools of the "도구" menu: the queue every line goes through, the
-    // station the form's commands address (the ID text as last taken), the
-    // port item chosen, and the station a tool found, which the ID field takes
-    // as a connect takes it.
-    TxQueue& Queue() { return m_txQueue; }
+    // For the tools of the "도구" menu: the drive session every line goes
+    // through, the station the form's commands address (the ID text as last
+    // taken), the port item chosen, and the station a tool found, which the ID
+    // field takes as a connect takes it.
+    DriveSession& Session() { return m_session; }
     int32_t StationId() const;
     QString ChosenPort() const;
     void UseStationId(int32_t station);
-    bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
+    bool IsDispatcherRunning() const { return m_session.IsDispatcherRunning(); }
     // Workers that wait for the operator to dismiss their message box.
     int WorkersHeldByBoxes() const;
 
@@ -107,6 +105,8 @@ class CVELD_Host_ParaView : public QWidget {
     QString PortText() const;
     void ReportOpenFailure();
     void ReleaseLostPort();
+    // The writer tells of each line as it leaves; the echo follows on this thread.
+    void EchoLinesAsTheyLeave();
     // Releases the connect toggle without running its handler.
     void ReleaseConnectToggle();
     void EchoReceivedLine();
@@ -133,14 +133,14 @@ class CVELD_Host_ParaView : public QWidget {
     EchoListBox* m_listRx = new EchoListBox(this);
     EchoListBox* m_listTx = new EchoListBox(this);
 
-    CTtyPort m_port{m_readerNotifier};
     int32_t m_nMode = 0;
     RefreshFlag m_bRefreshParams;
-    ResponseDispatcher m_dispatcher{m_port, ParamTable::Instance(), m_bRefreshParams,
-                                    m_dispatchNotifier};
+    // The port, the dispatcher and the queue (m_txQueue), with the writer that
+    // paces the queued lines off this thread.
+    DriveSession m_session{ParamTable::Instance(), m_bRefreshParams, m_readerNotifier,
+                           m_dispatchNotifier, *m_listTx};
     int32_t m_nGridRows = 0;
     int32_t m_nStationId = 0;
-    TxQueue m_txQueue{*m_listTx};
     ParamTable* m_pParamTable = &ParamTable::Instance();
     std::array<RowSlot, ParamTable::kCount> m_RowMap{};
 
@@ -174,9 +174,8 @@ class CVELD_Host_ParaView : public QWidget {
     std::array<QLineEdit*, 4> m_editCmd{};
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
-    // The form opened the port and has not closed it: a port that is no longer
-    // connected then was lost.
-    bool m_bPortOpened = false;
     bool m_bReleasingToggle = false;
+    // An echo of the lines that left is on its way to this thread.
+    std::atomic<bool> m_bEchoPosted{false};
     ReplyWatch m_replyWatch;
 };

@@ -1,38 +1,56 @@
 #include "protocol/DriveReads.h"
 
-DriveReads::DriveReads() : m_listed(ParamTable::Instance().ListedNumbers()) {}
+#include <algorithm>
+#include <utility>
 
-void DriveReads::Start(int32_t station, Clock::time_point now) {
+#include "params/ParamTable.h"
+
+void DriveReads::Start(int32_t station, std::vector<int32_t> wanted, Clock::time_point now) {
     if (m_bComplete) {
         m_previous = m_current;
         m_bHavePrevious = true;
     }
-    m_replies.Reset();
+    m_wanted = std::move(wanted);
+    m_replies = PraReplyTracker(station);
     m_current = Read{};
     m_current.station = station;
     m_bStarted = true;
     m_bPending = true;
     m_bComplete = false;
-    m_lastLine = now;
+    m_bUnsent = false;
+    m_start = now;
+    m_lastActivity = now;
+}
+
+void DriveReads::Left(bool written, Clock::time_point now) {
+    if (!m_bPending) return;
+    m_bUnsent = !written;
+    m_start = now;
+    m_lastActivity = now;
 }
 
 void DriveReads::Take(std::string_view line, Clock::time_point now) {
     if (!m_bStarted) return;
     m_replies.Take(line);
-    m_lastLine = now;
+    m_lastActivity = now;
     // Lines of a complete read that come late still belong to it.
     if (m_bComplete) m_current.values = m_replies.Carried();
 }
 
+void DriveReads::Activity(Clock::time_point now) {
+    if (m_bPending) m_lastActivity = now;
+}
+
 DriveReads::Event DriveReads::Settle(Clock::time_point now, bool closing) {
     if (!m_bPending) return Event::kNone;
-    if (m_replies.BadNumberSeen()) return Finish(Event::kGaveUp);
-    bool quiet = now - m_lastLine >= kSettle;
-    if (m_replies.Missing(m_listed).empty() &&
-        (closing || quiet || m_replies.Carried().Size() == ParamTable::kCount)) {
+    if (m_bUnsent || m_replies.BadNumberSeen()) return Finish(Event::kGaveUp);
+    Clock::duration quiet = now - m_lastActivity;
+    if (m_replies.Missing(m_wanted).empty() &&
+        (closing || quiet >= kQuiet || m_replies.Carried().Size() == ParamTable::kCount)) {
         return Finish(Event::kComplete);
     }
-    return now - m_lastLine >= kGiveUp ? Finish(Event::kGaveUp) : Event::kNone;
+    bool givenUp = quiet >= m_silence || now - m_start >= std::max(m_silence, kLongest);
+    return givenUp ? Finish(Event::kGaveUp) : Event::kNone;
 }
 
 DriveReads::Event DriveReads::Finish(Event event) {

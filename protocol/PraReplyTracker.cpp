@@ -3,10 +3,13 @@
 #include <optional>
 
 #include "protocol/ReplyParser.h"
+#include "protocol/ReplyStation.h"
 
 void PraReplyTracker::Take(std::string_view line) {
     std::optional<ReplyParser::ReplyLine> reply = ReplyParser::ParseLine(line);
     if (!reply || reply->kind != ReplyParser::Kind::kPra) return;
+    // Another drive on the same line answers for itself, not for this one.
+    if (ReplyStation::StationOf(reply->station) != m_nStation) return;
     const std::vector<int32_t>& values = reply->values;
     bool badNumber = false;
     int32_t pairs =

@@ -8,17 +8,19 @@
 
 // Given the received lines the dispatcher has consumed (an RxLineFollower
 // hands them out), records by the dispatcher's own rules which parameter
-// numbers and values PRA replies carried into the table, and whether one
+// numbers and values the PRA replies of one station carried, and whether one
 // raised "통신처리에러". Tells a complete read from one that lost lines or
 // pairs, and keeps what the drive reported apart from the table, which the
-// operator may change meanwhile.
+// operator (or another station's reply) may change meanwhile.
 class PraReplyTracker {
   public:
+    // Takes the replies of `station` only: those whose station character names it.
+    explicit PraReplyTracker(int32_t station = 0) : m_nStation(station) {}
+
     // One consumed line, without its carriage return.
     void Take(std::string_view line);
-    // Forgets every reply taken: a new read starts.
-    void Reset() { *this = PraReplyTracker(); }
 
+    int32_t Station() const { return m_nStation; }
     // At least one PRA reply came.
     bool Replied() const { return m_bReplied; }
     // A pair numbered outside 0..109 cut a reply short.
@@ -29,6 +31,7 @@ class PraReplyTracker {
     const ParamSet& Carried() const { return m_carried; }
 
   private:
+    int32_t m_nStation;
     ParamSet m_carried;
     bool m_bReplied = false;
     bool m_bBadNumber = false;

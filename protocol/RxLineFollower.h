@@ -15,6 +15,8 @@ class RxLineFollower {
     bool Next(std::string& line);
     // Passes over the lines consumed so far.
     void SkipConsumed() { m_nRxEchoRead = m_port.RxReadIndex(); }
+    // A new connection: the ring starts again at slot 0.
+    void Restart() { m_nRxEchoRead = 0; }
 
   private:
     const CTtyPort& m_port;

@@ -1,8 +1,5 @@
 #include "protocol/TxQueue.h"
 
-#include <chrono>
-#include <thread>
-
 #include "params/SetupParams.h"
 
 void TxQueue::QueueCommand(const std::string& line) {
@@ -11,16 +8,30 @@ void TxQueue::QueueCommand(const std::string& line) {
     if (m_observer) m_observer->OnLineQueued(line);
 }
 
-void TxQueue::FlushTxQueue(CTtyPort& port) {
-    while (HasPending()) FlushTxLine(port);
+void TxQueue::FlushTxQueue() {
+    EchoGoneLines();
+    // With no port open, and none of the lines before them still on their
+    // way, the lines are lost here and now.
+    bool lost = !m_writer.PortOpen() && m_writer.Held() == 0;
+    while (m_nTxRead != m_nTxWrite) {
+        const std::string& line = m_txQueue[m_nTxRead];
+        if (lost) {
+            Echo({line, TxLineWriter::Fate::kNotSent});
+        } else if (!m_writer.Hand(line)) {
+            break;  // every slot of the writer is taken: the rest wait for the next tick
+        }
+        m_nTxRead = (m_nTxRead + 1) % kSlots;
+    }
+    EchoGoneLines();
 }
 
-void TxQueue::FlushTxLine(CTtyPort& port) {
-    if (!HasPending()) return;
-    std::string line = m_txQueue[m_nTxRead];
-    m_nTxRead = (m_nTxRead + 1) % kSlots;
-    port.WriteBlock(line.data(), static_cast<uint32_t>(line.size()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
+void TxQueue::EchoGoneLines() {
+    for (TxLineWriter::Gone gone; m_writer.TakeGone(gone);) Echo(gone);
+}
+
+void TxQueue::Echo(TxLineWriter::Gone gone) {
+    if (m_goneListener) m_goneListener->OnLineGone(gone);
+    std::string& line = gone.line;
     if (!line.empty()) line.pop_back();
     m_txEcho.Add(line);
 }

@@ -9,29 +9,40 @@
 #include "params/ParamTable.h"
 #include "protocol/EchoList.h"
 #include "protocol/TxLineObserver.h"
-#include "serial/CTtyPort.h"
+#include "protocol/TxLineWriter.h"
 
 // The outgoing command lines. Builders queue complete lines; the form's tick
-// writes them out in order with FlushTxQueue. Belongs to one thread.
+// hands them to the writer in order with FlushTxQueue, which never waits on
+// the line; each line is echoed as it leaves. Belongs to one thread.
 class TxQueue {
   public:
     static constexpr int kSlots = 200;
-    static constexpr int kLinePauseMs = 10;
 
-    explicit TxQueue(LineListView& sentView) : m_txEcho(sentView) {}
+    // Told of each line that has left the writer, with what became of it.
+    class GoneListener {
+      public:
+        virtual ~GoneListener() = default;
+        virtual void OnLineGone(const TxLineWriter::Gone& gone) = 0;
+    };
+
+    TxQueue(LineListView& sentView, TxLineWriter& writer) : m_txEcho(sentView), m_writer(writer) {}
 
     // Told of each line queued from now on (null: nobody).
     void SetObserver(TxLineObserver* observer) { m_observer = observer; }
 
     // `line` already ends with its carriage return.
     void QueueCommand(const std::string& line);
-    // Writes every queued line with a 10 ms pause after each and echoes it
-    // without its carriage return; with the port closed the lines are lost.
-    void FlushTxQueue(CTtyPort& port);
-    // The same for the oldest queued line alone, for a caller that looks at
-    // what came back, or at a failed write, between lines.
-    void FlushTxLine(CTtyPort& port);
-    bool HasPending() const { return m_nTxWrite != m_nTxRead; }
+    void SetGoneListener(GoneListener* listener) { m_goneListener = listener; }
+
+    // Hands every queued line to the writer, which writes them in order with a
+    // 10 ms pause after each (with no port open they are lost), and echoes the
+    // lines that have left.
+    void FlushTxQueue();
+    // Echoes, without its carriage return, each line that has left since.
+    void EchoGoneLines();
+    // Lines queued or handed over that have not left yet.
+    bool HasPending() const { return Pending() > 0 || m_writer.Waiting() > 0; }
+    // Lines queued and not yet handed over.
     int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
     int EchoLines() const { return m_txEcho.Lines(); }
 
@@ -57,10 +68,14 @@ class TxQueue {
 
   private:
     void QueueSaveLines(int32_t station);
+    // Tells the listener of a line that has left and echoes it without its carriage return.
+    void Echo(TxLineWriter::Gone gone);
 
     std::array<std::string, kSlots> m_txQueue;
     int32_t m_nTxWrite = 0;
     int32_t m_nTxRead = 0;
     EchoList m_txEcho;
+    TxLineWriter& m_writer;
     TxLineObserver* m_observer = nullptr;
+    GoneListener* m_goneListener = nullptr;
 };

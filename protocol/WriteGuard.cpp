@@ -1,31 +1,52 @@
 #include "protocol/WriteGuard.h"
 
-#include <ctime>
+#include "params/ParamTable.h"
 
-WriteGuard::WriteGuard(const CTtyPort& port, TxQueue& queue, const BackupStore& store,
-                       Listener& listener)
-    : m_port(port), m_queue(queue), m_store(store), m_listener(listener), m_follower(port) {}
+WriteGuard::WriteGuard(const CTtyPort& port, Listener& listener)
+    : m_port(port), m_listener(listener), m_follower(port) {}
+
+void WriteGuard::SetSilence(std::chrono::milliseconds silence) {
+    m_reads.SetSilence(silence);
+    m_readBack.SetSilence(silence);
+}
 
 void WriteGuard::OnLineQueued(const std::string& line) {
     Clock::time_point now = Clock::now();
     Follow(now);
     SentCommand command;
     if (!SentCommand::Parse(line, command)) return;
-    if (command.IsReadAll()) {
-        SettleRead(now, true);
-        m_reads.Start(command.Station(), now);
-    }
+    if (command.IsReadAll()) StartRead(command.Station(), now);
     if (command.Writes()) BackUpBefore(command, now);
     int32_t number = 0;
     int32_t value = 0;
     if (command.ParamWrite(number, value)) {
         m_group.Set(number, value);
     } else if (command.EndsWriteGroup()) {
-        EndGroup(command.Station(), now);
+        EndGroup(command.Station());
     } else if (command.Code() != "COP") {
         // A group is PWR lines, COP and PSV with nothing between.
         m_group = ParamSet();
     }
+}
+
+void WriteGuard::StartRead(int32_t station, Clock::time_point now) {
+    SettleRead(now, true);
+    std::vector<int32_t> wanted = m_nextWanted;
+    m_nextWanted.clear();
+    if (wanted.empty()) wanted = ParamTable::Instance().ListedNumbers();
+    m_reads.Start(station, wanted, now);
+    if (!m_bReadBackAsked) return;
+    m_bReadBackAsked = false;
+    m_bReadBack = true;
+    m_readBack.Start(station, m_readBackSent.Numbers(), now);
+}
+
+void WriteGuard::OnLineGone(const TxLineWriter::Gone& gone, Clock::time_point now) {
+    SentCommand command;
+    if (!SentCommand::Parse(gone.line, command) || !command.IsReadAll()) return;
+    bool written = gone.fate == TxLineWriter::Fate::kWritten;
+    m_reads.Left(written, now);
+    if (m_bReadBack) m_readBack.Left(written, now);
 }
 
 void WriteGuard::Poll(Clock::time_point now) {
@@ -34,17 +55,23 @@ void WriteGuard::Poll(Clock::time_point now) {
     SettleReadBack(now);
 }
 
+void WriteGuard::OnPortOpened() {
+    m_follower.Restart();
+    m_nLastOffset = 0;
+}
+
 void WriteGuard::Follow(Clock::time_point now) {
-    bool connected = m_port.IsConnected();
-    // A new connection starts the ring again; what lies behind is old.
-    if (connected && !m_bWasConnected) m_follower.SkipConsumed();
-    m_bWasConnected = connected;
     for (std::string line; m_follower.Next(line);) {
         m_reads.Take(line, now);
-        if (!m_bReadBack) continue;
-        m_readBackReplies.Take(line);
-        m_readBackLastLine = now;
+        if (m_bReadBack) m_readBack.Take(line, now);
     }
+    // A line still arriving (a slow line, a drive writing in pieces) is no quiet time.
+    int32_t offset = m_port.RxOffset();
+    if (offset != m_nLastOffset) {
+        m_reads.Activity(now);
+        m_readBack.Activity(now);
+    }
+    m_nLastOffset = offset;
 }
 
 void WriteGuard::SettleRead(Clock::time_point now, bool closing) {
@@ -57,42 +84,45 @@ void WriteGuard::SettleRead(Clock::time_point now, bool closing) {
 void WriteGuard::BackUpBefore(const SentCommand& write, Clock::time_point now) {
     SettleRead(now, true);
     const DriveReads::Read* read = m_reads.Last();
-    if (!read || read->serial == m_nBackedUpSerial || read->station != write.Station()) return;
-    m_nBackedUpSerial = read->serial;
-    m_listener.OnBackupSaved(m_store.Save(read->values, read->station, std::time(nullptr)));
+    if (!m_saver || !read || read->serial == m_nBackedUpSerial ||
+        read->station != write.Station()) {
+        return;
+    }
+    m_listener.OnBackupSaved(BackUpLastRead());
 }
 
-void WriteGuard::EndGroup(int32_t station, Clock::time_point now) {
+std::string WriteGuard::BackUpLastRead() {
+    const DriveReads::Read* read = m_reads.Last();
+    if (!m_saver || !read || read->serial == m_nBackedUpSerial) return "";
+    m_nBackedUpSerial = read->serial;
+    return m_saver(read->values, read->station);
+}
+
+void WriteGuard::EndGroup(int32_t station) {
     ParamSet group = m_group;
     m_group = ParamSet();
     bool wanted = m_bVerify || m_bReadBackNext;
     m_bReadBackNext = false;
     if (!wanted || group.Empty()) return;
-    if (!m_bReadBack) {
-        StartReadBack(group, station, now);
-        return;
-    }
-    for (int32_t number : group.Numbers()) m_waiting.Set(number, group.Value(number));
-    m_nWaitingStation = station;
+    // Groups that end while a read-back is asked for or under way are read back after it.
+    for (int32_t number : group.Numbers()) m_due.Set(number, group.Value(number));
+    m_nDueStation = station;
+    m_bReadBackDue = true;
 }
 
-void WriteGuard::StartReadBack(const ParamSet& sent, int32_t station, Clock::time_point now) {
-    m_bReadBack = true;
-    m_readBackSent = sent;
-    m_readBackReplies.Reset();
-    m_readBackLastLine = now;
-    m_queue.QueueReadAll(station);
+bool WriteGuard::TakeReadBackDue(int32_t& station) {
+    if (!m_bReadBackDue || m_bReadBack || m_bReadBackAsked) return false;
+    m_bReadBackDue = false;
+    m_bReadBackAsked = true;
+    m_readBackSent = m_due;
+    m_due = ParamSet();
+    station = m_nDueStation;
+    return true;
 }
 
 void WriteGuard::SettleReadBack(Clock::time_point now) {
     if (!m_bReadBack) return;
-    bool settled = m_readBackReplies.Missing(m_readBackSent.Numbers()).empty() ||
-                   m_readBackReplies.BadNumberSeen();
-    if (!settled && now - m_readBackLastLine < DriveReads::kGiveUp) return;
+    if (m_readBack.Settle(now, false) == DriveReads::Event::kNone) return;
     m_bReadBack = false;
-    m_listener.OnReadBackFinished(ReadBackReport(m_readBackSent, m_readBackReplies));
-    if (m_waiting.Empty()) return;
-    ParamSet waiting = m_waiting;
-    m_waiting = ParamSet();
-    StartReadBack(waiting, m_nWaitingStation, now);
+    m_listener.OnReadBackFinished(ReadBackReport(m_readBackSent, m_readBack.Replies()));
 }

@@ -59,6 +59,9 @@ bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, ui
         return false;
     }
     m_nOpenError = 0;
+    // Empty before Open returns, so a consumer that starts following now
+    // starts at slot 0; the reader empties it again as it starts.
+    ResetRing();
     m_bConnected.store(true, std::memory_order_release);
     m_pReaderThread.store(&m_readerThread, std::memory_order_release);
     m_readerThread = std::thread([this] { ReaderThreadProc(); });
@@ -150,9 +153,7 @@ void CTtyPort::ReportWriteError(int error) {
 
 uint32_t CTtyPort::ReaderThreadProc() {
     WorkerThread::Prepare("veld-reader");
-    m_nRxWrite.store(0, std::memory_order_release);
-    m_nRxRead.store(0, std::memory_order_release);
-    m_nRxOffset.store(0, std::memory_order_relaxed);
+    ResetRing();
     m_bReadFailed = false;
     uint32_t exitCode = 1;
     while (IsConnected()) {
@@ -183,6 +184,12 @@ CTtyPort::Wake CTtyPort::WaitForInput() {
         return Wake::kLost;
     }
     return Wake::kInput;
+}
+
+void CTtyPort::ResetRing() {
+    m_nRxWrite.store(0, std::memory_order_release);
+    m_nRxRead.store(0, std::memory_order_release);
+    m_nRxOffset.store(0, std::memory_order_relaxed);
 }
 
 void CTtyPort::ReleaseLostDevice() {

@@ -68,6 +68,7 @@ class CTtyPort {
     uint32_t ReaderThreadProc();
     Wake WaitForInput();
     void PublishLine();
+    void ResetRing();
     void ReleaseLostDevice();
     void ReportWriteError(int error);
     void ReleaseDeviceFiles();

@@ -34,9 +34,8 @@ constexpr int kPrdRowsShown = 5;
 
 }  // namespace
 
-CMonitorWnd::CMonitorWnd(CTtyPort& port, TxQueue& queue, std::function<int32_t()> stationId,
-                         QWidget* parent)
-    : QWidget(parent, Qt::Window), m_port(port), m_queue(queue), m_stationId(std::move(stationId)) {
+CMonitorWnd::CMonitorWnd(DriveSession& session, std::function<int32_t()> stationId, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_session(session), m_stationId(std::move(stationId)) {
     setObjectName(QStringLiteral("monitorWnd"));
     setWindowTitle(Text("모니터 - VELD_Host_Para"));
     resize(kWidth, kHeight);
@@ -213,7 +212,7 @@ void CMonitorWnd::ClearCharts() {
 void CMonitorWnd::OnStart() {
     std::vector<PollCommand> commands = ChosenCommands();
     QString refusal;
-    if (!m_port.IsConnected()) {
+    if (!m_session.IsConnected()) {
         refusal = Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오.");
     } else if (commands.empty()) {
         refusal = Text("읽을 명령을 하나 이상 고르십시오.");
@@ -224,8 +223,8 @@ void CMonitorWnd::OnStart() {
         return;
     }
     ClearCharts();
-    m_monitor = std::make_unique<PollMonitor>(m_port, m_stationId(), commands, m_interval->value(),
-                                              PollMonitor::Clock::now());
+    m_monitor = std::make_unique<PollMonitor>(m_session.Port(), m_stationId(), commands,
+                                              m_interval->value(), PollMonitor::Clock::now());
     double span = kSpanMinutes[m_cbSpan->currentIndex()] * 60.0;
     for (const PollCommand& command : m_monitor->Schedule().Commands()) {
         QString name = QString::fromStdString(command.Name());
@@ -262,15 +261,15 @@ void CMonitorWnd::OnStop() {
 
 void CMonitorWnd::OnPoll() {
     if (!m_monitor) return;
-    if (!m_port.IsConnected()) {
+    if (!m_session.IsConnected()) {
         OnStop();
         ShowStatus(Text("포트가 닫혀 모니터를 멈췄습니다."));
         return;
     }
     PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
     for (const PollMonitor::Row& row : m_monitor->TakeReplies(now)) TakeRow(row);
-    // The round goes out at once, after whatever the form queued before it.
-    if (m_monitor->Tick(now, m_queue) == PollSchedule::Slot::kSent) m_queue.FlushTxQueue(m_port);
+    // The round goes to the writer at once, after whatever the form queued before it.
+    if (m_monitor->Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) m_session.Tick(now);
     ShowCounts();
 }
 

@@ -13,8 +13,7 @@
 #include "protocol/PollCommand.h"
 #include "protocol/PollMonitor.h"
 #include "protocol/PollRecorder.h"
-#include "protocol/TxQueue.h"
-#include "serial/CTtyPort.h"
+#include "session/DriveSession.h"
 
 class MonitorChart;
 class QCheckBox;
@@ -26,7 +25,7 @@ class QSpinBox;
 class QVBoxLayout;
 
 // "모니터": a window beside the main window that asks the chosen read
-// commands at a steady interval through the form's queue, plots every field
+// commands at a steady interval through the drive session, plots every field
 // and records the replies to a CSV file. Nothing is asked until the operator
 // starts it; it stops itself when the port closes or is lost.
 class CMonitorWnd : public QWidget {
@@ -39,7 +38,7 @@ class CMonitorWnd : public QWidget {
     static constexpr int kHeight = 780;
 
     // `stationId` gives the station the form's commands address at the start.
-    CMonitorWnd(CTtyPort& port, TxQueue& queue, std::function<int32_t()> stationId,
+    CMonitorWnd(DriveSession& session, std::function<int32_t()> stationId,
                 QWidget* parent = nullptr);
     ~CMonitorWnd() override;
 
@@ -75,8 +74,7 @@ class CMonitorWnd : public QWidget {
     void ShowCounts();
     void ShowStatus(const QString& text);
 
-    CTtyPort& m_port;
-    TxQueue& m_queue;
+    DriveSession& m_session;
     std::function<int32_t()> m_stationId;
 
     std::array<QCheckBox*, std::size(PollCommand::kCodes)> m_codeBoxes{};

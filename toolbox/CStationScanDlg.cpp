@@ -40,9 +40,9 @@ QSpinBox* StationBox(QWidget* parent, const char* name, int value) {
 
 }  // namespace
 
-CStationScanDlg::CStationScanDlg(const CTtyPort& port, TxQueue& queue,
-                                 std::function<void(int32_t)> useStation, QWidget* parent)
-    : QDialog(parent), m_port(port), m_queue(queue), m_useStation(std::move(useStation)) {
+CStationScanDlg::CStationScanDlg(DriveSession& session, std::function<void(int32_t)> useStation,
+                                 QWidget* parent)
+    : QDialog(parent), m_session(session), m_useStation(std::move(useStation)) {
     setObjectName(QStringLiteral("stationScanDlg"));
     setWindowTitle(Text("국번 검색"));
     CreateControls();
@@ -135,7 +135,7 @@ void CStationScanDlg::CreateControls() {
 
 void CStationScanDlg::OnStart() {
     if (IsScanning()) return;
-    if (!m_port.IsConnected()) {
+    if (!m_session.IsConnected()) {
         m_lblStatus->setText(
             Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오."));
         return;
@@ -145,7 +145,7 @@ void CStationScanDlg::OnStart() {
     m_spinLast->setValue(last);
     m_list->clear();
     m_scan = std::make_unique<StationScan>(
-        m_port, first, last, std::chrono::milliseconds(m_spinWait->value()),
+        m_session.Port(), first, last, std::chrono::milliseconds(m_spinWait->value()),
         [this](const StationScan::Progress& progress) { OnProgress(progress); });
     m_progress->setRange(0, m_scan->Total());
     m_progress->setValue(0);
@@ -165,7 +165,7 @@ void CStationScanDlg::OnStop() {
 
 void CStationScanDlg::OnStep() {
     if (!m_scan) return;
-    m_scan->Step(m_queue, StationScan::Clock::now());
+    m_scan->Step(m_session.Queue(), StationScan::Clock::now());
     if (m_scan->IsRunning()) return;
     m_stepTimer.stop();
     ShowOutcome();

@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "protocol/StationScan.h"
-#include "protocol/TxQueue.h"
-#include "serial/CTtyPort.h"
+#include "session/DriveSession.h"
 
 class QLabel;
 class QProgressBar;
@@ -17,7 +16,7 @@ class QSpinBox;
 class QTreeWidget;
 
 // "국번 검색": asks each station of a range on the connected line for its
-// version (FRD 0) through the form's queue, which the form's tick sends as
+// version (FRD 0) through the session's queue, which the form's tick sends as
 // it sends every line, and lists the stations that answered. The chosen one
 // goes to the form's ID field.
 class CStationScanDlg : public QDialog {
@@ -26,7 +25,7 @@ class CStationScanDlg : public QDialog {
     static constexpr int kStepMs = 20;
 
     // `useStation` puts a station into the form's ID field.
-    CStationScanDlg(const CTtyPort& port, TxQueue& queue, std::function<void(int32_t)> useStation,
+    CStationScanDlg(DriveSession& session, std::function<void(int32_t)> useStation,
                     QWidget* parent = nullptr);
     ~CStationScanDlg() override;
 
@@ -47,8 +46,7 @@ class CStationScanDlg : public QDialog {
     void ShowOutcome();
     void EnableChoice();
 
-    const CTtyPort& m_port;
-    TxQueue& m_queue;
+    DriveSession& m_session;
     std::function<void(int32_t)> m_useStation;
 
     QSpinBox* m_spinFirst = nullptr;

@@ -1,8 +1,8 @@
 #include "toolbox/SafeWriteTools.h"
 
 #include <QFileInfo>
+#include <ctime>
 
-#include "form/CVELD_Host_ParaView.h"
 #include "form/MessageBox.h"
 #include "form/ParamFileDialog.h"
 #include "params/ParamComparison.h"
@@ -52,23 +52,26 @@ QString ReadBackStatus(const ReadBackReport& report) {
 
 }  // namespace
 
-SafeWriteTools::SafeWriteTools(CVELD_Host_ParaView* view, QWidget* window)
+SafeWriteTools::SafeWriteTools(DriveSession& session, std::function<int32_t()> stationId,
+                               QWidget* window)
     : QObject(window),
-      m_view(view),
+      m_session(session),
+      m_stationId(std::move(stationId)),
       m_window(window),
-      m_store(BackupStore::DefaultFolder(), BackupStore::kMaxBackups),
-      m_guard(view->Port(), view->Queue(), m_store, *this) {
-    view->Queue().SetObserver(&m_guard);
-    connect(&m_poll, &QTimer::timeout, this, [this] { m_guard.Poll(WriteGuard::Clock::now()); });
-    m_poll.start(kPollMs);
+      m_store(BackupStore::DefaultFolder(), BackupStore::kMaxBackups) {
+    m_session.SetBackupSaver([store = m_store](const ParamSet& set, int32_t station) {
+        return store.Save(set, station, std::time(nullptr));
+    });
+    m_session.AddListener(this);
 }
 
 SafeWriteTools::~SafeWriteTools() {
-    if (m_view) m_view->Queue().SetObserver(nullptr);
+    m_session.SetBackupSaver({});
+    m_session.RemoveListener(this);
 }
 
 bool SafeWriteTools::CheckConnected() {
-    if (m_view->Port().IsConnected()) return true;
+    if (m_session.IsConnected()) return true;
     MessageBox::Show(m_window, Text("통신이 연결되어 있지 않습니다. 먼저 통신연결을 하십시오."));
     return false;
 }
@@ -93,26 +96,26 @@ void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
     connect(m_compare, &CompareDialog::SendRequested, this, &SafeWriteTools::SendChosen);
     m_compare->ShowReading();
     m_compare->open();
-    m_view->OnReadAll();
+    m_session.QueueRead(m_stationId(), ParamTable::Instance().ListedNumbers());
     // After the PRA is queued: an earlier read that ends now is not this one.
     m_waiting = Waiting::kRead;
 }
 
 void SafeWriteTools::SendChosen(const ParamSet& chosen) {
-    const DriveReads::Read* read = m_guard.LastRead();
+    const DriveReads::Read* read = m_session.LastRead();
     if (!read || chosen.Empty()) return;
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : chosen.Numbers()) writes.emplace_back(number, chosen.Value(number));
-    m_guard.ReadBackNextGroup();
+    m_session.ReadBackNextGroup();
     m_waiting = Waiting::kReadBack;
     m_chosen = chosen;
     m_compare->ShowSending(static_cast<int>(writes.size()));
     // To the drive that was read.
-    m_view->Queue().QueueWriteGroup(read->station, writes);
+    m_session.Queue().QueueWriteGroup(read->station, writes);
 }
 
 void SafeWriteTools::OnUndo() {
-    const DriveReads::Read* read = m_guard.LastRead();
+    const DriveReads::Read* read = m_session.LastRead();
     std::vector<BackupListDialog::Item> items;
     for (const BackupStore::Entry& entry : m_store.List()) {
         BackupListDialog::Item item{QString::fromStdString(entry.path),
@@ -157,7 +160,7 @@ void SafeWriteTools::OnReadFinished(bool complete) {
     if (m_waiting != Waiting::kRead) return;
     m_waiting = Waiting::kNothing;
     if (!m_compare) return;
-    const DriveReads::Read* read = m_guard.LastRead();
+    const DriveReads::Read* read = m_session.LastRead();
     if (!complete || !read) {
         m_compare->ShowFailure(
             Text("드라이브를 다 읽지 못했습니다. 연결과 국번을 확인하고 다시 비교하십시오."));

@@ -3,28 +3,27 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
+#include <cstdint>
+#include <functional>
 
 #include "params/BackupStore.h"
 #include "params/ParamSet.h"
-#include "protocol/WriteGuard.h"
+#include "session/DriveSession.h"
 
-class CVELD_Host_ParaView;
 class CompareDialog;
 class QWidget;
 
-// The safe writes of the "도구" menu, over the form's queue and port: compare
-// the drive with a file and send what the operator ticks, keep the drive's
-// set before the first write after each read, undo from such a backup, and
-// read back after every write group when "전송 후 확인" is on. The core does
-// the work (WriteGuard, ParamComparison, BackupStore); this ties it to the
-// form, the dialogs and the status bar, on the form's timer-driven queue.
-class SafeWriteTools : public QObject, private WriteGuard::Listener {
+// The safe writes of the "도구" menu, over the drive session: compare the
+// drive with a file and send what the operator ticks, keep the drive's set
+// before the first write after each read, undo from such a backup, and read
+// back after every write group when "전송 후 확인" is on. The core does the
+// work (the session's write guard, ParamComparison, BackupStore); this ties
+// it to the dialogs and the status bar. The form's timer ticks the session.
+class SafeWriteTools : public QObject, private DriveSession::Listener {
     Q_OBJECT
   public:
-    static constexpr int kPollMs = 100;
-
-    SafeWriteTools(CVELD_Host_ParaView* view, QWidget* window);
+    // `stationId` gives the station the form's commands address.
+    SafeWriteTools(DriveSession& session, std::function<int32_t()> stationId, QWidget* window);
     ~SafeWriteTools() override;
 
     // "드라이브와 비교(&C)...".
@@ -32,7 +31,7 @@ class SafeWriteTools : public QObject, private WriteGuard::Listener {
     // "되돌리기(&U)...".
     void OnUndo();
     // "전송 후 확인(&V)".
-    void SetVerifyAfterWrite(bool on) { m_guard.SetVerifyAfterWrite(on); }
+    void SetVerifyAfterWrite(bool on) { m_session.SetVerifyAfterWrite(on); }
 
     const BackupStore& Backups() const { return m_store; }
 
@@ -52,11 +51,10 @@ class SafeWriteTools : public QObject, private WriteGuard::Listener {
 
     enum class Waiting { kNothing, kRead, kReadBack };
 
-    QPointer<CVELD_Host_ParaView> m_view;
+    DriveSession& m_session;
+    std::function<int32_t()> m_stationId;
     QWidget* m_window;
     BackupStore m_store;
-    WriteGuard m_guard;
-    QTimer m_poll;
     QPointer<CompareDialog> m_compare;
     ParamSet m_compareFile;
     // What the dialog sent, for its read-back.

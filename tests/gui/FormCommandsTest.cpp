@@ -93,7 +93,8 @@ class FormCommandsTest : public QObject {
         // The Korean line in CP949.
         for (const char* line : {"#1.PRA\r", "#-3.FRD 0\r", "\xB0\xA1\xB3\xAA\r"})
             QCOMPARE(f.ReadUntil("\r", std::chrono::seconds(10)), std::string(line));
-        QCOMPARE(f.ListLines(1039), QStringList({"#1.PRA", "#-3.FRD 0", "가나"}));
+        QTRY_COMPARE_WITH_TIMEOUT(f.ListLines(1039), QStringList({"#1.PRA", "#-3.FRD 0", "가나"}),
+                                  10000);
     }
 
     // Clicked on the name of a parameter edited bit by bit: bit 2 ticked; what was

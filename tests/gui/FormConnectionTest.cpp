@@ -22,7 +22,7 @@ class FormConnectionTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 10000);
         QCOMPARE(f.Button(1024)->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
-        QVERIFY(!f.View().Port().IsConnected());
+        QVERIFY(!f.View().Session().Port().IsConnected());
     }
 
     // The drive hangs on an FTDI cable, which the form connects to; a CH340 comes
@@ -41,7 +41,7 @@ class FormConnectionTest : public QObject {
         QString ftdi = dev + "/ttyUSB1";
         f.Choose(1021, 30);
         f.Click(1024);
-        QVERIFY(f.View().Port().IsConnected());
+        QVERIFY(f.View().Session().Port().IsConnected());
 
         tree.AddUsbPort("ttyUSB0", "1-2",
                         {"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"});
@@ -79,7 +79,7 @@ class FormConnectionTest : public QObject {
         FormOnPty f;
         f.Click(1024);
         f.Write("\r#1.MVW 01 0123456789ABCDEFGHIJKLMNOPQRS\r");  // an empty line first
-        QVERIFY(Eventually([&] { return f.View().Port().RxReadIndex() == 2; }));
+        QVERIFY(Eventually([&] { return f.View().Session().Port().RxReadIndex() == 2; }));
         f.Tick();
         QCOMPARE(f.ListLines(1041), QStringList({""}));
         f.Tick();
@@ -134,7 +134,7 @@ class FormConnectionTest : public QObject {
         // and the operator can still act.
         QVERIFY(RaiseBox(f, "#1.PRA 6E 1\r"));
         QVERIFY(RaiseReaderBox(f));
-        CTtyPort& port = f.View().Port();
+        const CTtyPort& port = f.View().Session().Port();
         switch (action) {
             case kDisconnect:
                 f.Click(1024);

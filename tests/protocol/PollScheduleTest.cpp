@@ -9,6 +9,7 @@
 #include "protocol/PollSchedule.h"
 #include "protocol/ResponseDispatcher.h"
 #include "support/DispatchedPortTest.h"
+#include "support/Eventually.h"
 
 namespace {
 
@@ -43,7 +44,10 @@ class PollScheduleTest : public ::testing::Test {
     }
     std::vector<std::string> Sent() {
         size_t before = sent.lines.size();
-        queue.FlushTxQueue(port);
+        queue.FlushTxQueue();
+        // With no port open each line goes at once, unsent, and is echoed.
+        EXPECT_TRUE(Eventually([&] { return !queue.HasPending(); }));
+        queue.EchoGoneLines();
         return {sent.lines.begin() + static_cast<long>(before), sent.lines.end()};
     }
     void Reply(const char* line, int ms) {
@@ -58,7 +62,8 @@ class PollScheduleTest : public ::testing::Test {
     RecordingNotifier notifier;
     CTtyPort port{notifier};
     RecordingLineView sent;
-    TxQueue queue{sent};
+    TxLineWriter writer{port};
+    TxQueue queue{sent, writer};
     Clock::time_point start = Clock::now();
     PollSchedule schedule{3,
                           {PollCommand::Code("STA"), PollCommand::Code("MVW"),

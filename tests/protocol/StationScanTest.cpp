@@ -49,7 +49,7 @@ class StationScanLineTest : public DispatchedPortTest {
         auto giveUp = std::chrono::steady_clock::now() + 60s;
         while (scan.IsRunning() && std::chrono::steady_clock::now() < giveUp) {
             scan.Step(queue, StationScan::Clock::now());
-            queue.FlushTxQueue(port);
+            queue.FlushTxQueue();
             std::string bytes = pty.Read(4096, 5ms);
             wire += bytes;
             pending += bytes;

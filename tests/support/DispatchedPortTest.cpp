@@ -10,10 +10,12 @@ void DispatchedPortTest::SetUp() {
 }
 
 std::string DispatchedPortTest::Flush() {
-    size_t lines = 0;
-    for (; queue.HasPending(); ++lines) queue.FlushTxLine(port);
+    int lines = queue.Pending();
+    queue.FlushTxQueue();
     std::string bytes;
-    for (size_t i = 0; i < lines; ++i) bytes += pty.ReadUntil("\r", std::chrono::seconds(10));
+    for (int i = 0; i < lines; ++i) bytes += pty.ReadUntil("\r", std::chrono::seconds(10));
+    EXPECT_TRUE(Eventually([&] { return !queue.HasPending(); }));
+    queue.EchoGoneLines();
     return bytes;
 }
 

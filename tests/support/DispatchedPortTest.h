@@ -19,7 +19,8 @@ class DispatchedPortTest : public ::testing::Test {
   protected:
     void SetUp() override;
 
-    // Writes the queued lines and returns them as the drive received them.
+    // Writes the queued lines and returns them as the drive received them,
+    // once the writer is done with them and they are echoed.
     std::string Flush();
     // The drive sends `lines`; returns once the dispatcher has consumed them.
     void Answer(const std::vector<std::string>& lines);
@@ -31,7 +32,8 @@ class DispatchedPortTest : public ::testing::Test {
     RefreshFlag refresh;
     ResponseDispatcher dispatcher{port, table, refresh, notifier};
     RecordingLineView sent;
-    TxQueue queue{sent};
+    TxLineWriter writer{port};
+    TxQueue queue{sent, writer};
     // The read index the lines sent so far lead to; 0 again after a reconnect.
     int32_t consumed = 0;
 };

@@ -54,8 +54,7 @@ class PortToolsTest : public QObject {
             QCOMPARE(opened, QString::fromLatin1(dialogName));
         }
         CStationScanDlg scan(
-            f.View().Port(), f.View().Queue(), [&](int32_t id) { f.View().UseStationId(id); },
-            &f.Frame());
+            f.View().Session(), [&](int32_t id) { f.View().UseStationId(id); }, &f.Frame());
         scan.show();
         Click(&scan, "scanStart");
         QVERIFY(!scan.IsScanning());

@@ -1,5 +1,6 @@
 #include "ParaCommands.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <numeric>
@@ -63,25 +64,28 @@ int ParaCommands::UsageError(const std::string& why) const {
 }
 
 int ParaCommands::OpenPort() {
+    // A slow line may want a longer silence before a read gives up.
+    std::chrono::milliseconds wait(m_options.waitMs);
+    if (wait > DriveReads::kSilence) m_session.Session().SetReadSilence(wait);
     if (m_session.Open(m_options.port, m_options.baud)) return kDone;
     std::fprintf(stderr, "포트를 열수가 없습니다.\n%s",
                  OpenFailure(m_options.port, m_session.LastOpenError()).c_str());
     return kNoPort;
 }
 
-int ParaCommands::ExitCode(DriveSession::Outcome outcome) const {
+int ParaCommands::ExitCode(ParaSession::Outcome outcome) const {
     switch (outcome) {
-        case DriveSession::Outcome::kDone:
+        case ParaSession::Outcome::kDone:
             return kDone;
-        case DriveSession::Outcome::kLost:
+        case ParaSession::Outcome::kLost:
             std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
             return kNoReply;
-        case DriveSession::Outcome::kWriteFailed:
+        case ParaSession::Outcome::kWriteFailed:
             std::fprintf(stderr,
                          "veld-para: a line could not be written to the port (TTY Error!); "
                          "nothing more was sent\n");
             return kWriteFailed;
-        case DriveSession::Outcome::kSilent:
+        case ParaSession::Outcome::kSilent:
             break;
     }
     std::fprintf(stderr, "veld-para: no reply from the drive\n");
@@ -89,8 +93,8 @@ int ParaCommands::ExitCode(DriveSession::Outcome outcome) const {
 }
 
 int ParaCommands::SendQueued(bool printReplies) {
-    DriveSession::Outcome sent = m_session.Flush(printReplies);
-    return sent == DriveSession::Outcome::kDone ? AwaitReplies(printReplies) : ExitCode(sent);
+    ParaSession::Outcome sent = m_session.Flush(printReplies);
+    return sent == ParaSession::Outcome::kDone ? AwaitReplies(printReplies) : ExitCode(sent);
 }
 
 int ParaCommands::AwaitReplies(bool printReplies) {
@@ -99,16 +103,16 @@ int ParaCommands::AwaitReplies(bool printReplies) {
 
 int ParaCommands::ReadDrive(const std::vector<int32_t>& wanted) {
     if (int opened = OpenPort(); opened != kDone) return opened;
-    m_session.Queue().QueueReadAll(m_nStationId);
-    DriveSession::Outcome outcome = m_session.Flush();
-    if (outcome == DriveSession::Outcome::kDone) {
-        outcome = m_session.CollectRead(m_options.waitMs, wanted);
-    }
-    return outcome == DriveSession::Outcome::kDone ? CheckReadComplete(wanted) : ExitCode(outcome);
+    return ReadOpenDrive(wanted);
+}
+
+int ParaCommands::ReadOpenDrive(const std::vector<int32_t>& wanted) {
+    ParaSession::Outcome outcome = m_session.Read(m_nStationId, wanted);
+    return outcome == ParaSession::Outcome::kDone ? CheckReadComplete(wanted) : ExitCode(outcome);
 }
 
 int ParaCommands::CheckReadComplete(const std::vector<int32_t>& wanted) const {
-    const PraReplyTracker& replies = m_session.PraReplies();
+    const PraReplyTracker& replies = m_session.ReadReplies();
     if (replies.BadNumberSeen()) {
         std::fprintf(stderr,
                      "veld-para: the drive's reply named a parameter outside 0 to 109 "
@@ -138,8 +142,8 @@ bool ParaCommands::LoadFile(const std::string& path, ParamSet& set) const {
     return false;
 }
 
-void ParaCommands::PrintParam(int32_t number) const {
-    std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, m_table.GetParamValue(number));
+void ParaCommands::PrintParam(int32_t number, int32_t value) const {
+    std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, value);
 }
 
 int ParaCommands::Read() {
@@ -164,21 +168,24 @@ int ParaCommands::Read() {
         std::iota(wanted.begin(), wanted.end(), 0);
     }
     if (int result = ReadDrive(wanted); result != kDone) return result;
+    // What the station asked reported; the table also takes other stations' replies.
+    ParamSet values;
+    for (int32_t n : wanted) values.Set(n, DriveValues().Value(n));
     if (outPath) {
-        if (ParamFile::Write(*outPath, m_table)) return kDone;
+        ParamSet listed;
+        for (int32_t n : m_table.ListedNumbers()) listed.Set(n, values.Value(n));
+        if (ParamFile::Write(*outPath, listed)) return kDone;
         std::fprintf(stderr, "File Error\n%s\n", outPath->c_str());
         return kFileError;
     }
     if (m_flags.json) {
-        ParamSet values;
-        for (int32_t n : wanted) values.Set(n, m_table.GetParamValue(n));
         JsonReport json("read");
         json.Add("station", m_nStationId);
         json.AddValues(values);
         json.Print();
         return kDone;
     }
-    for (int32_t n : wanted) PrintParam(n);
+    for (int32_t n : wanted) PrintParam(n, values.Value(n));
     return kDone;
 }
 
@@ -189,6 +196,7 @@ int ParaCommands::Write() {
     if (!LoadFile(m_args[0], file)) return kFileError;
     SafeWriteCommands safe(*this);
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
+    safe.BeforeWriteGroup();
     m_session.Queue().QueueSendAll(m_nStationId, file);
     return safe.SendWriteGroup(ParamSet::Listed(file));
 }
@@ -214,6 +222,7 @@ int ParaCommands::Set() {
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
     // As a grid edit: the table takes the value, then the write group goes out.
     for (const auto& [number, value] : writes) m_table.SetParamValue(number, value);
+    safe.BeforeWriteGroup();
     m_session.Queue().QueueWriteGroup(m_nStationId, writes);
     return safe.SendWriteGroup(sent);
 }
@@ -226,6 +235,7 @@ int ParaCommands::Setup() {
     SafeWriteCommands safe(*this);
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
     SetupParams::Store(m_table, SetupParams::FromPreset(mode));
+    safe.BeforeWriteGroup();
     m_session.Queue().QueueSetupApply(m_nStationId, m_table);
     ParamSet sent;
     for (int32_t number : SetupParams::kWriteOrder) sent.Set(number, m_table.GetParamValue(number));
@@ -236,7 +246,10 @@ int ParaCommands::SetMode() {
     if (!m_args.empty()) return UsageError("setmode takes no arguments");
     SafeWriteCommands safe(*this);
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
+    safe.BeforeWriteGroup();
     m_session.Queue().QueueParamWrite(m_nStationId, kConFlag, 1);
+    // A group of its own without COP and PSV, read back all the same.
+    m_session.Session().EndWriteGroup(m_nStationId);
     ParamSet sent;
     sent.Set(kConFlag, 1);
     return safe.SendWriteGroup(sent);
@@ -253,7 +266,11 @@ int ParaCommands::Init() {
     if (!m_args.empty()) return UsageError("init takes no arguments");
     if (int opened = SafeWriteCommands(*this).OpenForWriting(); opened != kDone) return opened;
     m_session.Queue().QueueParamInit(m_nStationId);
-    return SendQueued();
+    // The drive acknowledges nothing defined: a complete read after it is the answer.
+    if (ParaSession::Outcome sent = m_session.Flush(); sent != ParaSession::Outcome::kDone) {
+        return ExitCode(sent);
+    }
+    return ReadOpenDrive(m_table.ListedNumbers());
 }
 
 int ParaCommands::Send() {
@@ -263,8 +280,8 @@ int ParaCommands::Send() {
     // the 200-slot queue never wraps over lines not yet sent.
     for (const std::string& line : m_options.args) {
         m_session.Queue().QueueManual(line);
-        DriveSession::Outcome sent = m_session.Flush(true);
-        if (sent != DriveSession::Outcome::kDone) return ExitCode(sent);
+        ParaSession::Outcome sent = m_session.Flush(true);
+        if (sent != ParaSession::Outcome::kDone) return ExitCode(sent);
     }
     return AwaitReplies(true);
 }
@@ -274,8 +291,7 @@ int ParaCommands::Verify() {
     ParamTable file;
     if (!LoadFile(m_args[0], file)) return kFileError;
     if (int result = ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
-    ParamComparison comparison(ParamSet::Listed(file), ParamSet::Listed(m_table),
-                               m_table.ListedNumbers());
+    ParamComparison comparison(ParamSet::Listed(file), DriveValues(), m_table.ListedNumbers());
     if (m_flags.json) {
         JsonReport json("verify");
         json.Add("station", m_nStationId);

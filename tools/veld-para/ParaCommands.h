@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "CommandFlags.h"
-#include "DriveSession.h"
 #include "ParaOptions.h"
+#include "ParaSession.h"
 #include "params/ParamSet.h"
 #include "params/ParamTable.h"
 
@@ -28,7 +28,7 @@ class ParaCommands {
     int Run();
 
     // What the commands of other files build on.
-    DriveSession& Session() { return m_session; }
+    ParaSession& Session() { return m_session; }
     ParamTable& Table() { return m_table; }
     int32_t StationId() const { return m_nStationId; }
     const ParaOptions& Options() const { return m_options; }
@@ -36,11 +36,15 @@ class ParaCommands {
     const std::vector<std::string>& Args() const { return m_args; }
     const CommandFlags& Flags() const { return m_flags; }
     int OpenPort();
-    // Opens the port, sends PRA and collects the replies into the table; done
-    // only when they carried every one of `wanted`.
+    // Opens the port, sends PRA and collects the station's replies; done only
+    // when they carried every one of `wanted` (then in DriveValues).
     int ReadDrive(const std::vector<int32_t>& wanted);
+    // The same on the port already open.
+    int ReadOpenDrive(const std::vector<int32_t>& wanted);
+    // What the last read carried from the station asked.
+    const ParamSet& DriveValues() const { return m_session.ReadReplies().Carried(); }
     // The exit code of a session's outcome, the reason of a failure on stderr.
-    int ExitCode(DriveSession::Outcome outcome) const;
+    int ExitCode(ParaSession::Outcome outcome) const;
     int UsageError(const std::string& why) const;
     // Reads a parameter file; "File Error" on stderr when it cannot.
     bool LoadFile(const std::string& path, ParamTable& table) const;
@@ -72,11 +76,11 @@ class ParaCommands {
     // replies are the command's result.
     int SendQueued(bool printReplies = false);
     int AwaitReplies(bool printReplies);
-    void PrintParam(int32_t number) const;
+    void PrintParam(int32_t number, int32_t value) const;
 
     const ParaOptions& m_options;
     ParamTable& m_table;
-    DriveSession m_session;
+    ParaSession m_session;
     int32_t m_nStationId;
     std::vector<std::string> m_args;
     CommandFlags m_flags;

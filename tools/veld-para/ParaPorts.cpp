@@ -135,8 +135,8 @@ int ParaCommands::Scan() {
     while (scan.IsRunning()) {
         if (g_bStopScan.load(std::memory_order_relaxed)) scan.Cancel();
         scan.Step(m_session.Queue(), StationScan::Clock::now());
-        DriveSession::Outcome sent = m_session.Flush();
-        if (sent == DriveSession::Outcome::kWriteFailed) return ExitCode(sent);
+        ParaSession::Outcome sent = m_session.Flush();
+        if (sent == ParaSession::Outcome::kWriteFailed) return ExitCode(sent);
         m_session.WaitReplies(kScanStepMs, false);
     }
 
@@ -161,7 +161,7 @@ int ParaCommands::Scan() {
         }
     }
     if (scan.GetState() == StationScan::State::kLost) {
-        return ExitCode(DriveSession::Outcome::kLost);
+        return ExitCode(ParaSession::Outcome::kLost);
     }
     if (answers.empty()) {
         std::fprintf(stderr, "veld-para: no station answered\n");

@@ -106,13 +106,13 @@ int ParaCommands::Watch() {
         if (args->count > 0 && schedule.RoundsSent() >= args->count) {
             if (settled) break;
         } else if (monitor.Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) {
-            DriveSession::Outcome sent = m_session.Flush();
-            if (sent != DriveSession::Outcome::kDone) return ExitCode(sent);
+            ParaSession::Outcome sent = m_session.Flush();
+            if (sent != ParaSession::Outcome::kDone) return ExitCode(sent);
             continue;
         }
         // Echoes what came, on stderr, while it waits.
-        if (m_session.WaitReplies(kPollPauseMs, false) == DriveSession::Outcome::kLost) {
-            return ExitCode(DriveSession::Outcome::kLost);
+        if (m_session.WaitReplies(kPollPauseMs, false) == ParaSession::Outcome::kLost) {
+            return ExitCode(ParaSession::Outcome::kLost);
         }
     }
     if (!m_options.quiet) {

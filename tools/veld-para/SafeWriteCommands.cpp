@@ -53,7 +53,7 @@ int SafeWriteCommands::Restore() {
     ParamSet file;
     if (!m_para.LoadFile(args[0], file)) return ParaCommands::kFileError;
     if (int read = m_para.ReadDrive(file.Numbers()); read != ParaCommands::kDone) return read;
-    const ParamSet& drive = m_para.Session().PraReplies().Carried();
+    const ParamSet& drive = m_para.DriveValues();
     if (int saved = SaveBackup(drive); saved != ParaCommands::kDone) return saved;
     ParamSet differing;
     ParamComparison comparison(file, drive, file.Numbers());
@@ -66,6 +66,7 @@ int SafeWriteCommands::Restore() {
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : differing.Numbers()) writes.emplace_back(number, differing.Value(number));
+    BeforeWriteGroup();
     m_para.Session().Queue().QueueWriteGroup(m_para.StationId(), writes);
     return SendWriteGroup(differing);
 }
@@ -77,7 +78,7 @@ int SafeWriteCommands::OpenForWriting() {
         std::fprintf(stderr, "veld-para: no backup could be taken; nothing was written\n");
         return read;
     }
-    return SaveBackup(m_para.Session().PraReplies().Carried());
+    return SaveBackup(m_para.DriveValues());
 }
 
 int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
@@ -101,26 +102,17 @@ int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
     return ParaCommands::kDone;
 }
 
-int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
-    DriveSession::Outcome outcome = m_para.Session().Flush();
-    if (outcome != DriveSession::Outcome::kDone) return m_para.ExitCode(outcome);
-    if (!m_para.Flags().noVerify) return ReadBack(sent);
-    ReportUnverified(sent);
-    return ParaCommands::kDone;
+void SafeWriteCommands::BeforeWriteGroup() {
+    if (!m_para.Flags().noVerify) m_para.Session().Session().ReadBackNextGroup();
 }
 
-int SafeWriteCommands::ReadBack(const ParamSet& sent) {
-    DriveSession& session = m_para.Session();
-    session.ForgetPraReplies();
-    session.Queue().QueueReadAll(m_para.StationId());
-    DriveSession::Outcome outcome = session.Flush();
-    if (outcome == DriveSession::Outcome::kDone) {
-        outcome = session.CollectRead(m_para.Options().waitMs, sent.Numbers());
-    }
-    if (outcome == DriveSession::Outcome::kLost || outcome == DriveSession::Outcome::kWriteFailed) {
-        return m_para.ExitCode(outcome);
-    }
-    return Report(ReadBackReport(sent, session.PraReplies()));
+int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
+    bool readBack = !m_para.Flags().noVerify;
+    ParaSession::Outcome outcome = m_para.Session().SendWriteGroup(readBack);
+    if (outcome != ParaSession::Outcome::kDone) return m_para.ExitCode(outcome);
+    if (readBack) return Report(*m_para.Session().LastReadBack());
+    ReportUnverified(sent);
+    return ParaCommands::kDone;
 }
 
 int SafeWriteCommands::Report(const ReadBackReport& report) const {

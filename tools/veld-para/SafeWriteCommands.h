@@ -23,13 +23,15 @@ class SafeWriteCommands {
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
     int OpenForWriting();
+    // Right before the write group is queued: its read-back is asked for
+    // unless --no-verify.
+    void BeforeWriteGroup();
     // Sends the queued write group, whose values are `sent`, and reads it back
     // unless --no-verify: done when the drive holds every value as sent.
     int SendWriteGroup(const ParamSet& sent);
 
   private:
     int SaveBackup(const ParamSet& drive);
-    int ReadBack(const ParamSet& sent);
     int Report(const ReadBackReport& report) const;
     void ReportUnverified(const ParamSet& sent) const;
     void ReportNothingToSend() const;

@@ -1,0 +1,97 @@
+#include "protocol/TxLineWriter.h"
+
+#include <chrono>
+#include <utility>
+
+#include "serial/WorkerThread.h"
+
+namespace {
+
+// Whether count `a` comes before count `b`, also across the wrap at 2^32.
+bool Before(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) < 0; }
+
+}  // namespace
+
+TxLineWriter::TxLineWriter(CTtyPort& port) : m_port(port) {
+    m_thread = std::thread([this] { Run(); });
+}
+
+TxLineWriter::~TxLineWriter() {
+    m_bStop.store(true, std::memory_order_release);
+    m_nWake.fetch_add(1, std::memory_order_release);
+    m_nWake.notify_all();
+    m_thread.join();
+}
+
+void TxLineWriter::SetGoneWake(std::function<void()> wake) { m_goneWake = std::move(wake); }
+
+bool TxLineWriter::Hand(const std::string& line) {
+    if (m_nHanded - m_nTaken >= kSlots) return false;
+    m_lines[m_nHanded % kSlots] = line;
+    ++m_nHanded;
+    m_nHandedOver.store(m_nHanded, std::memory_order_release);
+    m_nWake.fetch_add(1, std::memory_order_release);
+    m_nWake.notify_all();
+    return true;
+}
+
+bool TxLineWriter::TakeGone(Gone& gone) {
+    if (m_nTaken == m_nGone.load(std::memory_order_acquire)) return false;
+    uint32_t slot = m_nTaken % kSlots;
+    gone.line = std::move(m_lines[slot]);
+    gone.fate = m_fates[slot];
+    ++m_nTaken;
+    return true;
+}
+
+uint32_t TxLineWriter::Waiting() const {
+    return m_nHanded - m_nGone.load(std::memory_order_acquire);
+}
+
+void TxLineWriter::GiveUpWaiting() {
+    m_nGiveUpBelow.store(m_nHanded, std::memory_order_release);
+    m_nWake.fetch_add(1, std::memory_order_release);
+    m_nWake.notify_all();
+    // The line in flight finishes (a stalled one within its own bound), the
+    // rest go without a write.
+    for (uint32_t gone = m_nGone.load(std::memory_order_acquire); gone != m_nHanded;
+         gone = m_nGone.load(std::memory_order_acquire)) {
+        m_nGone.wait(gone, std::memory_order_acquire);
+    }
+}
+
+void TxLineWriter::Run() {
+    WorkerThread::Prepare("veld-writer");
+    uint32_t next = 0;
+    uint32_t stoppedBelow = 0;  // lines behind a failed one, when asked to stop there
+    for (;;) {
+        // Read before the checks, so a hand-over after them ends the wait at once.
+        uint32_t wake = m_nWake.load(std::memory_order_acquire);
+        if (m_bStop.load(std::memory_order_acquire)) break;
+        uint32_t handed = m_nHandedOver.load(std::memory_order_acquire);
+        if (next == handed) {
+            m_nWake.wait(wake, std::memory_order_acquire);
+            continue;
+        }
+        uint32_t slot = next % kSlots;
+        bool givenUp = Before(next, m_nGiveUpBelow.load(std::memory_order_acquire)) ||
+                       Before(next, stoppedBelow);
+        Fate fate = givenUp ? Fate::kNotSent : WriteLine(m_lines[slot]);
+        // Nothing behind a failed line goes out: a write group must not go on half.
+        if (fate == Fate::kFailed && m_bStopAfterFailure.load(std::memory_order_relaxed)) {
+            stoppedBelow = handed;
+        }
+        m_fates[slot] = fate;
+        m_nGone.store(++next, std::memory_order_release);
+        m_nGone.notify_all();
+        if (m_goneWake) m_goneWake();
+    }
+}
+
+TxLineWriter::Fate TxLineWriter::WriteLine(const std::string& line) {
+    if (!m_port.IsConnected()) return Fate::kNotSent;
+    uint32_t size = static_cast<uint32_t>(line.size());
+    Fate fate = m_port.WriteBlock(line.data(), size) == size ? Fate::kWritten : Fate::kFailed;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
+    return fate;
+}

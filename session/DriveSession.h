@@ -1,0 +1,134 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "params/ParamTable.h"
+#include "params/RefreshFlag.h"
+#include "protocol/LineListView.h"
+#include "protocol/ResponseDispatcher.h"
+#include "protocol/RxLineFollower.h"
+#include "protocol/TxLineWriter.h"
+#include "protocol/TxQueue.h"
+#include "protocol/WriteGuard.h"
+#include "serial/CTtyPort.h"
+#include "serial/Notifier.h"
+
+// One session with a drive, shared by the GUI and veld-para: the port, the
+// response dispatcher, the outgoing queue and the writer that paces it, and
+// the rules beside them: when a read is complete (DriveReads), the backup
+// before the first write after a read and the read-back after a write group
+// (WriteGuard), the station check of replies, and what became of each line
+// sent. The owner calls Tick often (the form's timer, veld-para's loop);
+// nothing here waits on the line, except Close, which joins the port's reader.
+class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    // Told, on the owner's thread during Tick, what happened; each call has
+    // a default that ignores it.
+    class Listener {
+      public:
+        virtual ~Listener() = default;
+        virtual void OnReadFinished(bool /*complete*/) {}
+        virtual void OnBackupSaved(const std::string& /*path*/) {}
+        virtual void OnReadBackFinished(const ReadBackReport& /*report*/) {}
+        // A line left the writer: written, failed, or not sent.
+        virtual void OnLineGone(const TxLineWriter::Gone& /*gone*/) {}
+        // A line the dispatcher consumed, without its carriage return.
+        virtual void OnLineReceived(const std::string& /*line*/) {}
+    };
+
+    // The port's messages ("Rx Buffer FULL" from the reader, "TTY Error!" from
+    // the writer) go to `portNotifier`, the dispatcher's ("통신처리에러") to
+    // `dispatchNotifier`; the sent lines are echoed in `sentView`.
+    DriveSession(ParamTable& table, RefreshFlag& refresh, Notifier& portNotifier,
+                 Notifier& dispatchNotifier, LineListView& sentView);
+    ~DriveSession() override;
+    DriveSession(const DriveSession&) = delete;
+    DriveSession& operator=(const DriveSession&) = delete;
+
+    // The port text the form's connect builds: "\\.\" + port + ":" + baud + ",N,8,0".
+    static std::string PortText(const std::string& port, const std::string& baud);
+
+    bool OpenFromText(const std::string& text);
+    // The lines not yet written are given up; then the port closes.
+    bool Close();
+    bool IsConnected() const { return m_port.IsConnected(); }
+    int LastOpenError() const { return m_port.LastOpenError(); }
+    // True once after a port this session opened went away by itself.
+    bool TakePortLost();
+    const CTtyPort& Port() const { return m_port; }
+    void SetReadInterval(uint32_t ms) { m_port.SetReadInterval(ms); }
+
+    // The dispatcher runs whether or not a port is open; one at a time.
+    bool StartDispatcher() { return m_dispatcher.Start(); }
+    void RequestStopDispatch() { m_dispatcher.RequestStop(); }
+    void StopDispatch() { m_dispatcher.Stop(); }
+    bool IsDispatcherRunning() const { return m_dispatcher.IsRunning(); }
+    bool IsDispatchDone() const { return m_dispatcher.IsDone(); }
+
+    // The queue's builders run on the owner's thread; Tick hands the lines over.
+    TxQueue& Queue() { return m_queue; }
+    // Hands the queued lines to the writer (and a read-back's PRA after its
+    // write group), echoes the lines that left, takes the received lines and
+    // tells the listeners what finished. Never waits on the line.
+    void Tick(Clock::time_point now);
+    // Lines queued or on their way to the drive.
+    bool LinesWaiting() const { return m_queue.HasPending(); }
+    // Echoes the lines that have left since; for an owner that the writer's
+    // wake calls back between ticks.
+    void EchoGoneLines() { m_queue.EchoGoneLines(); }
+    // Called on the writer's thread when a line has left; set before the
+    // first line is sent.
+    void SetGoneWake(std::function<void()> wake) { m_writer.SetGoneWake(std::move(wake)); }
+    // After a line that failed, nothing more is written (veld-para); the form
+    // goes on with the next line, as the queue always did.
+    void SetStopAfterWriteFailure(bool stop) { m_writer.SetStopAfterFailure(stop); }
+
+    // Queues a PRA to `station` whose read is complete once `wanted` came.
+    void QueueRead(int32_t station, std::vector<int32_t> wanted);
+    void SetReadSilence(std::chrono::milliseconds silence) { m_guard.SetSilence(silence); }
+    const DriveReads& Reads() const { return m_guard.Reads(); }
+    const DriveReads::Read* LastRead() const { return m_guard.LastRead(); }
+    bool ReadPending() const { return m_guard.ReadPending(); }
+
+    // Backups before writes: none until a saver is set.
+    void SetBackupSaver(WriteGuard::BackupSaver saver) { m_guard.SetBackupSaver(std::move(saver)); }
+    // Saves the last complete read now, unless that read was saved already.
+    std::string BackUpLastRead() { return m_guard.BackUpLastRead(); }
+    void SetVerifyAfterWrite(bool on) { m_guard.SetVerifyAfterWrite(on); }
+    bool VerifyAfterWrite() const { return m_guard.VerifyAfterWrite(); }
+    void ReadBackNextGroup() { m_guard.ReadBackNextGroup(); }
+    // Ends the write group being queued as PSV would, for PWR lines sent alone.
+    void EndWriteGroup(int32_t station) { m_guard.EndWriteGroup(station); }
+    bool ReadBackPending() const { return m_guard.ReadBackPending(); }
+
+    void AddListener(Listener* listener);
+    void RemoveListener(Listener* listener);
+
+    // For the tools that follow the received lines themselves (scan, monitor).
+    const CTtyPort& Ring() const { return m_port; }
+
+  private:
+    void OnReadFinished(bool complete) override;
+    void OnBackupSaved(const std::string& path) override;
+    void OnReadBackFinished(const ReadBackReport& report) override;
+    void OnLineGone(const TxLineWriter::Gone& gone) override;
+    void QueueDueReadBack();
+    void ReceiveLines();
+    template <class Call>
+    void Tell(Call call);
+
+    CTtyPort m_port;
+    ResponseDispatcher m_dispatcher;
+    TxLineWriter m_writer{m_port};
+    TxQueue m_queue;
+    WriteGuard m_guard{m_port, *this};
+    RxLineFollower m_follower{m_port};
+    std::vector<Listener*> m_listeners;
+    bool m_bOpened = false;
+};

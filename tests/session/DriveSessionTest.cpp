@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "params/BackupStore.h"
+#include "params/ParamFile.h"
+#include "session/DriveSession.h"
+#include "support/Eventually.h"
+#include "support/PtyPair.h"
+#include "support/RecordingLineView.h"
+#include "support/RecordingNotifier.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = DriveSession::Clock;
+
+class Recorder : public DriveSession::Listener {
+  public:
+    void OnReadFinished(bool complete) override { reads.push_back(complete); }
+    void OnBackupSaved(const std::string& path) override { backups.push_back(path); }
+    void OnReadBackFinished(const ReadBackReport& report) override { readBacks.push_back(report); }
+    void OnLineGone(const TxLineWriter::Gone& gone) override { fates.push_back(gone.fate); }
+
+    std::vector<bool> reads;
+    std::vector<std::string> backups;
+    std::vector<ReadBackReport> readBacks;
+    std::vector<TxLineWriter::Fate> fates;
+};
+
+// The drive's PRA reply from `station`: every parameter, 16 pairs a line;
+// parameter n holds n * 2 unless `values` says otherwise, and those in
+// `omit` are left out.
+std::vector<std::string> PraReply(const std::map<int32_t, int32_t>& values,
+                                  const std::vector<int32_t>& omit = {}, char station = '0') {
+    std::vector<std::string> lines;
+    for (int32_t first = 0; first < ParamTable::kCount; first += 16) {
+        std::ostringstream line;
+        line << '#' << station << ".PRA" << std::uppercase << std::hex;
+        for (int32_t n = first; n < std::min(first + 16, ParamTable::kCount); ++n) {
+            auto it = values.find(n);
+            int32_t value = it == values.end() ? n * 2 : it->second;
+            if (std::count(omit.begin(), omit.end(), n) == 0) {
+                line << ' ' << n << ' ' << static_cast<uint16_t>(value);
+            }
+        }
+        lines.push_back(line.str());
+    }
+    return lines;
+}
+
+// The session on one end of a pseudo-terminal; the test plays the drive.
+class DriveSessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::remove_all(dir);
+        ASSERT_TRUE(session.OpenFromText(DriveSession::PortText(pty.SlavePath(), "115200")));
+        ASSERT_TRUE(session.StartDispatcher());
+        session.AddListener(&recorder);
+        session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
+            return store.Save(set, station, std::time(nullptr));
+        });
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Ticks until every queued line has left, and returns the bytes the drive got.
+    std::string Send() {
+        session.Tick(Clock::now());
+        EXPECT_TRUE(Eventually([&] {
+            session.Tick(Clock::now());
+            return !session.LinesWaiting();
+        }));
+        return pty.Read(1 << 16, 50ms);
+    }
+    // The drive sends `lines`; returns once the dispatcher has consumed them.
+    void Answer(const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r";
+        pty.Write(bytes);
+        consumed = (consumed + static_cast<int32_t>(lines.size())) % CTtyPort::kRxSlots;
+        ASSERT_TRUE(Eventually([&] { return session.Port().RxReadIndex() == consumed; }));
+    }
+    // Ticks as if `after` had passed since now.
+    void Later(Clock::duration after) { session.Tick(Clock::now() + after); }
+    void ReadDrive(const std::map<int32_t, int32_t>& values) {
+        session.Queue().QueueReadAll(0);
+        ASSERT_EQ(Send(), "#0.PRA\r");
+        Answer(PraReply(values));
+        Later(DriveReads::kQuiet);
+    }
+
+    PtyPair pty;
+    RecordingNotifier notifier;
+    ParamTable table;
+    RefreshFlag refresh;
+    RecordingLineView sent;
+    DriveSession session{table, refresh, notifier, notifier, sent};
+    int32_t consumed = 0;
+    fs::path dir = fs::temp_directory_path() / ("veld-session-" + std::to_string(::getpid()));
+    BackupStore store{dir.string(), BackupStore::kMaxBackups};
+    Recorder recorder;
+};
+
+TEST_F(DriveSessionTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {
+    // No read yet: nothing to keep.
+    session.Queue().QueueWriteGroup(0, {{20, 1}});
+    Send();
+
+    ReadDrive({{20, 500}});
+    // Saved as the write is queued, before it goes out.
+    session.Queue().QueueParamWrite(0, 20, 5);
+    ASSERT_EQ(recorder.backups.size(), 1u);
+    ParamSet saved;
+    ASSERT_TRUE(ParamFile::Read(recorder.backups[0], saved));
+    EXPECT_EQ(saved.Value(20), 500);
+    Send();
+
+    ReadDrive({{20, 5}});
+    // A write to another station does not overwrite the drive that was read.
+    session.Queue().QueueWriteGroup(3, {{20, 1}});
+    EXPECT_EQ(recorder.backups.size(), 1u);
+    session.Queue().QueueParamInit(0);
+    ASSERT_EQ(recorder.backups.size(), 2u);
+    ASSERT_TRUE(ParamFile::Read(recorder.backups[1], saved));
+    EXPECT_EQ(saved.Value(20), 5);
+    Send();
+
+    // A read that lacks parameters gives up and is no drive set to keep; the
+    // read before it was kept already.
+    session.Queue().QueueReadAll(0);
+    Send();
+    Answer(PraReply({}, {20}));
+    Later(DriveReads::kQuiet);
+    EXPECT_EQ(recorder.reads, (std::vector<bool>{true, true}));
+    Later(DriveReads::kSilence + 1s);
+    EXPECT_EQ(recorder.reads, (std::vector<bool>{true, true, false}));
+    session.Queue().QueueWriteGroup(0, {{20, 1}});
+    EXPECT_EQ(store.List().size(), 2u);
+    Send();
+}
+
+// One rule for every read: the asked station's replies, then a quiet line.
+TEST_F(DriveSessionTest, AReadIsCompleteWhenTheStationAskedSentEveryParameterAndTheLineIsQuiet) {
+    session.QueueRead(3, {20, 21});
+    ASSERT_EQ(Send(), "#3.PRA\r");
+    // Another drive's reply sets the table (the grid's rule) but completes nothing.
+    Answer({"#5.PRA 14 1F4 15 64"});
+    Later(DriveReads::kQuiet);
+    EXPECT_TRUE(recorder.reads.empty());
+    EXPECT_EQ(table.GetParamValue(20), 500);
+    Answer({"#3.PRA 14 12C 15 C8"});
+    session.Tick(Clock::now());
+    EXPECT_TRUE(recorder.reads.empty());  // not quiet yet
+    // A line still arriving is no quiet time.
+    pty.Write("#3.STA");
+    ASSERT_TRUE(Eventually([&] { return session.Port().RxOffset() > 0; }));
+    Later(DriveReads::kQuiet);
+    EXPECT_TRUE(recorder.reads.empty());
+    Later(2 * DriveReads::kQuiet);
+    EXPECT_EQ(recorder.reads, std::vector<bool>{true});
+    ASSERT_NE(session.LastRead(), nullptr);
+    EXPECT_EQ(session.LastRead()->values.Value(20), 300);
+    EXPECT_EQ(session.LastRead()->station, 3);
+}
+
+TEST_F(DriveSessionTest, ReadsBackAWriteGroupOnlyWhenAsked) {
+    session.ReadBackNextGroup();
+    session.Queue().QueueWriteGroup(0, {{21, 9}});
+    EXPECT_EQ(Send(), "#0.PWR 21 9\r#0.COP\r#0.PSV\r#0.PRA\r");
+    Answer(PraReply({{21, 9}}));
+    Later(DriveReads::kQuiet);
+    ASSERT_EQ(recorder.readBacks.size(), 1u);
+    EXPECT_EQ(recorder.readBacks[0].Result(), ReadBackReport::Outcome::kConfirmed);
+    session.Queue().QueueWriteGroup(0, {{21, 10}});
+    EXPECT_EQ(Send(), "#0.PWR 21 10\r#0.COP\r#0.PSV\r");
+
+    // A drive that does not answer the read-back.
+    session.ReadBackNextGroup();
+    session.Queue().QueueWriteGroup(0, {{20, 300}});
+    Send();
+    Later(DriveReads::kSilence + 1s);
+    ASSERT_EQ(recorder.readBacks.size(), 2u);
+    EXPECT_EQ(recorder.readBacks[1].Result(), ReadBackReport::Outcome::kNoCompleteReply);
+    EXPECT_EQ(recorder.readBacks[1].Missing(), std::vector<int32_t>{20});
+}
+
+// With every group read back, one read-back at a time: the groups that end
+// while one is under way are read back together after it.
+TEST_F(DriveSessionTest, GroupsQueuedDuringAReadBackAreReadBackAfterIt) {
+    session.SetVerifyAfterWrite(true);
+    session.Queue().QueueWriteGroup(0, {{20, 300}, {22, 70000}});
+    session.Queue().QueueWriteGroup(0, {{21, 2}});
+    session.Queue().QueueWriteGroup(0, {{20, 3}, {23, 4}});
+    EXPECT_EQ(Send(),
+              "#0.PWR 20 300\r#0.PWR 22 70000\r#0.COP\r#0.PSV\r#0.PWR 21 2\r#0.COP\r#0.PSV\r"
+              "#0.PWR 20 3\r#0.PWR 23 4\r#0.COP\r#0.PSV\r#0.PRA\r");
+    // The drive keeps 16 bits of 70000.
+    Answer(PraReply({{20, 3}, {21, 2}, {22, 70000}, {23, 4}}));
+    Later(DriveReads::kQuiet);
+    ASSERT_EQ(recorder.readBacks.size(), 1u);
+    const ReadBackReport& first = recorder.readBacks[0];
+    EXPECT_EQ(first.Result(), ReadBackReport::Outcome::kMismatch);
+    EXPECT_EQ(first.SentCount(), 4);
+    EXPECT_EQ(first.ConfirmedCount(), 3);
+    // Groups after the read-back went out wait for it.
+    session.Queue().QueueWriteGroup(0, {{25, 1}});
+    EXPECT_EQ(Send(), "#0.PWR 25 1\r#0.COP\r#0.PSV\r#0.PRA\r");
+}
+
+TEST_F(DriveSessionTest, ClosingGivesUpTheLinesNotYetWritten) {
+    for (int i = 0; i < 40; ++i) session.Queue().QueueCop(0);
+    session.Tick(Clock::now());
+    ASSERT_EQ(pty.ReadUntil("\r", 10s), "#0.COP\r");
+    session.Close();
+    session.EchoGoneLines();
+    EXPECT_FALSE(session.LinesWaiting());
+    EXPECT_EQ(sent.lines.size(), 20u);  // every line left, the echo keeps twenty
+    size_t unsent = static_cast<size_t>(
+        std::count(recorder.fates.begin(), recorder.fates.end(), TxLineWriter::Fate::kNotSent));
+    EXPECT_EQ(recorder.fates.size(), 40u);
+    EXPECT_GT(unsent, 0u);
+    EXPECT_EQ(recorder.fates.front(), TxLineWriter::Fate::kWritten);
+}
+
+}  // namespace
