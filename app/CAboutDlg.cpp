@@ -5,7 +5,7 @@
 #include <QtGlobal>
 
 #include "VeldVersion.h"
-#include "app/FormFont.h"
+#include "form/FormFont.h"
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
 

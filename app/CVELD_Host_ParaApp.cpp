@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QSettings>
 #include <iostream>
 #include <string_view>
 
@@ -14,8 +15,10 @@
 #include "serial/PortMap.h"
 
 CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // The per-user settings store: every QSettings of the program is this INI file.
     setApplicationName(kApplication);
     setOrganizationName(kOrganization);
+    QSettings::setDefaultFormat(QSettings::IniFormat);
     setWindowIcon(QIcon(QStringLiteral(":/res/VELD_Host_Para.png")));
     // Korean whatever the locale, as the rest of the program; without the
     // translations installed Qt's texts stay English.
@@ -29,10 +32,6 @@ CVELD_Host_ParaApp::CVELD_Host_ParaApp(int& argc, char** argv) : QApplication(ar
 }
 
 CVELD_Host_ParaApp::~CVELD_Host_ParaApp() = default;
-
-QSettings CVELD_Host_ParaApp::Settings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganization, kApplication);
-}
 
 const char* CVELD_Host_ParaApp::Usage() {
     return "usage: VELD_Host_Para [--port-map COMn=PATH]... [FILE]\n"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QSettings>
 #include <QStringList>
 #include <QTranslator>
 #include <memory>
@@ -32,8 +31,6 @@ class CVELD_Host_ParaApp : public QApplication {
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     RecentFileList& RecentFiles() { return m_recentFiles; }
 
-    // The per-user settings store.
-    static QSettings Settings();
     static const char* Usage();
     // A lone --help or --version is answered on stdout before the application
     // object exists, so it needs no display. The exit code, or -1 to start.

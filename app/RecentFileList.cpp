@@ -3,8 +3,6 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "app/CVELD_Host_ParaApp.h"
-
 namespace {
 
 const char* const kGroup = "Recent File List";
@@ -14,7 +12,7 @@ QString Key(int index) { return QStringLiteral("File%1").arg(index + 1); }
 }  // namespace
 
 void RecentFileList::Load() {
-    QSettings settings = CVELD_Host_ParaApp::Settings();
+    QSettings settings;
     settings.beginGroup(kGroup);
     m_entries.clear();
     for (int i = 0; i < kEntries; ++i) {
@@ -24,7 +22,7 @@ void RecentFileList::Load() {
 }
 
 void RecentFileList::Save() const {
-    QSettings settings = CVELD_Host_ParaApp::Settings();
+    QSettings settings;
     settings.remove(kGroup);
     settings.beginGroup(kGroup);
     for (int i = 0; i < m_entries.size(); ++i) settings.setValue(Key(i), m_entries[i]);

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The recent-file list the shell keeps in the per-user settings store
-// (group "Recent File List", keys File1 to File4), newest first.
+// (group "Recent File List", keys File1 to File4), newest first; the
+// application sets the store up once (its names and format) before any use.
 class RecentFileList {
   public:
     static constexpr int kEntries = 4;

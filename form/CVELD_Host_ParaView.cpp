@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/FormFont.h"
+#include "form/FormFont.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "form/Cp949Text.h"
@@ -21,7 +21,7 @@
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
 #include "serial/PortDoctor.h"
-#include "toolbox/PortFindingText.h"
+#include "form/PortFindingText.h"
 
 namespace {
 

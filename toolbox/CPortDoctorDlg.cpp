@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "toolbox/PortFindingText.h"
+#include "form/PortFindingText.h"
 
 namespace {
 

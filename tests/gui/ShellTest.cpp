@@ -25,7 +25,7 @@ class ShellTest : public QObject {
   private slots:
     void cleanup() {
         m_app.ExitInstance();
-        QSettings settings = CVELD_Host_ParaApp::Settings();
+        QSettings settings;
         settings.clear();
         PortMap::Clear();
     }

@@ -1,4 +1,4 @@
-#include "app/FormFont.h"
+#include "form/FormFont.h"
 
 #include <QStringList>
 

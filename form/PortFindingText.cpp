@@ -1,4 +1,4 @@
-#include "toolbox/PortFindingText.h"
+#include "form/PortFindingText.h"
 
 #include <cstring>
 
