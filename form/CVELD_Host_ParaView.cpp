@@ -164,7 +164,8 @@ QString SelectedItem(const QComboBox* combo) {
 QString CVELD_Host_ParaView::ChosenPort() const { return SelectedItem(m_cbPort); }
 
 QString CVELD_Host_ParaView::PortText() const {
-    return QStringLiteral("\\\\.\\") + ChosenPort() + ":" + SelectedItem(m_cbBaud) + ",N,8,0";
+    return QString::fromStdString(DriveSession::PortText(ChosenPort().toStdString(),
+                                                         SelectedItem(m_cbBaud).toStdString()));
 }
 
 void CVELD_Host_ParaView::UseStationId(int32_t station) {
@@ -174,6 +175,8 @@ void CVELD_Host_ParaView::UseStationId(int32_t station) {
 }
 
 void CVELD_Host_ParaView::OnConnect() {
+    // What the combo shows is what opens: a name typed into it, not only a list item.
+    m_cbPort->TakeShownPort();
     QString portText = PortText();
     UpdateData(true);
     m_session.SetReadInterval(5);
@@ -188,9 +191,10 @@ void CVELD_Host_ParaView::OnConnect() {
         emit StatusMessage(QString());
         return;
     }
+    // This attempt's reason is in the status bar while the box is up.
+    ReportOpenFailure();
     MessageBox::Show(this, Text("포트를 열수가 없습니다."));
     ReleaseConnectToggle();
-    ReportOpenFailure();
 }
 
 void CVELD_Host_ParaView::ReportOpenFailure() {

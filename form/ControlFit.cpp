@@ -227,6 +227,27 @@ void ControlFit::GrowAll() {
     Grow(std::move(needs));
 }
 
+void ControlFit::GrowPushingRight(QWidget* control, int width, const QList<QWidget*>& row) {
+    int shortfall = width - control->width();
+    if (shortfall <= 0 || row.isEmpty()) return;
+    // What each gap, and the room after the last control, can give.
+    std::vector<int> spare;
+    int edge = control->geometry().right() + 1;
+    for (const QWidget* next : row) {
+        spare.push_back(std::max(0, next->x() - edge - kGaps[0]));
+        edge = next->geometry().right() + 1;
+    }
+    spare.push_back(std::max(0, Bounds(row.back()).right() + 1 - edge - kGaps[0]));
+    int room = 0;
+    for (int gap : spare) room += gap;
+    int push = std::min(shortfall, room);
+    control->resize(control->width() + push, control->height());
+    for (int i = 0; i < row.size(); ++i) {
+        push -= std::min(push, spare[static_cast<size_t>(i)]);
+        row[i]->move(row[i]->x() + push, row[i]->y());
+    }
+}
+
 void ControlFit::AlignLeftEdges(const QList<QWidget*>& column) {
     int left = m_area.right();
     for (QWidget* control : column) left = std::min(left, control->x());

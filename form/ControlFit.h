@@ -39,6 +39,10 @@ class ControlFit {
     void Grow(std::vector<Need> needs);
     // Grow() with what each child of the parent needs for its own texts.
     void GrowAll();
+    // Widens `control` to `width` beyond its own free space by moving the controls of
+    // `row` (those on its right, left to right) to the right, into the gaps between
+    // them and the room at the row's end; as far as that room goes.
+    void GrowPushingRight(QWidget* control, int width, const QList<QWidget*>& row);
     // Grows the controls of a column that stand right of its leftmost one to the left,
     // where free space allows, so that the column keeps one left edge.
     void AlignLeftEdges(const QList<QWidget*>& column);

@@ -113,7 +113,8 @@ void FormLayout::CreateConnectionArea() {
     Place(id, 25, 13, 17, 12);
     auto* port = Control(new PortComboBox(form), 1021, "COM 포트");
     Place(port, 52, 13, 41, 12);
-    // Sized for the COM names: a longer device path is elided in the closed combo.
+    // Sized for the COM names, then (Fit) a USB adapter's device: a longer path is
+    // elided in the closed combo.
     for (int i = 0; i < PortComboBox::kComItems; ++i) m_shownTexts[port].append(port->itemText(i));
     Place(Control(DropDown(form, kBaudItems), 1022, "통신속도"), 98, 13, 41, 12);
     Place(Control(Toggle(form, "통신연결"), 1024), 143, 13, 43, 15);
@@ -198,6 +199,15 @@ void FormLayout::Fit() {
     }
     ControlFit fit(m_pForm, Area());
     fit.Grow(std::move(needs));
+    // A USB adapter's device shows whole in the closed port combo: the rest of its
+    // row moves right into the room the row spares.
+    auto* port = m_pForm->findChild<QWidget*>(QStringLiteral("ctl1021"));
+    QList<QWidget*> rest;
+    for (int id : {1022, 1024, 1033}) {
+        rest.append(m_pForm->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id)));
+    }
+    QStringList device = m_shownTexts.value(port) << QStringLiteral("/dev/ttyUSB0");
+    fit.GrowPushingRight(port, ControlFit::Needed(port, device).width(), rest);
     QList<QWidget*> inBoxes;
     for (int t = 0; t < SetupParams::kInTerminals; ++t) {
         inBoxes.append(m_pForm->findChild<QWidget*>(QStringLiteral("ctl%1").arg(1012 + t)));

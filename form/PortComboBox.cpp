@@ -1,11 +1,13 @@
 #include "form/PortComboBox.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QStringList>
 #include <utility>
 #include <vector>
 
 #include "form/ControlFit.h"
+#include "serial/PortMap.h"
 
 namespace {
 
@@ -34,8 +36,37 @@ std::vector<std::pair<QString, QString>> DeviceItems(
 
 PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     connect(this, &QComboBox::currentIndexChanged, this, &PortComboBox::ShowChosen);
+    // Only the operator's own typing: the combo's own texts come through setText.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_bTyped = true; });
     for (int n = 1; n <= kComItems; ++n) addItem(QStringLiteral("COM%1").arg(n));
     RefreshDevices();
+}
+
+QString PortComboBox::TakeShownPort() {
+    if (!m_bTyped) return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+    QString typed = lineEdit()->text().trimmed();
+    // COM names are upper case in the list, as the port text makes them.
+    if (QRegularExpression(QStringLiteral("^com[0-9]+$"), QRegularExpression::CaseInsensitiveOption)
+            .match(typed)
+            .hasMatch()) {
+        typed = typed.toUpper();
+    }
+    if (typed.isEmpty()) return typed;
+    if (findText(typed) < 0) {
+        m_kept.append(typed);
+        addItem(typed);
+    }
+    setCurrentIndex(findText(typed));
+    ShowChosen();
+    return typed;
+}
+
+void PortComboBox::ShowMappings() {
+    for (int i = 0; i < kComItems; ++i) {
+        std::string mapped = PortMap::Mapped(itemText(i).toStdString());
+        setItemData(i, mapped.empty() ? QVariant() : QString::fromStdString(mapped),
+                    Qt::ToolTipRole);
+    }
 }
 
 void PortComboBox::SetInventory(const PortInventory& inventory) {
@@ -46,21 +77,27 @@ void PortComboBox::SetInventory(const PortInventory& inventory) {
 // The chosen item itself is never removed or replaced: the others are taken out
 // and the new ones put around it, so the choice cannot move to a neighbour.
 void PortComboBox::RefreshDevices() {
+    ShowMappings();
     int chosen = currentIndex() >= kComItems ? currentIndex() : -1;
     QString chosenText = chosen >= 0 ? itemText(chosen) : QString();
     for (int i = count() - 1; i >= kComItems; --i) {
         if (i != chosen) removeItem(i);
     }
     int row = kComItems;
-    for (const auto& [text, toolTip] : DeviceItems(m_inventory.Ports())) {
+    auto put = [&](const QString& text, const QString& toolTip) {
         if (chosen >= 0 && text == chosenText) {
             setItemData(currentIndex(), toolTip, Qt::ToolTipRole);
             row = currentIndex() + 1;
-            continue;
+            return;
         }
         insertItem(row, text);
         setItemData(row, toolTip, Qt::ToolTipRole);
         ++row;
+    };
+    for (const auto& [text, toolTip] : DeviceItems(m_inventory.Ports())) put(text, toolTip);
+    // The names typed this session follow the devices, unless one of them now.
+    for (const QString& kept : m_kept) {
+        if (findText(kept) < 0 || kept == chosenText) put(kept, QString());
     }
 }
 
@@ -75,6 +112,7 @@ void PortComboBox::resizeEvent(QResizeEvent* event) {
 }
 
 void PortComboBox::ShowChosen() {
+    m_bTyped = false;
     QString chosen = currentIndex() >= 0 ? itemText(currentIndex()) : QString();
     QFontMetrics metrics = fontMetrics();
     int room = lineEdit()->width() - 2 * ControlFit::kLineEditMargin - 1 -

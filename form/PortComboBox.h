@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "form/FormComboBox.h"
 #include "serial/PortInventory.h"
 
@@ -7,7 +9,10 @@
 // machine and their by-id links, read again each time the list drops down.
 // A re-read never changes the operator's choice: a chosen device that went
 // away stays in the list, chosen. A device path too long for the closed combo
-// shows elided in its middle, whole in the combo's tool tip.
+// shows elided in its middle, whole in the combo's tool tip; a COM name that a
+// mapping gives a device has that device as its item's tool tip. What the
+// combo shows is what opens: a name typed into it counts, not the item chosen
+// before.
 class PortComboBox : public FormComboBox {
     Q_OBJECT
   public:
@@ -19,12 +24,20 @@ class PortComboBox : public FormComboBox {
     void SetInventory(const PortInventory& inventory);
     void RefreshDevices();
     void showPopup() override;
+    // The port the combo shows: a name the operator typed (then kept in the
+    // list for the session, and chosen), else the chosen item.
+    QString TakeShownPort();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void ShowChosen();
+    void ShowMappings();
 
     PortInventory m_inventory;
+    // The edit field holds what the operator typed, not the chosen item.
+    bool m_bTyped = false;
+    // Names typed this session, listed after the devices.
+    QStringList m_kept;
 };

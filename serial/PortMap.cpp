@@ -87,6 +87,11 @@ std::string PortMap::Resolve(const std::string& text) {
     return "";
 }
 
+std::string PortMap::Mapped(const std::string& comName) {
+    auto it = Mappings().find(ComNumber(comName));
+    return it == Mappings().end() ? "" : it->second;
+}
+
 std::string PortMap::ResolvePath(const std::string& path) {
     std::string resolved;
     std::stringstream components(path);

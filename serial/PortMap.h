@@ -18,6 +18,8 @@ class PortMap {
     // The device path an upper-case port name stands for, or "" when it
     // names nothing (Open then fails).
     static std::string Resolve(const std::string& name);
+    // What a mapping gives a COM name ("COM15"), or "" when none does.
+    static std::string Mapped(const std::string& comName);
 
   private:
     static std::map<int, std::string>& Mappings();

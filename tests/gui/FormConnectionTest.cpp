@@ -2,6 +2,7 @@
 // next tick, the echo lists, and closing and losing the port.
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "FormFixture.h"
@@ -61,6 +62,47 @@ class FormConnectionTest : public QObject {
         combo->hidePopup();
         QCOMPARE(combo->count(), 32);
         QCOMPARE(combo->itemText(combo->currentIndex()), ftdi);
+    }
+
+    // What the port combo shows is what opens: a typed path, not the item chosen
+    // before; a typed name that opens nothing says why while its box is up.
+    void aTypedPortOpensAsTypedAndAFailureSaysWhyWithItsBox() {
+        FormOnPty f;
+        auto* combo = f.Ctl<PortComboBox>(1021);
+        combo->showPopup();
+        combo->hidePopup();
+        QCOMPARE(combo->itemData(14, Qt::ToolTipRole).toString(),
+                 QString::fromStdString(f.SlavePath()));
+        auto type = [&](const QString& text) {
+            combo->lineEdit()->clear();
+            QTest::keyClicks(combo->lineEdit(), text);
+        };
+        type(QStringLiteral("/dev/veld-no-such-port"));
+        QString statusWithBox;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            statusWithBox = box->text() + " / " + f.Frame().StatusText();
+            box->buttons().first()->click();
+        });
+        poll.start(20);
+        f.Click(1024);
+        QVERIFY(statusWithBox.startsWith("포트를 열수가 없습니다. / "));
+        QVERIFY2(statusWithBox.contains("/dev/veld-no-such-port"), qPrintable(statusWithBox));
+        QVERIFY(!f.Button(1024)->isChecked());
+
+        type(QString::fromStdString(f.SlavePath()));
+        f.Click(1024);
+        QVERIFY(f.View().Session().Port().IsConnected());
+        QCOMPARE(combo->currentText(), QString::fromStdString(f.SlavePath()));
+        // Kept in the list for the session, after the other names.
+        QCOMPARE(combo->itemText(combo->count() - 1), QString::fromStdString(f.SlavePath()));
+        QVERIFY(combo->findText("/dev/veld-no-such-port") >= 0);
+        // A USB adapter's device shows whole in the closed combo.
+        type(QStringLiteral("/dev/ttyUSB0"));
+        combo->TakeShownPort();
+        QCOMPARE(combo->currentText(), "/dev/ttyUSB0");
     }
 
     void queuedLinesHideTwoButtonsForOneTick() {
