@@ -13,6 +13,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTableView>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -230,16 +231,27 @@ void ControlFit::GrowAll() {
 void ControlFit::GrowPushingRight(QWidget* control, int width, const QList<QWidget*>& row) {
     int shortfall = width - control->width();
     if (shortfall <= 0 || row.isEmpty()) return;
-    // What each gap, and the room after the last control, can give.
-    std::vector<int> spare;
-    int edge = control->geometry().right() + 1;
-    for (const QWidget* next : row) {
-        spare.push_back(std::max(0, next->x() - edge - kGaps[0]));
-        edge = next->geometry().right() + 1;
+    // The group box around the row widens into the room on its right first.
+    for (QWidget* other : Controls()) {
+        if (!Contains(other, control)) continue;
+        int wider = std::clamp(Free(other, Qt::Horizontal).after - kGaps[0], 0, shortfall);
+        other->resize(other->width() + wider, other->height());
     }
-    spare.push_back(std::max(0, Bounds(row.back()).right() + 1 - edge - kGaps[0]));
+    // What each gap, and the room after the last control, can give: with the
+    // widest gap between neighbours that leaves room enough.
+    std::vector<int> spare;
     int room = 0;
-    for (int gap : spare) room += gap;
+    for (int gap : kGaps) {
+        spare.clear();
+        int edge = control->geometry().right() + 1;
+        for (const QWidget* next : row) {
+            spare.push_back(std::max(0, next->x() - edge - gap));
+            edge = next->geometry().right() + 1;
+        }
+        spare.push_back(std::max(0, Bounds(row.back()).right() + 1 - edge - gap));
+        room = std::accumulate(spare.begin(), spare.end(), 0);
+        if (room >= shortfall) break;
+    }
     int push = std::min(shortfall, room);
     control->resize(control->width() + push, control->height());
     for (int i = 0; i < row.size(); ++i) {

@@ -41,7 +41,8 @@ class ControlFit {
     void GrowAll();
     // Widens `control` to `width` beyond its own free space by moving the controls of
     // `row` (those on its right, left to right) to the right, into the gaps between
-    // them and the room at the row's end; as far as that room goes.
+    // them and the room at the row's end, for which the group box around them widens
+    // into the free space on its right; as far as that room goes.
     void GrowPushingRight(QWidget* control, int width, const QList<QWidget*>& row);
     // Grows the controls of a column that stand right of its leftmost one to the left,
     // where free space allows, so that the column keeps one left edge.
