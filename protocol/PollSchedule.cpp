@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/ReplyStation.h"
+
 PollSchedule::PollSchedule(int32_t station, const std::vector<PollCommand>& commands,
                            int intervalMs, Clock::time_point start)
     : m_nStationId(station),
@@ -43,6 +45,8 @@ void PollSchedule::SendRound(Clock::time_point now, TxQueue& queue) {
 }
 
 bool PollSchedule::Take(const ReplyParser::ReplyLine& reply, Clock::time_point now) {
+    // Another drive on the line answers for itself.
+    if (ReplyStation::StationOf(reply.station) != m_nStationId) return false;
     auto command = std::find_if(m_commands.begin(), m_commands.end(),
                                 [&](const PollCommand& c) { return c.IsAnsweredBy(reply); });
     if (command == m_commands.end()) return false;

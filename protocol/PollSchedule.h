@@ -35,7 +35,7 @@ class PollSchedule {
     bool Settle(Clock::time_point now);
 
     // True when the reply is one of the commands' (of the outstanding round or
-    // a late one); it counts toward the outstanding round.
+    // a late one) from the station asked; it counts toward the outstanding round.
     bool Take(const ReplyParser::ReplyLine& reply, Clock::time_point now);
 
     const std::vector<PollCommand>& Commands() const { return m_commands; }

@@ -92,11 +92,12 @@ TEST_F(PollScheduleTest, SlowRepliesSkipSlotsInsteadOfPilingUpRounds) {
     Sent();
     // Each reply comes 300 ms after the one before: the round stays
     // outstanding and the slots that fall due meanwhile send nothing. A PRD
-    // reply for another number answers nothing.
+    // reply for another number answers nothing, nor does another station's reply.
     Reply("#3.STA 1", 300);
     EXPECT_EQ(At(400), PollSchedule::Slot::kSkipped);
     Reply("#3.MVW 0 0 C1C 12C", 600);
     Reply("#3.PRD 15 1F4", 600);
+    Reply("#5.PRD 14 1F4", 600);
     EXPECT_EQ(At(600), PollSchedule::Slot::kSkipped);
     EXPECT_EQ(At(800), PollSchedule::Slot::kSkipped);
     EXPECT_TRUE(Sent().empty());
