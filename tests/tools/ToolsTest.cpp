@@ -110,6 +110,7 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         // A pair numbered 110 raises "통신처리에러" and drops the rest of its line.
         {"--misnumber 20", "read", 6, "", "통신처리에러"},
         {"--silent", "watch STA --interval 100", 3, "", "no reply"},
+        {"--silent", "watch STA --interval 100 --count 1", 3, "", "no reply"},
         {"--ids 3,7", "scan --ids 4-5 -w 300", 3, "", "no station answered"},
         // The drive takes nothing: once the line's buffer is full, writes stall.
         {"--no-read", "send " + std::string(100000, 'x') + " #0.STA", 7, "",

@@ -124,5 +124,16 @@ int ParaCommands::Watch() {
                      static_cast<long long>(schedule.RoundsUnanswered()),
                      static_cast<long long>(schedule.SlotsSkipped()));
     }
-    return result;
+    if (result != kDone) return result;
+    // A watch that got no reply, or lost rounds it was asked to count, is no success.
+    if (schedule.RoundsAnswered() == 0) {
+        std::fprintf(stderr, "veld-para: no reply from the drive\n");
+        return kNoReply;
+    }
+    if (args->count > 0 && schedule.RoundsUnanswered() > 0) {
+        std::fprintf(stderr, "veld-para: %lld of the %d rounds got no complete reply\n",
+                     static_cast<long long>(schedule.RoundsUnanswered()), args->count);
+        return kNoReply;
+    }
+    return kDone;
 }
