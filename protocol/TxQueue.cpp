@@ -25,6 +25,14 @@ void TxQueue::FlushTxQueue() {
     EchoGoneLines();
 }
 
+void TxQueue::GiveUpWaiting() {
+    m_writer.GiveUpWaiting();
+    EchoGoneLines();
+    for (; m_nTxRead != m_nTxWrite; m_nTxRead = (m_nTxRead + 1) % kSlots) {
+        Echo({m_txQueue[m_nTxRead], TxLineWriter::Fate::kNotSent});
+    }
+}
+
 void TxQueue::EchoGoneLines() {
     for (TxLineWriter::Gone gone; m_writer.TakeGone(gone);) Echo(gone);
 }

@@ -40,6 +40,9 @@ class TxQueue {
     void FlushTxQueue();
     // Echoes, without its carriage return, each line that has left since.
     void EchoGoneLines();
+    // Gives up every line not yet written (the one in flight finishes): they
+    // leave unsent, and are echoed as every line is.
+    void GiveUpWaiting();
     // Lines queued or handed over that have not left yet.
     bool HasPending() const { return Pending() > 0 || m_writer.Waiting() > 0; }
     // Lines queued and not yet handed over.

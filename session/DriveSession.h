@@ -79,6 +79,8 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     void Tick(Clock::time_point now);
     // Lines queued or on their way to the drive.
     bool LinesWaiting() const { return m_queue.HasPending(); }
+    // Gives up every line not yet written; the line in flight finishes first.
+    void GiveUpLines() { m_queue.GiveUpWaiting(); }
     // Echoes the lines that have left since; for an owner that the writer's
     // wake calls back between ticks.
     void EchoGoneLines() { m_queue.EchoGoneLines(); }

@@ -2,6 +2,7 @@
 // writing, restore, diff, JSON.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -10,11 +11,13 @@
 
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
+#include "support/Eventually.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
+using namespace std::chrono_literals;
 
 TEST_F(ToolsTest, ABackupIsTakenBeforeAnythingIsWrittenAndRestoreUndoesTheWrites) {
     StartSim();
@@ -107,6 +110,51 @@ TEST_F(ToolsTest, JsonReportsParseAndCarryTheResults) {
     EXPECT_EQ(doc["result"], "no complete reply");
     EXPECT_EQ(doc["missing"], Json({100}));
     EXPECT_TRUE(doc["parameters"][0]["drive"].is_null());
+}
+
+}  // namespace
+
+namespace {
+
+// A write group stopped half way, by a signal to veld-para or by the drive's line
+// going away: the report says which lines went out and that nothing was saved.
+TEST_F(ToolsTest, AWriteStoppedHalfWaySaysWhatWentOutAndThatNothingWasSaved) {
+    struct Case {
+        bool signalPara;  // else the drive goes
+        int code;
+    };
+    for (Case c : {Case{true, 128 + SIGINT}, Case{false, 3}}) {
+        sim.reset();
+        StartSim();
+        std::vector<std::string> argv = {VELD_PARA_PATH, "-q", "-p", port, "set", "--json"};
+        // A long group: 110 PWR lines take more than a second to go out.
+        for (int n = 0; n < 110; ++n) argv.insert(argv.end(), {std::to_string(n), "1"});
+        ToolProcess para(argv, (dir / ("stopped" + std::to_string(runs++))).string());
+        ASSERT_TRUE(Eventually([&] { return WireTexts().size() >= 3; }, 20s));
+        if (c.signalPara) {
+            para.Signal(SIGINT);
+        } else {
+            sim->Signal(SIGKILL);
+        }
+        ASSERT_EQ(para.Wait(kRunLimit), c.code) << para.Stderr();
+        Json doc = Json::parse(para.Stdout());
+        EXPECT_EQ(doc["result"], c.signalPara ? "interrupted" : "port lost");
+        EXPECT_TRUE(doc["unsaved"].get<bool>());
+        const Json& lines = doc["lines"];
+        // The group, then its read-back.
+        ASSERT_EQ(lines.size(), 113u);
+        EXPECT_EQ(lines[0], Json({{"line", "#0.PWR 0 1"}, {"fate", "sent"}}));
+        EXPECT_EQ(lines[111], Json({{"line", "#0.PSV"}, {"fate", "not sent"}}));
+        EXPECT_EQ(lines[112], Json({{"line", "#0.PRA"}, {"fate", "not sent"}}));
+        size_t sent = 0;
+        for (const Json& line : lines) sent += line["fate"] == "sent" ? 1 : 0;
+        EXPECT_LT(sent, 110u);
+        // Each line told as sent arrived.
+        if (c.signalPara) {
+            EXPECT_EQ(WireTexts().size(), sent);
+        }
+        EXPECT_NE(para.Stderr().find("not saved"), std::string::npos) << para.Stderr();
+    }
 }
 
 }  // namespace

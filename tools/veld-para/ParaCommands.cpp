@@ -11,6 +11,7 @@
 #include "ComparisonText.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
+#include "SentLinesText.h"
 #include "common/NumberArg.h"
 #include "params/DecimalText.h"
 #include "params/ParamComparison.h"
@@ -20,12 +21,8 @@
 
 namespace {
 
-std::atomic<bool> g_bStopMonitor{false};
-
 // "SET로 모드변경" writes 1 into ConFlag.
 constexpr int32_t kConFlag = 100;
-
-void StopMonitor(int) { g_bStopMonitor.store(true, std::memory_order_relaxed); }
 
 }  // namespace
 
@@ -64,6 +61,7 @@ int ParaCommands::UsageError(const std::string& why) const {
 }
 
 int ParaCommands::OpenPort() {
+    ParaSession::StopOnSignals();
     // A slow line may want a longer silence before a read gives up.
     std::chrono::milliseconds wait(m_options.waitMs);
     if (wait > DriveReads::kSilence) m_session.Session().SetReadSilence(wait);
@@ -74,6 +72,9 @@ int ParaCommands::OpenPort() {
 }
 
 int ParaCommands::ExitCode(ParaSession::Outcome outcome) const {
+    // Lines that did not go out are told one by one, whatever stopped them.
+    SentLinesText lines(m_session.Lines());
+    if (outcome != ParaSession::Outcome::kDone && lines.Incomplete()) lines.Print();
     switch (outcome) {
         case ParaSession::Outcome::kDone:
             return kDone;
@@ -85,6 +86,9 @@ int ParaCommands::ExitCode(ParaSession::Outcome outcome) const {
                          "veld-para: a line could not be written to the port (TTY Error!); "
                          "nothing more was sent\n");
             return kWriteFailed;
+        case ParaSession::Outcome::kInterrupted:
+            std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
+            return kSignalBase + ParaSession::StopSignal();
         case ParaSession::Outcome::kSilent:
             break;
     }
@@ -310,8 +314,6 @@ int ParaCommands::Restore() { return SafeWriteCommands(*this).Restore(); }
 
 int ParaCommands::Monitor() {
     if (!m_options.args.empty()) return UsageError("monitor takes no arguments");
-    std::signal(SIGINT, StopMonitor);
-    std::signal(SIGTERM, StopMonitor);
     if (int opened = OpenPort(); opened != kDone) return opened;
-    return ExitCode(m_session.Monitor(g_bStopMonitor));
+    return ExitCode(m_session.Monitor());
 }

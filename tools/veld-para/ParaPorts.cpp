@@ -1,9 +1,7 @@
 // The port commands of veld-para: the port list, the port doctor and the
 // station scan, and the doctor's words when a port will not open.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -20,10 +18,6 @@
 #include "serial/PortInventory.h"
 
 namespace {
-
-std::atomic<bool> g_bStopScan{false};
-
-void StopScan(int) { g_bStopScan.store(true, std::memory_order_relaxed); }
 
 // How often the scan looks at the line, as the GUI's dialog does.
 constexpr int kScanStepMs = 20;
@@ -128,12 +122,10 @@ int ParaCommands::Scan() {
         }
     }
     if (int opened = OpenPort(); opened != kDone) return opened;
-    std::signal(SIGINT, StopScan);
-    std::signal(SIGTERM, StopScan);
     StationScan scan(m_session.Port(), first, last, std::chrono::milliseconds(waitMs),
                      PrintProgress);
     while (scan.IsRunning()) {
-        if (g_bStopScan.load(std::memory_order_relaxed)) scan.Cancel();
+        if (ParaSession::StopSignal() != 0) scan.Cancel();
         scan.Step(m_session.Queue(), StationScan::Clock::now());
         ParaSession::Outcome sent = m_session.Flush();
         if (sent == ParaSession::Outcome::kWriteFailed) return ExitCode(sent);

@@ -1,8 +1,24 @@
 #include "ParaSession.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <thread>
+
+namespace {
+
+std::atomic<int> g_nStopSignal{0};
+
+void Stop(int signal) { g_nStopSignal.store(signal, std::memory_order_relaxed); }
+
+}  // namespace
+
+void ParaSession::StopOnSignals() {
+    std::signal(SIGINT, Stop);
+    std::signal(SIGTERM, Stop);
+}
+
+int ParaSession::StopSignal() { return g_nStopSignal.load(std::memory_order_relaxed); }
 
 ParaSession::ParaSession(ParamTable& table, bool quiet)
     : m_bQuiet(quiet),
@@ -34,6 +50,7 @@ void ParaSession::OnLineReceived(const std::string& received) {
 
 void ParaSession::OnLineGone(const TxLineWriter::Gone& gone) {
     if (gone.fate == TxLineWriter::Fate::kFailed) m_bWriteFailed = true;
+    m_lines.push_back(gone);
 }
 
 void ParaSession::OnReadFinished(bool) { m_bReadFinished = true; }
@@ -44,7 +61,14 @@ ParaSession::Outcome ParaSession::Step(bool toStdout) {
     m_bToStdout = toStdout;
     m_session.Tick(Clock::now());
     m_bToStdout = false;
-    if (m_bWriteFailed) return Outcome::kWriteFailed;
+    if (m_bWriteFailed) {
+        // A device that went away fails the write it was given too; the reader
+        // tells that apart within moments.
+        Clock::time_point end = Clock::now() + kLossNotice;
+        while (m_session.IsConnected() && Clock::now() < end)
+            std::this_thread::sleep_for(kPollPause);
+        return m_session.TakePortLost() ? Outcome::kLost : Outcome::kWriteFailed;
+    }
     if (m_session.TakePortLost()) return Outcome::kLost;
     return Outcome::kDone;
 }
@@ -53,8 +77,13 @@ template <class Done>
 ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
     for (;;) {
         Outcome step = Step(toStdout);
-        if (step != Outcome::kDone) return step;
-        if (done()) return Outcome::kDone;
+        if (step == Outcome::kDone && done()) return Outcome::kDone;
+        if (step == Outcome::kDone && StopSignal() != 0) step = Outcome::kInterrupted;
+        if (step != Outcome::kDone) {
+            // What was not written by now never will be: it is told as not sent.
+            m_session.GiveUpLines();
+            return step;
+        }
         std::this_thread::sleep_for(kPollPause);
     }
 }
@@ -85,6 +114,6 @@ ParaSession::Outcome ParaSession::WaitReplies(int waitMs, bool toStdout) {
     return m_bReplied ? Outcome::kDone : Outcome::kSilent;
 }
 
-ParaSession::Outcome ParaSession::Monitor(const std::atomic<bool>& stop) {
-    return RunUntil([&stop] { return stop.load(std::memory_order_relaxed); }, true);
+ParaSession::Outcome ParaSession::Monitor() {
+    return RunUntil([] { return StopSignal() != 0; }, true);
 }

@@ -20,7 +20,13 @@
 class ParaSession : private DriveSession::Listener {
   public:
     // kDone: every line went out (Flush), or what was waited for came.
-    enum class Outcome { kDone, kSilent, kLost, kWriteFailed };
+    enum class Outcome { kDone, kSilent, kLost, kWriteFailed, kInterrupted };
+
+    // From now on SIGINT and SIGTERM end the waits: the line in flight
+    // finishes, the rest are not sent.
+    static void StopOnSignals();
+    // The signal that asked to stop, 0 while none did.
+    static int StopSignal();
 
     ParaSession(ParamTable& table, bool quiet);
     ~ParaSession() override;
@@ -47,14 +53,17 @@ class ParaSession : private DriveSession::Listener {
     // Echoes replies for `waitMs`, also on stdout when they are the result;
     // kDone when any line came since the port was opened.
     Outcome WaitReplies(int waitMs, bool toStdout);
-    // Prints each received line on stdout until `stop` is set or the port goes.
-    Outcome Monitor(const std::atomic<bool>& stop);
+    // Prints each received line on stdout until a signal stops it or the port goes.
+    Outcome Monitor();
     // Ticks the session once and echoes what came; kLost when the port went.
     Outcome Step(bool toStdout = false);
+    // Every line that has left, in order, with what became of it.
+    const std::vector<TxLineWriter::Gone>& Lines() const { return m_lines; }
 
   private:
     using Clock = DriveSession::Clock;
     static constexpr std::chrono::milliseconds kPollPause{5};
+    static constexpr std::chrono::milliseconds kLossNotice{200};
 
     void OnLineReceived(const std::string& line) override;
     void OnLineGone(const TxLineWriter::Gone& gone) override;
@@ -74,4 +83,5 @@ class ParaSession : private DriveSession::Listener {
     bool m_bWriteFailed = false;
     bool m_bReadFinished = false;
     std::optional<ReadBackReport> m_readBack;
+    std::vector<TxLineWriter::Gone> m_lines;
 };

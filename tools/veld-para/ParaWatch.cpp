@@ -1,6 +1,4 @@
 // veld-para watch: the live monitor from a terminal.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -14,10 +12,6 @@ namespace {
 constexpr int kDefaultIntervalMs = 1000;
 constexpr int32_t kUnansweredLimit = 3;
 constexpr int kPollPauseMs = 5;
-
-std::atomic<bool> g_bStopWatch{false};
-
-void StopWatch(int) { g_bStopWatch.store(true, std::memory_order_relaxed); }
 
 struct WatchArgs {
     std::vector<PollCommand> commands;
@@ -82,8 +76,6 @@ int ParaCommands::Watch() {
     std::string error;
     std::optional<WatchArgs> args = ParseWatchArgs(m_options.args, error);
     if (!args) return UsageError(error);
-    std::signal(SIGINT, StopWatch);
-    std::signal(SIGTERM, StopWatch);
     if (int opened = OpenPort(); opened != kDone) return opened;
 
     WatchRowFormat format(args->format);
@@ -92,7 +84,8 @@ int ParaCommands::Watch() {
                         PollMonitor::Clock::now());
     const PollSchedule& schedule = monitor.Schedule();
     int result = kDone;
-    while (!g_bStopWatch.load(std::memory_order_relaxed)) {
+    // A signal is how a watch without a count ends.
+    while (ParaSession::StopSignal() == 0) {
         PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
         for (const PollMonitor::Row& row : monitor.TakeReplies(now)) Print(format.Row(row));
         // A round given up is counted before the next one could go.
@@ -107,13 +100,13 @@ int ParaCommands::Watch() {
             if (settled) break;
         } else if (monitor.Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) {
             ParaSession::Outcome sent = m_session.Flush();
+            if (sent == ParaSession::Outcome::kInterrupted) break;
             if (sent != ParaSession::Outcome::kDone) return ExitCode(sent);
             continue;
         }
         // Echoes what came, on stderr, while it waits.
-        if (m_session.WaitReplies(kPollPauseMs, false) == ParaSession::Outcome::kLost) {
-            return ExitCode(ParaSession::Outcome::kLost);
-        }
+        ParaSession::Outcome waited = m_session.WaitReplies(kPollPauseMs, false);
+        if (waited == ParaSession::Outcome::kLost) return ExitCode(waited);
     }
     if (!m_options.quiet) {
         std::fprintf(stderr,

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ComparisonText.h"
+#include "SentLinesText.h"
 #include "params/BackupStore.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
@@ -109,7 +110,10 @@ void SafeWriteCommands::BeforeWriteGroup() {
 int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
     bool readBack = !m_para.Flags().noVerify;
     ParaSession::Outcome outcome = m_para.Session().SendWriteGroup(readBack);
-    if (outcome != ParaSession::Outcome::kDone) return m_para.ExitCode(outcome);
+    if (outcome != ParaSession::Outcome::kDone) {
+        ReportStopped(outcome);
+        return m_para.ExitCode(outcome);
+    }
     if (readBack) return Report(*m_para.Session().LastReadBack());
     ReportUnverified(sent);
     return ParaCommands::kDone;
@@ -150,6 +154,20 @@ int SafeWriteCommands::Report(const ReadBackReport& report) const {
         return ParaCommands::kReplyError;
     }
     return ParaCommands::kNoReply;
+}
+
+void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
+    SentLinesText lines(m_para.Session().Lines());
+    if (!m_para.Flags().json || !lines.Incomplete()) return;
+    const char* result = outcome == ParaSession::Outcome::kInterrupted   ? "interrupted"
+                         : outcome == ParaSession::Outcome::kWriteFailed ? "write failed"
+                                                                         : "port lost";
+    JsonReport json(m_para.Options().command);
+    Describe(json);
+    json.Add("result", result);
+    json.AddJson("lines", lines.LinesJson());
+    json.AddJson("unsaved", lines.Unsaved());
+    json.Print();
 }
 
 void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {

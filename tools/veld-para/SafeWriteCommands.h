@@ -34,6 +34,8 @@ class SafeWriteCommands {
     int SaveBackup(const ParamSet& drive);
     int Report(const ReadBackReport& report) const;
     void ReportUnverified(const ParamSet& sent) const;
+    // --json: a write group that stopped before all of it went out.
+    void ReportStopped(ParaSession::Outcome outcome) const;
     void ReportNothingToSend() const;
     // The JSON document's fields common to every write command.
     void Describe(JsonReport& json) const;

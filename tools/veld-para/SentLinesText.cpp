@@ -1,0 +1,70 @@
+#include "SentLinesText.h"
+
+#include <cstdio>
+#include <string>
+
+#include "protocol/SentCommand.h"
+
+namespace {
+
+const char* FateName(TxLineWriter::Fate fate) {
+    switch (fate) {
+        case TxLineWriter::Fate::kWritten:
+            return "sent";
+        case TxLineWriter::Fate::kFailed:
+            return "failed";
+        case TxLineWriter::Fate::kNotSent:
+            break;
+    }
+    return "not sent";
+}
+
+std::string Text(const std::string& line) {
+    return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+}  // namespace
+
+bool SentLinesText::Incomplete() const {
+    for (const TxLineWriter::Gone& gone : m_lines) {
+        if (gone.fate != TxLineWriter::Fate::kWritten) return true;
+    }
+    return false;
+}
+
+bool SentLinesText::Unsaved() const {
+    bool unsaved = false;
+    for (const TxLineWriter::Gone& gone : m_lines) {
+        SentCommand command;
+        if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
+            continue;
+        }
+        if (command.Code() == "PWR") unsaved = true;
+        if (command.EndsWriteGroup()) unsaved = false;
+    }
+    return unsaved;
+}
+
+void SentLinesText::Print() const {
+    size_t sent = 0;
+    for (const TxLineWriter::Gone& gone : m_lines) {
+        if (gone.fate == TxLineWriter::Fate::kWritten) ++sent;
+    }
+    std::fprintf(stderr, "veld-para: %zu of the %zu lines went out:\n", sent, m_lines.size());
+    for (const TxLineWriter::Gone& gone : m_lines) {
+        std::fprintf(stderr, "  %-8s %s\n", FateName(gone.fate), Text(gone.line).c_str());
+    }
+    if (Unsaved()) {
+        std::fprintf(stderr,
+                     "veld-para: the drive holds values that were written but not saved "
+                     "(COP and PSV were not sent); they are lost when it is switched off\n");
+    }
+}
+
+nlohmann::ordered_json SentLinesText::LinesJson() const {
+    nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+    for (const TxLineWriter::Gone& gone : m_lines) {
+        lines.push_back({{"line", Text(gone.line)}, {"fate", FateName(gone.fate)}});
+    }
+    return lines;
+}
