@@ -22,6 +22,7 @@ class ParaCommands {
         kDiffer = 5,       // also a read-back that found the drive not holding what was sent
         kReplyError = 6,   // "통신처리에러": a reply named a parameter outside 0..109
         kWriteFailed = 7,  // "TTY Error!": a write failed or stalled
+        kOutputLost = 8,   // stdout could not be written (full, closed, gone)
     };
 
     explicit ParaCommands(const ParaOptions& options);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "ParaCommands.h"
+#include "StdoutCheck.h"
 #include "WatchRowFormat.h"
 #include "common/NumberArg.h"
 #include "protocol/PollMonitor.h"
@@ -73,7 +74,7 @@ std::optional<WatchArgs> ParseWatchArgs(const std::vector<std::string>& args, st
 void Print(const std::string& line) {
     if (line.empty()) return;
     std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    StdoutCheck::Flush();
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ int ParaCommands::Watch() {
                         PollMonitor::Clock::now());
     const PollSchedule& schedule = monitor.Schedule();
     int result = kDone;
-    while (!g_bStopWatch.load(std::memory_order_relaxed)) {
+    // Rows that cannot be written end the watch: nobody sees them.
+    while (!g_bStopWatch.load(std::memory_order_relaxed) && StdoutCheck::Flush()) {
         PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
         for (const PollMonitor::Row& row : monitor.TakeReplies(now)) Print(format.Row(row));
         // A round given up is counted before the next one could go.
