@@ -65,12 +65,13 @@ std::optional<ParamFileCheck> ParamFileCheck::Read(const std::string& path) {
 }
 
 void ParamFileCheck::CheckRecord(std::string_view line, int lineNumber, bool ended) {
-    std::vector<std::string_view> fields = Fields(line);
-    // A last line cut short: too few fields, or nothing where the value goes.
-    if (!ended && (fields.size() < 3 || (fields.size() == 3 && Trimmed(fields[2]).empty()))) {
+    // A cut may leave a shorter value that reads well: only the line end
+    // tells that the record is whole.
+    if (!ended) {
         m_problems.push_back({lineNumber, Fault::kTruncated});
         return;
     }
+    std::vector<std::string_view> fields = Fields(line);
     if (fields.size() != 3) {
         m_problems.push_back({lineNumber, Fault::kFieldCount, 0, static_cast<int>(fields.size())});
         return;

@@ -13,16 +13,16 @@
 // missing record leaves a value as it was (0 in a fresh table), a word reads
 // as 0, a blank line shifts every later record. Before a value goes to a
 // drive it must come from a well-formed record: one line of number, name and
-// value (blanks around the fields allowed), the number 0 to 109 and the value
-// within 32 bits as decimal numbers, each number once. Only the last line may
-// be blank, as a save's is.
+// value with its line end (blanks around the fields allowed), the number 0 to
+// 109 and the value within 32 bits as decimal numbers, each number once. Only
+// the last line may be blank, as a save's is.
 class ParamFileCheck {
   public:
     enum class Fault {
         kNotText,          // a NUL byte: a binary or UTF-16 file
         kFieldCount,       // a line whose fields are not number, name, value
         kBlankLine,        // a blank line before the last
-        kTruncated,        // the file ends inside a record
+        kTruncated,        // the file ends inside a record (before its line end)
         kBadNumber,        // the number is not a decimal number
         kBadValue,         // the value is not a decimal number within 32 bits
         kNoSuchParameter,  // a number outside 0 to 109
@@ -55,7 +55,7 @@ class ParamFileCheck {
 
   private:
     // A line that is not blank: its record's value, or what keeps it from
-    // being a record. `ended`: a line end follows it.
+    // being a record. `ended`: its line end is there.
     void CheckRecord(std::string_view line, int lineNumber, bool ended);
     static std::optional<int32_t> ParseDecimal(std::string_view field);
 

@@ -52,15 +52,14 @@ std::string Utf16(const std::string& text) {
 TEST(ParamFileCheckTest, SavesAndWellFormedRecordsAreSendableAsOpeningReadsThem) {
     ParamSet backup;
     for (int32_t n = 0; n < ParamTable::kCount; ++n) backup.Set(n, n == 60 ? -32768 : n);
-    // No line end after the last record, whose value is followed by a blank.
-    std::string unended = kSaved.substr(0, kSaved.size() - 4);
+    std::string noBlankLine = kSaved.substr(0, kSaved.size() - 2);
     const std::string sendable[] = {
         kSaved,
         ParamFile::Format(backup),
-        // Blanks and tabs around fields; the widest values.
-        Replaced(Replaced(unended, 7, "\t+20 ,x,\t2147483647 \r\n"), 10, "23,,-2147483648\n"),
+        // Blanks and tabs around fields; the widest values; no blank line at the end.
+        Replaced(Replaced(noBlankLine, 7, "\t+20 ,x,\t2147483647 \r\n"), 10, "23,,-2147483648\n"),
         // The last line alone may be blank.
-        kSaved.substr(0, kSaved.size() - 2) + " \t ",
+        noBlankLine + " \t ",
     };
     for (const std::string& content : sendable) {
         ParamFileCheck check(content);
@@ -91,6 +90,11 @@ TEST(ParamFileCheckTest, NamesWhatIsMissingDuplicatedOrUnreadable) {
          fromRecord12},
         {"cut after a comma",
          kSaved.substr(0, 11 * 42 + 6),
+         {{12, Fault::kTruncated}},
+         fromRecord12},
+        // 3000 cut to 300: the value reads well, the line end is missing.
+        {"cut inside a value",
+         kSaved.substr(0, 12 * 42 - 4),
          {{12, Fault::kTruncated}},
          fromRecord12},
         {"a binary file",
@@ -131,7 +135,8 @@ TEST(ParamFileCheckTest, NamesWhatIsMissingDuplicatedOrUnreadable) {
          {}},
         {"four fields", Replaced(kSaved, 7, "20,x,5,6\r\n"), {{7, Fault::kFieldCount}}, {20}},
         {"records on one line", "10,a,1,11,b,2\r\n", {{1, Fault::kFieldCount}}, ListedExcept({})},
-        {"carriage returns alone", "10,a,1\r11,b,2\r", {{1, Fault::kFieldCount}}, ListedExcept({})},
+        // No line end is a line feed: the file is one line, cut short.
+        {"carriage returns alone", "10,a,1\r11,b,2\r", {{1, Fault::kTruncated}}, ListedExcept({})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

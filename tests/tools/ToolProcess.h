@@ -38,3 +38,4 @@ class ToolProcess {
 
 // The bytes of a file; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);

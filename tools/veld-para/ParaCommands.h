@@ -43,9 +43,11 @@ class ParaCommands {
     // The exit code of a session's outcome, the reason of a failure on stderr.
     int ExitCode(DriveSession::Outcome outcome) const;
     int UsageError(const std::string& why) const;
-    // Reads a parameter file; "File Error" on stderr when it cannot.
-    bool LoadFile(const std::string& path, ParamTable& table) const;
-    bool LoadFile(const std::string& path, ParamSet& set) const;
+    // Reads a parameter file whose values are sent or compared: each listed
+    // value must come once from a well-formed record. Otherwise false, with
+    // "File Error" or what is missing or unreadable on stderr, followed by
+    // `consequence`.
+    bool LoadFile(const std::string& path, ParamSet& values, const char* consequence) const;
 
   private:
     int Read();
