@@ -12,6 +12,7 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Enough to find the fault; a binary file would otherwise fill the screen.
 constexpr qsizetype kShown = 8;
+constexpr size_t kShownInStatus = 8;
 
 QString What(const ParamFileCheck::Problem& p) {
     using Fault = ParamFileCheck::Fault;
@@ -55,7 +56,8 @@ QString ParamFileCheckText::Refusal(const QString& path,
     const std::vector<ParamFileCheck::Problem>& problems = check->Problems();
     for (const ParamFileCheck::Problem& problem : problems) {
         if (lines.size() == kShown) {
-            lines << Text("그 밖에 %1개").arg(static_cast<qsizetype>(problems.size()) - kShown);
+            lines
+                << Text("그 밖의 문제 %1개").arg(static_cast<qsizetype>(problems.size()) - kShown);
             break;
         }
         lines << Text("%1번째 줄: ").arg(problem.line) + What(problem);
@@ -74,5 +76,10 @@ QString ParamFileCheckText::NotSetByOpen(const QString& path) {
         if (!opened.Has(number)) notSet.push_back(number);
     }
     if (notSet.empty()) return QString();
-    return Text("열기: 파일에 없어 값이 그대로인 파라미터: ") + NumberList(notSet);
+    // The status bar holds one short line: the count, and the first numbers.
+    size_t count = notSet.size();
+    bool cut = count > kShownInStatus;
+    if (cut) notSet.resize(kShownInStatus);
+    return Text("열기: 파일에 없어 값이 그대로인 파라미터 %1개: ").arg(count) + NumberList(notSet) +
+           (cut ? Text(" …") : QString());
 }

@@ -47,10 +47,8 @@ class FileMenuTest : public QObject {
         AnswerFileDialogs({path}, [&] { f.Frame().Command(57601)->trigger(); });
         QCOMPARE(ParamTable::Instance().GetParamValue(20), 300);
         QCOMPARE(ParamTable::Instance().GetParamValue(22), 55);
-        QCOMPARE(
-            f.Frame().StatusText(),
-            "열기: 파일에 없어 값이 그대로인 파라미터: 10, 11, 13, 14, 15, 16, 22, 23, 25, 26, "
-            "27, 28, 29, 30, 31, 37, 38, 50, 51, 52, 53, 54, 55, 56, 57, 60, 61");
+        QCOMPARE(f.Frame().StatusText(),
+                 "열기: 파일에 없어 값이 그대로인 파라미터 27개: 10, 11, 13, 14, 15, 16, 22, 23 …");
     }
 
     void savingOverAFileAsksFirst_data() {
