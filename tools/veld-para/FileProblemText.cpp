@@ -34,15 +34,11 @@ std::string What(const ParamFileCheck::Problem& p) {
 
 }  // namespace
 
-std::string FileProblemText::Problem(const ParamFileCheck::Problem& problem) {
-    return "line " + std::to_string(problem.line) + ": " + What(problem);
-}
-
 std::string FileProblemText::Lines(const ParamFileCheck& check, bool missing) {
     std::string text;
     const auto& problems = check.Problems();
     for (size_t i = 0; i < problems.size() && i < kShown; ++i) {
-        text += "  " + Problem(problems[i]) + "\n";
+        text += "  line " + std::to_string(problems[i].line) + ": " + What(problems[i]) + "\n";
     }
     if (problems.size() > kShown) {
         text += "  ... and " + std::to_string(problems.size() - kShown) + " more\n";
