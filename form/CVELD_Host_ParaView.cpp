@@ -15,6 +15,7 @@
 #include "form/Cp949Text.h"
 #include "form/FormLayout.h"
 #include "form/MessageBox.h"
+#include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
 #include "grid/CMSFlexGrid.h"
@@ -492,6 +493,7 @@ void CVELD_Host_ParaView::OnFileOpenParams() {
     if (!ParamFile::Read(m_strFilePath.toStdString(), *m_pParamTable, m_bRefreshParams)) {
         MessageBox::Show(this, QStringLiteral("File Error"));
     }
+    emit StatusMessage(ParamFileCheckText::NotSetByOpen(m_strFilePath));
 }
 
 void CVELD_Host_ParaView::WriteParamFile(bool existingOnly) {

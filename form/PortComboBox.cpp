@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "form/ControlFit.h"
+#include "form/PortDescriptionText.h"
 #include "serial/PortMap.h"
 
 namespace {
@@ -18,11 +19,9 @@ std::vector<std::pair<QString, QString>> DeviceItems(
     std::vector<std::pair<QString, QString>> nodes;
     std::vector<std::pair<QString, QString>> links;
     for (const PortInventory::Port& port : ports) {
-        QStringList lines(QString::fromStdString(port.path));
-        for (const std::string& part : port.DescriptionParts()) {
-            lines.append(QString::fromStdString(part));
-        }
-        QString toolTip = lines.join('\n');
+        QString toolTip =
+            (QStringList(QString::fromStdString(port.path)) + PortDescriptionText::Parts(port))
+                .join('\n');
         nodes.emplace_back(QString::fromStdString(port.path), toolTip);
         for (const std::string& link : port.byId) {
             links.emplace_back(QString::fromStdString(link), toolTip);

@@ -110,7 +110,7 @@ std::string BackupStore::Save(const ParamSet& set, int32_t station, std::time_t 
     for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
         fs::path path = fs::path(m_folder) / FileName(stamp, station, sequence);
         if (fs::exists(fs::symlink_status(path, error))) continue;
-        if (!ParamFile::Write(path.string(), set)) return "";
+        if (!ParamFile::Create(path.string(), set)) return "";
         Prune();
         return path.string();
     }

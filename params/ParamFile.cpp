@@ -32,6 +32,10 @@ bool ParamFile::Write(const std::string& path, const ParamSet& set) {
     return SafeFile::Replace(path, Format(set));
 }
 
+bool ParamFile::Create(const std::string& path, const ParamSet& set) {
+    return SafeFile::Create(path, Format(set));
+}
+
 bool ParamFile::Read(const std::string& path, ParamTable& table, RefreshFlag& refresh) {
     std::string content;
     if (!SafeFile::ReadRegular(path, kMaxFileBytes, content)) return false;

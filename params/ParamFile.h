@@ -26,6 +26,9 @@ class ParamFile {
     // old file as it was.
     static bool Write(const std::string& path, const ParamTable& table);
     static bool Write(const std::string& path, const ParamSet& set);
+    // A new file only: false, and nothing touched, when the name exists (a
+    // dangling link too). For backups, which must never replace another.
+    static bool Create(const std::string& path, const ParamSet& set);
     // Reads the whole file and applies it; false ("File Error") when it is no
     // regular file, cannot be read or is larger than 1 MiB, and then the table
     // is unchanged.

@@ -52,14 +52,28 @@ bool SafeFile::Replace(const std::string& path, const std::string& text) {
     if (fd < 0) return false;
     bool done = (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, text) &&
                 ::fsync(fd) == 0;
-    if (done && !named) {
-        // The file gets a name only once it is complete.
-        std::string self = "/proc/self/fd/" + std::to_string(fd);
-        done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staging.c_str(), AT_SYMLINK_FOLLOW) == 0;
-    }
+    // The file gets a name only once it is complete.
+    if (done && !named) done = Link(fd, staging);
     done = ::close(fd) == 0 && done;
     done = done && ::rename(staging.c_str(), target.c_str()) == 0;
     if (!done) ::unlink(staging.c_str());
+    return done;
+}
+
+bool SafeFile::Create(const std::string& path, const std::string& text) {
+    std::string staging = StagingPath(path);
+    ::unlink(staging.c_str());
+    bool named = false;
+    int fd = CreateStaging(path, staging, named);
+    if (fd < 0) return false;
+    bool done = WriteAll(fd, text) && ::fsync(fd) == 0;
+    // A link, unlike a rename, never replaces what has the name already.
+    if (done && !named) done = Link(fd, path);
+    done = ::close(fd) == 0 && done;
+    if (named) {
+        done = done && ::link(staging.c_str(), path.c_str()) == 0;
+        ::unlink(staging.c_str());
+    }
     return done;
 }
 
@@ -86,6 +100,11 @@ int SafeFile::CreateStaging(const std::string& target, const std::string& stagin
     named = fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR);
     if (!named) return fd;
     return ::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+bool SafeFile::Link(int fd, const std::string& name) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 bool SafeFile::WriteAll(int fd, const std::string& text) {

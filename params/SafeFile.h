@@ -17,6 +17,10 @@ class SafeFile {
     // it but, after a kill at the one unlucky moment, one hidden file that
     // the next save of the same target removes.
     static bool Replace(const std::string& path, const std::string& text);
+    // Makes a new file holding `text`; false when the name exists (a link
+    // that leads nowhere too) or the file cannot be made. It gets its name
+    // only once complete.
+    static bool Create(const std::string& path, const std::string& text);
 
   private:
     static std::string TargetPath(const std::string& path);
@@ -25,4 +29,6 @@ class SafeFile {
     // none and the staging name itself was created.
     static int CreateStaging(const std::string& target, const std::string& staging, bool& named);
     static bool WriteAll(int fd, const std::string& text);
+    // Gives the unnamed file `fd` the name; false when the name exists.
+    static bool Link(int fd, const std::string& name);
 };

@@ -22,6 +22,7 @@
 
 #include "params/ParamTable.h"
 #include "toolbox/MonitorChart.h"
+#include "toolbox/ParamNameText.h"
 
 namespace {
 
@@ -89,8 +90,8 @@ QWidget* CMonitorWnd::CreateCommandBox() {
     m_prdList->setObjectName(QStringLiteral("monitorPrd"));
     prdLabel->setBuddy(m_prdList);
     for (int32_t n = 0; n < ParamTable::kCount; ++n) {
-        auto* item = new QListWidgetItem(
-            QStringLiteral("%1  %2").arg(n).arg(Text(ParamTable::NameOf(n))), m_prdList);
+        auto* item = new QListWidgetItem(QStringLiteral("%1  %2").arg(n).arg(ParamNameText::Of(n)),
+                                         m_prdList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         item->setData(Qt::UserRole, n);

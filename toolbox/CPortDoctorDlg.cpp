@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "form/PortDescriptionText.h"
 #include "form/PortFindingText.h"
 
 namespace {
@@ -63,7 +64,7 @@ void CPortDoctorDlg::OnExamine() {
         port += QStringLiteral(" → ") + QString::fromStdString(report.path);
     }
     if (report.port && !report.port->Description().empty()) {
-        port += "\n" + QString::fromStdString(report.port->Description());
+        port += "\n" + PortDescriptionText::Parts(*report.port).join(", ");
     }
     m_lblPort->setText(port);
 

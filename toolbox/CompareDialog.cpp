@@ -9,7 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "params/ParamTable.h"
+#include "form/MessageBox.h"
+#include "toolbox/ParamNameText.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent) : QDialog(p
     m_send->setAutoDefault(false);
     close->setDefault(true);
     connect(m_send, &QPushButton::clicked, this, [this] {
+        if (!ConfirmBeyond16Bits()) return;
         m_bSent = true;
         UpdateSendButton();
         emit SendRequested(Chosen());
@@ -144,13 +146,14 @@ void CompareDialog::ShowComparison(const ParamComparison& comparison, int32_t st
 void CompareDialog::AddRow(int index, const ParamComparison::Row& row) {
     auto* number = new QTableWidgetItem(QString::number(row.number));
     number->setFlags(Qt::ItemIsEnabled);
-    // A parameter the file does not hold has nothing to send.
+    // A parameter the file does not hold has nothing to send. A value the
+    // drive would not keep as it is goes only when the operator ticks it.
     if (row.differ && row.hasA) {
         number->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        number->setCheckState(Qt::Checked);
+        number->setCheckState(ParamComparison::Fits16(row.a) ? Qt::Checked : Qt::Unchecked);
     }
     m_table->setItem(index, kNumber, number);
-    m_table->setItem(index, kName, new QTableWidgetItem(Text(ParamTable::NameOf(row.number))));
+    m_table->setItem(index, kName, new QTableWidgetItem(ParamNameText::Of(row.number)));
     m_table->setItem(index, kFile,
                      new QTableWidgetItem(ValueText(row.hasA, row.a, row.bitField, row.bits)));
     m_table->setItem(index, kDrive,
@@ -217,6 +220,24 @@ ParamSet CompareDialog::Chosen() const {
         }
     }
     return chosen;
+}
+
+bool CompareDialog::ConfirmBeyond16Bits() {
+    ParamSet chosen = Chosen();
+    QStringList beyond;
+    for (int32_t number : chosen.Numbers()) {
+        int32_t value = chosen.Value(number);
+        if (ParamComparison::Fits16(value)) continue;
+        beyond << Text("%1 %2: %3 → 드라이브는 %4로 저장")
+                      .arg(number)
+                      .arg(ParamNameText::Of(number))
+                      .arg(value)
+                      .arg(ParamComparison::Kept16(value));
+    }
+    if (beyond.isEmpty()) return true;
+    return MessageBox::AskYesNo(
+        this, Text("체크한 값 중 드라이브가 16비트로는 그대로 저장할 수 없는 값이 있습니다.\n") +
+                  beyond.join('\n') + Text("\n\n그래도 전송하시겠습니까?"));
 }
 
 void CompareDialog::UpdateSendButton() {

@@ -15,7 +15,8 @@ class QPushButton;
 class QTableWidget;
 
 // "드라이브와 비교": a file's values beside the drive's, the differing rows
-// first and marked, each with a check box (ticked); "선택 항목 전송" asks for
+// first and marked, each with a check box (ticked, unless the drive cannot
+// keep the value in 16 bits); "선택 항목 전송" asks for
 // the ticked values to be sent, and the read-back marks each row confirmed or
 // not. The dialog shows; its owner reads, sends and reads back.
 class CompareDialog : public QDialog {
@@ -49,6 +50,8 @@ class CompareDialog : public QDialog {
     void ShowBusy(const QString& text);
     void SetBusy(bool busy);
     void UpdateSendButton();
+    // A ticked value beyond 16 bits reaches the drive as another: asks first.
+    bool ConfirmBeyond16Bits();
 
     QLabel* m_source = nullptr;
     QLabel* m_summary = nullptr;

@@ -2,11 +2,14 @@
 
 #include <QFileInfo>
 #include <ctime>
+#include <optional>
 
 #include "form/MessageBox.h"
+#include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
+#include "params/ParamFileCheck.h"
 #include "toolbox/BackupListDialog.h"
 #include "toolbox/CompareDialog.h"
 
@@ -50,6 +53,15 @@ QString ReadBackStatus(const ReadBackReport& report) {
     return counts + Text(" — 불일치: ") + mismatches.join(", ");
 }
 
+// The file's values when it yields each listed one once from a well-formed
+// record; otherwise a box says what is wrong, and nothing is sent.
+std::optional<ParamSet> LoadForSending(QWidget* window, const QString& path) {
+    std::optional<ParamFileCheck> check = ParamFileCheck::Read(path.toStdString());
+    if (check && check->Sendable()) return check->Values();
+    MessageBox::Show(window, ParamFileCheckText::Refusal(path, check));
+    return std::nullopt;
+}
+
 }  // namespace
 
 SafeWriteTools::SafeWriteTools(DriveSession& session, std::function<int32_t()> stationId,
@@ -80,12 +92,8 @@ void SafeWriteTools::OnCompareWithDrive() {
     if (!CheckConnected()) return;
     QString path = ParamFileDialog::Choose(m_window, false, false);
     if (path.isEmpty()) return;
-    ParamSet file;
-    if (!ParamFile::Read(path.toStdString(), file)) {
-        MessageBox::Show(m_window, QStringLiteral("File Error"));
-        return;
-    }
-    StartCompare(file, Text("파일: %1").arg(path));
+    std::optional<ParamSet> file = LoadForSending(m_window, path);
+    if (file) StartCompare(*file, Text("파일: %1").arg(path));
 }
 
 void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
@@ -143,17 +151,14 @@ void SafeWriteTools::OnUndo() {
 
 void SafeWriteTools::UndoTo(const QString& path) {
     if (!CheckConnected()) return;
-    ParamSet backup;
-    if (!ParamFile::Read(path.toStdString(), backup)) {
-        MessageBox::Show(m_window, QStringLiteral("File Error"));
-        return;
-    }
+    std::optional<ParamSet> backup = LoadForSending(m_window, path);
+    if (!backup) return;
     BackupStore::Entry entry;
     BackupStore::ParseName(QFileInfo(path).fileName().toStdString(), entry);
-    StartCompare(backup, Text("백업: %1, 국번 %2 (%3)")
-                             .arg(QString::fromStdString(entry.When()))
-                             .arg(entry.station)
-                             .arg(path));
+    StartCompare(*backup, Text("백업: %1, 국번 %2 (%3)")
+                              .arg(QString::fromStdString(entry.When()))
+                              .arg(entry.station)
+                              .arg(path));
 }
 
 void SafeWriteTools::OnReadFinished(bool complete) {

@@ -1,7 +1,8 @@
 // Writes arbitrary bytes to a real file and reads it as a parameter file. The
 // first byte may stretch the rest to just the largest size read or one byte
 // beyond it, so the size limit is crossed as well. What was read must save and
-// read back to the same values.
+// read back to the same values. A file the check for sending passes holds
+// exactly the values opening reads from it.
 #include <unistd.h>
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "params/ParamFile.h"
+#include "params/ParamFileCheck.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 
@@ -53,6 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (read != fits || refresh.IsRaised() != fits) __builtin_trap();
     for (int32_t n = 0; n < ParamTable::kCount; ++n) {
         if (table.GetParamValue(n) != expected.GetParamValue(n)) __builtin_trap();
+    }
+    if (fits) {
+        ParamFileCheck check(content);
+        ParamSet opened;
+        ParamFile::Parse(content, opened);
+        if (check.Problems().empty() && !(check.Values() == opened)) __builtin_trap();
     }
     ParamTable reread;
     ParamFile::Parse(ParamFile::Format(table), reread);

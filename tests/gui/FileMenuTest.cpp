@@ -32,6 +32,23 @@ class FileMenuTest : public QObject {
         QCOMPARE(f.Grid()->TextMatrix(8, 2), "300  ");
         QCOMPARE(f.List(1039)->count(), 0);
         QVERIFY(f.Frame().findChild<QAction*>("recentFile1") == nullptr);
+        QCOMPARE(f.Frame().StatusText(), "준비");
+    }
+
+    // The load stays as it is; the status bar names what the file left alone.
+    void openingNamesTheListedParametersTheFileDidNotSet() {
+        FormFixture f;
+        QString path = m_dir.filePath("part.par");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("   20,   x,   300 \r\n   21,   y,   400 \r\n\r\n");
+        file.close();
+        ParamTable::Instance().SetParamValue(22, 55);
+        AnswerFileDialogs({path}, [&] { f.Frame().Command(57601)->trigger(); });
+        QCOMPARE(ParamTable::Instance().GetParamValue(20), 300);
+        QCOMPARE(ParamTable::Instance().GetParamValue(22), 55);
+        QCOMPARE(f.Frame().StatusText(),
+                 "열기: 파일에 없어 값이 그대로인 파라미터 27개: 10, 11, 13, 14, 15, 16, 22, 23 …");
     }
 
     void savingOverAFileAsksFirst_data() {

@@ -50,6 +50,9 @@ class FormConnectionTest : public QObject {
         combo->showPopup();
         combo->hidePopup();
         QCOMPARE(combo->itemText(30), dev + "/ttyUSB0");
+        QCOMPARE(combo->itemData(31, Qt::ToolTipRole).toString(),
+                 ftdi + "\nusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFTDI FT232R USB UART\n"
+                        "일련번호 A50285BI\nUSB 0403:6001\n드라이버 ftdi_sio");
         QCOMPARE(combo->currentIndex(), 31);
         QCOMPARE(combo->itemText(combo->currentIndex()), ftdi);
         // Too long for the closed combo: elided there, whole in its tool tip.

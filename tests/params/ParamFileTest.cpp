@@ -79,6 +79,22 @@ TEST_F(ParamFileTest, SaveReplacesTheFileALinkNamesKeepingItsMode) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// A backup is made as a new file and never replaces one, not even through a
+// link that leads nowhere.
+TEST_F(ParamFileTest, CreateMakesANewFileAndNeverReplacesOne) {
+    ParamSet set = ParamSet::Listed(table);
+    fs::path fresh = dir / "new.par";
+    ASSERT_TRUE(ParamFile::Create(fresh, set));
+    fs::path dangling = dir / "dangling.par";
+    fs::create_symlink(dir / "nowhere.par", dangling);
+    for (const fs::path& taken : {fresh, dangling}) {
+        EXPECT_FALSE(ParamFile::Create(taken, ParamSet())) << taken;
+    }
+    EXPECT_EQ(ReadBytes(fresh), ParamFile::Format(set));
+    EXPECT_FALSE(fs::exists(dir / "nowhere.par"));
+    EXPECT_EQ(FilesIn(dir), 2);
+}
+
 TEST_F(ParamFileTest, ATargetThatCanBeNeitherWrittenNorCreatedFails) {
     const fs::path targets[] = {
         dir / "missing" / "x.par",  // no such directory

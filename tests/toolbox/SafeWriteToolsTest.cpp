@@ -3,7 +3,9 @@
 // read-back line of "전송 후 확인"; and what of the two dialogs no run of the
 // drive shows.
 #include <QAction>
+#include <QFile>
 #include <QTableWidget>
+#include <tuple>
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
@@ -65,6 +67,37 @@ class SafeWriteToolsTest : public QObject {
         QVERIFY(!send->isEnabled());
     }
 
+    // A value beyond 16 bits reaches the drive as another: its row starts
+    // unticked, and sending it asks first. Numbers without a name read "예약".
+    void aValueTheDriveCannotKeepGoesOnlyWhenConfirmed() {
+        ParamSet file;
+        ParamSet drive;
+        for (auto [number, wanted, held] : {std::tuple{0, 1, 0}, {20, 750, 500}, {22, 70000, 50}}) {
+            file.Set(number, wanted);
+            drive.Set(number, held);
+        }
+        CompareDialog dialog("파일: /tmp/a.par");
+        dialog.show();
+        dialog.ShowComparison(ParamComparison(file, drive, {0, 20, 22}), 0);
+        QTableWidget* table = dialog.Table();
+        QCOMPARE(Cell(table, 0, CompareDialog::kName), "예약");
+        QCOMPARE(table->item(1, CompareDialog::kNumber)->checkState(), Qt::Checked);
+        QCOMPARE(table->item(2, CompareDialog::kNumber)->checkState(), Qt::Unchecked);
+        table->item(2, CompareDialog::kNumber)->setCheckState(Qt::Checked);
+        QList<std::vector<int32_t>> sent;
+        connect(&dialog, &CompareDialog::SendRequested, this,
+                [&sent](const ParamSet& chosen) { sent << chosen.Numbers(); });
+        auto* send = dialog.findChild<QPushButton*>("compareSend");
+        for (const char* answer : {"아니오", "예"}) {
+            MessageBoxAnswerer boxes(QString::fromUtf8(answer));
+            QTest::mouseClick(send, Qt::LeftButton);
+            QCOMPARE(boxes.Texts().size(), 1);
+            QVERIFY2(boxes.Texts().front().contains("22 최저속도: 70000 → 드라이브는 4464로 저장"),
+                     qPrintable(boxes.Texts().front()));
+        }
+        QCOMPARE(sent, QList<std::vector<int32_t>>({{0, 20, 22}}));
+    }
+
     // The run below lists one backup; here the empty list and a pick of another.
     void backupListHandsOutTheChosenBackup() {
         BackupListDialog empty({}, "/b");
@@ -122,7 +155,8 @@ class SafeWriteToolsTest : public QObject {
             QTableWidgetItem* number = table->item(row, CompareDialog::kNumber);
             bool differs = row < 5;
             QCOMPARE(bool(number->flags() & Qt::ItemIsUserCheckable), differs);
-            if (differs) QCOMPARE(number->checkState(), Qt::Checked);
+            // 70000 the drive would keep as 4464: not ticked.
+            if (differs) QCOMPARE(number->checkState(), row == 2 ? Qt::Unchecked : Qt::Checked);
             QCOMPARE(number->font().bold(), differs);
             QCOMPARE(Cell(table, row, CompareDialog::kDifference).isEmpty(), !differs);
         }
@@ -133,7 +167,7 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(Cell(table, 3, CompareDialog::kDifference), "비트 0: 0→1, 비트 1: 1→0");
 
         // 22, 37 and 61 stay as they are: the count sent says only 20 and 21 went.
-        for (int row : {2, 3, 4}) {
+        for (int row : {3, 4}) {
             QRect cell = table->visualItemRect(table->item(row, CompareDialog::kNumber));
             QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                               QPoint(cell.left() + 12, cell.center().y()));
@@ -160,6 +194,34 @@ class SafeWriteToolsTest : public QObject {
                                   kTimeoutMs);
         QCOMPARE(f.Frame().StatusText(), "확인: 1/1");
         delete dialog;
+
+        // A backup cut short, or a file that lacks values, is neither read nor sent.
+        QString backups = drive.FilePath("data/VELD_Host_Para/backups/");
+        QString cut = backups + "20261207-143015-id0.par";
+        QVERIFY(ParamFile::Write(cut.toStdString(), wanted));
+        QVERIFY(QFile::resize(cut, 500));
+        QString part = drive.FilePath("part.par");
+        QVERIFY(ParamFile::Write(part.toStdString(), ParamSet()));
+        int sentBefore = drive.WireLines().size();
+        MessageBoxAnswerer boxes;
+        f.Frame().findChild<QAction*>("toolUndo")->trigger();
+        list = f.Frame().findChild<BackupListDialog*>();
+        for (int row = 0; row < list->Table()->rowCount(); ++row) {
+            if (list->Table()->item(row, BackupListDialog::kWhen)->toolTip() == cut) {
+                list->Table()->selectRow(row);
+            }
+        }
+        QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
+        AnswerFileDialogs({part}, [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
+        QCOMPARE(boxes.Texts().size(), 2);
+        QVERIFY2(boxes.Texts()[0].contains("12번째 줄: 레코드 도중에 파일이 끝납니다\n"
+                                           "파일에 없는 파라미터: 26, 27, "),
+                 qPrintable(boxes.Texts()[0]));
+        QVERIFY2(boxes.Texts()[1].contains("파일에 없는 파라미터: 10, 11, 13, "),
+                 qPrintable(boxes.Texts()[1]));
+        QVERIFY(f.Frame().findChild<CompareDialog*>() == nullptr);
+        f.Tick();
+        QCOMPARE(drive.WireLines().size(), sentBefore);
 
         // "전송 후 확인", off at start, reads back each write of the form.
         f.Frame().findChild<QAction*>("toolVerify")->trigger();

@@ -66,6 +66,87 @@ TEST_F(ToolsTest, WithoutACompleteReadNothingIsWritten) {
     EXPECT_EQ(WireTexts(), (std::vector<std::string>{"#0.PRA", "#0.PRA"}));
 }
 
+// Where an earlier backup would be lost, nothing is read or written.
+TEST_F(ToolsTest, ABackupNeverReplacesAFile) {
+    StartSim();
+    fs::path file = dir / "drive.par";
+    ASSERT_TRUE(ParamFile::Write(file.string(), ParamTable()));
+    fs::path earlier = dir / "earlier.par";
+    ASSERT_TRUE(ParamFile::Write(earlier.string(), ParamSet()));
+    fs::path dangling = dir / "dangling.par";
+    fs::create_symlink(dir / "nowhere.par", dangling);
+    for (const fs::path& taken : {earlier, dangling}) {
+        for (const std::string& command :
+             std::vector<std::string>{"set 20 1", "setmode", "init", "write " + file.string(),
+                                      "restore " + file.string()}) {
+            SCOPED_TRACE(command + " --backup " + taken.filename().string());
+            ParaRun run = Para(Words("-q " + command + " --backup " + taken.string()));
+            EXPECT_EQ(run.code, 4);
+            EXPECT_NE(run.err.find("the file exists"), std::string::npos) << run.err;
+        }
+    }
+    EXPECT_EQ(ReadBytes(earlier.string()), ParamFile::Format(ParamSet()));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_FALSE(fs::exists(dir / "nowhere.par"));
+    EXPECT_TRUE(WireTexts().empty());
+}
+
+// A file that lacks values or holds records that are not well-formed sends
+// nothing: each command that sends or compares its values says what is wrong.
+TEST_F(ToolsTest, AFileThatDoesNotYieldEveryValueOnceSendsNothing) {
+    StartSim();
+    ParamTable table;
+    const std::string saved = ParamFile::Format(table);
+    std::string word = saved;
+    word.replace(word.find("    0 \r\n", 6 * 42), 6, " fast ");
+    struct FileCase {
+        const char* name;
+        std::string content;
+        std::string says;
+    };
+    const FileCase files[] = {
+        {"empty.par", "", "not set by any record: 10 11 13 14 15 16 20 21 22 23 25 26"},
+        {"only20.par", "   20,   가속시간,   300 \r\n\r\n",
+         "not set by any record: 10 11 13 14 15 16 21 22 23 25 26"},
+        {"cut.par", saved.substr(0, 500), "line 12: the file ends inside this record\n"},
+        {"word.par", word, "line 7: the value of parameter 20 is not a decimal number"},
+        {"shifted.par", saved.substr(0, 84) + "\r\n" + saved.substr(84),
+         "line 3: a blank line before the last line"},
+    };
+    for (const FileCase& f : files) {
+        fs::path path = dir / f.name;
+        WriteBytes(path, f.content);
+        for (const char* command : {"write", "restore", "verify"}) {
+            SCOPED_TRACE(std::string(command) + " " + f.name);
+            ParaRun run = Para({"-q", command, path.string()});
+            EXPECT_EQ(run.code, 4);
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find(path.string() + " is not a complete parameter file"),
+                      std::string::npos)
+                << run.err;
+            EXPECT_NE(run.err.find(f.says), std::string::npos) << run.err;
+        }
+    }
+    EXPECT_TRUE(WireTexts().empty());
+
+    // Diff compares what it could read and names what it left out.
+    fs::path good = dir / "good.par";
+    WriteBytes(good, saved);
+    fs::path after = dir / "after.par";
+    WriteBytes(after, saved + "   20,   가속시간,  9999 \r\n");
+    port = "/nonexistent";
+    ParaRun diff = Para({"diff", good.string(), after.string()});
+    EXPECT_EQ(diff.code, 4);
+    EXPECT_EQ(diff.out, "20\t가속시간\t0\t9999\n");
+    EXPECT_NE(diff.err.find(after.string() +
+                            ": records left out of the comparison:\n"
+                            "  line 30: a blank line before the last line (it shifts the fields of "
+                            "the lines after it)\n"
+                            "  line 31: parameter 20 again (first on line 7)\n"),
+              std::string::npos)
+        << diff.err;
+}
+
 TEST_F(ToolsTest, DiffComparesTwoFilesWithoutAPort) {
     ParamTable a;
     a.SetParamValue(37, 5);

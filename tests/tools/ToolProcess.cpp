@@ -14,13 +14,18 @@
 
 extern char** environ;
 
-ToolProcess::ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem)
+ToolProcess::ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem,
+                         Output out)
     : m_outPath(outputStem + ".out"), m_errPath(outputStem + ".err") {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (out == Output::kClosed) {
+        posix_spawn_file_actions_addclose(&actions, 1);
+    } else {
+        const char* target = out == Output::kFull ? "/dev/full" : m_outPath.c_str();
+        posix_spawn_file_actions_addopen(&actions, 1, target, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     std::vector<char*> args;
@@ -66,4 +71,8 @@ bool ToolProcess::WaitForStdout(const std::string& text, std::chrono::millisecon
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -10,7 +10,11 @@
 // that the test reads.
 class ToolProcess {
   public:
-    ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem);
+    // Where stdout goes: the file, a device that is always full, or nowhere.
+    enum class Output { kFile, kFull, kClosed };
+
+    ToolProcess(const std::vector<std::string>& argv, const std::string& outputStem,
+                Output out = Output::kFile);
     ~ToolProcess();
     ToolProcess(const ToolProcess&) = delete;
     ToolProcess& operator=(const ToolProcess&) = delete;
@@ -34,3 +38,4 @@ class ToolProcess {
 
 // The bytes of a file; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);

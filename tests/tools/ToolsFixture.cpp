@@ -43,13 +43,13 @@ void ToolsTest::StartSim(std::vector<std::string> extra) {
     port = Lines(sim->Stdout()).front();
 }
 
-ParaRun ToolsTest::Para(std::vector<std::string> args) {
+ParaRun ToolsTest::Para(std::vector<std::string> args, ToolProcess::Output out) {
     std::vector<std::string> argv = {VELD_PARA_PATH, "-p", port};
     if (std::find(args.begin(), args.end(), "-w") == args.end()) {
         argv.insert(argv.end(), {"-w", "3000"});
     }
     argv.insert(argv.end(), args.begin(), args.end());
-    ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string());
+    ToolProcess para(argv, (dir / ("para" + std::to_string(runs++))).string(), out);
     int code = para.Wait(kRunLimit);
     return {code, para.Stdout(), para.Stderr()};
 }

@@ -32,7 +32,8 @@ class ToolsTest : public ::testing::Test {
     void StartSim(std::vector<std::string> extra = {});
     // veld-para on the simulator's port, waiting 3 s for replies unless `args` say
     // otherwise: a loaded machine may hold the simulator, a complete read ends early.
-    ParaRun Para(std::vector<std::string> args);
+    ParaRun Para(std::vector<std::string> args,
+                 ToolProcess::Output out = ToolProcess::Output::kFile);
     // A fresh simulator with `faults`, then veld-para with `args`, waiting a second for replies.
     ParaRun ParaAgainst(const std::vector<std::string>& faults, std::vector<std::string> args);
     // Received lines as the simulator logged them, without their times.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "ComparisonText.h"
+#include "StdoutCheck.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -81,6 +82,10 @@ nlohmann::ordered_json JsonReport::Rows(const ParamComparison& comparison, const
 }
 
 void JsonReport::Print() const {
-    std::printf("%s\n", m_doc.dump(2).c_str());
-    std::fflush(stdout);
+    std::printf("%s\n", Dump(m_doc, 2).c_str());
+    StdoutCheck::Flush();
+}
+
+std::string JsonReport::Dump(const nlohmann::ordered_json& value, int indent) {
+    return value.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

@@ -28,6 +28,10 @@ class JsonReport {
     // Writes the document and a line end to stdout.
     void Print() const;
 
+    // Every JSON text veld-para writes: a byte that is no UTF-8 (a CP949 file
+    // name, a garbled reply) becomes U+FFFD instead of aborting the program.
+    static std::string Dump(const nlohmann::ordered_json& value, int indent);
+
   private:
     static nlohmann::ordered_json Rows(const ParamComparison& comparison, const char* aKey,
                                        const char* bKey);

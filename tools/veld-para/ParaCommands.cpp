@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ComparisonText.h"
+#include "FileProblemText.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
 #include "SentLinesText.h"
@@ -16,6 +17,7 @@
 #include "params/DecimalText.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
+#include "params/ParamFileCheck.h"
 #include "params/ParamPreset.h"
 #include "params/SetupParams.h"
 
@@ -133,17 +135,20 @@ int ParaCommands::CheckReadComplete(const std::vector<int32_t>& wanted) const {
     return kNoReply;
 }
 
-bool ParaCommands::LoadFile(const std::string& path, ParamTable& table) const {
-    RefreshFlag loaded;
-    if (ParamFile::Read(path, table, loaded)) return true;
-    std::fprintf(stderr, "File Error\n%s\n", path.c_str());
-    return false;
-}
-
-bool ParaCommands::LoadFile(const std::string& path, ParamSet& set) const {
-    if (ParamFile::Read(path, set)) return true;
-    std::fprintf(stderr, "File Error\n%s\n", path.c_str());
-    return false;
+bool ParaCommands::LoadFile(const std::string& path, ParamSet& values,
+                            const char* consequence) const {
+    std::optional<ParamFileCheck> check = ParamFileCheck::Read(path);
+    if (!check) {
+        std::fprintf(stderr, "File Error\n%s\nveld-para: %s\n", path.c_str(), consequence);
+        return false;
+    }
+    if (!check->Sendable()) {
+        std::fprintf(stderr, "veld-para: %s is not a complete parameter file; %s:\n%s",
+                     path.c_str(), consequence, FileProblemText::Lines(*check, true).c_str());
+        return false;
+    }
+    values = check->Values();
+    return true;
 }
 
 void ParaCommands::PrintParam(int32_t number, int32_t value) const {
@@ -195,9 +200,11 @@ int ParaCommands::Read() {
 
 int ParaCommands::Write() {
     if (m_args.size() != 1) return UsageError("write: one FILE expected");
+    ParamSet values;
+    if (!LoadFile(m_args[0], values, "nothing was sent")) return kFileError;
     // Apart from the table, which a backup's read fills with the drive's values.
     ParamTable file;
-    if (!LoadFile(m_args[0], file)) return kFileError;
+    for (int32_t number : values.Numbers()) file.SetParamValue(number, values.Value(number));
     SafeWriteCommands safe(*this);
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
     safe.BeforeWriteGroup();
@@ -292,10 +299,10 @@ int ParaCommands::Send() {
 
 int ParaCommands::Verify() {
     if (m_args.size() != 1) return UsageError("verify: one FILE expected");
-    ParamTable file;
-    if (!LoadFile(m_args[0], file)) return kFileError;
+    ParamSet file;
+    if (!LoadFile(m_args[0], file, "the drive was not read")) return kFileError;
     if (int result = ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
-    ParamComparison comparison(ParamSet::Listed(file), DriveValues(), m_table.ListedNumbers());
+    ParamComparison comparison(file, DriveValues(), m_table.ListedNumbers());
     if (m_flags.json) {
         JsonReport json("verify");
         json.Add("station", m_nStationId);

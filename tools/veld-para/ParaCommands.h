@@ -22,6 +22,7 @@ class ParaCommands {
         kDiffer = 5,        // also a read-back that found the drive not holding what was sent
         kReplyError = 6,    // "통신처리에러": a reply named a parameter outside 0..109
         kWriteFailed = 7,   // "TTY Error!": a write failed or stalled
+        kOutputLost = 8,    // stdout could not be written (full, closed, gone)
         kSignalBase = 128,  // stopped by a signal: 128 + its number, as a shell tells it
     };
 
@@ -47,9 +48,11 @@ class ParaCommands {
     // The exit code of a session's outcome, the reason of a failure on stderr.
     int ExitCode(ParaSession::Outcome outcome) const;
     int UsageError(const std::string& why) const;
-    // Reads a parameter file; "File Error" on stderr when it cannot.
-    bool LoadFile(const std::string& path, ParamTable& table) const;
-    bool LoadFile(const std::string& path, ParamSet& set) const;
+    // Reads a parameter file whose values are sent or compared: each listed
+    // value must come once from a well-formed record. Otherwise false, with
+    // "File Error" or what is missing or unreadable on stderr, followed by
+    // `consequence`.
+    bool LoadFile(const std::string& path, ParamSet& values, const char* consequence) const;
 
   private:
     int Read();

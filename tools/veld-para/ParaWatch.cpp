@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "ParaCommands.h"
+#include "StdoutCheck.h"
 #include "WatchRowFormat.h"
 #include "common/NumberArg.h"
 #include "protocol/PollMonitor.h"
@@ -67,7 +68,7 @@ std::optional<WatchArgs> ParseWatchArgs(const std::vector<std::string>& args, st
 void Print(const std::string& line) {
     if (line.empty()) return;
     std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    StdoutCheck::Flush();
 }
 
 }  // namespace
@@ -84,8 +85,9 @@ int ParaCommands::Watch() {
                         PollMonitor::Clock::now());
     const PollSchedule& schedule = monitor.Schedule();
     int result = kDone;
-    // A signal is how a watch without a count ends.
-    while (ParaSession::StopSignal() == 0) {
+    // A signal is how a watch without a count ends; rows that cannot be written
+    // end it too: nobody sees them.
+    while (ParaSession::StopSignal() == 0 && StdoutCheck::Flush()) {
         PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
         for (const PollMonitor::Row& row : monitor.TakeReplies(now)) Print(format.Row(row));
         // A round given up is counted before the next one could go.
@@ -118,6 +120,8 @@ int ParaCommands::Watch() {
                      static_cast<long long>(schedule.SlotsSkipped()));
     }
     if (result != kDone) return result;
+    // The rows could not be written: that ended it (main says why).
+    if (!StdoutCheck::Flush()) return kOutputLost;
     // A watch that got no reply, or lost rounds it was asked to count, is no success.
     if (schedule.RoundsAnswered() == 0) {
         std::fprintf(stderr, "veld-para: no reply from the drive\n");

@@ -3,13 +3,16 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "ComparisonText.h"
+#include "FileProblemText.h"
 #include "SentLinesText.h"
 #include "params/BackupStore.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
+#include "params/ParamFileCheck.h"
 
 namespace {
 
@@ -26,16 +29,21 @@ SafeWriteCommands::SafeWriteCommands(ParaCommands& para) : m_para(para) {}
 int SafeWriteCommands::Diff() {
     const std::vector<std::string>& args = m_para.Args();
     if (args.size() != 2) return m_para.UsageError("diff: FILE_A FILE_B expected");
-    ParamSet a;
-    ParamSet b;
-    if (!m_para.LoadFile(args[0], a) || !m_para.LoadFile(args[1], b)) {
-        return ParaCommands::kFileError;
+    std::vector<ParamFileCheck> files;
+    for (const std::string& path : args) {
+        std::optional<ParamFileCheck> file = ParamFileCheck::Read(path);
+        if (!file) {
+            std::fprintf(stderr, "File Error\n%s\n", path.c_str());
+            return ParaCommands::kFileError;
+        }
+        files.push_back(*file);
     }
     std::set<int32_t> numbers;
-    for (const ParamSet* set : {&a, &b}) {
-        for (int32_t number : set->Numbers()) numbers.insert(number);
+    for (const ParamFileCheck& file : files) {
+        for (int32_t number : file.Values().Numbers()) numbers.insert(number);
     }
-    ParamComparison comparison(a, b, {numbers.begin(), numbers.end()});
+    ParamComparison comparison(files[0].Values(), files[1].Values(),
+                               {numbers.begin(), numbers.end()});
     if (m_para.Flags().json) {
         JsonReport json("diff");
         json.Add("file_a", args[0]);
@@ -45,14 +53,26 @@ int SafeWriteCommands::Diff() {
     } else {
         ComparisonText::PrintDiffering(comparison);
     }
+    // With records left out, neither "equal" nor "different" would be true.
+    bool skippedA = ReportSkipped(args[0], files[0]);
+    bool skippedB = ReportSkipped(args[1], files[1]);
+    if (skippedA || skippedB) return ParaCommands::kFileError;
     return comparison.Differences() == 0 ? ParaCommands::kDone : ParaCommands::kDiffer;
+}
+
+bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCheck& file) {
+    if (file.Problems().empty()) return false;
+    std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s", path.c_str(),
+                 FileProblemText::Lines(file, false).c_str());
+    return true;
 }
 
 int SafeWriteCommands::Restore() {
     const std::vector<std::string>& args = m_para.Args();
     if (args.size() != 1) return m_para.UsageError("restore: one FILE expected");
+    if (int target = CheckBackupTarget(); target != ParaCommands::kDone) return target;
     ParamSet file;
-    if (!m_para.LoadFile(args[0], file)) return ParaCommands::kFileError;
+    if (!m_para.LoadFile(args[0], file, "nothing was sent")) return ParaCommands::kFileError;
     if (int read = m_para.ReadDrive(file.Numbers()); read != ParaCommands::kDone) return read;
     const ParamSet& drive = m_para.DriveValues();
     if (int saved = SaveBackup(drive); saved != ParaCommands::kDone) return saved;
@@ -74,12 +94,27 @@ int SafeWriteCommands::Restore() {
 
 int SafeWriteCommands::OpenForWriting() {
     if (m_para.Flags().backupPath.empty()) return m_para.OpenPort();
+    if (int target = CheckBackupTarget(); target != ParaCommands::kDone) return target;
     int read = m_para.ReadDrive(m_para.Table().ListedNumbers());
     if (read != ParaCommands::kDone) {
         std::fprintf(stderr, "veld-para: no backup could be taken; nothing was written\n");
         return read;
     }
     return SaveBackup(m_para.DriveValues());
+}
+
+int SafeWriteCommands::CheckBackupTarget() const {
+    const std::string& path = m_para.Flags().backupPath;
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error) ||
+        !std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+        return ParaCommands::kDone;
+    }
+    std::fprintf(stderr,
+                 "veld-para: --backup %s: the file exists, and a backup never replaces one; "
+                 "nothing was read or written\n",
+                 path.c_str());
+    return ParaCommands::kFileError;
 }
 
 int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
@@ -89,7 +124,7 @@ int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
     if (std::filesystem::is_directory(path, error)) {
         m_backupPath = BackupStore(path, BackupStore::kUnbounded)
                            .Save(drive, m_para.StationId(), std::time(nullptr));
-    } else if (ParamFile::Write(path, drive)) {
+    } else if (ParamFile::Create(path, drive)) {
         m_backupPath = path;
     }
     if (m_backupPath.empty()) {

@@ -4,6 +4,7 @@
 
 #include "JsonReport.h"
 #include "ParaCommands.h"
+#include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "protocol/ReadBackReport.h"
 
@@ -31,7 +32,12 @@ class SafeWriteCommands {
     int SendWriteGroup(const ParamSet& sent);
 
   private:
+    // An existing --backup file (a dangling link too) is refused before the
+    // drive is read: an earlier backup would be lost.
+    int CheckBackupTarget() const;
     int SaveBackup(const ParamSet& drive);
+    // What diff left out of a file, on stderr; true when anything.
+    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
     int Report(const ReadBackReport& report) const;
     void ReportUnverified(const ParamSet& sent) const;
     // --json: a write group that stopped before all of it went out.

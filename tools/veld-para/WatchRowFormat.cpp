@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "JsonReport.h"
 #include "protocol/PollRecorder.h"
 
 std::string WatchRowFormat::Header() const {
@@ -21,8 +22,7 @@ std::string WatchRowFormat::Row(const PollMonitor::Row& row) const {
                 {"code", reply.code},
                 {"fields", reply.values},
             };
-            // A station byte that is no UTF-8 becomes U+FFFD instead of an exception.
-            return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+            return JsonReport::Dump(object, -1);
         }
         case Kind::kText:
             break;

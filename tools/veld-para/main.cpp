@@ -4,10 +4,13 @@
 
 #include "ParaCommands.h"
 #include "ParaOptions.h"
+#include "StdoutCheck.h"
 #include "VeldVersion.h"
 #include "serial/PortMap.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     ParaOptions options;
     std::string error;
     switch (options.Parse(argc, argv, error)) {
@@ -33,4 +36,14 @@ int main(int argc, char** argv) {
         }
     }
     return ParaCommands(options).Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StdoutCheck::HoldClosedStreams();
+    int code = Run(argc, argv);
+    // A command that failed otherwise keeps its own code; the loss is said all the same.
+    if (!StdoutCheck::Close() && code == ParaCommands::kDone) code = ParaCommands::kOutputLost;
+    return code;
 }
