@@ -9,20 +9,21 @@
 #include <chrono>
 #include <thread>
 
-#include "form/FormFont.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
 #include "form/Cp949Text.h"
+#include "form/FormFont.h"
+#include "form/FormId.h"
 #include "form/FormLayout.h"
 #include "form/MessageBox.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
+#include "form/PortFindingText.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
 #include "serial/PortDoctor.h"
-#include "form/PortFindingText.h"
 
 namespace {
 
@@ -68,19 +69,21 @@ Control* CVELD_Host_ParaView::Ctl(int id) const {
 }
 
 void CVELD_Host_ParaView::BindControls() {
-    m_btnSendAll = Ctl<QPushButton>(1036);
-    m_btnApply = Ctl<QPushButton>(1032);
-    for (int i = 0; i < SetupParams::kTerminals; ++i) m_chkPolarity[i] = Ctl<QCheckBox>(1018 - i);
-    m_cbMode = Ctl<QComboBox>(1004);
-    for (int i = 0; i < SetupParams::kTerminals; ++i) m_cbFunc[i] = Ctl<QComboBox>(1011 - i);
-    m_btnConnect = Ctl<QPushButton>(1024);
-    m_cbBaud = Ctl<QComboBox>(1022);
-    m_cbPort = Ctl<PortComboBox>(1021);
-    m_editId = Ctl<QLineEdit>(1025);
-    m_editCmd = {Ctl<QLineEdit>(1026), Ctl<QLineEdit>(1030), Ctl<QLineEdit>(1034),
-                 Ctl<QLineEdit>(1037)};
-    m_grid = Ctl<CMSFlexGrid>(1029);
-    m_btnSetMode = Ctl<QPushButton>(1033);
+    m_btnSendAll = Ctl<QPushButton>(FormId::kSendAllButton);
+    m_btnApply = Ctl<QPushButton>(FormId::kApplyButton);
+    for (int i = 0; i < SetupParams::kTerminals; ++i)
+        m_chkPolarity[i] = Ctl<QCheckBox>(FormId::kFirstPolarityBox + 6 - i);
+    m_cbMode = Ctl<QComboBox>(FormId::kModeCombo);
+    for (int i = 0; i < SetupParams::kTerminals; ++i)
+        m_cbFunc[i] = Ctl<QComboBox>(FormId::kFirstFunctionCombo + 6 - i);
+    m_btnConnect = Ctl<QPushButton>(FormId::kConnectToggle);
+    m_cbBaud = Ctl<QComboBox>(FormId::kBaudCombo);
+    m_cbPort = Ctl<PortComboBox>(FormId::kPortCombo);
+    m_editId = Ctl<QLineEdit>(FormId::kStationIdEdit);
+    m_editCmd = {Ctl<QLineEdit>(FormId::kCommandEdit1), Ctl<QLineEdit>(FormId::kCommandEdit2),
+                 Ctl<QLineEdit>(FormId::kCommandEdit3), Ctl<QLineEdit>(FormId::kCommandEdit4)};
+    m_grid = Ctl<CMSFlexGrid>(FormId::kParamGrid);
+    m_btnSetMode = Ctl<QPushButton>(FormId::kSetModeToggle);
 }
 
 void CVELD_Host_ParaView::ConnectHandlers() {
@@ -99,14 +102,18 @@ void CVELD_Host_ParaView::ConnectHandlers() {
                 [this, t](bool checked) { OnPolarityClicked(t, checked); });
     }
     connect(m_btnApply, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnApplyAndSave);
-    connect(button(1042), &QPushButton::clicked, this, &CVELD_Host_ParaView::OnParamInit);
-    connect(button(1040), &QPushButton::clicked, this, &CVELD_Host_ParaView::OnReadVersion);
-    connect(button(1028), &QPushButton::clicked, this, &CVELD_Host_ParaView::OnReadAll);
+    connect(button(FormId::kParamInitButton), &QPushButton::clicked, this,
+            &CVELD_Host_ParaView::OnParamInit);
+    connect(button(FormId::kVersionButton), &QPushButton::clicked, this,
+            &CVELD_Host_ParaView::OnReadVersion);
+    connect(button(FormId::kReadAllButton), &QPushButton::clicked, this,
+            &CVELD_Host_ParaView::OnReadAll);
     connect(m_btnSendAll, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnSendAll);
     static QString CVELD_Host_ParaView::*const kCommands[] = {
         &CVELD_Host_ParaView::m_strCmd1, &CVELD_Host_ParaView::m_strCmd2,
         &CVELD_Host_ParaView::m_strCmd3, &CVELD_Host_ParaView::m_strCmd4};
-    static const int kSendIds[] = {1027, 1031, 1035, 1038};
+    static const int kSendIds[] = {FormId::kSendButton1, FormId::kSendButton2, FormId::kSendButton3,
+                                   FormId::kSendButton4};
     for (int i = 0; i < 4; ++i) {
         QString CVELD_Host_ParaView::*command = kCommands[i];
         connect(button(kSendIds[i]), &QPushButton::clicked, this,
@@ -165,8 +172,8 @@ QString SelectedItem(const QComboBox* combo) {
 QString CVELD_Host_ParaView::ChosenPort() const { return SelectedItem(m_cbPort); }
 
 QString CVELD_Host_ParaView::PortText() const {
-    return QString::fromStdString(DriveSession::PortText(ChosenPort().toStdString(),
-                                                         SelectedItem(m_cbBaud).toStdString()));
+    return QString::fromStdString(
+        DriveSession::PortText(ChosenPort().toStdString(), SelectedItem(m_cbBaud).toStdString()));
 }
 
 void CVELD_Host_ParaView::UseStationId(int32_t station) {

@@ -11,6 +11,7 @@
 
 #include "form/ControlFit.h"
 #include "form/FormComboBox.h"
+#include "form/FormId.h"
 #include "form/PortComboBox.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/SetupParams.h"
@@ -108,24 +109,24 @@ void FormLayout::CreateConnectionArea() {
     auto* group = new QGroupBox(Text("통신설정"), form);
     Place(group, 6, 3, 229, 31);
     Place(new QLabel(Text("ID : "), form), 9, 16, 14, 8);
-    auto* id = Control(new QLineEdit(form), 1025, "ID");
+    auto* id = Control(new QLineEdit(form), FormId::kStationIdEdit, "ID");
     id->setAlignment(Qt::AlignCenter);
     Place(id, 25, 13, 17, 12);
-    auto* port = Control(new PortComboBox(form), 1021, "COM 포트");
+    auto* port = Control(new PortComboBox(form), FormId::kPortCombo, "COM 포트");
     Place(port, 52, 13, 41, 12);
     // Sized for the COM names, then (Fit) a USB adapter's device: a longer path is
     // elided in the closed combo.
     for (int i = 0; i < PortComboBox::kComItems; ++i) m_shownTexts[port].append(port->itemText(i));
-    Place(Control(DropDown(form, kBaudItems), 1022, "통신속도"), 98, 13, 41, 12);
-    Place(Control(Toggle(form, "통신연결"), 1024), 143, 13, 43, 15);
-    Place(Control(Toggle(form, "SET로\n모드변경"), 1033), 197, 12, 34, 20);
+    Place(Control(DropDown(form, kBaudItems), FormId::kBaudCombo, "통신속도"), 98, 13, 41, 12);
+    Place(Control(Toggle(form, "통신연결"), FormId::kConnectToggle), 143, 13, 43, 15);
+    Place(Control(Toggle(form, "SET로\n모드변경"), FormId::kSetModeToggle), 197, 12, 34, 20);
 }
 
 void FormLayout::CreateSetupArea() {
     QWidget* form = m_pForm;
     Place(new QGroupBox(Text("1단계 : 운전모드선택"), form), 7, 37, 229, 31);
     Place(new QLabel(Text("운전모드 (파라미터 42)"), form), 14, 52, 93, 11);
-    Place(Control(DropDown(form, kModeItems), 1004, "운전모드"), 124, 51, 100, 12);
+    Place(Control(DropDown(form, kModeItems), FormId::kModeCombo, "운전모드"), 124, 51, 100, 12);
 
     Place(new QGroupBox(Text("2단계 : IN/OUT 기능선택"), form), 7, 72, 229, 131);
     static const char* const kFuncLabels[] = {
@@ -139,14 +140,16 @@ void FormLayout::CreateSetupArea() {
         Place(new QLabel(Text(kFuncLabels[t]), form), 14, kFuncY[t], 108, 8);
         QComboBox* combo =
             t < SetupParams::kInTerminals ? DropDown(form, kInItems) : DropDown(form, kOutItems);
-        Place(Control(combo, 1005 + t, kFuncNames[t]), 124, kFuncY[t], 100, 12);
+        Place(Control(combo, FormId::kFirstFunctionCombo + t, kFuncNames[t]), 124, kFuncY[t], 100,
+              12);
     }
 
     Place(new QGroupBox(Text("3단계 : IN/OUT 극성선택"), form), 7, 206, 229, 64);
     static const char* const kPolarityCaptions[] = {"IN1극성",  "IN2극성",  "IN3극성", "IN4극성",
                                                     "OUT1극성", "OUT2극성", "OUT3극성"};
     for (int t = 0; t < SetupParams::kTerminals; ++t) {
-        auto* box = Control(new QCheckBox(Text(kPolarityCaptions[t]), form), 1012 + t);
+        auto* box =
+            Control(new QCheckBox(Text(kPolarityCaptions[t]), form), FormId::kFirstPolarityBox + t);
         // The described platform's narrow gap between box and caption: the longest
         // caption then fits beside the box of the next column.
         box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
@@ -158,16 +161,21 @@ void FormLayout::CreateSetupArea() {
     }
 
     Place(new QGroupBox(Text("4단계 : 모드적용 및 저장"), form), 7, 272, 229, 35);
-    Place(Control(new QPushButton(Text("전송 및 저장하기"), form), 1032), 16, 283, 65, 20);
-    Place(Control(new QPushButton(Text("파라미터 초기화"), form), 1042), 89, 283, 65, 20);
-    Place(Control(new QPushButton(Text("버전읽기"), form), 1040), 162, 283, 65, 20);
+    Place(Control(new QPushButton(Text("전송 및 저장하기"), form), FormId::kApplyButton), 16, 283,
+          65, 20);
+    Place(Control(new QPushButton(Text("파라미터 초기화"), form), FormId::kParamInitButton), 89,
+          283, 65, 20);
+    Place(Control(new QPushButton(Text("버전읽기"), form), FormId::kVersionButton), 162, 283, 65,
+          20);
 }
 
 void FormLayout::CreateCommandArea(QListWidget* sent, QListWidget* received) {
     QWidget* form = m_pForm;
     Place(new QGroupBox(Text("수동명령어 입력 :"), form), 7, 310, 229, 118);
-    static const int kEditIds[] = {1026, 1030, 1034, 1037};
-    static const int kSendIds[] = {1027, 1031, 1035, 1038};
+    static const int kEditIds[] = {FormId::kCommandEdit1, FormId::kCommandEdit2,
+                                   FormId::kCommandEdit3, FormId::kCommandEdit4};
+    static const int kSendIds[] = {FormId::kSendButton1, FormId::kSendButton2, FormId::kSendButton3,
+                                   FormId::kSendButton4};
     static const char* const kEditNames[] = {"수동명령어 1", "수동명령어 2", "수동명령어 3",
                                              "수동명령어 4"};
     for (int i = 0; i < 4; ++i) {
@@ -176,15 +184,16 @@ void FormLayout::CreateCommandArea(QListWidget* sent, QListWidget* received) {
         Place(Control(new QLineEdit(form), kEditIds[i], kEditNames[i]), x, y, 67, 14);
         Place(Control(new QPushButton(Text("전송"), form), kSendIds[i]), x + 71, y, 33, 14);
     }
-    Place(Control(sent, 1039, "송신 명령"), 13, 365, 102, 55);
-    Place(Control(received, 1041, "수신 응답"), 126, 366, 102, 55);
+    Place(Control(sent, FormId::kSentList, "송신 명령"), 13, 365, 102, 55);
+    Place(Control(received, FormId::kReceivedList, "수신 응답"), 126, 366, 102, 55);
 }
 
 void FormLayout::CreateGridArea() {
     QWidget* form = m_pForm;
-    Place(Control(new QPushButton(Text("읽어오기"), form), 1028), 244, 9, 60, 27);
-    Place(Control(new QPushButton(Text("전체전송하기"), form), 1036), 312, 9, 60, 27);
-    Place(Control(new CMSFlexGrid(form), 1029, "파라미터"), 243, 46, 134, 335);
+    Place(Control(new QPushButton(Text("읽어오기"), form), FormId::kReadAllButton), 244, 9, 60, 27);
+    Place(Control(new QPushButton(Text("전체전송하기"), form), FormId::kSendAllButton), 312, 9, 60,
+          27);
+    Place(Control(new CMSFlexGrid(form), FormId::kParamGrid, "파라미터"), 243, 46, 134, 335);
     auto* picture = new QLabel(form);
     picture->setPixmap(QPixmap(QStringLiteral(":/res/bitmap142.png")));
     picture->setScaledContents(true);
@@ -201,16 +210,17 @@ void FormLayout::Fit() {
     fit.Grow(std::move(needs));
     // A USB adapter's device shows whole in the closed port combo: the rest of its
     // row moves right into the room the row spares.
-    auto* port = m_pForm->findChild<QWidget*>(QStringLiteral("ctl1021"));
+    auto* port = m_pForm->findChild<QWidget*>(QStringLiteral("ctl%1").arg(FormId::kPortCombo));
     QList<QWidget*> rest;
-    for (int id : {1022, 1024, 1033}) {
+    for (int id : {FormId::kBaudCombo, FormId::kConnectToggle, FormId::kSetModeToggle}) {
         rest.append(m_pForm->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id)));
     }
     QStringList device = m_shownTexts.value(port) << QStringLiteral("/dev/ttyUSB0");
     fit.GrowPushingRight(port, ControlFit::Needed(port, device).width(), rest);
     QList<QWidget*> inBoxes;
     for (int t = 0; t < SetupParams::kInTerminals; ++t) {
-        inBoxes.append(m_pForm->findChild<QWidget*>(QStringLiteral("ctl%1").arg(1012 + t)));
+        inBoxes.append(m_pForm->findChild<QWidget*>(
+            QStringLiteral("ctl%1").arg(FormId::kFirstPolarityBox + t)));
     }
     fit.AlignLeftEdges(inBoxes);
 }

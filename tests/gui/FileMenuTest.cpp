@@ -30,7 +30,7 @@ class FileMenuTest : public QObject {
         // Shown at the next tick; nothing is sent; not listed as a recent file.
         f.Tick();
         QCOMPARE(f.Grid()->TextMatrix(8, 2), "300  ");
-        QCOMPARE(f.List(1039)->count(), 0);
+        QCOMPARE(f.List(FormId::kSentList)->count(), 0);
         QVERIFY(f.Frame().findChild<QAction*>("recentFile1") == nullptr);
         QCOMPARE(f.Frame().StatusText(), "준비");
     }

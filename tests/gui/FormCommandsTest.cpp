@@ -10,8 +10,8 @@ namespace {
 // Connected with station 3 taken, every listed parameter at 0.
 struct ConnectedForm : FormOnPty {
     ConnectedForm() {
-        Type(1025, "3");
-        Click(1024);
+        Type(FormId::kStationIdEdit, "3");
+        Click(FormId::kConnectToggle);
         for (int32_t n : ParamTable::Instance().ListedNumbers())
             ParamTable::Instance().SetParamValue(n, 0);
     }
@@ -25,11 +25,11 @@ class FormCommandsTest : public QObject {
     void modeThreePresetTicksThenApplyAndSaveSendTwelveLines() {
         ConnectedForm f;
         // The mode's preset reaches the controls; the boxes tick IN4 and clear IN1.
-        f.Choose(1004, 3);
-        f.ClickCheck(1015);
-        f.ClickCheck(1012);
-        f.Choose(1006, 4);
-        f.Click(1032);
+        f.Choose(FormId::kModeCombo, 3);
+        f.ClickCheck(FormId::kFirstPolarityBox + 3);
+        f.ClickCheck(FormId::kFirstPolarityBox);
+        f.Choose(FormId::kFirstFunctionCombo + 1, 4);
+        f.Click(FormId::kApplyButton);
         QCOMPARE(f.TickAndReceive(12),
                  QStringList({"#3.PWR 42 3", "#3.PWR 43 10", "#3.PWR 44 4", "#3.PWR 45 8",
                               "#3.PWR 46 6", "#3.PWR 47 1", "#3.PWR 48 2", "#3.PWR 49 3",
@@ -41,23 +41,25 @@ class FormCommandsTest : public QObject {
         // Polarity 40 = 0x13 (bits 0, 1, 4), mode 2, IN1 function 99 (no such item),
         // IN2 function 4.
         f.Write("#1.PRA 28 13 2A 2 2B 63 2C 4\r");
-        QTRY_COMPARE_WITH_TIMEOUT(f.Combo(1004)->currentIndex(), 2, 10000);
-        QCOMPARE(f.Combo(1005)->currentIndex(), -1);
-        QVERIFY(f.Check(1012)->isChecked() && f.Check(1013)->isChecked());
-        QVERIFY(!f.Check(1014)->isChecked() && !f.Check(1015)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(f.Combo(FormId::kModeCombo)->currentIndex(), 2, 10000);
+        QCOMPARE(f.Combo(FormId::kFirstFunctionCombo)->currentIndex(), -1);
+        QVERIFY(f.Check(FormId::kFirstPolarityBox)->isChecked() &&
+                f.Check(FormId::kFirstPolarityBox + 1)->isChecked());
+        QVERIFY(!f.Check(FormId::kFirstPolarityBox + 2)->isChecked() &&
+                !f.Check(FormId::kFirstPolarityBox + 3)->isChecked());
         // No function shown for IN1, none named in its caption.
-        QCOMPARE(f.Check(1012)->text(), "극성");
+        QCOMPARE(f.Check(FormId::kFirstPolarityBox)->text(), "극성");
         // A step-3 click keeps bit 4; a mode change drops it.
-        f.ClickCheck(1014);
+        f.ClickCheck(FormId::kFirstPolarityBox + 2);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 0x17);
-        f.Choose(1004, 1);
+        f.Choose(FormId::kModeCombo, 1);
         QCOMPARE(ParamTable::Instance().GetParamValue(40), 7);
     }
 
     void sendAllSendsTheListedParametersThenCopPsv() {
         ConnectedForm f;
         ParamTable::Instance().SetParamValue(20, -1000);
-        f.Click(1036);
+        f.Click(FormId::kSendAllButton);
         QStringList lines = f.TickAndReceive(31);
         QStringList expected;
         for (int32_t n : ParamTable::Instance().ListedNumbers())
@@ -69,32 +71,33 @@ class FormCommandsTest : public QObject {
 
     void readVersionInitSetModeAndReadAllUseTheTakenId() {
         ConnectedForm f;
-        f.Type(1025, "4");  // typed, but not taken yet
-        f.Click(1028);
-        f.Click(1040);
-        f.Click(1042);
-        f.Click(1033);
+        f.Type(FormId::kStationIdEdit, "4");  // typed, but not taken yet
+        f.Click(FormId::kReadAllButton);
+        f.Click(FormId::kVersionButton);
+        f.Click(FormId::kParamInitButton);
+        f.Click(FormId::kSetModeToggle);
         QCOMPARE(f.TickAndReceive(5),
                  QStringList({"#3.PRA", "#3.FRD 0", "#3.FRD 1", "#3.PDF ALL", "#3.PWR 100 1"}));
         // A manual send takes every edit, the ID too.
-        f.Click(1031);
-        f.Click(1028);
-        f.Click(1033);  // released, it sends the same
+        f.Click(FormId::kSendButton2);
+        f.Click(FormId::kReadAllButton);
+        f.Click(FormId::kSetModeToggle);  // released, it sends the same
         QCOMPARE(f.TickAndReceive(3), QStringList({"", "#4.PRA", "#4.PWR 100 1"}));
     }
 
     void manualSendsTakeTheirOwnEditAsTyped() {
         ConnectedForm f;
-        f.Type(1026, "#1.PRA");
-        f.Type(1034, "#-3.FRD 0");
-        f.Edit(1037)->setText("가나");  // QTest types ASCII only
-        for (int id : {1027, 1035, 1038}) f.Click(id);
+        f.Type(FormId::kCommandEdit1, "#1.PRA");
+        f.Type(FormId::kCommandEdit3, "#-3.FRD 0");
+        f.Edit(FormId::kCommandEdit4)->setText("가나");  // QTest types ASCII only
+        for (int id : {FormId::kSendButton1, FormId::kSendButton3, FormId::kSendButton4})
+            f.Click(id);
         f.Tick();
         // The Korean line in CP949.
         for (const char* line : {"#1.PRA\r", "#-3.FRD 0\r", "\xB0\xA1\xB3\xAA\r"})
             QCOMPARE(f.ReadUntil("\r", std::chrono::seconds(10)), std::string(line));
-        QTRY_COMPARE_WITH_TIMEOUT(f.ListLines(1039), QStringList({"#1.PRA", "#-3.FRD 0", "가나"}),
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.ListLines(FormId::kSentList),
+                                  QStringList({"#1.PRA", "#-3.FRD 0", "가나"}), 10000);
     }
 
     // Clicked on the name of a parameter edited bit by bit: bit 2 ticked; what was
@@ -114,7 +117,7 @@ class FormCommandsTest : public QObject {
         QCOMPARE(f.EditCell(8, 2, QString()), "설정값변경(DEC)");  // parameter 21
         QCOMPARE(f.EditCell(8, 2, "77", {}, false), "설정값변경(DEC)");
         f.Tick();
-        QCOMPARE(f.List(1039)->count(), 0);
+        QCOMPARE(f.List(FormId::kSentList)->count(), 0);
         QCOMPARE(ParamTable::Instance().GetParamValue(21), 0);
         // The header row edits nothing.
         QCOMPARE(f.EditCell(0, 2, "1"), QString());
@@ -123,12 +126,12 @@ class FormCommandsTest : public QObject {
     void statusBarTellsOfSilenceAndOfLinesNotSent() {
         ConnectedForm f;
         // The drive says nothing to the version request: noted after a second.
-        f.Click(1040);
+        f.Click(FormId::kVersionButton);
         f.Tick();
         QTRY_VERIFY_WITH_TIMEOUT(f.Frame().StatusText().startsWith("응답 없음"), 10000);
         // Without a port the lines are lost: said so, and no silence is noted over it.
-        f.Click(1024);
-        f.Click(1040);
+        f.Click(FormId::kConnectToggle);
+        f.Click(FormId::kVersionButton);
         f.Tick();
         QTest::qWait(1500);
         QCOMPARE(f.Frame().StatusText(), "연결되지 않음: 2줄이 전송되지 않았습니다");
@@ -137,11 +140,11 @@ class FormCommandsTest : public QObject {
     // A wheel turned over the mode changes it only once the mode has the focus.
     void wheelChangesAComboOnlyWithTheFocus() {
         ConnectedForm f;
-        QComboBox* mode = f.Combo(1004);
+        QComboBox* mode = f.Combo(FormId::kModeCombo);
         f.Frame().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.Frame()));
         for (bool focused : {false, true}) {
-            focused ? mode->setFocus() : f.Edit(1025)->setFocus();
+            focused ? mode->setFocus() : f.Edit(FormId::kStationIdEdit)->setFocus();
             QPoint at = mode->rect().center();
             QWheelEvent event(at, mode->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);

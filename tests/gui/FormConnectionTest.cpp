@@ -17,11 +17,11 @@ class FormConnectionTest : public QObject {
     // click. A lost port releases the toggle at the next tick.
     void connectToggleConnectsAndIsReleasedWhenThePortIsLost() {
         FormOnPty f;
-        f.Button(1024)->toggle();
-        QCOMPARE(f.Button(1024)->text(), "통신종료");
+        f.Button(FormId::kConnectToggle)->toggle();
+        QCOMPARE(f.Button(FormId::kConnectToggle)->text(), "통신종료");
         f.CloseMaster();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.Button(1024)->isChecked(), 10000);
-        QCOMPARE(f.Button(1024)->text(), "통신연결");
+        QTRY_VERIFY_WITH_TIMEOUT(!f.Button(FormId::kConnectToggle)->isChecked(), 10000);
+        QCOMPARE(f.Button(FormId::kConnectToggle)->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
         QVERIFY(!f.View().Session().Port().IsConnected());
     }
@@ -36,12 +36,12 @@ class FormConnectionTest : public QObject {
             {"0403", "6001", "FTDI", "FT232R USB UART", "A50285BI", "ftdi_sio", "ftdi_sio"});
         tree.AddNode("ttyUSB1", f.SlavePath());
         tree.AddSerialLink("by-id", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB1");
-        auto* combo = f.Ctl<PortComboBox>(1021);
+        auto* combo = f.Ctl<PortComboBox>(FormId::kPortCombo);
         combo->SetInventory(PortInventory(tree.SysRoot(), tree.DevRoot()));
         QString dev = QString::fromStdString(tree.DevRoot());
         QString ftdi = dev + "/ttyUSB1";
-        f.Choose(1021, 30);
-        f.Click(1024);
+        f.Choose(FormId::kPortCombo, 30);
+        f.Click(FormId::kConnectToggle);
         QVERIFY(f.View().Session().Port().IsConnected());
 
         tree.AddUsbPort("ttyUSB0", "1-2",
@@ -51,8 +51,9 @@ class FormConnectionTest : public QObject {
         combo->hidePopup();
         QCOMPARE(combo->itemText(30), dev + "/ttyUSB0");
         QCOMPARE(combo->itemData(31, Qt::ToolTipRole).toString(),
-                 ftdi + "\nusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFTDI FT232R USB UART\n"
-                        "일련번호 A50285BI\nUSB 0403:6001\n드라이버 ftdi_sio");
+                 ftdi +
+                     "\nusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFTDI FT232R USB UART\n"
+                     "일련번호 A50285BI\nUSB 0403:6001\n드라이버 ftdi_sio");
         QCOMPARE(combo->currentIndex(), 31);
         QCOMPARE(combo->itemText(combo->currentIndex()), ftdi);
         // Too long for the closed combo: elided there, whole in its tool tip.
@@ -71,7 +72,7 @@ class FormConnectionTest : public QObject {
     // before; a typed name that opens nothing says why while its box is up.
     void aTypedPortOpensAsTypedAndAFailureSaysWhyWithItsBox() {
         FormOnPty f;
-        auto* combo = f.Ctl<PortComboBox>(1021);
+        auto* combo = f.Ctl<PortComboBox>(FormId::kPortCombo);
         combo->showPopup();
         combo->hidePopup();
         QCOMPARE(combo->itemData(14, Qt::ToolTipRole).toString(),
@@ -90,13 +91,13 @@ class FormConnectionTest : public QObject {
             box->buttons().first()->click();
         });
         poll.start(20);
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         QVERIFY(statusWithBox.startsWith("포트를 열수가 없습니다. / "));
         QVERIFY2(statusWithBox.contains("/dev/veld-no-such-port"), qPrintable(statusWithBox));
-        QVERIFY(!f.Button(1024)->isChecked());
+        QVERIFY(!f.Button(FormId::kConnectToggle)->isChecked());
 
         type(QString::fromStdString(f.SlavePath()));
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         QVERIFY(f.View().Session().Port().IsConnected());
         QCOMPARE(combo->currentText(), QString::fromStdString(f.SlavePath()));
         // Kept in the list for the session, after the other names.
@@ -111,34 +112,37 @@ class FormConnectionTest : public QObject {
     void queuedLinesHideTwoButtonsForOneTick() {
         FormOnPty f;
         f.Tick();
-        f.Click(1028);
+        f.Click(FormId::kReadAllButton);
         f.Tick();
-        QVERIFY(f.Button(1032)->isHidden() && f.Button(1036)->isHidden());
-        QVERIFY(!f.Button(1028)->isHidden());
+        QVERIFY(f.Button(FormId::kApplyButton)->isHidden() &&
+                f.Button(FormId::kSendAllButton)->isHidden());
+        QVERIFY(!f.Button(FormId::kReadAllButton)->isHidden());
         f.Tick();
-        QVERIFY(!f.Button(1032)->isHidden() && !f.Button(1036)->isHidden());
+        QVERIFY(!f.Button(FormId::kApplyButton)->isHidden() &&
+                !f.Button(FormId::kSendAllButton)->isHidden());
     }
 
     // The lines received are echoed one a tick, each cut at 25 characters.
     void receivedLinesAreEchoedOneATick() {
         FormOnPty f;
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         f.Write("\r#1.MVW 01 0123456789ABCDEFGHIJKLMNOPQRS\r");  // an empty line first
         QVERIFY(Eventually([&] { return f.View().Session().Port().RxReadIndex() == 2; }));
         f.Tick();
-        QCOMPARE(f.ListLines(1041), QStringList({""}));
+        QCOMPARE(f.ListLines(FormId::kReceivedList), QStringList({""}));
         f.Tick();
-        QCOMPARE(f.ListLines(1041), QStringList({"", "#1.MVW 01 0123456789ABCDE"}));
+        QCOMPARE(f.ListLines(FormId::kReceivedList),
+                 QStringList({"", "#1.MVW 01 0123456789ABCDE"}));
     }
 
     // The reader's box from before a disconnect, dismissed after the reconnect,
     // answers for no worker of the new connection.
     void anOldBoxReleasesNoWorkerOfTheNextConnection() {
         FormOnPty f;
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         QVERIFY(RaiseReaderBox(f));
-        f.Click(1024);
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
+        f.Click(FormId::kConnectToggle);
         QVERIFY(RaiseReaderBox(f));
         QCoreApplication::sendPostedEvents();
         QList<QMessageBox*> boxes = f.View().findChildren<QMessageBox*>();
@@ -167,13 +171,13 @@ class FormConnectionTest : public QObject {
         QFETCH(int, heldAfter);
         QFETCH(QStringList, boxesShownAfter);
         FormOnPty f;
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         if (action == kFileNew) {
             // File New resets what the operator changed, and keeps the port.
-            f.Combo(1021)->setCurrentIndex(2);
-            f.Combo(1022)->setCurrentIndex(0);
-            f.Choose(1004, 3);
-            f.Type(1025, "5");
+            f.Combo(FormId::kPortCombo)->setCurrentIndex(2);
+            f.Combo(FormId::kBaudCombo)->setCurrentIndex(0);
+            f.Choose(FormId::kModeCombo, 3);
+            f.Type(FormId::kStationIdEdit, "5");
         }
         // Both boxes are queued; no event has run since, so neither is shown
         // and the operator can still act.
@@ -182,7 +186,7 @@ class FormConnectionTest : public QObject {
         const CTtyPort& port = f.View().Session().Port();
         switch (action) {
             case kDisconnect:
-                f.Click(1024);
+                f.Click(FormId::kConnectToggle);
                 break;
             case kFileNew:
                 f.Frame().Command(57600)->trigger();
@@ -199,10 +203,10 @@ class FormConnectionTest : public QObject {
         }
         QCOMPARE(f.View().WorkersHeldByBoxes(), heldAfter);
         if (action == kFileNew) {
-            QCOMPARE(f.Combo(1021)->currentText(), "COM15");
-            QCOMPARE(f.Combo(1022)->currentText(), "115200");
-            QCOMPARE(f.Combo(1004)->currentIndex(), 1);
-            QCOMPARE(f.Edit(1025)->text(), "0");
+            QCOMPARE(f.Combo(FormId::kPortCombo)->currentText(), "COM15");
+            QCOMPARE(f.Combo(FormId::kBaudCombo)->currentText(), "115200");
+            QCOMPARE(f.Combo(FormId::kModeCombo)->currentIndex(), 1);
+            QCOMPARE(f.Edit(FormId::kStationIdEdit)->text(), "0");
         }
         QCOMPARE(port.IsConnected(), action == kFileNew);
         // The reader was joined.

@@ -16,6 +16,7 @@
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "form/FormId.h"
 #include "grid/CMSFlexGrid.h"
 #include "support/Eventually.h"
 #include "support/PtyPair.h"
@@ -39,7 +40,7 @@ class FormFixture {
     QCheckBox* Check(int id) { return Ctl<QCheckBox>(id); }
     QLineEdit* Edit(int id) { return Ctl<QLineEdit>(id); }
     QListWidget* List(int id) { return Ctl<QListWidget>(id); }
-    CMSFlexGrid* Grid() { return Ctl<CMSFlexGrid>(1029); }
+    CMSFlexGrid* Grid() { return Ctl<CMSFlexGrid>(FormId::kParamGrid); }
     QStringList ListLines(int id);
 
     void Click(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }

@@ -11,7 +11,7 @@ class FormStartupTest : public QObject {
         FormFixture f;
         // COM1 to COM30, then the devices found. The chosen port, speed, station
         // and mode are File New's test, which runs the same start.
-        QCOMPARE(f.Combo(1021)->itemText(29), "COM30");
+        QCOMPARE(f.Combo(FormId::kPortCombo)->itemText(29), "COM30");
         // Mode 1's preset.
         const int kValues[] = {7, 7, 1, 1, 2, 5, 6, 1, 2, 3};
         for (int n = 40; n <= 49; ++n)

@@ -62,10 +62,10 @@ class LegibilityTest : public QObject {
 
         for (int item = 0; item < 11; ++item) {
             for (int t = 0; t < 7; ++t) {
-                QComboBox* function = f.Combo(1005 + t);
+                QComboBox* function = f.Combo(FormId::kFirstFunctionCombo + t);
                 if (item >= function->count()) continue;
-                f.Choose(1005 + t, item);
-                QCOMPARE(Legibility::Shown(f.Check(1012 + t)->text()),
+                f.Choose(FormId::kFirstFunctionCombo + t, item);
+                QCOMPARE(Legibility::Shown(f.Check(FormId::kFirstPolarityBox + t)->text()),
                          function->itemText(item) + "극성");
             }
             problems = Legibility::Problems(&f.View(), VisiblePart(f.Frame()));

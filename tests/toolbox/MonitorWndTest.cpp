@@ -43,7 +43,7 @@ class MonitorWndTest : public QObject {
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
         QVERIFY(wnd->StatusText().contains("통신연결"));
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         ClickStart(wnd);
         QVERIFY(!wnd->IsRunning());
 
@@ -58,9 +58,9 @@ class MonitorWndTest : public QObject {
         QCOMPARE(names, QStringList({"STA", "MVW", "PRD 20"}));
         QTRY_VERIFY_WITH_TIMEOUT(charts[1]->Fields() == 4 && charts[1]->Series(0)->count() >= 5,
                                  15000);
-        f.Click(1040);
-        f.Type(1026, "#0.PRD 23");
-        f.Click(1027);
+        f.Click(FormId::kVersionButton);
+        f.Type(FormId::kCommandEdit1, "#0.PRD 23");
+        f.Click(FormId::kSendButton1);
 
         // A drive that is ready, parameter 20 at 500; each value shown is the last plotted.
         QCOMPARE(charts[0]->CurrentValue(0).toInt() & 1, 1);

@@ -66,10 +66,10 @@ class PortToolsTest : public QObject {
         // The connect fails and lets go of the toggle; the status bar says who has the port.
         {
             MessageBoxAnswerer answerer;
-            f.Click(1024);
+            f.Click(FormId::kConnectToggle);
             QCOMPARE(answerer.Texts(), QStringList({"포트를 열수가 없습니다."}));
         }
-        QVERIFY(!f.Button(1024)->isChecked());
+        QVERIFY(!f.Button(FormId::kConnectToggle)->isChecked());
         QString status = f.Frame().StatusText();
         QVERIFY2(status.startsWith("포트를 열 수 없습니다: \"veld-para\" (PID "),
                  qPrintable(status));
@@ -89,7 +89,7 @@ class PortToolsTest : public QObject {
         // finds the form holding it.
         monitor.Signal(SIGINT);
         QCOMPARE(monitor.Wait(30s), 0);
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         Click(&doctor, "doctorAgain");
         QVERIFY2(doctor.FindingsText().contains("이 프로그램이 이미 사용 중입니다"),
                  qPrintable(doctor.FindingsText()));
@@ -118,8 +118,8 @@ class PortToolsTest : public QObject {
         results->setCurrentItem(results->topLevelItem(1));
         Click(&scan, "scanUse");
         QCOMPARE(scan.result(), int(QDialog::Accepted));
-        QCOMPARE(f.Edit(1025)->text(), "7");
-        f.Click(1028);
+        QCOMPARE(f.Edit(FormId::kStationIdEdit)->text(), "7");
+        f.Click(FormId::kReadAllButton);
         QTRY_VERIFY_WITH_TIMEOUT(drive.WireLines().contains("#7.PRA"), 10000);
     }
 };

@@ -140,7 +140,7 @@ class SafeWriteToolsTest : public QObject {
         QVERIFY(ParamFile::Write(path.toStdString(), wanted));
 
         FormFixture f;
-        f.Click(1024);
+        f.Click(FormId::kConnectToggle);
         AnswerFileDialogs({path}, [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
         // The headers whole while the drive is read.
         auto* dialog = f.Frame().findChild<CompareDialog*>();
