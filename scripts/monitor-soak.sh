@@ -6,9 +6,9 @@
 # received, and the GUI thread's stall per round (median and max of each round's
 # longest stall, scripts/gui-stall-probe) over the last 10 s. A benchmark, not a test.
 #
-# usage: monitor-soak.sh [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES
-#   --program PATH  the GUI to run (default: build/release/app/VELD_Host_Para, built here)
-#   --shot FILE     the monitor window as a PNG at the end
+# usage: monitor-soak.sh [--all] [--interval MS] [--program PATH] [--shot FILE [--shot-minute N]] MINUTES
+#   --program PATH   the GUI to run (default: build/release/app/VELD_Host_Para, built here)
+#   --shot FILE      the monitor window as a PNG after minute N (default: the last)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,17 +16,20 @@ all=0
 interval=100
 program=""
 shot=""
+shot_minute=""
 while [ $# -gt 1 ]; do
     case "$1" in
         --all) all=1 ;;
         --interval) interval="$2"; shift ;;
         --program) program="$2"; shift ;;
         --shot) shot="$2"; shift ;;
+        --shot-minute) shot_minute="$2"; shift ;;
         *) echo "usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES" >&2; exit 2 ;;
     esac
     shift
 done
 minutes="${1:?usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES}"
+shot_minute="${shot_minute:-$minutes}"
 
 scripts/install-deps.sh openbox xdotool imagemagick python3-xlib
 if [ -z "$program" ]; then
@@ -111,7 +114,7 @@ for minute in $(seq 1 "$minutes"); do
     median=$(echo "$stall" | python3 -c 'import json,sys; print(json.load(sys.stdin)["round_median_ms"])')
     longest=$(echo "$stall" | python3 -c 'import json,sys; print(json.load(sys.stdin)["round_max_ms"])')
     printf "%6d  %4s  %6s  %8s  %21s  %18s\n" "$minute" "$cpu" "$(rss_mb)" "$rounds" "$median" "$longest"
+    if [ -n "$shot" ] && [ "$minute" = "$shot_minute" ]; then
+        import -window "$monitor" "$shot"
+    fi
 done
-if [ -n "$shot" ]; then
-    import -window "$monitor" "$shot"
-fi

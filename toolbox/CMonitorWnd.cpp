@@ -33,6 +33,8 @@ constexpr int kSpanMinutes[] = {1, 2, 5, 10};
 constexpr int kDefaultSpan = 1;  // 2 minutes
 constexpr int kCodeColumns = 3;
 constexpr int kPrdRowsShown = 5;
+// How long the rounds are counted before the window says whether they keep the interval.
+constexpr std::chrono::seconds kShortfallWindow{2};
 
 // A parameter's name in the monitor's lists: the unnamed ones in Korean.
 QString ParamName(int32_t number) {
@@ -387,18 +389,23 @@ void CMonitorWnd::OnFrame() {
 void CMonitorWnd::ShowShortfall() {
     const PollSchedule* schedule = Schedule();
     PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
-    if (schedule && now - m_lastCounts.at < std::chrono::seconds(1)) return;
+    if (schedule && now - m_lastCounts.at < kShortfallWindow) return;
     Counts since = m_lastCounts;
     if (schedule) m_lastCounts = {now, schedule->RoundsSent(), schedule->SlotsSkipped()};
     int64_t sent = m_lastCounts.sent - since.sent;
-    if (!schedule || m_lastCounts.skipped == since.skipped) {
+    double ms = std::chrono::duration<double, std::milli>(now - since.at).count();
+    // A slot skipped now and then (a reply late by a few ms) is no shortfall;
+    // rounds that come a tenth or more apart beyond the interval are.
+    bool behind = schedule && m_lastCounts.skipped > since.skipped &&
+                  (sent == 0 || ms / sent > 1.1 * schedule->IntervalMs());
+    if (!behind) {
         m_lblShortfall->clear();
         m_lblShortfall->hide();
         return;
     }
-    double ms = std::chrono::duration<double, std::milli>(now - since.at).count();
     QString how = sent > 0 ? Text("약 %1 ms마다 읽고 있습니다.").arg(std::lround(ms / sent))
-                           : Text("지난 1초 동안 한 라운드도 보내지 못했습니다.");
+                           : Text("지난 %1초 동안 한 라운드도 보내지 못했습니다.")
+                                 .arg(std::lround(ms / 1000));
     m_lblShortfall->setText(
         Text("%1 ms 주기를 지키지 못합니다: 한 라운드의 응답이 주기보다 오래 걸려 그 사이의 "
              "라운드를 건너뜁니다. %2")
