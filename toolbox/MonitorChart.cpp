@@ -187,36 +187,40 @@ void MonitorChart::OnCurveShown(QLineSeries* series, bool shown) {
 }
 
 void MonitorChart::FollowTime() {
-    double from = std::max(0.0, m_lastSeconds - m_span);
-    double to = std::max(m_span, m_lastSeconds);
     m_drawnUpTo = m_lastSeconds;
-    m_axisX->setRange(from, to);
-    DrawCurves(from, to, true);
+    DrawCurves(std::max(0.0, m_lastSeconds - m_span), std::max(m_span, m_lastSeconds), true);
 }
 
-void MonitorChart::DrawCurves(double from, double to, bool fitValues) {
+void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
     int columns = static_cast<int>(m_chart->plotArea().width());
     if (columns <= 0) columns = m_view->width();
     double upTo = std::min(to, m_drawnUpTo);
+    std::vector<QList<QPointF>> curves(m_series.size());
     bool any = false;
     int32_t low = 0;
     int32_t high = 0;
     for (int field = 0; field < Fields(); ++field) {
-        QLineSeries* series = m_series[field];
-        if (!series->isVisible()) continue;
+        if (!m_series[field]->isVisible()) continue;
         PlotDecimator::Curve curve = PlotDecimator::Decimate(m_rings[field], from, upTo, columns);
-        QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(curve.points.size()));
-        for (const PlotRing::Point& point : curve.points)
-            points.append({point.seconds, double(point.value)});
-        series->replace(points);
+        curves[field].reserve(static_cast<qsizetype>(curve.points.size()));
+        for (const PlotRing::Point& point : curve.points) {
+            curves[field].append({point.seconds, double(point.value)});
+        }
         if (!curve.any) continue;
         low = any ? std::min(low, curve.low) : curve.low;
         high = any ? std::max(high, curve.high) : curve.high;
         any = true;
     }
-    if (!fitValues) return;
-    PlotScale scale = any ? PlotScale::For(low, high) : PlotScale::For(0, 0);
-    m_axisY->setRange(scale.Min(), scale.Max());
-    m_axisY->setTickCount(scale.Ticks());
+    if (setAxes) {
+        // A change of an axis lays out every curve again: emptied first, each is
+        // laid out once, with its new points.
+        for (QLineSeries* series : m_series) series->clear();
+        m_axisX->setRange(from, to);
+        PlotScale scale = any ? PlotScale::For(low, high) : PlotScale::For(0, 0);
+        m_axisY->setRange(scale.Min(), scale.Max());
+        m_axisY->setTickCount(scale.Ticks());
+    }
+    for (int field = 0; field < Fields(); ++field) {
+        if (m_series[field]->isVisible()) m_series[field]->replace(curves[field]);
+    }
 }

@@ -64,8 +64,9 @@ class MonitorChart : public QWidget {
     void OnCurveShown(QLineSeries* series, bool shown);
     void FollowTime();
     // The curves of the points from `from` to `to` (while paused, none after
-    // the pause); with `fitValues` the value axis follows the curves shown.
-    void DrawCurves(double from, double to, bool fitValues);
+    // the pause); with `setAxes` the time axis shows that span and the value
+    // axis follows the curves shown.
+    void DrawCurves(double from, double to, bool setAxes);
     void ShowValues();
 
     QString m_name;
