@@ -6,6 +6,7 @@
 
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
+#include "form/GulimFamilies.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -17,8 +18,7 @@ constexpr int kCancelId = 2;
 // The dialogs' font is "System" of size 10; the Korean family list stands in for it.
 QFont DialogFont() {
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("굴림"), QStringLiteral("Gulim"), QStringLiteral("NanumGothic")});
+    font.setFamilies(GulimFamilies::List());
     font.setPointSize(10);
     return font;
 }
