@@ -232,16 +232,14 @@ void CMainFrame::CreateToolBar() {
     m_toolBar->setIconSize(QSize(16, 15));
     struct Button {
         int id;
-        const char* theme;
         const char* image;
     };
+    // The program's own images: a theme's look-up would cost the start more than
+    // the whole tool bar.
     static const Button kButtons[] = {
-        {57600, "document-new", "new"},     {57601, "document-open", "open"},
-        {57603, "document-save", "save"},   {0, nullptr, nullptr},
-        {57635, "edit-cut", "cut"},         {57634, "edit-copy", "copy"},
-        {57637, "edit-paste", "paste"},     {0, nullptr, nullptr},
-        {57607, "document-print", "print"}, {0, nullptr, nullptr},
-        {57664, "help-about", "about"},
+        {57600, "new"},   {57601, "open"}, {57603, "save"},  {0, nullptr},
+        {57635, "cut"},   {57634, "copy"}, {57637, "paste"}, {0, nullptr},
+        {57607, "print"}, {0, nullptr},    {57664, "about"},
     };
     for (const Button& button : kButtons) {
         if (button.id == 0) {
@@ -249,8 +247,7 @@ void CMainFrame::CreateToolBar() {
             continue;
         }
         QAction* action = Command(button.id);
-        QIcon own(QStringLiteral(":/res/toolbar_%1.png").arg(button.image));
-        action->setIcon(QIcon::fromTheme(button.theme, own));
+        action->setIcon(QIcon(QStringLiteral(":/res/toolbar_%1.png").arg(button.image)));
         m_toolBar->addAction(action);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
+#include "form/GulimFamilies.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -17,26 +18,29 @@ constexpr int kCancelId = 2;
 // The dialogs' font is "System" of size 10; the Korean family list stands in for it.
 QFont DialogFont() {
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("굴림"), QStringLiteral("Gulim"), QStringLiteral("NanumGothic")});
+    font.setFamilies(GulimFamilies::List());
     font.setPointSize(10);
     return font;
 }
 
 }  // namespace
 
-CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int labelId) {
+CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int labelId)
+    : m_nHeight(height), m_nRow(row), m_nLabelId(labelId) {
     setWindowTitle(caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont());
-    setFixedSize(DialogUnits(font()).Size(kWidth, height));
+}
+
+void CValueDlgBase::CreateControls() {
+    setFixedSize(DialogUnits(font()).Size(kWidth, m_nHeight));
 
     // Created in tab order: the edit is the first tab stop and takes the focus.
     m_edtValue = new QLineEdit(this);
     m_edtValue->setAlignment(Qt::AlignCenter);
     m_edtValue->setAccessibleName(QStringLiteral("설정값"));
-    Place(m_edtValue, kEditId, 79, row, 37, 12);
+    Place(m_edtValue, kEditId, 79, m_nRow, 37, 12);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
@@ -49,11 +53,14 @@ CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int la
 
     m_stcName = new QLabel(QStringLiteral("Static"), this);
     m_stcName->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Place(m_stcName, labelId, 8, row, 65, 8);
+    Place(m_stcName, m_nLabelId, 8, m_nRow, 65, 8);
 }
 
 int CValueDlgBase::DoModal(QWidget* parent, int32_t paramNumber, int32_t& value) {
-    FitControls();
+    if (!m_edtValue) {
+        CreateControls();
+        FitControls();
+    }
     // Owned by the form only while shown, so that it stands over the form.
     setParent(parent, windowFlags());
     OnInitDialog(paramNumber);

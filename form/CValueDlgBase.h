@@ -24,9 +24,13 @@ class CValueDlgBase : public QDialog {
     static constexpr int kEditId = 1030;
 
     // `height` and `row` are in dialog units: the dialog's height and the top of the
-    // row that holds the label and the edit.
+    // row that holds the label and the edit. The controls are built when the dialog
+    // is first shown: the program starts without waiting for them.
     CValueDlgBase(const QString& caption, int height, int row, int labelId);
 
+    // Builds the controls in tab order; a dialog with controls of its own adds them
+    // after these.
+    virtual void CreateControls();
     // One object of each dialog serves the whole run. It is deleted with the application
     // object, while the widgets it depends on still exist.
     template <class Dialog>
@@ -60,7 +64,10 @@ class CValueDlgBase : public QDialog {
     static QString NameLabel(int32_t paramNumber);
     void OnOK();
 
-    QLineEdit* m_edtValue;
-    QLabel* m_stcName;
+    int m_nHeight;
+    int m_nRow;
+    int m_nLabelId;
+    QLineEdit* m_edtValue = nullptr;
+    QLabel* m_stcName = nullptr;
     int32_t m_nEditValue = 0;
 };

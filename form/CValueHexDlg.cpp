@@ -18,7 +18,10 @@ int32_t Mask(int bit) { return int32_t{1} << bit; }
 
 }  // namespace
 
-CValueHexDlg::CValueHexDlg() : CValueDlgBase(QStringLiteral("설정값변경(HEX)"), 94, 13, kLabelId) {
+CValueHexDlg::CValueHexDlg() : CValueDlgBase(QStringLiteral("설정값변경(HEX)"), 94, 13, kLabelId) {}
+
+void CValueHexDlg::CreateControls() {
+    CValueDlgBase::CreateControls();
     for (int bit = 0; bit < kBits; ++bit) {
         auto* box = new QCheckBox(QStringLiteral("Bit<%1>").arg(bit), this);
         Place(box, kFirstBitId + bit, kBoxPlaces[bit].x, kBoxPlaces[bit].y, 37, 10);

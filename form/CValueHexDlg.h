@@ -23,11 +23,12 @@ class CValueHexDlg : public CValueDlgBase {
     friend class CValueDlgBase;
 
     CValueHexDlg();
+    void CreateControls() override;
     void OnInitDialog(int32_t paramNumber) override;
     int32_t TakeResult() override;
     void OnBitClicked(int bit);
     // Bit `bit` of m_nValue takes the state of its box.
     void CopyBox(int bit);
 
-    std::array<QCheckBox*, kBits> m_chkBit;
+    std::array<QCheckBox*, kBits> m_chkBit{};
 };

@@ -88,13 +88,6 @@ QStringList OwnTexts(const QWidget* control) {
     return items;
 }
 
-// Where the controls inside `group` may lie: below its title, inside its frame.
-QRect Inside(const QGroupBox* group) {
-    QRect contents = ControlFit::GroupPart(group, QStyle::SC_GroupBoxContents);
-    contents.setTop(ControlFit::GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1);
-    return contents.translated(group->pos());
-}
-
 bool Contains(const QWidget* outer, const QWidget* inner) {
     return outer != inner && qobject_cast<const QGroupBox*>(outer) &&
            outer->geometry().contains(inner->geometry());
@@ -126,7 +119,7 @@ QList<QWidget*> ControlFit::Controls() const {
 QRect ControlFit::Bounds(const QWidget* control) const {
     QRect bounds = m_area;
     for (QWidget* other : Controls()) {
-        if (Contains(other, control)) bounds &= Inside(static_cast<QGroupBox*>(other));
+        if (Contains(other, control)) bounds &= Inside(static_cast<const QGroupBox*>(other));
     }
     return bounds;
 }
@@ -185,6 +178,21 @@ void ControlFit::GrowTo(QWidget* control, QSize size) {
     }
 }
 
+QMargins ControlFit::GroupInsets(const QGroupBox* group) const {
+    QString font = group->font().key();
+    auto known = m_groupInsets.constFind(font);
+    if (known != m_groupInsets.constEnd()) return *known;
+    QRect contents = GroupPart(group, QStyle::SC_GroupBoxContents);
+    QMargins insets(contents.left(), GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1,
+                    group->width() - 1 - contents.right(), group->height() - 1 - contents.bottom());
+    m_groupInsets.insert(font, insets);
+    return insets;
+}
+
+QRect ControlFit::Inside(const QGroupBox* group) const {
+    return group->geometry().marginsRemoved(GroupInsets(group));
+}
+
 QRect ControlFit::GroupPart(const QGroupBox* group, QStyle::SubControl part) {
     QStyleOptionGroupBox option;
     option.initFrom(group);
@@ -201,7 +209,7 @@ void ControlFit::ClearTitle(QGroupBox* group) {
         if (!Contains(group, control)) continue;
         if (top < 0 || control->y() < top) top = control->y();
     }
-    int titleEnd = group->y() + GroupPart(group, QStyle::SC_GroupBoxLabel).bottom() + 1;
+    int titleEnd = group->y() + GroupInsets(group).top();
     if (top < 0 || titleEnd <= top) return;
     int lift = std::min(titleEnd - top, Free(group, Qt::Vertical).before);
     group->setGeometry(group->geometry().adjusted(0, -lift, 0, 0));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <QStringList>
@@ -54,6 +56,11 @@ class ControlFit {
         int after;   // right of (or below) it
     };
 
+    // What a group box keeps of its rectangle for its frame and its title: the
+    // same for every group box of one font, so found once per font.
+    QMargins GroupInsets(const QGroupBox* group) const;
+    // Where the controls inside `group` may lie: below its title, inside its frame.
+    QRect Inside(const QGroupBox* group) const;
     QList<QWidget*> Controls() const;
     QRect Bounds(const QWidget* control) const;
     Room Free(const QWidget* control, Qt::Orientation orientation) const;
@@ -62,4 +69,5 @@ class ControlFit {
 
     QWidget* m_pParent;
     QRect m_area;
+    mutable QHash<QString, QMargins> m_groupInsets;
 };

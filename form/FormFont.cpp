@@ -1,11 +1,10 @@
 #include "form/FormFont.h"
 
-#include <QStringList>
+#include "form/GulimFamilies.h"
 
 QFont FormFont::Gulim() {
     QFont font;
-    font.setFamilies(QStringList{QString::fromUtf8("굴림"), QStringLiteral("Gulim"),
-                                 QStringLiteral("NanumGothic")});
+    font.setFamilies(GulimFamilies::List());
     font.setPointSize(9);
     return font;
 }

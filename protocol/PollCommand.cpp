@@ -1,5 +1,6 @@
 #include "protocol/PollCommand.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "params/ParamTable.h"
@@ -40,4 +41,9 @@ std::string PollCommand::Line(int32_t station) const {
 bool PollCommand::IsAnsweredBy(const ReplyParser::ReplyLine& reply) const {
     if (reply.code != m_code) return false;
     return m_nNumber < 0 || (!reply.values.empty() && reply.values[0] == m_nNumber);
+}
+
+std::vector<int32_t> PollCommand::Values(const ReplyParser::ReplyLine& reply) const {
+    size_t skipped = m_nNumber < 0 ? 0 : std::min<size_t>(1, reply.values.size());
+    return {reply.values.begin() + static_cast<long>(skipped), reply.values.end()};
 }

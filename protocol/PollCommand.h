@@ -28,6 +28,9 @@ class PollCommand {
     // The reply is this command's: the same code and, for PRD, the number as
     // its first field.
     bool IsAnsweredBy(const ReplyParser::ReplyLine& reply) const;
+    // The fields of a reply of this command that are values: for PRD those after
+    // the number, which names the parameter.
+    std::vector<int32_t> Values(const ReplyParser::ReplyLine& reply) const;
 
     bool operator==(const PollCommand&) const = default;
 

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 
 #include "params/ParamTable.h"
@@ -32,6 +34,8 @@ constexpr int kSpanMinutes[] = {1, 2, 5, 10};
 constexpr int kDefaultSpan = 1;  // 2 minutes
 constexpr int kCodeColumns = 3;
 constexpr int kPrdRowsShown = 5;
+// How long the rounds are counted before the window says whether they keep the interval.
+constexpr std::chrono::seconds kShortfallWindow{2};
 
 }  // namespace
 
@@ -44,6 +48,8 @@ CMonitorWnd::CMonitorWnd(DriveSession& session, std::function<int32_t()> station
     m_pollTimer.setInterval(kPollMs);
     m_pollTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pollTimer, &QTimer::timeout, this, &CMonitorWnd::OnPoll);
+    m_frameTimer.setInterval(kFrameMs);
+    connect(&m_frameTimer, &QTimer::timeout, this, &CMonitorWnd::OnFrame);
     ShowStatus(
         Text("읽을 명령을 고르고 \"시작\"을 누르십시오. 차트에서 마우스로 영역을 끌면 "
              "확대됩니다."));
@@ -60,6 +66,12 @@ void CMonitorWnd::CreateControls() {
     m_lblStatus->setObjectName(QStringLiteral("monitorStatus"));
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
+    m_lblShortfall = new QLabel(this);
+    m_lblShortfall->setObjectName(QStringLiteral("monitorShortfall"));
+    m_lblShortfall->setWordWrap(true);
+    m_lblShortfall->setStyleSheet(QStringLiteral("color: #b00000"));
+    m_lblShortfall->hide();
+    layout->addWidget(m_lblShortfall);
     auto* charts = new QWidget;
     m_chartLayout = new QVBoxLayout(charts);
     m_chartLayout->setContentsMargins(0, 0, 0, 0);
@@ -164,21 +176,43 @@ QWidget* CMonitorWnd::CreateViewBar() {
     return bar;
 }
 
-void CMonitorWnd::ShowBeside(const QWidget& main) {
-    QRect frame = main.frameGeometry();
-    QPoint place(frame.right() + 1, frame.top());
-    if (const QScreen* screen = main.screen()) {
-        // On a screen too small for both, the window keeps inside it.
-        QRect room = screen->availableGeometry();
-        if (!isVisible())
-            resize(std::min(width(), room.width()), std::min(height(), room.height()));
-        place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - width())));
-        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() + 1 - height())));
+void CMonitorWnd::ShowBeside(QWidget& main) {
+    if (!isVisible()) {
+        if (const QScreen* screen = main.screen())
+            setGeometry(PlaceBeside(main, screen->availableGeometry()));
     }
-    if (!isVisible()) move(place);
     show();
     raise();
     activateWindow();
+}
+
+QRect CMonitorWnd::PlaceBeside(QWidget& main, const QRect& room) {
+    // This window's frame will be as wide as the main window's.
+    QRect outer = main.frameGeometry();
+    QRect inner = main.geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    QSize wanted = QSize(kWidth, kHeight).grownBy(frame).boundedTo(room.size());
+    int least = minimumSizeHint().width() + frame.left() + frame.right();
+    auto freeRight = [&] { return room.right() - outer.right(); };
+    auto freeLeft = [&] { return outer.left() - room.left(); };
+    if (std::max(freeRight(), freeLeft()) < least && room.width() - outer.width() >= least) {
+        main.move(room.left(), outer.top());
+        outer.moveLeft(room.left());
+    }
+    QRect place(QPoint(), wanted);
+    if (freeRight() >= least && freeRight() >= freeLeft()) {
+        place.setWidth(std::min(wanted.width(), freeRight()));
+        place.moveLeft(outer.right() + 1);
+    } else if (freeLeft() >= least) {
+        place.setWidth(std::min(wanted.width(), freeLeft()));
+        place.moveRight(outer.left() - 1);
+    } else {
+        // A screen too small for both: over the main window's right side.
+        place.moveRight(room.right());
+    }
+    place.moveTop(std::clamp(outer.top(), room.top(), room.bottom() + 1 - place.height()));
+    return place.marginsRemoved(frame);
 }
 
 std::vector<PollCommand> CMonitorWnd::ChosenCommands() const {
@@ -224,12 +258,17 @@ void CMonitorWnd::OnStart() {
         return;
     }
     ClearCharts();
+    m_lastCounts = {PollMonitor::Clock::now(), 0, 0};
     m_monitor = std::make_unique<PollMonitor>(m_session.Port(), m_stationId(), commands,
                                               m_interval->value(), PollMonitor::Clock::now());
     double span = kSpanMinutes[m_cbSpan->currentIndex()] * 60.0;
     for (const PollCommand& command : m_monitor->Schedule().Commands()) {
         QString name = QString::fromStdString(command.Name());
-        auto* chart = new MonitorChart(name, m_labels.value(name), this);
+        QStringList labels = m_labels.value(name);
+        // A parameter's one value is named after the parameter.
+        if (labels.isEmpty() && command.Number() >= 0)
+            labels.append(ParamNameText::Of(command.Number()));
+        auto* chart = new MonitorChart(name, labels, this);
         chart->SetSpan(span);
         chart->SetPaused(m_chkPause->isChecked());
         connect(chart, &MonitorChart::Zoomed, m_chkPause, [this] { m_chkPause->setChecked(true); });
@@ -241,6 +280,7 @@ void CMonitorWnd::OnStart() {
     EnableChoice(false);
     ShowStatus(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()));
     m_pollTimer.start();
+    m_frameTimer.start();
     OnPoll();
 }
 
@@ -253,7 +293,10 @@ void CMonitorWnd::OnStop() {
         }
         ShowCounts();
     }
+    m_frameTimer.stop();
+    for (MonitorChart* chart : m_charts) chart->Redraw();
     m_monitor.reset();
+    ShowShortfall();
     m_btnStart->setChecked(false);
     m_btnStart->setText(Text("시작"));
     EnableChoice(true);
@@ -278,7 +321,7 @@ void CMonitorWnd::TakeRow(const PollMonitor::Row& row) {
     const std::vector<PollCommand>& commands = m_monitor->Schedule().Commands();
     for (size_t i = 0; i < commands.size(); ++i) {
         if (commands[i].IsAnsweredBy(row.reply)) {
-            m_charts[i]->AddRow(row.ms / 1000.0, row.reply.values);
+            m_charts[i]->AddRow(row.ms / 1000.0, commands[i].Values(row.reply));
             break;
         }
     }
@@ -332,6 +375,42 @@ void CMonitorWnd::OnResetZoom() {
 void CMonitorWnd::OnSpanChanged(int index) {
     for (MonitorChart* chart : m_charts) chart->SetSpan(kSpanMinutes[index] * 60.0);
 }
+
+void CMonitorWnd::OnFrame() {
+    for (MonitorChart* chart : m_charts) chart->Redraw();
+    ShowShortfall();
+}
+
+void CMonitorWnd::ShowShortfall() {
+    const PollSchedule* schedule = Schedule();
+    PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
+    if (schedule && now - m_lastCounts.at < kShortfallWindow) return;
+    Counts since = m_lastCounts;
+    if (schedule) m_lastCounts = {now, schedule->RoundsSent(), schedule->SlotsSkipped()};
+    int64_t sent = m_lastCounts.sent - since.sent;
+    double ms = std::chrono::duration<double, std::milli>(now - since.at).count();
+    // A slot skipped now and then (a reply late by a few ms) is no shortfall;
+    // rounds that come a tenth or more apart beyond the interval are.
+    bool behind = schedule && m_lastCounts.skipped > since.skipped &&
+                  (sent == 0 || ms / sent > 1.1 * schedule->IntervalMs());
+    if (!behind) {
+        m_lblShortfall->clear();
+        m_lblShortfall->hide();
+        return;
+    }
+    QString how =
+        sent > 0
+            ? Text("약 %1 ms마다 읽고 있습니다.").arg(std::lround(ms / sent))
+            : Text("지난 %1초 동안 한 라운드도 보내지 못했습니다.").arg(std::lround(ms / 1000));
+    m_lblShortfall->setText(
+        Text("%1 ms 주기를 지키지 못합니다: 한 라운드의 응답이 주기보다 오래 걸려 그 사이의 "
+             "라운드를 건너뜁니다. %2")
+            .arg(schedule->IntervalMs())
+            .arg(how));
+    m_lblShortfall->show();
+}
+
+QString CMonitorWnd::ShortfallText() const { return m_lblShortfall->text(); }
 
 void CMonitorWnd::ShowCounts() {
     const PollSchedule* schedule = Schedule();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QRect>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +35,8 @@ class CMonitorWnd : public QWidget {
     static constexpr int kDefaultIntervalMs = 200;
     // How often the window takes the replies and looks whether a round is due.
     static constexpr int kPollMs = 20;
+    // How often the charts show what came meanwhile.
+    static constexpr int kFrameMs = 100;
     static constexpr int kWidth = 560;
     static constexpr int kHeight = 780;
 
@@ -45,12 +48,18 @@ class CMonitorWnd : public QWidget {
     void OnStart();
     void OnStop();
     bool IsRunning() const { return m_monitor != nullptr; }
-    // Beside `main`, on the screen; the window is shown and raised.
-    void ShowBeside(const QWidget& main);
+    // Beside `main` in the screen's free area, the whole window on the screen;
+    // where neither side of `main` has room but the screen is wide enough for
+    // both, `main` moves to the screen's left edge. The window is shown and raised.
+    void ShowBeside(QWidget& main);
+    // Where ShowBeside puts the window (its inside, without the frame) in `room`.
+    QRect PlaceBeside(QWidget& main, const QRect& room);
 
     // For tests: the charts in command order and the shown status.
     const std::vector<MonitorChart*>& Charts() const { return m_charts; }
     QString StatusText() const;
+    // What the window says of rounds that do not keep the interval; empty while they do.
+    QString ShortfallText() const;
     const PollSchedule* Schedule() const { return m_monitor ? &m_monitor->Schedule() : nullptr; }
 
   protected:
@@ -71,7 +80,9 @@ class CMonitorWnd : public QWidget {
     void OnPause(bool paused);
     void OnResetZoom();
     void OnSpanChanged(int index);
+    void OnFrame();
     void ShowCounts();
+    void ShowShortfall();
     void ShowStatus(const QString& text);
 
     DriveSession& m_session;
@@ -86,6 +97,7 @@ class CMonitorWnd : public QWidget {
     QComboBox* m_cbSpan = nullptr;
     QLabel* m_lblCounts = nullptr;
     QLabel* m_lblStatus = nullptr;
+    QLabel* m_lblShortfall = nullptr;
     QVBoxLayout* m_chartLayout = nullptr;
 
     std::unique_ptr<PollMonitor> m_monitor;
@@ -94,4 +106,12 @@ class CMonitorWnd : public QWidget {
     QMap<QString, QStringList> m_labels;
     PollRecorder m_recorder;
     QTimer m_pollTimer;
+    QTimer m_frameTimer;
+    // The schedule's counts a second ago: whether slots were skipped since.
+    struct Counts {
+        PollMonitor::Clock::time_point at;
+        int64_t sent = 0;
+        int64_t skipped = 0;
+    };
+    Counts m_lastCounts;
 };

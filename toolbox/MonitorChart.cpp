@@ -9,7 +9,10 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
-#include <limits>
+#include <functional>
+
+#include "protocol/PlotDecimator.h"
+#include "protocol/PlotScale.h"
 
 namespace {
 
@@ -55,13 +58,13 @@ MonitorChart::MonitorChart(const QString& name, const QStringList& labels, QWidg
     // The fields' rows below name the curves and give their colours.
     m_chart->legend()->hide();
     m_chart->setMargins(QMargins(2, 2, 2, 2));
-    m_axisX->setTitleText(QStringLiteral("s"));
+    m_axisX->setTitleText(QString::fromUtf8("초"));
     m_axisX->setLabelFormat(QStringLiteral("%.0f"));
     m_axisY->setLabelFormat(QStringLiteral("%.0f"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_view = new ZoomingChartView(
-        m_chart, [this] { emit Zoomed(); }, this);
+        m_chart, [this] { OnZoomed(); }, this);
     m_view->setRubberBand(QChartView::RectangleRubberBand);
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setMinimumHeight(kChartHeight);
@@ -87,6 +90,7 @@ void MonitorChart::AddField() {
     int field = Fields();
     QString label = m_givenLabels.value(field);
     if (label.isEmpty()) label = QStringLiteral("%1 %2").arg(m_name).arg(field + 1);
+    m_rings.emplace_back(kKeptPoints);
     auto* series = new QLineSeries(m_chart);
     series->setName(label);
     m_chart->addSeries(series);
@@ -101,10 +105,8 @@ void MonitorChart::AddField() {
     shown->setIcon(Swatch(series->color()));
     shown->setChecked(true);
     shown->setToolTip(QString::fromUtf8("곡선 보이기"));
-    connect(shown, &QCheckBox::toggled, this, [this, series](bool on) {
-        series->setVisible(on);
-        FollowTime();
-    });
+    connect(shown, &QCheckBox::toggled, this,
+            [this, series](bool on) { OnCurveShown(series, on); });
     auto* edit = new QLineEdit(label, m_fieldPanel);
     edit->setObjectName(QStringLiteral("label %1").arg(field + 1));
     edit->setAccessibleName(QStringLiteral("%1 %2").arg(m_name).arg(field + 1));
@@ -128,52 +130,97 @@ void MonitorChart::AddField() {
 void MonitorChart::AddRow(double seconds, const std::vector<int32_t>& values) {
     while (Fields() < static_cast<int>(values.size())) AddField();
     for (size_t i = 0; i < values.size(); ++i) {
-        QLineSeries* series = m_series[i];
-        series->append(seconds, values[i]);
-        int old = 0;
-        while (old < series->count() && series->at(old).x() < seconds - kKeptSeconds) ++old;
-        if (old > 0) series->removePoints(0, old);
-        m_valueLabels[static_cast<int>(i)]->setText(QString::number(values[i]));
+        m_rings[i].Append(seconds, values[i]);
+        m_rings[i].DropBefore(seconds - kKeptSeconds);
     }
     m_lastSeconds = seconds;
+    m_bNewPoints = true;
+}
+
+void MonitorChart::Redraw() {
+    if (!m_bNewPoints) return;
+    ShowValues();
+    if (m_bPaused || m_view->viewport()->visibleRegion().isEmpty()) return;
+    m_bNewPoints = false;
     FollowTime();
+}
+
+void MonitorChart::ShowValues() {
+    for (int field = 0; field < Fields(); ++field) {
+        const PlotRing& ring = m_rings[field];
+        if (ring.Size() > 0) {
+            m_valueLabels[field]->setText(QString::number(ring.At(ring.Size() - 1).value));
+        }
+    }
 }
 
 void MonitorChart::SetSpan(double seconds) {
     m_span = seconds;
-    FollowTime();
+    if (!m_bPaused) FollowTime();
 }
 
 void MonitorChart::SetPaused(bool paused) {
     m_bPaused = paused;
-    FollowTime();
+    if (!paused) FollowTime();
 }
 
 void MonitorChart::ResetZoom() {
     m_chart->zoomReset();
+    m_bPaused = false;
     FollowTime();
 }
 
+void MonitorChart::OnZoomed() {
+    m_bPaused = true;
+    // The zoomed span in as much detail as the columns can show.
+    DrawCurves(m_axisX->min(), m_axisX->max(), false);
+    emit Zoomed();
+}
+
+void MonitorChart::OnCurveShown(QLineSeries* series, bool shown) {
+    series->setVisible(shown);
+    if (m_bPaused) {
+        DrawCurves(m_axisX->min(), m_axisX->max(), true);
+    } else {
+        FollowTime();
+    }
+}
+
 void MonitorChart::FollowTime() {
-    if (m_bPaused) return;
-    double from = std::max(0.0, m_lastSeconds - m_span);
-    double to = std::max(m_span, m_lastSeconds);
-    m_axisX->setRange(from, to);
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (const QLineSeries* series : m_series) {
-        if (!series->isVisible()) continue;
-        // The points are in time order: the newest ones are in view.
-        for (int i = series->count() - 1; i >= 0 && series->at(i).x() >= from; --i) {
-            low = std::min(low, series->at(i).y());
-            high = std::max(high, series->at(i).y());
+    m_drawnUpTo = m_lastSeconds;
+    DrawCurves(std::max(0.0, m_lastSeconds - m_span), std::max(m_span, m_lastSeconds), true);
+}
+
+void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
+    int columns = static_cast<int>(m_chart->plotArea().width());
+    if (columns <= 0) columns = m_view->width();
+    double upTo = std::min(to, m_drawnUpTo);
+    std::vector<QList<QPointF>> curves(m_series.size());
+    bool any = false;
+    int32_t low = 0;
+    int32_t high = 0;
+    for (int field = 0; field < Fields(); ++field) {
+        if (!m_series[field]->isVisible()) continue;
+        PlotDecimator::Curve curve = PlotDecimator::Decimate(m_rings[field], from, upTo, columns);
+        curves[field].reserve(static_cast<qsizetype>(curve.points.size()));
+        for (const PlotRing::Point& point : curve.points) {
+            curves[field].append({point.seconds, double(point.value)});
         }
+        if (!curve.any) continue;
+        low = any ? std::min(low, curve.low) : curve.low;
+        high = any ? std::max(high, curve.high) : curve.high;
+        any = true;
     }
-    if (low > high) {
-        low = 0;
-        high = 1;
+    if (setAxes) {
+        // A change of an axis lays out every curve again: emptied first, each is
+        // laid out once, with its new points.
+        for (QLineSeries* series : m_series) series->clear();
+        m_axisX->setRange(from, to);
+        PlotScale scale = any ? PlotScale::For(low, high) : PlotScale::For(0, 0);
+        m_axisY->setRange(scale.Min(), scale.Max());
+        m_axisY->setTickCount(scale.Ticks());
     }
-    double margin = std::max((high - low) * 0.05, 1.0);
-    m_axisY->setRange(low - margin, high + margin);
-    m_axisY->applyNiceNumbers();
+    for (int field = 0; field < Fields(); ++field) {
+        if (m_series[field]->isVisible()) m_series[field]->replace(curves[field]);
+    }
 }

@@ -35,6 +35,23 @@ TEST(PollCommand, NamesTheReadCodesAndPrdWithANumber) {
     }
 }
 
+TEST(PollCommand, PlotsOnlyTheValuesOfAReply) {
+    struct Case {
+        const char* command;
+        const char* reply;
+        std::vector<int32_t> values;
+    };
+    const Case cases[] = {
+        {"MVW", "#0.MVW 0 C 1C1C 133", {0, 12, 7196, 307}},
+        {"PRD 20", "#0.PRD 14 1F4", {500}},
+        {"PRD 20", "#0.PRD 14", {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PollCommand::Parse(c.command)->Values(*ReplyParser::ParseLine(c.reply)), c.values)
+            << c.command;
+    }
+}
+
 // The schedule against a clock the test moves; the queue's echo shows every
 // line it would write.
 class PollScheduleTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QValueAxis>
+#include <cmath>
 #include <csignal>
 
 #include "FileDialogAnswerer.h"
@@ -62,25 +63,51 @@ class MonitorWndTest : public QObject {
         f.Type(FormId::kCommandEdit1, "#0.PRD 23");
         f.Click(FormId::kSendButton1);
 
-        // A drive that is ready, parameter 20 at 500; each value shown is the last plotted.
+        // A drive that is ready, parameter 20 at 500: the PRD chart plots the value
+        // alone, named after the parameter. Each value shown is the last plotted.
         QCOMPARE(charts[0]->CurrentValue(0).toInt() & 1, 1);
-        QCOMPARE(charts[2]->CurrentValue(1), "500");
+        QCOMPARE(charts[2]->Fields(), 1);
+        QCOMPARE(charts[2]->Label(0), "가속시간");
+        QCOMPARE(charts[2]->CurrentValue(0), "500");
         QLineSeries* dcLink = charts[1]->Series(2);
-        QCOMPARE(charts[1]->CurrentValue(2), QString::number(dcLink->at(dcLink->count() - 1).y()));
-        QTest::mouseClick(charts[1]->findChild<QCheckBox*>("shown 3"), Qt::LeftButton, {},
-                          QPoint(5, 5));
+        QTRY_COMPARE(charts[1]->CurrentValue(2),
+                     QString::number(dcLink->at(dcLink->count() - 1).y()));
+
+        // The value axis follows the curves shown, on ticks of 1, 2 or 5: with the DC
+        // link (about 3100) hidden, the speeds around 0 fill the chart.
+        auto* view = charts[1]->findChild<QChartView*>();
+        auto* values = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).first());
+        QVERIFY(values->max() > 3000);
+        for (const char* shown : {"shown 1", "shown 3"}) {
+            QTest::mouseClick(charts[1]->findChild<QCheckBox*>(shown), Qt::LeftButton, {},
+                              QPoint(5, 5));
+        }
         QVERIFY(!dcLink->isVisible());
+        QVERIFY(values->max() < 1000);
+        double step = (values->max() - values->min()) / (values->tickCount() - 1);
+        double power = std::pow(10, std::floor(std::log10(step)));
+        QVERIFY2(QList<double>({1, 2, 5}).contains(step / power),
+                 qPrintable(QString::number(step)));
+
+        // "일시정지" holds the curves at once while the points go on coming.
+        QLineSeries* speed = charts[1]->Series(1);
+        In<QCheckBox>(wnd, "monitorPause")->setChecked(true);
+        QList<QPointF> held = speed->points();
+        size_t kept = charts[1]->Points(1).Size();
+        QTRY_VERIFY(charts[1]->Points(1).Size() >= kept + 3);
+        QCOMPARE(speed->points(), held);
+        In<QCheckBox>(wnd, "monitorPause")->setChecked(false);
+        QVERIFY(speed->points() != held);
 
         // Dragging a rectangle zooms in and holds the view; "확대 해제" lets it follow again.
-        auto* view = charts[1]->findChild<QChartView*>();
         auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Horizontal).first());
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(80, 40));
         QTest::mouseMove(view->viewport(), QPoint(200, 120));
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(200, 120));
         QVERIFY(axis->max() < 120);
-        double held = axis->max();
+        double zoomed = axis->max();
         QTest::qWait(500);
-        QCOMPARE(axis->max(), held);
+        QCOMPARE(axis->max(), zoomed);
         QTest::mouseClick(In<QPushButton>(wnd, "monitorResetZoom"), Qt::LeftButton);
         QCOMPARE(axis->max(), 120.0);
 
@@ -121,6 +148,63 @@ class MonitorWndTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!wnd->IsRunning(), 10000);
         QVERIFY(wnd->StatusText().contains("포트가 닫혀"));
         QVERIFY(In<QCheckBox>(wnd, "monitorCodeMVW")->isEnabled());
+    }
+
+    // More commands than one interval can carry: the window says so, and stops saying
+    // it when the monitor stops.
+    void saysWhenRoundsCannotKeepTheInterval() {
+        SimulatedDrive drive({"--run"});
+        QVERIFY(drive.Started());
+        FormFixture f;
+        f.Click(1024);
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
+        for (const char* code : PollCommand::kCodes) Choose(wnd, code);
+        auto* prd = In<QListWidget>(wnd, "monitorPrd");
+        for (int n = 0; n < 30; ++n) prd->item(n)->setCheckState(Qt::Checked);
+        In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
+        QVERIFY(wnd->ShortfallText().isEmpty());
+        ClickStart(wnd);
+        QTRY_VERIFY_WITH_TIMEOUT(wnd->ShortfallText().contains("100 ms 주기를 지키지 못합니다"),
+                                 10000);
+        QVERIFY(In<QLabel>(wnd, "monitorShortfall")->isVisible());
+        ClickStart(wnd);
+        QVERIFY(wnd->ShortfallText().isEmpty());
+        QVERIFY(!In<QLabel>(wnd, "monitorShortfall")->isVisible());
+    }
+
+    // The window goes into the free area beside the main window, whole on the
+    // screen; where neither side has room for it, the main window moves to the
+    // screen's left edge if that makes room, else the window lies over the main
+    // window's right side.
+    void fitsTheFreeAreaBesideTheMainWindow() {
+        struct Case {
+            const char* name;
+            QRect room;
+            QRect main;
+            int mainLeftAfter;
+            bool beside;
+        };
+        const Case cases[] = {
+            {"wide screen", {0, 0, 1920, 1080}, {280, 100, 720, 780}, 280, true},
+            {"1280 x 1024, main centred", {0, 0, 1280, 1024}, {280, 120, 720, 780}, 0, true},
+            {"room on the left", {0, 0, 1280, 1024}, {560, 0, 720, 780}, 560, true},
+            {"800 x 600", {0, 0, 800, 600}, {0, 0, 720, 600}, 0, false},
+            {"second screen", {1280, 0, 1024, 768}, {1560, 0, 720, 768}, 1560, false},
+        };
+        FormFixture f;
+        f.Frame().findChild<QAction*>("toolMonitor")->trigger();
+        auto* wnd = f.Frame().findChild<CMonitorWnd*>("monitorWnd");
+        for (const Case& c : cases) {
+            QWidget main;
+            main.setGeometry(c.main);
+            QRect place = wnd->PlaceBeside(main, c.room);
+            QVERIFY2(c.room.contains(place), c.name);
+            QCOMPARE(main.x(), c.mainLeftAfter);
+            QCOMPARE(!place.intersects(main.geometry()), c.beside);
+            QVERIFY2(place.width() >= wnd->minimumSizeHint().width(), c.name);
+            QVERIFY2(place.height() >= wnd->minimumSizeHint().height(), c.name);
+        }
     }
 };
 

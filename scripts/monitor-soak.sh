@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The live monitor over minutes: the GUI against `veld-drive-sim --run` on Xvfb
+# (1280 x 1024, openbox), the monitor asking MVW every 100 ms (or, with --all, the
+# six codes and PRD 0 to 45). Each minute it prints the GUI process's CPU (% of one
+# core) and RSS over the minute's first 50 s, the rounds per second the drive
+# received, and the GUI thread's stall per round (median and max of each round's
+# longest stall, scripts/gui-stall-probe) over the last 10 s. A benchmark, not a test.
+#
+# usage: monitor-soak.sh [--all] [--interval MS] [--program PATH] [--shot FILE [--shot-minute N]] MINUTES
+#   --program PATH   the GUI to run (default: build/release/app/VELD_Host_Para, built here)
+#   --shot FILE      the monitor window as a PNG after minute N (default: the last)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+all=0
+interval=100
+program=""
+shot=""
+shot_minute=""
+while [ $# -gt 1 ]; do
+    case "$1" in
+        --all) all=1 ;;
+        --interval) interval="$2"; shift ;;
+        --program) program="$2"; shift ;;
+        --shot) shot="$2"; shift ;;
+        --shot-minute) shot_minute="$2"; shift ;;
+        *) echo "usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES" >&2; exit 2 ;;
+    esac
+    shift
+done
+minutes="${1:?usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES}"
+shot_minute="${shot_minute:-$minutes}"
+
+scripts/install-deps.sh openbox xdotool imagemagick python3-xlib
+if [ -z "$program" ]; then
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target VELD_Host_Para veld-drive-sim
+    program=build/release/app/VELD_Host_Para
+fi
+sim=build/release/tools/veld-drive-sim
+[ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of its own, whichever number is free.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+# The program's own settings stay out of the user's.
+export XDG_CONFIG_HOME="$work/config"
+
+"$sim" --pty --run --log "$work/drive.log" >"$work/drive.out" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/drive.out" ] && break; sleep 0.05; done
+"$program" --port-map "COM15=$(head -n 1 "$work/drive.out")" >/dev/null 2>&1 &
+gui=$!
+pids+=($gui)
+main=$(xdotool search --sync --onlyvisible --pid "$gui" | head -n 1)
+sleep 1
+# "통신연결", where the form puts it; then "도구" → "모니터".
+xdotool mousemove --window "$main" 245 78 click 1
+sleep 0.5
+xdotool key --window "$main" alt+t
+sleep 0.3
+xdotool key m
+monitor=$(xdotool search --sync --onlyvisible --name "모니터 - VELD_Host_Para" | head -n 1)
+sleep 0.5
+# The focus starts on the first code; the keys tick the codes, then the PRD list.
+keys=()
+if [ "$all" = 1 ]; then
+    for _ in 1 2 3 4 5; do keys+=(space Tab); done
+    keys+=(space Tab Home)
+    for _ in $(seq 46); do keys+=(space Down); done
+    first="#0.STA"
+else
+    keys+=(Tab Tab Tab Tab Tab space Tab)
+    first="#0.MVW"
+fi
+keys+=(Tab ctrl+a $(echo "$interval" | sed 's/./& /g') Tab space)
+xdotool key --window "$monitor" --delay 30 "${keys[@]}"
+sleep 2
+if ! grep -q "$first" "$work/drive.log"; then
+    echo "The monitor did not start: the drive got no $first." >&2
+    exit 1
+fi
+
+hz=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$gui/stat"; }
+rss_mb() { awk '/^VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$gui/status"; }
+drive_ms() { tail -n 1 "$work/drive.log" | cut -d' ' -f1; }
+
+echo "minute  cpu%  rss_MB  rounds/s  stall/round_median_ms  stall/round_max_ms"
+for minute in $(seq 1 "$minutes"); do
+    ticks=$(cpu_ticks)
+    from=$(drive_ms)
+    sleep 50
+    cpu=$(echo "$(cpu_ticks) $ticks $hz" | awk '{printf "%.1f", ($1 - $2) / $3 / 50 * 100}')
+    to=$(drive_ms)
+    rounds=$(awk -v from="$from" -v to="$to" -v code="$first" \
+        '$1 > from && $1 <= to && $2 == code {n++} END {printf "%.1f", n / ((to - from) / 1000)}' \
+        "$work/drive.log")
+    stall=$(scripts/gui-stall-probe --pid "$gui" --seconds 10 --round-ms "$interval" --json)
+    median=$(echo "$stall" | python3 -c 'import json,sys; print(json.load(sys.stdin)["round_median_ms"])')
+    longest=$(echo "$stall" | python3 -c 'import json,sys; print(json.load(sys.stdin)["round_max_ms"])')
+    printf "%6d  %4s  %6s  %8s  %21s  %18s\n" "$minute" "$cpu" "$(rss_mb)" "$rounds" "$median" "$longest"
+    if [ -n "$shot" ] && [ "$minute" = "$shot_minute" ]; then
+        import -window "$monitor" "$shot"
+    fi
+done
