@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The GUI thread's longest stall while "전체전송하기" sends its 31 lines: the GUI
+# against veld-drive-sim on Xvfb (1280 x 1024, openbox), connected, the button
+# pressed ROUNDS times (default 9), each press probed from outside the program
+# with scripts/gui-stall-probe. Prints each press's longest stall and the median
+# and maximum. A benchmark, not a test.
+#
+# usage: send-all-stall.sh [--program PATH] [ROUNDS]
+#   --program PATH   the GUI to run (default: build/release/app/VELD_Host_Para, built here)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+program=""
+if [ "${1:-}" = "--program" ]; then
+    program="$2"
+    shift 2
+fi
+rounds="${1:-9}"
+
+scripts/install-deps.sh openbox xdotool python3-xlib
+if [ -z "$program" ]; then
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target VELD_Host_Para veld-drive-sim
+    program=build/release/app/VELD_Host_Para
+fi
+sim=build/release/tools/veld-drive-sim
+[ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+
+"$sim" --pty --log "$work/drive.log" >"$work/drive.out" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/drive.out" ] && break; sleep 0.05; done
+"$program" --port-map "COM15=$(head -n 1 "$work/drive.out")" >/dev/null 2>&1 &
+gui=$!
+pids+=($gui)
+main=$(xdotool search --sync --onlyvisible --pid "$gui" | head -n 1)
+sleep 1
+# "통신연결", then "전체전송하기", where the form puts them.
+xdotool mousemove --window "$main" 245 78 click 1
+sleep 0.5
+
+stalls=()
+for round in $(seq 1 "$rounds"); do
+    before=$(grep -c 'PSV' "$work/drive.log" || true)
+    ms=$(scripts/gui-stall-probe --pid "$gui" --after 1 --json -- \
+        xdotool mousemove --window "$main" 513 81 click 1 |
+        python3 -c 'import json,sys; print(json.load(sys.stdin)["longest_ms"])')
+    # Each press must have sent its group: 29 PWR, COP, PSV.
+    for _ in $(seq 100); do [ "$(grep -c 'PSV' "$work/drive.log")" -gt "$before" ] && break; sleep 0.05; done
+    if [ "$(grep -c 'PSV' "$work/drive.log")" -le "$before" ]; then
+        echo "press $round sent nothing: the button was not hit" >&2
+        exit 1
+    fi
+    echo "press $round: longest stall $ms ms"
+    stalls+=("$ms")
+done
+printf '%s\n' "${stalls[@]}" | sort -n | awk '{a[NR] = $1} END {printf "median %s ms, max %s ms over %d presses\n", a[int((NR + 1) / 2)], a[NR], NR}'
