@@ -14,14 +14,13 @@
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "form/Utf8Text.h"
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
 #include "toolbox/SafeWriteTools.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kIndicatorMs = 250;
 

@@ -20,6 +20,7 @@
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
 #include "form/PortFindingText.h"
+#include "form/Utf8Text.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
@@ -31,8 +32,6 @@ constexpr int32_t kLastSetupParam = 49;
 constexpr int kGridCols = 3;
 constexpr int kHeaderRowTwips = 300;
 constexpr int kColTwips[kGridCols] = {600, 1800, 800};
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 

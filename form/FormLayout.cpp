@@ -13,6 +13,7 @@
 #include "form/FormComboBox.h"
 #include "form/FormId.h"
 #include "form/PortComboBox.h"
+#include "form/Utf8Text.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/SetupParams.h"
 
@@ -36,8 +37,6 @@ const char* const kInItems[] = {"0 : USER",
 const char* const kOutItems[] = {"0 : USER", "1 : ALARM",    "2 : SPEED OUT",
                                  "3 : DIR",  "4 : UPTO SPD", "5 : ZERO SPD"};
 const char* const kBaudItems[] = {"9600", "19200", "38400", "57600", "115200", ""};
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 template <size_t N>
 QStringList Items(const char* const (&items)[N]) {

@@ -4,11 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "form/Utf8Text.h"
 #include "serial/Notifier.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void AddOkButton(QMessageBox& box) {
     QPushButton* ok = box.addButton(Text(MessageBox::kOkText), QMessageBox::AcceptRole);

@@ -3,12 +3,11 @@
 #include <QStringList>
 #include <vector>
 
+#include "form/Utf8Text.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Enough to find the fault; a binary file would otherwise fill the screen.
 constexpr qsizetype kShown = 8;

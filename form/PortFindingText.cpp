@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "form/Utf8Text.h"
+
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace

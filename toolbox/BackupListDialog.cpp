@@ -7,11 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
+#include "form/Utf8Text.h"
 
 BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString& folder,
                                    QWidget* parent)

@@ -22,13 +22,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "form/Utf8Text.h"
 #include "params/ParamTable.h"
 #include "toolbox/MonitorChart.h"
 #include "toolbox/ParamNameText.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kSpanMinutes[] = {1, 2, 5, 10};
 constexpr int kDefaultSpan = 1;  // 2 minutes

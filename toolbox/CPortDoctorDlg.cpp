@@ -12,10 +12,9 @@
 
 #include "form/PortDescriptionText.h"
 #include "form/PortFindingText.h"
+#include "form/Utf8Text.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kWidth = 560;
 constexpr int kHeight = 380;

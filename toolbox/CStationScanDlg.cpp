@@ -13,11 +13,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "form/Utf8Text.h"
 #include "protocol/ReplyStation.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kWidth = 460;
 constexpr int kHeight = 440;

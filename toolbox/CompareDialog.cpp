@@ -10,11 +10,10 @@
 #include <algorithm>
 
 #include "form/MessageBox.h"
+#include "form/Utf8Text.h"
 #include "toolbox/ParamNameText.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const QColor kDifferent(255, 236, 204);
 const QColor kConfirmed(214, 240, 214);

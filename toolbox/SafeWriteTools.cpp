@@ -7,6 +7,7 @@
 #include "form/MessageBox.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
+#include "form/Utf8Text.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
@@ -14,8 +15,6 @@
 #include "toolbox/CompareDialog.h"
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QString NumberList(const std::vector<int32_t>& numbers) {
     QStringList texts;
