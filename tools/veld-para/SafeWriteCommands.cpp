@@ -75,7 +75,7 @@ int SafeWriteCommands::Restore() {
     if (!m_para.LoadFile(args[0], file, "nothing was sent")) return ParaCommands::kFileError;
     if (int read = m_para.ReadDrive(file.Numbers()); read != ParaCommands::kDone) return read;
     const ParamSet& drive = m_para.DriveValues();
-    if (int saved = SaveBackup(drive); saved != ParaCommands::kDone) return saved;
+    if (int saved = SaveBackup(); saved != ParaCommands::kDone) return saved;
     ParamSet differing;
     ParamComparison comparison(file, drive, file.Numbers());
     for (const ParamComparison::Row& row : comparison.Rows()) {
@@ -100,7 +100,7 @@ int SafeWriteCommands::OpenForWriting() {
         std::fprintf(stderr, "veld-para: no backup could be taken; nothing was written\n");
         return read;
     }
-    return SaveBackup(m_para.DriveValues());
+    return SaveBackup();
 }
 
 int SafeWriteCommands::CheckBackupTarget() const {
@@ -117,16 +117,21 @@ int SafeWriteCommands::CheckBackupTarget() const {
     return ParaCommands::kFileError;
 }
 
-int SafeWriteCommands::SaveBackup(const ParamSet& drive) {
-    const std::string& path = m_para.Flags().backupPath;
+int SafeWriteCommands::SaveBackup() {
+    std::string path = m_para.Flags().backupPath;
     if (path.empty()) return ParaCommands::kDone;
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        m_backupPath = BackupStore(path, BackupStore::kUnbounded)
-                           .Save(drive, m_para.StationId(), std::time(nullptr));
-    } else if (ParamFile::Create(path, drive)) {
-        m_backupPath = path;
-    }
+    // The session's rule, as in the GUI: the last complete read, saved once
+    // before anything is written; here to the operator's file or folder.
+    DriveSession& session = m_para.Session().Session();
+    session.SetBackupSaver([path](const ParamSet& set, int32_t station) -> std::string {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            return BackupStore(path, BackupStore::kUnbounded)
+                .Save(set, station, std::time(nullptr));
+        }
+        return ParamFile::Create(path, set) ? path : std::string();
+    });
+    m_backupPath = session.BackUpLastRead();
     if (m_backupPath.empty()) {
         std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
         return ParaCommands::kFileError;

@@ -35,7 +35,7 @@ class SafeWriteCommands {
     // An existing --backup file (a dangling link too) is refused before the
     // drive is read: an earlier backup would be lost.
     int CheckBackupTarget() const;
-    int SaveBackup(const ParamSet& drive);
+    int SaveBackup();
     // What diff left out of a file, on stderr; true when anything.
     static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
     int Report(const ReadBackReport& report) const;
