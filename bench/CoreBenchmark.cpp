@@ -13,6 +13,7 @@
 #include "params/RefreshFlag.h"
 #include "protocol/ResponseDispatcher.h"
 #include "serial/CTtyPort.h"
+#include "session/DriveSession.h"
 #include "support/PtyPair.h"
 #include "support/ThreadStats.h"
 
@@ -23,20 +24,28 @@ class SilentNotifier : public Notifier {
     void Notify(const std::string&, const std::string&) override {}
 };
 
-// A drive on a pseudo-terminal, the port open and the dispatcher running.
+class NoEcho : public LineListView {
+  public:
+    void AppendLine(const std::string&) override {}
+    void DeleteFirstLine() override {}
+    void ShowLine(int) override {}
+};
+
+// A drive on a pseudo-terminal and the tool's session with it: the port open
+// and the dispatcher running.
 struct LiveLink {
     explicit LiveLink(uint32_t readInterval = 5) {
-        port.SetReadInterval(readInterval);
-        port.Open(pty.SlavePath(), 115200, 0, 8, 0);
-        dispatcher.Start();
+        session.SetReadInterval(readInterval);
+        session.OpenFromText(DriveSession::PortText(pty.SlavePath(), "115200"));
+        session.StartDispatcher();
     }
 
     PtyPair pty;
     SilentNotifier notifier;
-    CTtyPort port{notifier};
     ParamTable table;
     RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
+    NoEcho echo;
+    DriveSession session{table, refresh, notifier, notifier, echo};
 };
 
 // A typical reply line: 16 number/value pairs.
@@ -108,7 +117,7 @@ void BM_PraLinesThroughThePort(benchmark::State& state) {
     for (auto _ : state) {
         link.pty.Write(burst);
         expectedRead = (expectedRead + kBurst) % CTtyPort::kRxSlots;
-        while (link.port.RxReadIndex() != expectedRead) {
+        while (link.session.Port().RxReadIndex() != expectedRead) {
         }
     }
     state.SetItemsProcessed(state.iterations() * kBurst);

@@ -37,7 +37,7 @@ TEST_F(TxQueueTest, PausesTenMillisecondsAfterEachLine) {
 }
 
 TEST_F(TxQueueTest, LinesQueuedWhileClosedAreEchoedAndLost) {
-    port.Close();
+    session.Close();
     for (int i = 0; i < 25; ++i) queue.QueueParamWrite(0, i, i);
     queue.FlushTxQueue();
     ASSERT_TRUE(Eventually([&] { return !queue.HasPending(); }));

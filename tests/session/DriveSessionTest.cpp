@@ -10,11 +10,8 @@
 
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
-#include "session/DriveSession.h"
+#include "support/DispatchedPortTest.h"
 #include "support/Eventually.h"
-#include "support/PtyPair.h"
-#include "support/RecordingLineView.h"
-#include "support/RecordingNotifier.h"
 
 namespace {
 
@@ -57,12 +54,11 @@ std::vector<std::string> PraReply(const std::map<int32_t, int32_t>& values,
 }
 
 // The session on one end of a pseudo-terminal; the test plays the drive.
-class DriveSessionTest : public ::testing::Test {
+class DriveSessionTest : public DispatchedPortTest {
   protected:
     void SetUp() override {
         fs::remove_all(dir);
-        ASSERT_TRUE(session.OpenFromText(DriveSession::PortText(pty.SlavePath(), "115200")));
-        ASSERT_TRUE(session.StartDispatcher());
+        DispatchedPortTest::SetUp();
         session.AddListener(&recorder);
         session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
             return store.Save(set, station, std::time(nullptr));
@@ -79,14 +75,6 @@ class DriveSessionTest : public ::testing::Test {
         }));
         return pty.Read(1 << 16, 50ms);
     }
-    // The drive sends `lines`; returns once the dispatcher has consumed them.
-    void Answer(const std::vector<std::string>& lines) {
-        std::string bytes;
-        for (const std::string& line : lines) bytes += line + "\r";
-        pty.Write(bytes);
-        consumed = (consumed + static_cast<int32_t>(lines.size())) % CTtyPort::kRxSlots;
-        ASSERT_TRUE(Eventually([&] { return session.Port().RxReadIndex() == consumed; }));
-    }
     // Ticks as if `after` had passed since now.
     void Later(Clock::duration after) { session.Tick(Clock::now() + after); }
     void ReadDrive(const std::map<int32_t, int32_t>& values) {
@@ -96,13 +84,6 @@ class DriveSessionTest : public ::testing::Test {
         Later(DriveReads::kQuiet);
     }
 
-    PtyPair pty;
-    RecordingNotifier notifier;
-    ParamTable table;
-    RefreshFlag refresh;
-    RecordingLineView sent;
-    DriveSession session{table, refresh, notifier, notifier, sent};
-    int32_t consumed = 0;
     fs::path dir = fs::temp_directory_path() / ("veld-session-" + std::to_string(::getpid()));
     BackupStore store{dir.string(), BackupStore::kMaxBackups};
     Recorder recorder;

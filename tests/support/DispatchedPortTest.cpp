@@ -5,8 +5,8 @@
 #include "support/Eventually.h"
 
 void DispatchedPortTest::SetUp() {
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, 0, 8, 0));
-    ASSERT_TRUE(dispatcher.Start());
+    ASSERT_TRUE(session.OpenFromText(DriveSession::PortText(pty.SlavePath(), "115200")));
+    ASSERT_TRUE(session.StartDispatcher());
 }
 
 std::string DispatchedPortTest::Flush() {

@@ -7,14 +7,13 @@
 
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
-#include "protocol/ResponseDispatcher.h"
-#include "protocol/TxQueue.h"
+#include "session/DriveSession.h"
 #include "support/PtyPair.h"
 #include "support/RecordingLineView.h"
 #include "support/RecordingNotifier.h"
 
-// A port open on a pseudo-terminal with its dispatcher running and a queue to
-// send with, as the form holds them; the test plays the drive on `pty`.
+// The tool's drive session with its port open on a pseudo-terminal and its
+// dispatcher running, as the form holds it; the test plays the drive on `pty`.
 class DispatchedPortTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -27,13 +26,12 @@ class DispatchedPortTest : public ::testing::Test {
 
     PtyPair pty;
     RecordingNotifier notifier;
-    CTtyPort port{notifier};
     ParamTable table;
     RefreshFlag refresh;
-    ResponseDispatcher dispatcher{port, table, refresh, notifier};
     RecordingLineView sent;
-    TxLineWriter writer{port};
-    TxQueue queue{sent, writer};
+    DriveSession session{table, refresh, notifier, notifier, sent};
+    const CTtyPort& port = session.Port();
+    TxQueue& queue = session.Queue();
     // The read index the lines sent so far lead to; 0 again after a reconnect.
     int32_t consumed = 0;
 };
