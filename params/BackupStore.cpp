@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "params/ParamFile.h"
+#include "params/SafeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -18,6 +19,9 @@ namespace {
 
 constexpr int kMaxSequence = 1000;
 constexpr const char* kExtension = ".par";
+constexpr const char* kPortExtension = ".port";
+// A port name is a device path or a network address: far less than this.
+constexpr size_t kMaxPortBytes = 4096;
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
@@ -98,7 +102,8 @@ bool BackupStore::ParseName(const std::string& name, Entry& entry) {
     return true;
 }
 
-std::string BackupStore::Save(const ParamSet& set, int32_t station, std::time_t when) const {
+std::string BackupStore::Save(const ParamSet& set, int32_t station, const std::string& port,
+                              std::time_t when) const {
     std::error_code error;
     fs::create_directories(m_folder, error);
     std::tm local{};
@@ -111,10 +116,35 @@ std::string BackupStore::Save(const ParamSet& set, int32_t station, std::time_t 
         fs::path path = fs::path(m_folder) / FileName(stamp, station, sequence);
         if (fs::exists(fs::symlink_status(path, error))) continue;
         if (!ParamFile::Create(path.string(), set)) return "";
+        SavePort(path.string(), port);
         Prune();
         return path.string();
     }
     return "";
+}
+
+std::string BackupStore::PortPath(const std::string& backup) {
+    return backup.substr(0, backup.size() - std::char_traits<char>::length(kExtension)) +
+           kPortExtension;
+}
+
+void BackupStore::SavePort(const std::string& backup, const std::string& port) {
+    std::string side = PortPath(backup);
+    // One left by a backup of this name that was deleted names another read's port.
+    std::error_code error;
+    fs::remove(side, error);
+    // Without it the backup still stands; it lists with no port.
+    if (!port.empty()) SafeFile::Create(side, port + "\n");
+}
+
+bool BackupStore::Describe(const std::string& path, Entry& entry) {
+    if (!ParseName(fs::path(path).filename().string(), entry)) return false;
+    entry.path = path;
+    std::string port;
+    if (SafeFile::ReadRegular(PortPath(path), kMaxPortBytes, port)) {
+        entry.port = port.substr(0, port.find('\n'));
+    }
+    return true;
 }
 
 std::vector<BackupStore::Entry> BackupStore::List() const {
@@ -123,11 +153,9 @@ std::vector<BackupStore::Entry> BackupStore::List() const {
     for (fs::directory_iterator it(m_folder, error), end; !error && it != end;
          it.increment(error)) {
         Entry entry;
-        if (!it->is_regular_file(error) || !ParseName(it->path().filename().string(), entry)) {
-            continue;
+        if (it->is_regular_file(error) && Describe(it->path().string(), entry)) {
+            entries.push_back(entry);
         }
-        entry.path = it->path().string();
-        entries.push_back(entry);
     }
     std::sort(entries.begin(), entries.end(), IsNewer);
     return entries;
@@ -137,5 +165,8 @@ void BackupStore::Prune() const {
     if (m_bound == kUnbounded) return;
     std::vector<Entry> entries = List();
     std::error_code error;
-    for (size_t i = m_bound; i < entries.size(); ++i) fs::remove(entries[i].path, error);
+    for (size_t i = m_bound; i < entries.size(); ++i) {
+        fs::remove(entries[i].path, error);
+        fs::remove(PortPath(entries[i].path), error);
+    }
 }

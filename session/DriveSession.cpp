@@ -1,6 +1,18 @@
 #include "session/DriveSession.h"
 
 #include <algorithm>
+#include <string_view>
+
+namespace {
+
+// The port a port text names: "\\.\COM15:9600,N,8,0" gives "COM15"; the
+// line settings follow the last colon, as a network port has one of its own.
+std::string PortNameOf(std::string_view text) {
+    if (text.starts_with("\\\\.\\")) text.remove_prefix(4);
+    return std::string(text.substr(0, text.rfind(':')));
+}
+
+}  // namespace
 
 DriveSession::DriveSession(ParamTable& table, RefreshFlag& refresh, Notifier& portNotifier,
                            Notifier& dispatchNotifier, LineListView& sentView)
@@ -24,6 +36,7 @@ std::string DriveSession::PortText(const std::string& port, const std::string& b
 bool DriveSession::OpenFromText(const std::string& text) {
     if (!m_port.OpenFromText(text)) return false;
     m_bOpened = true;
+    m_portName = PortNameOf(text);
     m_guard.OnPortOpened();
     m_follower.Restart();
     return true;

@@ -58,6 +58,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     // The lines not yet written are given up; then the port closes.
     bool Close();
     bool IsConnected() const { return m_port.IsConnected(); }
+    // The port open now as its port text named it ("COM15", "/dev/ttyUSB0"),
+    // for what the tools record and compare; empty while none is.
+    std::string OpenPort() const { return IsConnected() ? m_portName : std::string(); }
     int LastOpenError() const { return m_port.LastOpenError(); }
     // True once after a port this session opened went away by itself.
     bool TakePortLost();
@@ -133,4 +136,5 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     RxLineFollower m_follower{m_port};
     std::vector<Listener*> m_listeners;
     bool m_bOpened = false;
+    std::string m_portName;
 };

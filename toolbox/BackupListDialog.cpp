@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "form/Utf8Text.h"
 
@@ -27,7 +28,7 @@ BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString
     m_table = new QTableWidget(static_cast<int>(items.size()), kColumns, this);
     m_table->setObjectName(QStringLiteral("backupTable"));
     m_table->setHorizontalHeaderLabels(
-        {Text("시각"), Text("국번"), Text("마지막 읽기와 다른 항목")});
+        {Text("시각"), Text("국번"), Text("포트"), Text("마지막 읽기와 다른 항목")});
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -40,7 +41,10 @@ BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString
         when->setToolTip(items[i].path);
         m_table->setItem(row, kWhen, when);
         m_table->setItem(row, kStation, new QTableWidgetItem(QString::number(items[i].station)));
-        m_table->setItem(row, kDiffer, new QTableWidgetItem(items[i].differ));
+        m_table->setItem(row, kPort, new QTableWidgetItem(items[i].port));
+        auto* differ = new QTableWidgetItem(items[i].differ);
+        differ->setToolTip(items[i].differTip);
+        m_table->setItem(row, kDiffer, differ);
     }
     m_table->resizeColumnsToContents();
     auto* buttons = new QDialogButtonBox(this);
@@ -53,8 +57,10 @@ BackupListDialog::BackupListDialog(const std::vector<Item>& items, const QString
     connect(m_table, &QTableWidget::itemSelectionChanged, this,
             [this] { m_choose->setEnabled(!m_table->selectedItems().isEmpty()); });
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &BackupListDialog::Choose);
-    // The newest is the likeliest choice.
-    if (!items.empty()) m_table->selectRow(0);
+    // Another drive's backup, or a damaged one, only by the operator's own pick.
+    auto likely =
+        std::find_if(items.begin(), items.end(), [](const Item& item) { return item.likely; });
+    if (likely != items.end()) m_table->selectRow(static_cast<int>(likely - items.begin()));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);

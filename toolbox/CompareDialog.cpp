@@ -123,10 +123,20 @@ void CompareDialog::ShowFailure(const QString& text) {
 }
 
 void CompareDialog::ShowComparison(const ParamComparison& comparison, int32_t station) {
+    Fill(comparison, station, ParamSet());
+    m_status->setText(QString());
+}
+
+void CompareDialog::Fill(const ParamComparison& comparison, int32_t station, const ParamSet& sent) {
     m_rows = comparison.DifferingFirst();
+    std::stable_partition(m_rows.begin(), m_rows.end(), [&sent](const ParamComparison::Row& row) {
+        return row.differ || sent.Has(row.number);
+    });
     QSignalBlocker quiet(m_table);
     m_table->setRowCount(static_cast<int>(m_rows.size()));
-    for (size_t i = 0; i < m_rows.size(); ++i) AddRow(static_cast<int>(i), m_rows[i]);
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        AddRow(static_cast<int>(i), m_rows[i], sent.Empty());
+    }
     m_table->resizeColumnsToContents();
     int differ = comparison.Differences();
     int total = static_cast<int>(m_rows.size());
@@ -138,18 +148,18 @@ void CompareDialog::ShowComparison(const ParamComparison& comparison, int32_t st
                   .arg(station)
                   .arg(total)
                   .arg(differ));
-    m_status->setText(QString());
+    m_bSent = false;
     SetBusy(false);
 }
 
-void CompareDialog::AddRow(int index, const ParamComparison::Row& row) {
+void CompareDialog::AddRow(int index, const ParamComparison::Row& row, bool tick) {
     auto* number = new QTableWidgetItem(QString::number(row.number));
     number->setFlags(Qt::ItemIsEnabled);
     // A parameter the file does not hold has nothing to send. A value the
     // drive would not keep as it is goes only when the operator ticks it.
     if (row.differ && row.hasA) {
         number->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        number->setCheckState(ParamComparison::Fits16(row.a) ? Qt::Checked : Qt::Unchecked);
+        number->setCheckState(tick && ParamComparison::Fits16(row.a) ? Qt::Checked : Qt::Unchecked);
     }
     m_table->setItem(index, kNumber, number);
     m_table->setItem(index, kName, new QTableWidgetItem(ParamNameText::Of(row.number)));
@@ -173,8 +183,15 @@ void CompareDialog::ShowSending(int count) {
     ShowBusy(Text("%1개 항목을 전송하고 드라이브를 다시 읽는 중...").arg(count));
 }
 
-void CompareDialog::ShowReadBack(const ReadBackReport& report) {
-    SetBusy(false);
+void CompareDialog::ShowReadBack(const ParamComparison& comparison, int32_t station,
+                                 const ReadBackReport& report) {
+    ParamSet sent;
+    for (const ParamComparison::Row& row : report.Comparison().Rows()) sent.Set(row.number, row.a);
+    Fill(comparison, station, sent);
+    MarkReadBack(report);
+}
+
+void CompareDialog::MarkReadBack(const ReadBackReport& report) {
     for (const ParamComparison::Row& sent : report.Comparison().Rows()) {
         auto at = std::find_if(m_rows.begin(), m_rows.end(), [&](const ParamComparison::Row& row) {
             return row.number == sent.number;

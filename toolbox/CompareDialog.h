@@ -18,7 +18,8 @@ class QTableWidget;
 // first and marked, each with a check box (ticked, unless the drive cannot
 // keep the value in 16 bits); "선택 항목 전송" asks for
 // the ticked values to be sent, and the read-back marks each row confirmed or
-// not. The dialog shows; its owner reads, sends and reads back.
+// not, in the comparison made again from what the drive then holds. The
+// dialog shows; its owner reads, sends and reads back.
 class CompareDialog : public QDialog {
     Q_OBJECT
   public:
@@ -34,7 +35,11 @@ class CompareDialog : public QDialog {
     void ShowComparison(const ParamComparison& comparison, int32_t station);
     // The ticked values are on their way, the read-back follows.
     void ShowSending(int count);
-    void ShowReadBack(const ReadBackReport& report);
+    // The comparison again after a send, with the drive as it was read back:
+    // the rows sent carry the read-back's marks, right after the rows that
+    // still differ, which start unticked (the operator chose what went).
+    void ShowReadBack(const ParamComparison& comparison, int32_t station,
+                      const ReadBackReport& report);
 
     // The file's values of the ticked rows.
     ParamSet Chosen() const;
@@ -46,7 +51,9 @@ class CompareDialog : public QDialog {
     void SendRequested(const ParamSet& chosen);
 
   private:
-    void AddRow(int index, const ParamComparison::Row& row);
+    void Fill(const ParamComparison& comparison, int32_t station, const ParamSet& sent);
+    void AddRow(int index, const ParamComparison::Row& row, bool tick);
+    void MarkReadBack(const ReadBackReport& report);
     void ShowBusy(const QString& text);
     void SetBusy(bool busy);
     void UpdateSendButton();

@@ -9,7 +9,6 @@
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
 #include "params/ParamComparison.h"
-#include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
 #include "toolbox/BackupListDialog.h"
 #include "toolbox/CompareDialog.h"
@@ -61,6 +60,25 @@ std::optional<ParamSet> LoadForSending(QWidget* window, const QString& path) {
     return std::nullopt;
 }
 
+// Ports name the same one when their names match but for case, as they open;
+// a backup saved without its port matches any.
+bool SamePort(const std::string& a, const std::string& b) {
+    return a.empty() || b.empty() ||
+           QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+QString PortShown(const std::string& port) {
+    return port.empty() ? Text("기록 없음") : QString::fromStdString(port);
+}
+
+// Where a backup that cannot be sent first goes wrong, for its row.
+QString Damage(const ParamFileCheck& check) {
+    QStringList parts;
+    if (!check.Problems().empty()) parts << Text("%1번째 줄").arg(check.Problems().front().line);
+    if (!check.Missing().empty()) parts << Text("없는 파라미터 %1개").arg(check.Missing().size());
+    return Text("손상됨 (%1)").arg(parts.join(", "));
+}
+
 }  // namespace
 
 SafeWriteTools::SafeWriteTools(DriveSession& session, std::function<int32_t()> stationId,
@@ -70,8 +88,8 @@ SafeWriteTools::SafeWriteTools(DriveSession& session, std::function<int32_t()> s
       m_stationId(std::move(stationId)),
       m_window(window),
       m_store(BackupStore::DefaultFolder(), BackupStore::kMaxBackups) {
-    m_session.SetBackupSaver([store = m_store](const ParamSet& set, int32_t station) {
-        return store.Save(set, station, std::time(nullptr));
+    m_session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
+        return m_store.Save(set, station, LastReadPort(), std::time(nullptr));
     });
     m_session.AddListener(this);
 }
@@ -108,9 +126,13 @@ void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
     m_waiting = Waiting::kRead;
 }
 
-void SafeWriteTools::SendChosen(const ParamSet& chosen) {
+std::string SafeWriteTools::LastReadPort() const {
     const DriveReads::Read* read = m_session.LastRead();
-    if (!read || chosen.Empty()) return;
+    return read && read->serial == m_nReadSerial ? m_readPort : std::string();
+}
+
+void SafeWriteTools::SendChosen(const ParamSet& chosen) {
+    if (chosen.Empty()) return;
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : chosen.Numbers()) writes.emplace_back(number, chosen.Value(number));
     m_session.ReadBackNextGroup();
@@ -118,60 +140,96 @@ void SafeWriteTools::SendChosen(const ParamSet& chosen) {
     m_chosen = chosen;
     m_compare->ShowSending(static_cast<int>(writes.size()));
     // To the drive that was read.
-    m_session.Queue().QueueWriteGroup(read->station, writes);
+    m_session.Queue().QueueWriteGroup(m_compared.station, writes);
 }
 
 void SafeWriteTools::OnUndo() {
-    const DriveReads::Read* read = m_session.LastRead();
     std::vector<BackupListDialog::Item> items;
-    for (const BackupStore::Entry& entry : m_store.List()) {
-        BackupListDialog::Item item{QString::fromStdString(entry.path),
-                                    QString::fromStdString(entry.When()),
-                                    entry.station,
-                                    {}};
-        ParamSet backup;
-        if (!ParamFile::Read(entry.path, backup)) {
-            item.differ = Text("읽을 수 없음");
-        } else if (!read) {
-            item.differ = Text("드라이브를 아직 읽지 않음");
-        } else if (read->station != entry.station) {
-            item.differ = Text("다른 국번");
-        } else {
-            item.differ = QString::number(
-                ParamComparison(backup, read->values, backup.Numbers()).Differences());
-        }
-        items.push_back(item);
-    }
+    for (const BackupStore::Entry& entry : m_store.List()) items.push_back(ListItem(entry));
     auto* dialog = new BackupListDialog(items, QString::fromStdString(m_store.Folder()), m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &BackupListDialog::Chosen, this, &SafeWriteTools::UndoTo);
     dialog->open();
 }
 
+BackupListDialog::Item SafeWriteTools::ListItem(const BackupStore::Entry& entry) const {
+    QString path = QString::fromStdString(entry.path);
+    BackupListDialog::Item item;
+    item.path = path;
+    item.when = QString::fromStdString(entry.When());
+    item.station = entry.station;
+    item.port = PortShown(entry.port);
+    // The check a file must pass before its values are sent, so that a
+    // damaged backup shows here and not only once chosen.
+    std::optional<ParamFileCheck> check = ParamFileCheck::Read(entry.path);
+    const DriveReads::Read* read = m_session.LastRead();
+    if (!check) {
+        item.differ = Text("읽을 수 없음");
+    } else if (!check->Sendable()) {
+        item.differ = Damage(*check);
+        item.differTip = ParamFileCheckText::Refusal(path, check);
+    } else if (!read) {
+        item.differ = Text("드라이브를 아직 읽지 않음");
+    } else if (read->station != entry.station) {
+        item.differ = Text("다른 국번");
+    } else if (!SamePort(entry.port, LastReadPort())) {
+        item.differ = Text("다른 포트");
+    } else {
+        const ParamSet& backup = check->Values();
+        item.differ =
+            QString::number(ParamComparison(backup, read->values, backup.Numbers()).Differences());
+    }
+    item.likely = check && check->Sendable() && entry.station == m_stationId() &&
+                  SamePort(entry.port, m_session.OpenPort());
+    return item;
+}
+
 void SafeWriteTools::UndoTo(const QString& path) {
     if (!CheckConnected()) return;
-    std::optional<ParamSet> backup = LoadForSending(m_window, path);
-    if (!backup) return;
     BackupStore::Entry entry;
-    BackupStore::ParseName(QFileInfo(path).fileName().toStdString(), entry);
-    StartCompare(*backup, Text("백업: %1, 국번 %2 (%3)")
+    BackupStore::Describe(path.toStdString(), entry);
+    std::optional<ParamSet> backup = LoadForSending(m_window, path);
+    if (!backup || !ConfirmOtherDrive(entry)) return;
+    StartCompare(*backup, Text("백업: %1, 국번 %2, 포트 %3 (%4)")
                               .arg(QString::fromStdString(entry.When()))
                               .arg(entry.station)
+                              .arg(PortShown(entry.port))
                               .arg(path));
 }
 
+bool SafeWriteTools::ConfirmOtherDrive(const BackupStore::Entry& backup) {
+    int32_t station = m_stationId();
+    std::string port = m_session.OpenPort();
+    if (backup.station == station && SamePort(backup.port, port)) return true;
+    return MessageBox::AskYesNo(
+        m_window, Text("이 백업은 지금 연결된 드라이브가 아닌 드라이브에서 읽은 값입니다.\n"
+                       "백업: 국번 %1, 포트 %2\n"
+                       "연결된 드라이브: 국번 %3, 포트 %4\n\n"
+                       "이 백업의 값을 국번 %3 드라이브와 비교하고 전송하시겠습니까?")
+                      .arg(backup.station)
+                      .arg(PortShown(backup.port))
+                      .arg(station)
+                      .arg(QString::fromStdString(port)));
+}
+
 void SafeWriteTools::OnReadFinished(bool complete) {
+    const DriveReads::Read* read = m_session.LastRead();
+    if (complete && read) {
+        m_nReadSerial = read->serial;
+        m_readPort = m_session.OpenPort();
+    }
     if (m_waiting != Waiting::kRead) return;
     m_waiting = Waiting::kNothing;
     if (!m_compare) return;
-    const DriveReads::Read* read = m_session.LastRead();
     if (!complete || !read) {
         m_compare->ShowFailure(
             Text("드라이브를 다 읽지 못했습니다. 연결과 국번을 확인하고 다시 비교하십시오."));
         return;
     }
-    m_compare->ShowComparison(ParamComparison(m_compareFile, read->values, m_compareFile.Numbers()),
-                              read->station);
+    m_compared = *read;
+    m_compare->ShowComparison(
+        ParamComparison(m_compareFile, m_compared.values, m_compareFile.Numbers()),
+        m_compared.station);
 }
 
 void SafeWriteTools::OnBackupSaved(const std::string& path) {
@@ -188,5 +246,20 @@ void SafeWriteTools::OnReadBackFinished(const ReadBackReport& report) {
     emit StatusMessage(ReadBackStatus(report));
     if (m_waiting != Waiting::kReadBack || !ReportsOn(report, m_chosen)) return;
     m_waiting = Waiting::kNothing;
-    if (m_compare) m_compare->ShowReadBack(report);
+    if (!m_compare) return;
+    TakeReadBack(report);
+    m_compare->ShowReadBack(
+        ParamComparison(m_compareFile, m_compared.values, m_compareFile.Numbers()),
+        m_compared.station, report);
+}
+
+void SafeWriteTools::TakeReadBack(const ReadBackReport& report) {
+    // The read-back's PRA asks for every parameter: when all came, the write
+    // guard has made it the last complete read before this report. When some
+    // did not, the values sent came back in the report at least.
+    const DriveReads::Read* read = m_session.LastRead();
+    if (read && read->station == m_compared.station) m_compared = *read;
+    for (const ParamComparison::Row& row : report.Comparison().Rows()) {
+        if (row.hasB) m_compared.values.Set(row.number, row.b);
+    }
 }

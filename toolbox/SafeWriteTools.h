@@ -9,6 +9,7 @@
 #include "params/BackupStore.h"
 #include "params/ParamSet.h"
 #include "session/DriveSession.h"
+#include "toolbox/BackupListDialog.h"
 
 class CompareDialog;
 class QWidget;
@@ -42,8 +43,16 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     // Reads the drive (as "읽어오기" does) and shows it beside `file`.
     void StartCompare(const ParamSet& file, const QString& source);
     void SendChosen(const ParamSet& chosen);
+    BackupListDialog::Item ListItem(const BackupStore::Entry& entry) const;
     void UndoTo(const QString& path);
+    // A backup of another station or port is restored only when the operator says so.
+    bool ConfirmOtherDrive(const BackupStore::Entry& backup);
     bool CheckConnected();
+    // The port the last complete read came from; empty when not known.
+    std::string LastReadPort() const;
+    // What the drive holds after the values sent: its last complete read, and
+    // what the read-back carried.
+    void TakeReadBack(const ReadBackReport& report);
 
     void OnReadFinished(bool complete) override;
     void OnBackupSaved(const std::string& path) override;
@@ -57,7 +66,12 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     BackupStore m_store;
     QPointer<CompareDialog> m_compare;
     ParamSet m_compareFile;
+    // The drive's values the dialog compares with, and its station.
+    DriveReads::Read m_compared;
     // What the dialog sent, for its read-back.
     ParamSet m_chosen;
+    // The port each complete read came from, for the backup of it.
+    uint64_t m_nReadSerial = 0;
+    std::string m_readPort;
     Waiting m_waiting = Waiting::kNothing;
 };

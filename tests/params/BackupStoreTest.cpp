@@ -39,20 +39,26 @@ TEST_F(BackupStoreTest, SavesDatedFilesThatOpenAsParameterFiles) {
     BackupStore store((dir / "made" / "here").string(), BackupStore::kMaxBackups);
     ParamSet drive;
     for (int32_t n = 0; n < ParamTable::kCount; ++n) drive.Set(n, n * 3 - 100);
-    std::string path = store.Save(drive, 3, At(15));
+    std::string path = store.Save(drive, 3, "/dev/ttyUSB0", At(15));
     EXPECT_EQ(fs::path(path).filename(), "20261207-143015-id3.par");
     // Every number the drive reported, read back by the file reader.
     ParamSet read;
     ASSERT_TRUE(ParamFile::Read(path, read));
     EXPECT_EQ(read, drive);
 
-    // The same second again, another station, a negative one.
-    store.Save(drive, 3, At(15));
-    store.Save(drive, -2, At(16));
-    store.Save(drive, 12, At(14));
+    // The same second again, another station, a negative one; the port beside
+    // each, none for a port not known (a file left by a deleted backup of the
+    // same name is no record of this one's).
+    std::ofstream(dir / "made" / "here" / "20261207-143016-id-2.port") << "COM9\n";
+    store.Save(drive, 3, "tcp://[::1]:4001", At(15));
+    store.Save(drive, -2, "", At(16));
+    store.Save(drive, 12, "COM15", At(14));
     EXPECT_EQ(Names(store),
               (std::vector<std::string>{"20261207-143016-id-2.par", "20261207-143015-id3-2.par",
                                         "20261207-143015-id3.par", "20261207-143014-id12.par"}));
+    std::vector<std::string> ports;
+    for (const BackupStore::Entry& entry : store.List()) ports.push_back(entry.port);
+    EXPECT_EQ(ports, (std::vector<std::string>{"", "tcp://[::1]:4001", "/dev/ttyUSB0", "COM15"}));
     EXPECT_EQ(store.List()[0].station, -2);
     EXPECT_EQ(store.List()[0].When(), "2026-12-07 14:30:16");
 }
@@ -65,21 +71,24 @@ TEST_F(BackupStoreTest, TheGuisStoreKeepsTheNewestHundredAndLeavesOtherFilesAlon
     fs::create_directories(dir / "20261207-160000-id0.par");  // a folder, not a backup
     BackupStore store(dir.string(), BackupStore::kMaxBackups);
     for (int second = 0; second < 102; ++second) {
-        ASSERT_FALSE(store.Save(ParamSet(), 0, At(second)).empty());
+        ASSERT_FALSE(store.Save(ParamSet(), 0, "COM1", At(second)).empty());
     }
     std::vector<std::string> names = Names(store);
     ASSERT_EQ(names.size(), 100u);
+    // A dropped backup's port goes with it.
+    EXPECT_FALSE(fs::exists(dir / "20261207-143001-id0.port"));
+    EXPECT_TRUE(fs::exists(dir / "20261207-143002-id0.port"));
     EXPECT_EQ(names.front(), "20261207-143141-id0.par");
     EXPECT_EQ(names.back(), "20261207-143002-id0.par");
     for (const std::string& other : others) EXPECT_TRUE(fs::exists(dir / other)) << other;
     EXPECT_TRUE(fs::is_directory(dir / "20261207-160000-id0.par"));
     // An operator's folder keeps everything.
     BackupStore unbounded(dir.string(), BackupStore::kUnbounded);
-    unbounded.Save(ParamSet(), 0, At(200));
+    unbounded.Save(ParamSet(), 0, "", At(200));
     EXPECT_EQ(unbounded.List().size(), 101u);
     // A folder that cannot be made saves nothing.
     BackupStore blocked((dir / "drive.par" / "backups").string(), BackupStore::kMaxBackups);
-    EXPECT_EQ(blocked.Save(ParamSet(), 0, At(0)), "");
+    EXPECT_EQ(blocked.Save(ParamSet(), 0, "", At(0)), "");
 }
 
 TEST_F(BackupStoreTest, DefaultFolderFollowsXdgDataHome) {

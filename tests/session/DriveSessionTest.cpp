@@ -61,7 +61,7 @@ class DriveSessionTest : public DispatchedPortTest {
         DispatchedPortTest::SetUp();
         session.AddListener(&recorder);
         session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
-            return store.Save(set, station, std::time(nullptr));
+            return store.Save(set, station, "", std::time(nullptr));
         });
     }
     void TearDown() override { fs::remove_all(dir); }

@@ -1,5 +1,6 @@
 // The safe writes of the "도구" menu against the real simulated drive: compare
-// with a file and send two ticked rows of five, the undo from a backup, the
+// with a file, send two ticked rows of five and then one of what still
+// differs, the undo from a backup and the backups not to undo to, the
 // read-back line of "전송 후 확인"; and what of the two dialogs no run of the
 // drive shows.
 #include <QAction>
@@ -36,6 +37,20 @@ QStringList Unreadable(CompareDialog& dialog) {
 }
 
 QString Cell(QTableWidget* table, int row, int column) { return table->item(row, column)->text(); }
+
+// The first `count` rows: number, file, drive and result.
+QStringList Rows(QTableWidget* table, int count) {
+    QStringList rows;
+    for (int row = 0; row < count; ++row) {
+        QStringList cells;
+        for (int column : {CompareDialog::kNumber, CompareDialog::kFile, CompareDialog::kDrive,
+                           CompareDialog::kResult}) {
+            cells << Cell(table, row, column);
+        }
+        rows << cells.join(' ');
+    }
+    return rows;
+}
 
 constexpr int kTimeoutMs = 10000;
 
@@ -103,13 +118,14 @@ class SafeWriteToolsTest : public QObject {
         BackupListDialog empty({}, "/b");
         QVERIFY(!empty.findChild<QPushButton*>("backupChoose")->isEnabled());
 
-        BackupListDialog dialog({{"/b/new.par", "2026-12-07 14:30:16", 0, "2"},
-                                 {"/b/old.par", "2026-12-07 14:30:15", 3, "다른 국번"}},
-                                "/b");
+        BackupListDialog dialog(
+            {{"/b/new.par", "2026-12-07 14:30:16", 0, "COM15", "2", {}, true},
+             {"/b/old.par", "2026-12-07 14:30:15", 3, "기록 없음", "다른 국번", {}, false}},
+            "/b");
         dialog.show();
         QTableWidget* table = dialog.Table();
         QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
-        // The newest is chosen unless the operator picks another.
+        // The backup of the drive connected is chosen unless the operator picks another.
         QCOMPARE(table->currentRow(), 0);
         QStringList chosen;
         connect(&dialog, &BackupListDialog::Chosen, this,
@@ -176,15 +192,28 @@ class SafeWriteToolsTest : public QObject {
         QTest::mouseClick(send, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(
             dialog->Status(), "전송한 2개 항목 중 1개만 드라이브에 그대로 있습니다.", kTimeoutMs);
-        QCOMPARE(Cell(table, 0, CompareDialog::kResult), "확인됨");
-        QCOMPARE(Cell(table, 1, CompareDialog::kResult), "불일치: 드라이브 500");
-        QCOMPARE(Cell(table, 2, CompareDialog::kResult), QString());
-        QVERIFY(!send->isEnabled());  // one send a comparison
+        // Compared again with the drive as read back: 20 no longer differs and
+        // follows the rows that do, each sent row marked; nothing is ticked.
+        QCOMPARE(Rows(table, 5),
+                 QStringList({"21 600 500 불일치: 드라이브 500", "22 70000 50 ",
+                              "37 2 (0010) 1 (0001) ", "61 20 10 ", "20 750 750 확인됨"}));
+        QVERIFY2(dialog->Summary().contains("29개 항목 중 4개가"), qPrintable(dialog->Summary()));
+        QVERIFY(!send->isEnabled());
+        // What still differs can be sent again.
+        QRect cell = table->visualItemRect(table->item(2, CompareDialog::kNumber));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          QPoint(cell.left() + 12, cell.center().y()));
+        QTest::mouseClick(send, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->Status(),
+                                  "전송한 1개 항목을 드라이브가 모두 그대로 갖고 있습니다.",
+                                  kTimeoutMs);
+        QCOMPARE(Rows(table, 4).last(), "37 2 (0010) 2 (0010) 확인됨");
         delete dialog;
 
-        // The drive's set before the write was kept, and is the one to undo to.
+        // The drive's set before the write was kept, with its port, and is the one to undo to.
         f.Frame().findChild<QAction*>("toolUndo")->trigger();
         auto* list = f.Frame().findChild<BackupListDialog*>();
+        QCOMPARE(Cell(list->Table(), 0, BackupListDialog::kPort), "COM15");
         QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
         dialog = f.Frame().findChild<CompareDialog*>();
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->Summary().isEmpty(), kTimeoutMs);
@@ -195,30 +224,42 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(f.Frame().StatusText(), "확인: 1/1");
         delete dialog;
 
-        // A backup cut short, or a file that lacks values, is neither read nor sent.
-        QString backups = drive.FilePath("data/VELD_Host_Para/backups/");
-        QString cut = backups + "20261207-143015-id0.par";
-        QVERIFY(ParamFile::Write(cut.toStdString(), wanted));
-        QVERIFY(QFile::resize(cut, 500));
+        // Newer backups that are not this drive's to restore: one cut short,
+        // one of station 3, one read on another port. None is chosen at first;
+        // the first is refused, the others ask; and a file that lacks values.
+        QString backups = drive.FilePath("data/VELD_Host_Para/backups/20301231-2359");
+        QVERIFY(ParamFile::Write((backups + "59-id0.par").toStdString(), wanted));
+        QVERIFY(QFile::resize(backups + "59-id0.par", 500));
+        QVERIFY(ParamFile::Write((backups + "58-id3.par").toStdString(), wanted));
+        QVERIFY(ParamFile::Write((backups + "57-id0.par").toStdString(), wanted));
+        QFile port(backups + "57-id0.port");
+        QVERIFY(port.open(QIODevice::WriteOnly) && port.write("/dev/ttyUSB9\n") > 0);
+        port.close();
         QString part = drive.FilePath("part.par");
         QVERIFY(ParamFile::Write(part.toStdString(), ParamSet()));
         int sentBefore = drive.WireLines().size();
-        MessageBoxAnswerer boxes;
-        f.Frame().findChild<QAction*>("toolUndo")->trigger();
-        list = f.Frame().findChild<BackupListDialog*>();
-        for (int row = 0; row < list->Table()->rowCount(); ++row) {
-            if (list->Table()->item(row, BackupListDialog::kWhen)->toolTip() == cut) {
-                list->Table()->selectRow(row);
-            }
+        MessageBoxAnswerer boxes("아니오");
+        for (int row : {0, 1, 2}) {
+            f.Frame().findChild<QAction*>("toolUndo")->trigger();
+            list = f.Frame().findChild<BackupListDialog*>();
+            QCOMPARE(list->Table()->currentRow(), 3);
+            QVERIFY2(
+                Cell(list->Table(), 0, BackupListDialog::kDiffer).startsWith("손상됨 (12번째 줄"),
+                qPrintable(Cell(list->Table(), 0, BackupListDialog::kDiffer)));
+            list->Table()->selectRow(row);
+            QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
+            QTRY_VERIFY(f.Frame().findChild<BackupListDialog*>() == nullptr);
         }
-        QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
         AnswerFileDialogs({part}, [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
-        QCOMPARE(boxes.Texts().size(), 2);
-        QVERIFY2(boxes.Texts()[0].contains("12번째 줄: 레코드 도중에 파일이 끝납니다\n"
-                                           "파일에 없는 파라미터: 26, 27, "),
-                 qPrintable(boxes.Texts()[0]));
-        QVERIFY2(boxes.Texts()[1].contains("파일에 없는 파라미터: 10, 11, 13, "),
-                 qPrintable(boxes.Texts()[1]));
+        QCOMPARE(boxes.Texts().size(), 4);
+        QStringList expected = {
+            "12번째 줄: 레코드 도중에 파일이 끝납니다\n파일에 없는 파라미터: 26, 27, ",
+            "백업: 국번 3, 포트 기록 없음\n연결된 드라이브: 국번 0, 포트 COM15\n",
+            "백업: 국번 0, 포트 /dev/ttyUSB9\n연결된 드라이브: 국번 0, 포트 COM15\n",
+            "파일에 없는 파라미터: 10, 11, 13, "};
+        for (int i = 0; i < expected.size(); ++i) {
+            QVERIFY2(boxes.Texts()[i].contains(expected[i]), qPrintable(boxes.Texts()[i]));
+        }
         QVERIFY(f.Frame().findChild<CompareDialog*>() == nullptr);
         f.Tick();
         QCOMPARE(drive.WireLines().size(), sentBefore);

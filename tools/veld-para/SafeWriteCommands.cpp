@@ -123,14 +123,15 @@ int SafeWriteCommands::SaveBackup() {
     // The session's rule, as in the GUI: the last complete read, saved once
     // before anything is written; here to the operator's file or folder.
     DriveSession& session = m_para.Session().Session();
-    session.SetBackupSaver([path](const ParamSet& set, int32_t station) -> std::string {
-        std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            return BackupStore(path, BackupStore::kUnbounded)
-                .Save(set, station, std::time(nullptr));
-        }
-        return ParamFile::Create(path, set) ? path : std::string();
-    });
+    session.SetBackupSaver(
+        [path, port = m_para.Options().port](const ParamSet& set, int32_t station) -> std::string {
+            std::error_code error;
+            if (std::filesystem::is_directory(path, error)) {
+                return BackupStore(path, BackupStore::kUnbounded)
+                    .Save(set, station, port, std::time(nullptr));
+            }
+            return ParamFile::Create(path, set) ? path : std::string();
+        });
     m_backupPath = session.BackUpLastRead();
     if (m_backupPath.empty()) {
         std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
