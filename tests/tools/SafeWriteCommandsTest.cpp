@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ToolsFixture.h"
+#include "params/BackupStore.h"
 #include "params/ParamFile.h"
 #include "support/Eventually.h"
 
@@ -52,7 +53,11 @@ TEST_F(ToolsTest, ABackupIsTakenBeforeAnythingIsWrittenAndRestoreUndoesTheWrites
     wire = WireTexts();
     EXPECT_EQ(std::vector<std::string>(wire.end() - 2, wire.end()),
               (std::vector<std::string>{"#0.PDF ALL", "#0.PRA"}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+    // Three backups, each with the port it was read on beside it.
+    std::vector<BackupStore::Entry> taken = BackupStore(folder, BackupStore::kUnbounded).List();
+    ASSERT_EQ(taken.size(), 3u);
+    for (const BackupStore::Entry& entry : taken) EXPECT_EQ(entry.port, port);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
 }
 
 TEST_F(ToolsTest, WithoutACompleteReadNothingIsWritten) {
