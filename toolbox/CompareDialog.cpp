@@ -134,6 +134,7 @@ void CompareDialog::Fill(const ParamComparison& comparison, int32_t station, con
     });
     QSignalBlocker quiet(m_table);
     m_table->setRowCount(static_cast<int>(m_rows.size()));
+    // Ticked at first; after a send the operator has chosen what goes.
     for (size_t i = 0; i < m_rows.size(); ++i) {
         AddRow(static_cast<int>(i), m_rows[i], sent.Empty());
     }

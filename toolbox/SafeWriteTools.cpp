@@ -202,7 +202,7 @@ bool SafeWriteTools::ConfirmOtherDrive(const BackupStore::Entry& backup) {
     std::string port = m_session.OpenPort();
     if (backup.station == station && SamePort(backup.port, port)) return true;
     return MessageBox::AskYesNo(
-        m_window, Text("이 백업은 지금 연결된 드라이브가 아닌 드라이브에서 읽은 값입니다.\n"
+        m_window, Text("이 백업은 지금 연결된 것과 다른 국번이나 포트에서 읽은 값입니다.\n"
                        "백업: 국번 %1, 포트 %2\n"
                        "연결된 드라이브: 국번 %3, 포트 %4\n\n"
                        "이 백업의 값을 국번 %3 드라이브와 비교하고 전송하시겠습니까?")

@@ -70,7 +70,7 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     DriveReads::Read m_compared;
     // What the dialog sent, for its read-back.
     ParamSet m_chosen;
-    // The port each complete read came from, for the backup of it.
+    // The port the last complete read (by its serial) came from, for its backup.
     uint64_t m_nReadSerial = 0;
     std::string m_readPort;
     Waiting m_waiting = Waiting::kNothing;
