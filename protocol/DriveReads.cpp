@@ -22,6 +22,13 @@ void DriveReads::Start(int32_t station, std::vector<int32_t> wanted, Clock::time
     m_lastActivity = now;
 }
 
+void DriveReads::Forget() {
+    m_bStarted = false;
+    m_bPending = false;
+    m_bComplete = false;
+    m_bHavePrevious = false;
+}
+
 void DriveReads::Left(bool written, Clock::time_point now) {
     if (!m_bPending) return;
     m_bUnsent = !written;

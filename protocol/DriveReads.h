@@ -46,6 +46,8 @@ class DriveReads {
     // read is about to go out, so a read that carried what was asked is
     // complete at once.
     Event Settle(Clock::time_point now, bool closing);
+    // A new connection: no read of the drive is known (the line may lead to another one).
+    void Forget();
     // A longer silence limit than kSilence, for a slow line.
     void SetSilence(std::chrono::milliseconds silence) { m_silence = silence; }
 

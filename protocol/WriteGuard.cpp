@@ -58,6 +58,8 @@ void WriteGuard::Poll(Clock::time_point now) {
 void WriteGuard::OnPortOpened() {
     m_follower.Restart();
     m_nLastOffset = 0;
+    // What was read before may be another drive's: no backup is taken from it.
+    m_reads.Forget();
 }
 
 void WriteGuard::Follow(Clock::time_point now) {

@@ -125,6 +125,15 @@ TEST_F(DriveSessionTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {
     session.Queue().QueueWriteGroup(0, {{20, 1}});
     EXPECT_EQ(store.List().size(), 2u);
     Send();
+
+    // A new connection may lead to another drive: what was read before is not kept.
+    ReadDrive({{20, 7}});
+    session.Close();
+    ASSERT_TRUE(session.OpenFromText(DriveSession::PortText(pty.SlavePath(), "115200")));
+    consumed = 0;
+    EXPECT_EQ(session.LastRead(), nullptr);
+    session.Queue().QueueWriteGroup(0, {{20, 1}});
+    EXPECT_EQ(store.List().size(), 2u);
 }
 
 // One rule for every read: the asked station's replies, then a quiet line.
