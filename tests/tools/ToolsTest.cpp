@@ -14,6 +14,7 @@
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
+#include "serial/UserIdentity.h"
 #include "support/PtyPair.h"
 #include "support/ScopedEnv.h"
 
@@ -197,13 +198,18 @@ TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
     std::string self;
     std::getline(std::ifstream("/proc/self/comm"), self);
     std::string pid = std::to_string(::getpid());
+    std::string user = UserIdentity::OfThisProcess().name;
     ASSERT_EQ(doctor.code, 1) << doctor.out;
     Json finding = Json::parse(doctor.out)["findings"][0];
     EXPECT_EQ(finding["kind"], "held-by");
+    EXPECT_EQ(finding["hold"], "lock");
+    EXPECT_EQ(finding["user"], user);
+    EXPECT_EQ(finding["otherUser"], false);
     EXPECT_EQ(finding["remedy"], "end that program:\nkill " + pid);
     EXPECT_EQ(busy.code, 1);
     EXPECT_NE(busy.err.find("포트를 열수가 없습니다.\n" + port + "\n- in use by \"" + self +
-                            "\" (PID " + pid + ")\n"),
+                            "\" (PID " + pid + ", user " + user +
+                            "): it holds a lock on the port, so the open is refused\n"),
               std::string::npos)
         << busy.err;
 }

@@ -74,7 +74,8 @@ int ParaCommands::ExitCode(DriveSession::Outcome outcome) const {
         case DriveSession::Outcome::kDone:
             return kDone;
         case DriveSession::Outcome::kLost:
-            std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
+            std::fprintf(stderr,
+                         "veld-para: the port was lost (device gone, or connection closed)\n");
             return kNoReply;
         case DriveSession::Outcome::kWriteFailed:
             std::fprintf(stderr,

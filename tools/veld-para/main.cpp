@@ -5,9 +5,11 @@
 #include "ParaCommands.h"
 #include "ParaOptions.h"
 #include "VeldVersion.h"
+#include "serial/ExclusiveRelease.h"
 #include "serial/PortMap.h"
 
 int main(int argc, char** argv) {
+    ExclusiveRelease::Install();
     ParaOptions options;
     std::string error;
     switch (options.Parse(argc, argv, error)) {
