@@ -20,13 +20,16 @@ constexpr uint8_t kNoFlowControlIn = 14;
 constexpr uint8_t kPurgeBoth = 3;
 constexpr unsigned char kIac = 255;
 
-// What this client does and wants the server to do; libtelnet refuses the rest.
-const telnet_telopt_t kOptions[] = {
-    {TELNET_TELOPT_BINARY, TELNET_WILL, TELNET_DO},
-    {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
-    {TelnetComPort::kComPortOption, TELNET_WILL, TELNET_DONT},
-    {-1, 0, 0},
-};
+// libtelnet parses; the options are negotiated here (its proxy mode leaves
+// that to us, and reports a refusal of what we asked for, which its own
+// negotiation keeps to itself).
+const telnet_telopt_t kNoOptionTable[] = {{-1, 0, 0}};
+
+// The options this client does and wants the server to do.
+bool Wanted(unsigned char option) {
+    return option == TELNET_TELOPT_BINARY || option == TELNET_TELOPT_SGA ||
+           option == TelnetComPort::kComPortOption;
+}
 
 // RFC 2217's values: parity 1 none, 2 odd, 3 even, 4 mark, 5 space (the
 // port text's codes plus one); stop size 1 one, 2 two.
@@ -41,14 +44,24 @@ TelnetComPort::Agreement Both(TelnetComPort::Agreement a, TelnetComPort::Agreeme
 
 }  // namespace
 
-TelnetComPort::TelnetComPort() : m_telnet(telnet_init(kOptions, OnEvent, 0, this)) {}
+TelnetComPort::TelnetComPort()
+    : m_telnet(telnet_init(kNoOptionTable, OnEvent, TELNET_FLAG_PROXY, this)) {}
 
 TelnetComPort::~TelnetComPort() { telnet_free(m_telnet); }
 
 void TelnetComPort::Negotiate() {
-    telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_BINARY);
-    telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_BINARY);
-    telnet_negotiate(m_telnet, TELNET_WILL, kComPortOption);
+    Say(TELNET_WILL, TELNET_TELOPT_BINARY);
+    Say(TELNET_DO, TELNET_TELOPT_BINARY);
+    Say(TELNET_WILL, kComPortOption);
+}
+
+void TelnetComPort::Say(unsigned char command, unsigned char option) {
+    // Each is said once: an answer is never answered again, so no loop.
+    bool ours = command == TELNET_WILL || command == TELNET_WONT;
+    bool& said = (ours ? m_saidOurs : m_saidHis)[option];
+    if (said) return;
+    said = true;
+    telnet_negotiate(m_telnet, command, option);
 }
 
 void TelnetComPort::SendLine(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits) {
@@ -152,8 +165,13 @@ void TelnetComPort::OnEvent(telnet_t*, telnet_event_t* event, void* self) {
 
 void TelnetComPort::OnNegotiation(int type, unsigned char option) {
     bool yes = type == TELNET_EV_WILL || type == TELNET_EV_DO;
-    Agreement agreement = yes ? Agreement::kAgreed : Agreement::kRefused;
     bool ours = type == TELNET_EV_DO || type == TELNET_EV_DONT;  // what we do, not the server
+    if (yes) {
+        // Agree to what we want, refuse the rest; a refusal needs no answer.
+        bool agree = Wanted(option) && !(option == kComPortOption && !ours);
+        Say(ours ? (agree ? TELNET_WILL : TELNET_WONT) : (agree ? TELNET_DO : TELNET_DONT), option);
+    }
+    Agreement agreement = yes ? Agreement::kAgreed : Agreement::kRefused;
     if (option == TELNET_TELOPT_BINARY) (ours ? m_binaryOut : m_binaryIn) = agreement;
     if (option == kComPortOption && ours) m_comPort = agreement;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,7 +14,7 @@ union telnet_event_t;
 // NetDevice's): binary both ways and the COM-PORT-OPTION of RFC 2217 are
 // negotiated, the line settings go to the server as its commands and its
 // answers are kept, and the data bytes are taken out of the server's stream.
-// libtelnet parses and answers the options; the COM-PORT commands are ours.
+// libtelnet parses the stream; the negotiation and the COM-PORT commands are ours.
 class TelnetComPort {
   public:
     static constexpr unsigned char kComPortOption = 44;
@@ -64,6 +65,8 @@ class TelnetComPort {
     void OnComPortAnswer(const unsigned char* bytes, size_t size);
     void TakeData(const char* bytes, size_t count);
     void SendCommand(uint8_t command, const unsigned char* value, size_t size);
+    // Sends WILL, WONT, DO or DONT for `option`, unless that was said already.
+    void Say(unsigned char command, unsigned char option);
 
     telnet_t* m_telnet = nullptr;
     std::string m_out;
@@ -74,6 +77,8 @@ class TelnetComPort {
     Agreement m_binaryOut = Agreement::kPending;
     Agreement m_binaryIn = Agreement::kPending;
     Agreement m_comPort = Agreement::kPending;
+    std::array<bool, 256> m_saidOurs{};  // WILL or WONT sent, by option
+    std::array<bool, 256> m_saidHis{};   // DO or DONT sent
     Line m_asked;
     Line m_answered;
 };
