@@ -1,6 +1,8 @@
 #include "serial/NetDevice.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -130,9 +132,13 @@ ssize_t NetDevice::Read(char* buffer, size_t maximum) {
 }
 
 ssize_t NetDevice::Receive(char* buffer, size_t maximum) {
-    if (!IsTelnet()) return ::read(m_fd, buffer, maximum);
-    ssize_t n = ::read(m_fd, m_raw.data(), std::min(maximum, m_raw.size()));
-    if (n <= 0) return n;
+    ssize_t n = ::read(m_fd, IsTelnet() ? m_raw.data() : buffer, std::min(maximum, m_raw.size()));
+    // A server that holds back its next piece until this one is acknowledged
+    // (Nagle's rule, as ser2net's Telnet side does) is not kept waiting 40 ms
+    // for a delayed acknowledgement; the kernel ends quick mode by itself.
+    int on = 1;
+    if (n > 0) ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    if (n <= 0 || !IsTelnet()) return n;
     size_t data = m_telnet->Receive(m_raw.data(), static_cast<size_t>(n), buffer);
     if (data > 0) return static_cast<ssize_t>(data);
     errno = EAGAIN;  // only Telnet commands came

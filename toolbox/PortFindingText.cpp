@@ -14,11 +14,11 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 QString HoldText(PortFinding::Hold hold) {
     switch (hold) {
         case PortFinding::Hold::kOpen:
-            return Text("열어 두었습니다");
+            return Text("열었습니다");
         case PortFinding::Hold::kLock:
-            return Text("잠가 두었습니다");
+            return Text("잠갔습니다");
         case PortFinding::Hold::kExclusive:
-            return Text("독점하고 있습니다");
+            return Text("독점했습니다");
     }
     return QString();
 }

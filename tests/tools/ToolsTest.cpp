@@ -15,9 +15,9 @@
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
-#include "serial/PortDoctor.h"
 #include "serial/UserIdentity.h"
 #include "support/Eventually.h"
+#include "support/PortLocked.h"
 #include "support/PtyPair.h"
 #include "support/ScopedEnv.h"
 
@@ -110,7 +110,7 @@ TEST_F(ToolsTest, VersionPrintsTheRepliesAndEchoesBothWaysOnStderr) {
 TEST_F(ToolsTest, AKilledClientLeavesThePortFree) {
     StartSim();
     ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", port, "monitor"}, (dir / "monitor").string());
-    ASSERT_TRUE(Eventually([&] { return !PortDoctor().Examine(port).Ready(); }));
+    ASSERT_TRUE(Eventually([&] { return PortLocked(port); }));
     monitor.Signal(SIGKILL);
     EXPECT_EQ(monitor.Wait(kRunLimit), 128 + SIGKILL);
     EXPECT_TRUE(Eventually([&] {

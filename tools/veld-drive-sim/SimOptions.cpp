@@ -7,6 +7,7 @@
 
 #include "DriveCommands.h"
 #include "DriveModel.h"
+#include "SimServer.h"
 #include "common/NumberArg.h"
 #include "serial/NetAddress.h"
 
@@ -199,8 +200,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
 std::string SimOptions::Help() {
     std::string text =
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--listen HOST:PORT]\n"
-        "                      [--baud RATE]\n"
-        "                      [--id N]... [--ids N,N...]\n"
+        "                      [--baud RATE] [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
@@ -213,6 +213,10 @@ std::string SimOptions::Help() {
         "--listen HOST:PORT serves raw TCP (tcp://HOST:PORT, the bytes as on a line) and\n"
         "prints that name first; port 0 takes a free one. One client at a time: a second\n"
         "is closed at once while the first is connected. It serves until SIGINT or SIGTERM.\n"
+        "A received line longer than " +
+        std::to_string(SimServer::kMaxLine) +
+        " bytes is cut there, as a drive would, and not\n"
+        "answered.\n"
         "\n"
         "  --id N            station 0 to 35 (default 0); replies carry it as one character\n"
         "                    (0-9, then A-Z); lines for other stations get no answer.\n"
