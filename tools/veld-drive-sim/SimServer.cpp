@@ -25,14 +25,16 @@ void SimServer::Serve(int stopFd) {
                           {m_link.EventFd(), POLLIN, 0},
                           {m_options.noRead ? -1 : m_link.Fd(), POLLIN, 0}};
         if (::poll(pfds, 3, -1) < 0 || pfds[0].revents != 0) return;
+        // The client first: one that left makes room for the next before it is taken.
+        if (pfds[2].revents != 0) {
+            std::string bytes;
+            SimLink::Input input = m_link.Read(bytes);
+            if (input == SimLink::Input::kFailed) return;
+            // A new client starts a new line.
+            if (input == SimLink::Input::kNoClient) m_pending.clear();
+            Take(bytes);
+        }
         if (pfds[1].revents != 0) m_link.OnEvent();
-        if (pfds[2].revents == 0) continue;
-        std::string bytes;
-        SimLink::Input input = m_link.Read(bytes);
-        if (input == SimLink::Input::kFailed) return;
-        // A new client starts a new line.
-        if (input == SimLink::Input::kNoClient) m_pending.clear();
-        Take(bytes);
     }
 }
 
