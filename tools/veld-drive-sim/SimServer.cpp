@@ -19,6 +19,7 @@ SimServer::SimServer(SimLink& link, DriveCommands& commands, WireLog& log,
     : m_link(link), m_stations{&commands}, m_log(log), m_options(options) {}
 
 void SimServer::Serve(int stopFd) {
+    std::string bytes;  // kept between reads: a flood of bytes costs no allocation per read
     for (;;) {
         // poll passes over the descriptors that are -1: no client, no events.
         pollfd pfds[3] = {{stopFd, POLLIN, 0},
@@ -27,7 +28,6 @@ void SimServer::Serve(int stopFd) {
         if (::poll(pfds, 3, -1) < 0 || pfds[0].revents != 0) return;
         // The client first: one that left makes room for the next before it is taken.
         if (pfds[2].revents != 0) {
-            std::string bytes;
             SimLink::Input input = m_link.Read(bytes);
             if (input == SimLink::Input::kFailed) return;
             // A new client starts a new line.
