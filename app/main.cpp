@@ -1,6 +1,8 @@
 #include "app/CVELD_Host_ParaApp.h"
+#include "serial/ExclusiveRelease.h"
 
 int main(int argc, char** argv) {
+    ExclusiveRelease::Install();
     if (int answered = CVELD_Host_ParaApp::AnswerInfoRequest(argc, argv); answered >= 0) {
         return answered;
     }

@@ -12,6 +12,8 @@ packages=(
     # Qt Charts' CMake package wants Qt6OpenGL, which its Debian package does not pull in.
     libqt6opengl6-dev
     nlohmann-json3-dev
+    # The Telnet layer of rfc2217:// ports; ser2net for the tests against a real server.
+    libtelnet-dev ser2net
     xvfb xauth
     librsvg2-bin
 )

@@ -87,6 +87,7 @@ completes() {
 completions=$root/usr/share/bash-completion/completions
 for case in "veld-para|verify|veld-para -q " "veld-para|COM15|veld-para -p " \
     "veld-para|--port-map|veld-para --p" "veld-para|3|veld-para setup " \
+    "veld-para|rfc2217://|veld-para -p rf" "veld-drive-sim|--listen|veld-drive-sim --li" \
     "veld-drive-sim|--reply-delay|veld-drive-sim --" "veld-drive-sim|35|veld-drive-sim --id 3"; do
     IFS='|' read -r file expected line <<<"$case"
     read -ra words <<<"$line"

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "serial/NetAddress.h"
 #include "serial/PortMap.h"
 #include "serial/PortText.h"
 #include "serial/WorkerThread.h"
@@ -14,6 +15,23 @@
 namespace {
 
 constexpr char kCarriageReturn = 13;
+
+// A write that fails with one of these found the device gone: a terminal hung
+// up or removed, a connection closed or reset.
+bool IsDeviceGone(int error) {
+    switch (error) {
+        case EIO:
+        case ENXIO:
+        case ENODEV:
+        case EPIPE:
+        case ECONNRESET:
+        case ENOTCONN:
+        case ESHUTDOWN:
+            return true;
+        default:
+            return false;
+    }
+}
 
 int64_t NowMs() {
     using namespace std::chrono;
@@ -51,14 +69,16 @@ bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, ui
         return false;
     }
     std::string path = PortMap::Resolve(device);
-    bool opened = !path.empty() && m_hComm.Open(path) && m_hComm.Purge() &&
-                  m_hComm.SetLine(baud, parity, dataBits, stopBits) && m_hComm.RaiseDtrRts();
+    m_hComm = NetAddress::IsNetworkName(path) ? static_cast<PortDevice*>(&m_net) : &m_tty;
+    bool opened = !path.empty() && m_hComm->Open(path) && m_hComm->Purge() &&
+                  m_hComm->SetLine(baud, parity, dataBits, stopBits) && m_hComm->RaiseDtrRts();
     if (!opened) {
-        m_nOpenError = path.empty() ? ENOENT : m_hComm.Error();
+        m_nOpenError = path.empty() ? ENOENT : m_hComm->Error();
         ReleaseDeviceFiles();
         return false;
     }
     m_nOpenError = 0;
+    m_bLostByWrite.store(false, std::memory_order_relaxed);
     // Empty before Open returns, so a consumer that starts following now
     // starts at slot 0; the reader empties it again as it starts.
     ResetRing();
@@ -75,14 +95,14 @@ bool CTtyPort::Close() {
     ::eventfd_write(m_wakeEvent, 1);
     // The reader is released from its wait; it is joined before its device goes.
     JoinFinishedReader();
-    bool done = m_hComm.DropDtr();
-    done = m_hComm.Purge() && done;
+    bool done = m_hComm->DropDtr();
+    done = m_hComm->Purge() && done;
     ReleaseDeviceFiles();
     return done;
 }
 
 void CTtyPort::ReleaseDeviceFiles() {
-    m_hComm.Close();
+    m_hComm->Close();
     if (m_wakeEvent >= 0) ::close(m_wakeEvent);
     m_wakeEvent = -1;
 }
@@ -92,12 +112,12 @@ void CTtyPort::JoinFinishedReader() {
 }
 
 uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
-    int waiting = m_hComm.BytesWaiting();
+    int waiting = m_hComm->BytesWaiting();
     if (waiting < 0) m_bReadFailed = true;
     if (waiting <= 0) return 0;
     uint32_t count = 0;
     while (count < maximum) {
-        ssize_t n = ::read(m_hComm.Fd(), buffer + count, maximum - count);
+        ssize_t n = m_hComm->Read(buffer + count, maximum - count);
         if (n > 0) {
             count += static_cast<uint32_t>(n);
             continue;
@@ -107,7 +127,7 @@ uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
             break;
         }
         // The read ends when the interval passes without a new byte.
-        pollfd pfd{m_hComm.Fd(), POLLIN, 0};
+        pollfd pfd{m_hComm->Fd(), POLLIN, 0};
         int interval = static_cast<int>(m_nReadInterval.load(std::memory_order_relaxed));
         if (::poll(&pfd, 1, interval) <= 0 || (pfd.revents & POLLIN) == 0) break;
     }
@@ -116,15 +136,21 @@ uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
 
 uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
     if (!IsConnected()) return 0;
-    int fd = m_hComm.Fd();
     uint32_t written = 0;
-    ssize_t n = ::write(fd, bytes, count);
-    if (n < 0 && errno != EAGAIN) return 0;
-    if (n > 0) written = static_cast<uint32_t>(n);
     int64_t lastProgress = NowMs();
     while (written < count) {
+        ssize_t n = m_hComm->Write(bytes + written, count - written);
+        if (n > 0) {
+            written += static_cast<uint32_t>(n);
+            lastProgress = NowMs();
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            WriteFailed(errno);
+            break;
+        }
         int64_t left = lastProgress + kWriteStallMs - NowMs();
-        pollfd pfd{fd, POLLOUT, 0};
+        pollfd pfd{m_hComm->Fd(), POLLOUT, 0};
         int ready = left > 0 ? ::poll(&pfd, 1, static_cast<int>(left)) : 0;
         if (ready < 0 && errno == EINTR) continue;
         if (ready == 0) {
@@ -132,19 +158,22 @@ uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
             break;
         }
         if (ready < 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-            ReportWriteError(ready < 0 ? errno : EIO);
-            break;
-        }
-        n = ::write(fd, bytes + written, count - written);
-        if (n > 0) {
-            written += static_cast<uint32_t>(n);
-            lastProgress = NowMs();
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            ReportWriteError(errno);
+            WriteFailed(ready < 0 ? errno : EIO);
             break;
         }
     }
     return written;
+}
+
+void CTtyPort::WriteFailed(int error) {
+    if (!IsDeviceGone(error)) {
+        ReportWriteError(error);
+        return;
+    }
+    // Callers see the loss as soon as this returns; the reader, woken, lets go of the device.
+    m_bLostByWrite.store(true, std::memory_order_relaxed);
+    m_bConnected.store(false, std::memory_order_release);
+    ::eventfd_write(m_wakeEvent, 1);
 }
 
 void CTtyPort::ReportWriteError(int error) {
@@ -155,10 +184,12 @@ uint32_t CTtyPort::ReaderThreadProc() {
     WorkerThread::Prepare("veld-reader");
     ResetRing();
     m_bReadFailed = false;
+    m_nOverflows = 0;
     uint32_t exitCode = 1;
     while (IsConnected()) {
         Wake wake = WaitForInput();
-        if (wake == Wake::kWoken) continue;
+        if (wake == Wake::kQuiet) EndOverflowRun();
+        if (wake == Wake::kWoken || wake == Wake::kQuiet) continue;
         uint32_t count = wake == Wake::kInput ? ReadBlock(m_rxBuffer, kRxSlotSize) : 0;
         StoreBytes(m_rxBuffer, count);
         if (wake == Wake::kLost || m_bReadFailed) {
@@ -167,20 +198,30 @@ uint32_t CTtyPort::ReaderThreadProc() {
             break;
         }
     }
+    if (m_bLostByWrite.exchange(false, std::memory_order_relaxed)) {
+        ReleaseLostDevice();
+        exitCode = 0;
+    }
     m_pReaderThread.store(nullptr, std::memory_order_release);
     return exitCode;
 }
 
 CTtyPort::Wake CTtyPort::WaitForInput() {
-    pollfd pfds[2] = {{m_hComm.Fd(), POLLIN, 0}, {m_wakeEvent, POLLIN, 0}};
-    int ready = ::poll(pfds, 2, -1);
+    // A socket the server closed reads as POLLRDHUP; a terminal never reports it.
+    pollfd pfds[2] = {{m_hComm->Fd(), POLLIN | POLLRDHUP, 0}, {m_wakeEvent, POLLIN, 0}};
+    // While a line overflows its slot, its end is looked for after the read interval.
+    int wait =
+        m_nOverflows > 0 ? static_cast<int>(m_nReadInterval.load(std::memory_order_relaxed)) : -1;
+    int ready = ::poll(pfds, 2, wait);
+    if (ready == 0) return Wake::kQuiet;
     if (ready < 0) return errno == EINTR ? Wake::kWoken : Wake::kLost;
     if (pfds[1].revents != 0) {
         eventfd_t drained = 0;
         ::eventfd_read(m_wakeEvent, &drained);
         return Wake::kWoken;
     }
-    if ((pfds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && m_hComm.BytesWaiting() <= 0) {
+    if ((pfds[0].revents & (POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)) != 0 &&
+        m_hComm->BytesWaiting() <= 0) {
         return Wake::kLost;
     }
     return Wake::kInput;
@@ -193,7 +234,7 @@ void CTtyPort::ResetRing() {
 }
 
 void CTtyPort::ReleaseLostDevice() {
-    m_hComm.ReleaseDevice();
+    m_hComm->ReleaseDevice();
     m_bConnected.store(false, std::memory_order_release);
 }
 
@@ -204,8 +245,9 @@ void CTtyPort::StoreBytes(const char* bytes, uint32_t count) {
         char byte = bytes[i];
         std::atomic_ref<char>(m_rxLines[slot][offset]).store(byte, std::memory_order_relaxed);
         ++offset;
-        if (offset == kRxSlotSize) m_notifier.Notify(Notifier::kAppCaption, "Rx Buffer FULL");
+        if (offset == kRxSlotSize) ++m_nOverflows;
         if (byte == kCarriageReturn) {
+            EndOverflowRun();
             offset = 0;
             slot = (slot + 1) % kRxSlots;
             m_nRxOffset.store(0, std::memory_order_relaxed);
@@ -216,6 +258,14 @@ void CTtyPort::StoreBytes(const char* bytes, uint32_t count) {
             m_nRxOffset.store(offset, std::memory_order_relaxed);
         }
     }
+}
+
+void CTtyPort::EndOverflowRun() {
+    if (m_nOverflows == 0) return;
+    std::string text = "Rx Buffer FULL";
+    if (m_nOverflows > 1) text += " (" + std::to_string(m_nOverflows) + " times)";
+    m_nOverflows = 0;
+    m_notifier.Notify(Notifier::kAppCaption, text);
 }
 
 void CTtyPort::PublishLine() {

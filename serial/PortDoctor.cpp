@@ -9,6 +9,8 @@
 #include <system_error>
 
 #include "serial/DeviceAccess.h"
+#include "serial/NetAddress.h"
+#include "serial/NetDevice.h"
 #include "serial/PortMap.h"
 
 namespace fs = std::filesystem;
@@ -29,6 +31,40 @@ PortFinding Found(PortFinding::Kind kind, const std::string& path) {
     finding.kind = kind;
     finding.path = path;
     return finding;
+}
+
+// What a failed network open's error says, or what a probe found (error 0).
+PortFinding::Kind NetworkKind(int error) {
+    using Kind = PortFinding::Kind;
+    switch (error) {
+        case 0:
+            return Kind::kServerAnswers;
+        case NetDevice::kUnresolved:
+            return Kind::kNameUnresolved;
+        case ECONNREFUSED:
+            return Kind::kRefused;
+        case ETIMEDOUT:
+            return Kind::kNoAnswer;
+        case NetDevice::kClosed:
+            return Kind::kClosedAtOnce;
+        case NetDevice::kNoTelnet:
+            return Kind::kNoTelnet;
+        case NetDevice::kTelnetRefused:
+            return Kind::kTelnetRefused;
+        case NetDevice::kLineRefused:
+            return Kind::kLineRefused;
+        default:
+            return Kind::kOpenFailed;
+    }
+}
+
+// The first line of what a server said, in printable ASCII.
+std::string FirstLine(const std::string& text) {
+    std::string line;
+    for (char c : text.substr(0, text.find_first_of("\r\n"))) {
+        line += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return line;
 }
 
 }  // namespace
@@ -56,6 +92,10 @@ PortDoctor::Report PortDoctor::Examine(const std::string& name, int openError) c
     Report report;
     report.name = name;
     report.path = PortMap::Resolve(name);
+    if (NetAddress::IsNetworkName(report.path)) {
+        ExamineNetwork(report, openError);
+        return report;
+    }
     if (report.path.empty()) {
         report.findings.push_back(Found(PortFinding::Kind::kNoSuchDevice, name));
     } else {
@@ -123,11 +163,22 @@ void PortDoctor::ExamineAccess(Report& report, const struct stat& node) const {
 
 void PortDoctor::ExamineHolders(Report& report, const struct stat& node, int openError) const {
     ProcessTable::Holders holders = m_processes.HoldersOf(node);
+    bool anyLock = std::any_of(holders.processes.begin(), holders.processes.end(),
+                               [](const ProcessTable::Process& p) { return p.locks; });
     for (const ProcessTable::Process& holder : holders.processes) {
         PortFinding finding = Found(PortFinding::Kind::kHeldBy, report.path);
         finding.pid = holder.pid;
         finding.process = holder.name;
         finding.self = holder.pid == ::getpid();
+        bool known = holder.uid != static_cast<uid_t>(-1);
+        finding.user = known ? UserIdentity::NameOf(holder.uid) : "";
+        finding.otherUser = known && holder.uid != m_who.uid;
+        // A refused open with no lock about was refused by the exclusive flag.
+        if (holder.locks) {
+            finding.hold = PortFinding::Hold::kLock;
+        } else if (openError == EBUSY && !anyLock) {
+            finding.hold = PortFinding::Hold::kExclusive;
+        }
         report.findings.push_back(finding);
     }
     if (holders.processes.empty() && openError == EBUSY) {
@@ -169,6 +220,31 @@ std::string PortDoctor::PortlessBrlttyAdapter() const {
         if (IsBrlttyUsbId(usbId) && !hasPort) return usbId;
     }
     return "";
+}
+
+void PortDoctor::ExamineNetwork(Report& report, int openError) const {
+    std::optional<NetAddress> address = NetAddress::Parse(report.path);
+    if (!address) {
+        report.findings.push_back(Found(PortFinding::Kind::kBadAddress, report.path));
+        return;
+    }
+    int error = openError;
+    std::string said;
+    // A failed open's reason stands, but for a close, whose words a probe hears.
+    if (error == 0 || error == NetDevice::kClosed) {
+        NetDevice probe;
+        if (probe.Open(report.path)) {
+            error = probe.ServerCloses(kServerCloseWait) ? NetDevice::kClosed : 0;
+        } else {
+            error = probe.Error();
+        }
+        said = FirstLine(probe.OpenText());
+    }
+    PortFinding finding = Found(NetworkKind(error), report.path);
+    finding.host = address->host;
+    finding.error = error;
+    finding.said = said;
+    report.findings.push_back(finding);
 }
 
 std::optional<PortInventory::Port> PortDoctor::FindPort(const std::string& path) const {

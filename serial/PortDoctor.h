@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,7 +12,9 @@
 #include "serial/UserIdentity.h"
 
 // Finds out why a port will not open, or that it will, without opening it:
-// from the device node, sysfs, /proc and the group file.
+// from the device node, sysfs, /proc and the group file. A network port has
+// none of these to look at: the doctor connects to it (and lets go at once)
+// unless an open just failed with a reason that tells enough.
 class PortDoctor {
   public:
     struct Roots {
@@ -33,6 +36,8 @@ class PortDoctor {
 
     // USB ids that brltty's device rules claim: CH340 and CP210x adapters.
     static constexpr const char* kBrlttyUsbIds[] = {"1a86:7523", "10c4:ea60"};
+    // How long a server that turns a client away takes to close, at most.
+    static constexpr std::chrono::milliseconds kServerCloseWait{300};
 
     PortDoctor();
     PortDoctor(Roots roots, UserIdentity who);
@@ -45,6 +50,7 @@ class PortDoctor {
     void ExamineAccess(Report& report, const struct stat& node) const;
     void ExamineHolders(Report& report, const struct stat& node, int openError) const;
     void ExamineServices(Report& report) const;
+    void ExamineNetwork(Report& report, int openError) const;
     bool HasUart(const std::string& name) const;
     // A brltty adapter that is plugged in but has no port (brltty took it).
     std::string PortlessBrlttyAdapter() const;

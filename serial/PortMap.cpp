@@ -3,9 +3,12 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
+
+#include "serial/NetAddress.h"
 
 namespace {
 
@@ -80,11 +83,11 @@ std::string PortMap::Resolve(const std::string& text) {
     std::string name = text.rfind("\\\\.\\", 0) == 0 ? text.substr(4) : text;
     if (int number = ComNumber(name); number > 0) {
         auto it = Mappings().find(number);
-        if (it != Mappings().end()) return it->second;
-        return "/dev/ttyS" + std::to_string(number - 1);
+        if (it == Mappings().end()) return "/dev/ttyS" + std::to_string(number - 1);
+        name = it->second;
     }
-    if (!name.empty() && name[0] == '/') return ResolvePath(name);
-    return "";
+    if (name.empty() || NetAddress::IsNetworkName(name)) return name;
+    return ResolvePath(name);
 }
 
 std::string PortMap::Mapped(const std::string& comName) {
@@ -92,7 +95,15 @@ std::string PortMap::Mapped(const std::string& comName) {
     return it == Mappings().end() ? "" : it->second;
 }
 
-std::string PortMap::ResolvePath(const std::string& path) {
+std::string PortMap::ResolvePath(const std::string& name) {
+    // A relative path is taken from the current folder, wherever it was named.
+    std::string path = name;
+    if (name[0] != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        if (cwd == nullptr) return "";
+        path = std::string(cwd) + "/" + name;
+        std::free(cwd);
+    }
     std::string resolved;
     std::stringstream components(path);
     std::string component;

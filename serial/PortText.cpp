@@ -4,6 +4,8 @@
 #include <cctype>
 #include <limits>
 
+#include "serial/NetAddress.h"
+
 namespace {
 
 std::string UpperCase(std::string text) {
@@ -47,7 +49,11 @@ uint8_t ParityCode(const std::string& format) {
 
 PortText PortText::Parse(const std::string& text) {
     std::string upper = UpperCase(text);
-    size_t colon = upper.find(':');
+    // A network name holds two colons of its own ("TCP://HOST:4001"): the
+    // device ends at the colon after its port.
+    size_t hostEnd = NetAddress::HostEnd(upper);
+    size_t colon = upper.find(':', hostEnd);
+    if (hostEnd > 0 && colon != std::string::npos) colon = upper.find(':', colon + 1);
     std::string rest = colon == std::string::npos ? std::string() : upper.substr(colon + 1);
     size_t comma = rest.find(',');
     std::string format = comma == std::string::npos ? std::string() : rest.substr(comma + 1);

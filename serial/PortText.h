@@ -4,8 +4,8 @@
 #include <string>
 
 // The line a port text names: "\\.\COM3:9600,N,8,0" gives device "\\.\COM3",
-// rate 9600, parity code 0, 8 data bits, stop-bits code 0. Opening nothing, so
-// the text can be checked on its own.
+// rate 9600, parity code 0, 8 data bits, stop-bits code 0; "TCP://HOST:4001:9600,N,8,0"
+// gives device "TCP://HOST:4001". Opening nothing, so the text can be checked on its own.
 struct PortText {
     std::string device;  // upper case, as Open resolves it
     uint32_t baud = 0;

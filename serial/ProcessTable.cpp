@@ -40,6 +40,27 @@ bool LockLineNames(const std::string& line, const struct stat& node, int& pid) {
     return major == ::major(node.st_dev) && minor == ::minor(node.st_dev) && inode == node.st_ino;
 }
 
+// Whether an open file (`fd` in <proc>/PID/fd, stat `open`) is the master
+// side of the pseudo-terminal whose terminal side is `node`: /dev/ptmx with
+// the terminal's number as "tty-index" in <proc>/PID/fdinfo.
+bool ServesTerminal(const fs::path& fd, const struct stat& open, const struct stat& node) {
+    constexpr unsigned kPtmxMajor = 5, kPtmxMinor = 2;
+    constexpr unsigned kPtsFirstMajor = 136, kPtsLastMajor = 143;
+    unsigned major = ::major(node.st_rdev);
+    if (!S_ISCHR(open.st_mode) || ::major(open.st_rdev) != kPtmxMajor ||
+        ::minor(open.st_rdev) != kPtmxMinor || !S_ISCHR(node.st_mode) || major < kPtsFirstMajor ||
+        major > kPtsLastMajor) {
+        return false;
+    }
+    unsigned index = (major - kPtsFirstMajor) * 256 + ::minor(node.st_rdev);
+    std::ifstream info(fd.parent_path().parent_path() / "fdinfo" / fd.filename());
+    for (std::string line; std::getline(info, line);) {
+        unsigned found = 0;
+        if (std::sscanf(line.c_str(), "tty-index: %u", &found) == 1) return found == index;
+    }
+    return false;
+}
+
 }  // namespace
 
 ProcessTable::ProcessTable(fs::path procRoot) : m_procRoot(std::move(procRoot)) {}
@@ -63,6 +84,22 @@ std::string ProcessTable::NameOf(int pid) const {
     return name;
 }
 
+ProcessTable::Process ProcessTable::Describe(int pid) const {
+    Process process;
+    process.pid = pid;
+    process.name = NameOf(pid);
+    // "Uid:\t1000\t1000\t1000\t1000": the real user first.
+    std::ifstream status(m_procRoot / std::to_string(pid) / "status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Uid:", 0) != 0) continue;
+        std::istringstream fields(line.substr(4));
+        unsigned long uid = 0;
+        if (fields >> uid) process.uid = static_cast<uid_t>(uid);
+        break;
+    }
+    return process;
+}
+
 std::vector<int> ProcessTable::LockersOf(const struct stat& node) const {
     std::vector<int> pids;
     std::ifstream in(m_procRoot / "locks");
@@ -84,16 +121,25 @@ ProcessTable::Holders ProcessTable::HoldersOf(const struct stat& node) const {
             if (error == std::errc::permission_denied) ++holders.hidden;
             continue;
         }
+        bool opens = false;
+        bool serves = false;
         for (fs::directory_iterator end; !error && fds != end; fds.increment(error)) {
             struct stat open {};
-            if (::stat(fds->path().c_str(), &open) == 0 && SameNode(open, node)) {
-                found.insert(pid);
-                break;
-            }
+            if (::stat(fds->path().c_str(), &open) != 0) continue;
+            opens = opens || SameNode(open, node);
+            serves = serves || ServesTerminal(fds->path(), open, node);
         }
+        // The program at the other end of a pseudo-terminal (a simulator) may
+        // hold its terminal side too; it is the line, not a user of it.
+        if (opens && !serves) found.insert(pid);
     }
-    for (int pid : LockersOf(node)) found.insert(pid);
-    for (int pid : found) holders.processes.push_back({pid, NameOf(pid)});
+    std::vector<int> lockers = LockersOf(node);
+    found.insert(lockers.begin(), lockers.end());
+    for (int pid : found) {
+        Process process = Describe(pid);
+        process.locks = std::find(lockers.begin(), lockers.end(), pid) != lockers.end();
+        holders.processes.push_back(process);
+    }
     return holders;
 }
 

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "serial/ExclusiveRelease.h"
+
 namespace {
 
 // Standard rates keep their B-codes, so readers of the settings see them as such.
@@ -72,12 +74,15 @@ bool TtyDevice::TakeExclusive() {
     if (::ioctl(m_fd, TIOCGEXCL, &found) == 0 && found != 0) return true;
     if (::ioctl(m_fd, TIOCEXCL) != 0) return errno == ENOTTY;
     m_bExclusiveSet = true;
+    ExclusiveRelease::Add(m_fd);
     return true;
 }
 
 // A device already hung up refuses the call; its flag goes with it.
 void TtyDevice::LeaveExclusive() {
-    if (m_bExclusiveSet) (void)::ioctl(m_fd, TIOCNXCL);
+    if (!m_bExclusiveSet) return;
+    (void)::ioctl(m_fd, TIOCNXCL);
+    ExclusiveRelease::Remove(m_fd);
     m_bExclusiveSet = false;
 }
 
@@ -97,8 +102,7 @@ void TtyDevice::ReleaseDevice() {
 }
 
 bool TtyDevice::SetLine(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits) {
-    if (baud == 0 || dataBits < 5 || dataBits > 8 || parity > 4 ||
-        (stopBits != 0 && stopBits != 2)) {
+    if (!LineIsValid(baud, parity, dataBits, stopBits)) {
         m_nError = EINVAL;
         return false;
     }
@@ -149,6 +153,10 @@ int TtyDevice::BytesWaiting() {
     }
     return count;
 }
+
+ssize_t TtyDevice::Read(char* buffer, size_t maximum) { return ::read(m_fd, buffer, maximum); }
+
+ssize_t TtyDevice::Write(const char* bytes, size_t count) { return ::write(m_fd, bytes, count); }
 
 bool TtyDevice::Fail() {
     m_nError = errno;

@@ -14,16 +14,18 @@ UserIdentity UserIdentity::OfThisProcess() {
     count = ::getgroups(static_cast<int>(supplementary.size()), supplementary.data());
     supplementary.resize(count > 0 ? static_cast<size_t>(count) : 0);
     who.groups.insert(who.groups.end(), supplementary.begin(), supplementary.end());
+    who.name = NameOf(who.uid);
+    return who;
+}
 
+std::string UserIdentity::NameOf(uid_t uid) {
     passwd entry{};
     passwd* found = nullptr;
     std::vector<char> buffer(16384);
-    if (::getpwuid_r(who.uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-        who.name = found->pw_name;
-    } else {
-        who.name = std::to_string(who.uid);
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        return found->pw_name;
     }
-    return who;
+    return std::to_string(uid);
 }
 
 bool UserIdentity::HasGroup(gid_t gid) const {

@@ -13,5 +13,7 @@ struct UserIdentity {
     std::vector<gid_t> groups;  // the effective group and the supplementary ones
 
     static UserIdentity OfThisProcess();
+    // The user's name from the password database, or the number.
+    static std::string NameOf(uid_t uid);
     bool HasGroup(gid_t gid) const;
 };

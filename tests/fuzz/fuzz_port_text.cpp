@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "serial/NetAddress.h"
 #include "serial/PortMap.h"
 #include "serial/PortText.h"
 
@@ -37,9 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     std::string path = PortMap::Resolve(line.device);
-    // Only a mapping names a device by a path of the operator's choosing.
-    if (!path.empty() && path[0] != '/' && list.find("=" + path) == std::string::npos) {
-        __builtin_trap();
-    }
+    // A device is named by an absolute path (a relative one is made so) or is a network port.
+    if (!path.empty() && path[0] != '/' && !NetAddress::IsNetworkName(path)) __builtin_trap();
     return 0;
 }

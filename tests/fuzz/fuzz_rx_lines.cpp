@@ -19,6 +19,7 @@ namespace {
 class FedPort : public CTtyPort {
   public:
     using CTtyPort::CTtyPort;
+    using CTtyPort::EndOverflowRun;
     using CTtyPort::StoreBytes;
 };
 
@@ -36,24 +37,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t at = 0; at < count; at += piece) {
         port->StoreBytes(bytes + at, static_cast<uint32_t>(std::min(piece, count - at)));
     }
+    port->EndOverflowRun();  // the line falls quiet
 
     std::vector<std::string> lines;
+    std::vector<std::string> told;  // one notice for each line that filled its slot
+    auto tell = [&](size_t fills) {
+        if (fills == 1) told.push_back("Rx Buffer FULL");
+        if (fills > 1) told.push_back("Rx Buffer FULL (" + std::to_string(fills) + " times)");
+    };
     size_t start = 0;
-    size_t fulls = 0;
     for (size_t i = 0; i < count; ++i) {
         if (bytes[i] != '\r') continue;
         lines.emplace_back(bytes + start, i - start);
-        fulls += (i - start + 1) / CTtyPort::kRxSlotSize;
+        tell((i - start + 1) / CTtyPort::kRxSlotSize);
         start = i + 1;
     }
     size_t partial = count - start;
-    fulls += partial / CTtyPort::kRxSlotSize;
+    tell(partial / CTtyPort::kRxSlotSize);
 
     if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % CTtyPort::kRxSlots) ||
         port->RxOffset() != static_cast<int32_t>(partial % CTtyPort::kRxSlotSize) ||
         port->RxSignal() != static_cast<uint32_t>(lines.size()) ||
-        notifier.Texts() != std::vector<std::string>(fulls, "Rx Buffer FULL") ||
-        notifier.Captions() != std::vector<std::string>(fulls, Notifier::kAppCaption)) {
+        notifier.Texts() != told ||
+        notifier.Captions() != std::vector<std::string>(told.size(), Notifier::kAppCaption)) {
         __builtin_trap();
     }
     // The last 99 lines are in their slots, each whole when it fits one (the

@@ -2,15 +2,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "serial/CTtyPort.h"
+#include "serial/ExclusiveRelease.h"
 #include "serial/PortMap.h"
 #include "serial/TtyDevice.h"
 #include "support/Eventually.h"
@@ -201,6 +207,66 @@ TEST_F(PortTest, LinesFillConsecutiveSlotsAndLapTheRing) {
     EXPECT_EQ(port.RxWriteIndex(), 5);
 }
 
+// Bytes fed to the reader's splitting as reads would bring them.
+class FedPort : public CTtyPort {
+  public:
+    using CTtyPort::CTtyPort;
+    using CTtyPort::EndOverflowRun;
+    using CTtyPort::StoreBytes;
+};
+
+// A line that overflows its slot is told once, with how often it filled the
+// slot, when the line ends or falls quiet; never once for each 2048 bytes.
+TEST(OverflowTest, EachRunOfAnOverlongLineIsToldOnceWithItsCount) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> reads;  // each read, then the line falls quiet
+        std::vector<std::string> told;
+    };
+    const std::string slot(CTtyPort::kRxSlotSize, 'x');
+    const std::string mebibyte(1 << 20, 'x');
+    const Case cases[] = {
+        {"the line end fills the slot", {slot.substr(1) + "\r"}, {"Rx Buffer FULL"}},
+        {"3000 bytes, no line end", {slot + std::string(952, 'y')}, {"Rx Buffer FULL"}},
+        {"1 MiB, then its line end", {mebibyte, "\r"}, {"Rx Buffer FULL (512 times)"}},
+        {"two overlong lines",
+         {slot + slot + "\r" + slot + "\r"},
+         {"Rx Buffer FULL (2 times)", "Rx Buffer FULL"}},
+        {"a line that falls quiet twice", {slot, slot}, {"Rx Buffer FULL", "Rx Buffer FULL"}},
+        {"a line one short of the slot", {slot.substr(2) + "\r"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingNotifier notifier;
+        auto port = std::make_unique<FedPort>(notifier);
+        for (const std::string& read : c.reads) {
+            for (size_t at = 0; at < read.size(); at += CTtyPort::kRxSlotSize) {
+                std::string piece = read.substr(at, CTtyPort::kRxSlotSize);
+                port->StoreBytes(piece.data(), static_cast<uint32_t>(piece.size()));
+            }
+            port->EndOverflowRun();
+        }
+        EXPECT_EQ(notifier.Texts(), c.told);
+    }
+}
+
+// The reader tells of a line that stays without its end once the line falls quiet.
+TEST_F(PortTest, AnOverlongLineWithoutItsEndIsToldWhenTheLineFallsQuiet) {
+    ASSERT_TRUE(OpenDefault());
+    pty.Write(std::string(3 * CTtyPort::kRxSlotSize, 'x'));
+    ASSERT_TRUE(Eventually([&] { return notifier.Count() > 0; }));
+    pty.Write("\r#1.STA 0\r");
+    ASSERT_TRUE(WaitForLines(2));
+    std::vector<std::string> told = notifier.Texts();
+    // However the bytes came in reads: 3 slot fills, told once for each run.
+    int fills = 0;
+    for (const std::string& text : told) {
+        fills += text == "Rx Buffer FULL" ? 1 : std::stoi(text.substr(text.find('(') + 1));
+    }
+    EXPECT_EQ(fills, 3);
+    EXPECT_EQ(Slot(port, 1), "#1.STA 0");
+}
+
 TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
     ASSERT_TRUE(OpenDefault());
     pty.Write("one\rtwo\r");
@@ -226,6 +292,49 @@ TEST_F(PortTest, AStalledWriteGivesUp) {
     EXPECT_LT(written, bytes.size());
     EXPECT_EQ(notifier.Texts(), std::vector<std::string>{"<CE-" + std::to_string(ETIMEDOUT) + ">"});
     EXPECT_EQ(notifier.Captions(), std::vector<std::string>{Notifier::kTtyErrorCaption});
+}
+
+// A write that finds the device gone ends the connection at once: the caller
+// learns of it from the port, not only after the reader noticed.
+TEST_F(PortTest, AWriteThatFindsTheDeviceGoneLosesThePort) {
+    ASSERT_TRUE(OpenDefault());
+    pty.CloseMaster();
+    const char line[] = "#0.STA\r";
+    EXPECT_EQ(port.WriteBlock(line, sizeof line - 1), 0u);
+    EXPECT_FALSE(port.IsConnected());
+    EXPECT_TRUE(Eventually([&] { return !port.IsReaderRegistered(); }));
+    EXPECT_EQ(notifier.Count(), 0u);
+    EXPECT_EQ(port.WriteBlock(line, sizeof line - 1), 0u);
+}
+
+// A program ended by a signal it does not handle leaves no exclusive flag on
+// a pseudo-terminal; SIGKILL cannot be handled (veld-drive-sim clears that).
+TEST(ExclusiveFlagTest, AProgramEndedByASignalClearsItsFlag) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGKILL}) {
+        SCOPED_TRACE(::strsignal(signal));
+        PtyPair pty;
+        int observer = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(observer, 0);
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // As a program starts: the hook, then its port. Only async-signal-safe calls.
+            ::signal(signal, SIG_DFL);
+            ExclusiveRelease::Install();
+            TtyDevice device;
+            if (!device.Open(pty.SlavePath())) ::_exit(1);
+            ::raise(signal);
+            ::_exit(2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        int set = 0;
+        EXPECT_EQ(::ioctl(observer, TIOCGEXCL, &set), 0);
+        EXPECT_EQ(set != 0, signal == SIGKILL);
+        ::close(observer);
+    }
 }
 
 bool ProcessHolds(const std::string& path) {

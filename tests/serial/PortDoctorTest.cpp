@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -19,6 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = PortFinding::Kind;
 
+constexpr uid_t kTechnicianUid = 4242;
+
 // A /proc of made-up processes beside a fake sysfs and /dev, and a group file.
 class FakeMachine : public FakeSerialTree {
   public:
@@ -31,11 +34,14 @@ class FakeMachine : public FakeSerialTree {
     std::string ProcRoot() const { return m_proc.string(); }
     std::string GroupFile() const { return (m_proc.parent_path() / "group").string(); }
 
-    // A process with the given files open.
-    void AddProcess(int pid, const std::string& name, const std::vector<std::string>& files = {}) {
+    // A process of user `uid` with the given files open.
+    void AddProcess(int pid, const std::string& name, const std::vector<std::string>& files = {},
+                    uid_t uid = kTechnicianUid) {
         fs::path dir = m_proc / std::to_string(pid);
         fs::create_directories(dir / "fd");
         std::ofstream(dir / "comm") << name << "\n";
+        std::ofstream(dir / "status") << "Name:\t" << name << "\nUid:\t" << uid << "\t" << uid
+                                      << "\t" << uid << "\t" << uid << "\n";
         int fd = 3;
         for (const std::string& file : files) {
             fs::create_symlink(file, dir / "fd" / std::to_string(fd++));
@@ -67,7 +73,7 @@ class FakeMachine : public FakeSerialTree {
     fs::path m_proc;
 };
 
-const UserIdentity kTechnician{4242, "tech", {4242}};
+const UserIdentity kTechnician{kTechnicianUid, "tech", {4242}};
 const FakeSerialTree::UsbDevice kCh340{"1a86", "7523", "", "USB Serial", "", "ch341", "ch341-uart"};
 
 std::vector<Kind> Kinds(const PortDoctor::Report& report) {
@@ -134,13 +140,20 @@ TEST(PortDoctorTest, AFreePortIsReadyOrTellsWhyItDidNotOpen) {
     PtyPair line;
     PortDoctor doctor;
     EXPECT_EQ(Kinds(doctor.Examine(line.SlavePath())), std::vector<Kind>{Kind::kReady});
+    // A program that serves the pseudo-terminal (a simulator) and holds its
+    // terminal side as well is the line, not a user of it.
+    int served = ::open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(served, 0);
+    EXPECT_EQ(Kinds(doctor.Examine(line.SlavePath())), std::vector<Kind>{Kind::kReady});
+    ::close(served);
     PortDoctor::Report failed = doctor.Examine(line.SlavePath(), EIO);
     EXPECT_EQ(Kinds(failed), std::vector<Kind>{Kind::kOpenFailed});
     EXPECT_EQ(failed.Verdict().error, EIO);
 }
 
-// A CH340 whose node (a FIFO) brltty holds open and minicom has locked, asked
-// for by its udev link: all of it is found without opening a device node.
+// A CH340 whose node (a FIFO) brltty holds open and minicom of another user
+// has locked, asked for by its udev link: all of it is found without opening
+// a device node, each holder with its user and how it holds the port.
 TEST(PortDoctorTest, HoldersByOpenFilesAndLocksOfAnyUser) {
     FakeMachine machine;
     machine.AddUsbPort("ttyUSB0", "1-2", kCh340);
@@ -151,8 +164,8 @@ TEST(PortDoctorTest, HoldersByOpenFilesAndLocksOfAnyUser) {
     std::string other = machine.File("other", 0666);
     machine.AddProcess(812, "brltty", {other, node});
     machine.AddProcess(900, "bash", {other});
-    // Another user's process: its files are hidden, its lock is not.
-    machine.AddProcess(1234, "minicom");
+    // Another user's process (root's): its files are hidden, its lock is not.
+    machine.AddProcess(1234, "minicom", {}, 0);
     machine.AddLock(1234, node);
     machine.AddLock(900, other);
     OpenWatch watch({machine.DevRoot(), machine.DevRoot() + "/serial/by-id"});
@@ -162,10 +175,30 @@ TEST(PortDoctorTest, HoldersByOpenFilesAndLocksOfAnyUser) {
     EXPECT_EQ(watch.OpenedFiles(), std::vector<std::string>{});
     ASSERT_EQ(Kinds(report),
               (std::vector<Kind>{Kind::kNotADevice, Kind::kHeldBy, Kind::kHeldBy, Kind::kBrltty}));
-    EXPECT_EQ(report.findings[1].pid, 812);
-    EXPECT_EQ(report.findings[1].process, "brltty");
-    EXPECT_EQ(report.findings[2].pid, 1234);
-    EXPECT_EQ(report.findings[2].process, "minicom");
+    const PortFinding& brltty = report.findings[1];
+    EXPECT_EQ(brltty.pid, 812);
+    EXPECT_EQ(brltty.process, "brltty");
+    EXPECT_EQ(brltty.user, UserIdentity::NameOf(kTechnicianUid));
+    EXPECT_FALSE(brltty.otherUser);
+    // The lock refused the open; brltty only has it open.
+    EXPECT_EQ(brltty.hold, PortFinding::Hold::kOpen);
+    const PortFinding& minicom = report.findings[2];
+    EXPECT_EQ(minicom.pid, 1234);
+    EXPECT_EQ(minicom.process, "minicom");
+    EXPECT_EQ(minicom.user, "root");
+    EXPECT_TRUE(minicom.otherUser);
+    EXPECT_EQ(minicom.hold, PortFinding::Hold::kLock);
+    // Without a lock about, a refused open was refused by the holder's exclusive
+    // flag; an open that was not refused, by nothing.
+    std::string solo = machine.File("solo", 0666);
+    machine.AddProcess(950, "screen", {solo});
+    for (auto [error, hold] : {std::pair{EBUSY, PortFinding::Hold::kExclusive},
+                               std::pair{0, PortFinding::Hold::kOpen}}) {
+        PortDoctor::Report held = machine.Doctor(kTechnician).Examine(solo, error);
+        ASSERT_EQ(Kinds(held), (std::vector<Kind>{Kind::kNotADevice, Kind::kHeldBy}));
+        EXPECT_EQ(held.findings[1].hold, hold);
+    }
+
     // Busy, and nobody to be seen.
     PortDoctor::Report busy =
         machine.Doctor(kTechnician).Examine(machine.File("lone", 0666), EBUSY);

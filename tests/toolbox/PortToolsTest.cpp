@@ -12,6 +12,7 @@
 #include "SimulatedDrive.h"
 #include "ToolProcess.h"
 #include "serial/PortDoctor.h"
+#include "support/PortLocked.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
 
@@ -62,7 +63,7 @@ class PortToolsTest : public QObject {
 
         ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", drive.Pty(), "monitor"},
                             drive.FilePath("monitor").toStdString());
-        QVERIFY(Eventually([&] { return !PortDoctor().Examine(drive.Pty()).Ready(); }));
+        QVERIFY(Eventually([&] { return PortLocked(drive.Pty()); }));
         // The connect fails and lets go of the toggle; the status bar says who has the port.
         {
             MessageBoxAnswerer answerer;

@@ -23,6 +23,7 @@ class ToolProcess {
     // (it is then killed), or 128 + the signal that ended it.
     int Wait(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
+    pid_t Pid() const { return m_pid; }
 
     std::string Stdout() const;
     std::string Stderr() const;

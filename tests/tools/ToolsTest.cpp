@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,9 @@
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "params/ParamTable.h"
+#include "serial/UserIdentity.h"
+#include "support/Eventually.h"
+#include "support/PortLocked.h"
 #include "support/PtyPair.h"
 #include "support/ScopedEnv.h"
 
@@ -84,6 +88,40 @@ TEST_F(ToolsTest, VersionPrintsTheRepliesAndEchoesBothWaysOnStderr) {
     EXPECT_EQ(Para({"-q", "--port-map", "COM7=" + device, "version"}).code, 0);
     ScopedEnv map("VELD_PORT_MAP", ("COM7=" + device).c_str());
     EXPECT_EQ(Para({"-q", "version"}).code, 0);
+
+    // A relative path is taken from the current folder, named or mapped, in any case.
+    fs::create_directories(dir / "D");
+    fs::create_symlink(device, dir / "D" / "tty");
+    fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const std::vector<std::string> relative[] = {
+        {"-p", "D/tty"}, {"-p", "d/TTY"}, {"--port-map", "COM5=D/tty", "-p", "COM5"}};
+    for (std::vector<std::string> args : relative) {
+        SCOPED_TRACE(args.back());
+        args.insert(args.end(), {"-q", "-w", "300", "version"});
+        EXPECT_EQ(Para(args).code, 0);
+    }
+    fs::current_path(before);
+}
+
+// A client killed where it cannot clear its exclusive flag: the simulator,
+// which holds the terminal too, clears it once the client is gone, so that
+// the next ordinary user's open succeeds.
+TEST_F(ToolsTest, AKilledClientLeavesThePortFree) {
+    StartSim();
+    ToolProcess monitor({VELD_PARA_PATH, "-q", "-p", port, "monitor"}, (dir / "monitor").string());
+    ASSERT_TRUE(Eventually([&] { return PortLocked(port); }));
+    monitor.Signal(SIGKILL);
+    EXPECT_EQ(monitor.Wait(kRunLimit), 128 + SIGKILL);
+    EXPECT_TRUE(Eventually([&] {
+        int observer = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        int set = 1;
+        if (observer >= 0) ::ioctl(observer, TIOCGEXCL, &set);
+        if (observer >= 0) ::close(observer);
+        return set == 0;
+    }));
+    EXPECT_EQ(Para({"-q", "-w", "300", "version"}).code, 0);
+    EXPECT_NE(sim->Stderr().find("cleared the exclusive flag"), std::string::npos);
 }
 
 // A faulty or silent drive, a file that cannot be read or written, a read-back that
@@ -198,13 +236,18 @@ TEST_F(ToolsTest, DoctorTellsWhatKeepsAPortClosed) {
     std::string self;
     std::getline(std::ifstream("/proc/self/comm"), self);
     std::string pid = std::to_string(::getpid());
+    std::string user = UserIdentity::OfThisProcess().name;
     ASSERT_EQ(doctor.code, 1) << doctor.out;
     Json finding = Json::parse(doctor.out)["findings"][0];
     EXPECT_EQ(finding["kind"], "held-by");
+    EXPECT_EQ(finding["hold"], "lock");
+    EXPECT_EQ(finding["user"], user);
+    EXPECT_EQ(finding["otherUser"], false);
     EXPECT_EQ(finding["remedy"], "end that program:\nkill " + pid);
     EXPECT_EQ(busy.code, 1);
     EXPECT_NE(busy.err.find("포트를 열수가 없습니다.\n" + port + "\n- in use by \"" + self +
-                            "\" (PID " + pid + ")\n"),
+                            "\" (PID " + pid + ", user " + user +
+                            "): it holds a lock on the port, so the open is refused\n"),
               std::string::npos)
         << busy.err;
 }

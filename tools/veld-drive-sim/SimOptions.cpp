@@ -7,7 +7,9 @@
 
 #include "DriveCommands.h"
 #include "DriveModel.h"
+#include "SimServer.h"
 #include "common/NumberArg.h"
+#include "serial/NetAddress.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ enum Option {
     kPty = 256,
     kLink,
     kDevice,
+    kListen,
     kBaud,
     kId,
     kIds,
@@ -39,6 +42,7 @@ const option kOptions[] = {
     {"pty", no_argument, nullptr, kPty},
     {"link", required_argument, nullptr, kLink},
     {"device", required_argument, nullptr, kDevice},
+    {"listen", required_argument, nullptr, kListen},
     {"baud", required_argument, nullptr, kBaud},
     {"id", required_argument, nullptr, kId},
     {"ids", required_argument, nullptr, kIds},
@@ -105,12 +109,23 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         switch (option) {
             case kPty:
                 device.clear();
+                listen.clear();
                 continue;
             case kLink:
                 link = optarg;
                 continue;
             case kDevice:
                 device = optarg;
+                listen.clear();
+                continue;
+            case kListen:
+                if (!NetAddress::ParseHostPort(optarg, NetAddress::Kind::kRawTcp)) {
+                    error = std::string("bad --listen (HOST:PORT, an IPv6 host in brackets): ") +
+                            optarg;
+                    return Outcome::kUsageError;
+                }
+                listen = optarg;
+                device.clear();
                 continue;
             case kId:
             case kIds:
@@ -171,6 +186,10 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         return Outcome::kUsageError;
     }
     if (stations.empty()) stations.push_back(0);
+    if (!listen.empty() && !link.empty()) {
+        error = "--link names a terminal; --listen serves TCP";
+        return Outcome::kUsageError;
+    }
     if (stations.size() > 1 && !statePath.empty()) {
         error = "--state keeps the values of one station only";
         return Outcome::kUsageError;
@@ -180,8 +199,8 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
 
 std::string SimOptions::Help() {
     std::string text =
-        "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--baud RATE]\n"
-        "                      [--id N]... [--ids N,N...]\n"
+        "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--listen HOST:PORT]\n"
+        "                      [--baud RATE] [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
         "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
         "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
@@ -190,8 +209,14 @@ std::string SimOptions::Help() {
         "\n"
         "A simulated VELD drive. With --pty (the default) it opens a pseudo-terminal and\n"
         "prints the path of its terminal side as the first line; --link PATH also makes\n"
-        "PATH a symbolic link to it. --device PATH serves on a serial device instead.\n"
-        "It serves until SIGINT or SIGTERM.\n"
+        "PATH a symbolic link to it. --device PATH serves on a serial device instead;\n"
+        "--listen HOST:PORT serves raw TCP (tcp://HOST:PORT, the bytes as on a line) and\n"
+        "prints that name first; port 0 takes a free one. One client at a time: a second\n"
+        "is closed at once while the first is connected. It serves until SIGINT or SIGTERM.\n"
+        "A received line longer than " +
+        std::to_string(SimServer::kMaxLine) +
+        " bytes is cut there, as a drive would, and not\n"
+        "answered.\n"
         "\n"
         "  --id N            station 0 to 35 (default 0); replies carry it as one character\n"
         "                    (0-9, then A-Z); lines for other stations get no answer.\n"

@@ -9,7 +9,8 @@ class SimOptions {
   public:
     enum class Outcome { kRun, kHelp, kVersion, kUsageError };
 
-    std::string device;  // empty: a pseudo-terminal
+    std::string device;  // empty: a pseudo-terminal, or TCP with `listen`
+    std::string listen;  // "HOST:PORT" to serve raw TCP on
     std::string link;
     int32_t baud = 115200;
     // The drives on the line, as on one RS-485 bus; each answers for itself.

@@ -8,11 +8,6 @@
 
 namespace {
 
-// While no client holds the terminal side the master reports a hang-up at
-// once; the simulator then looks again after this pause instead of spinning.
-// It is short so that a client's first lines are logged as they arrive.
-constexpr int kNoClientPauseMs = 1;
-
 void SleepMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -24,27 +19,22 @@ SimServer::SimServer(SimLink& link, DriveCommands& commands, WireLog& log,
     : m_link(link), m_stations{&commands}, m_log(log), m_options(options) {}
 
 void SimServer::Serve(int stopFd) {
-    if (m_options.noRead) {
-        pollfd stop{stopFd, POLLIN, 0};
-        ::poll(&stop, 1, -1);
-        return;
-    }
-    bool clientPresent = true;
+    std::string bytes;  // kept between reads: a flood of bytes costs no allocation per read
     for (;;) {
-        pollfd pfds[2] = {{stopFd, POLLIN, 0}, {m_link.Fd(), POLLIN, 0}};
-        int count = clientPresent ? 2 : 1;
-        int ready = ::poll(pfds, count, clientPresent ? -1 : kNoClientPauseMs);
-        if (ready < 0 || pfds[0].revents != 0) return;
-        if (!clientPresent) {
-            clientPresent = true;
-            continue;
+        // poll passes over the descriptors that are -1: no client, no events.
+        pollfd pfds[3] = {{stopFd, POLLIN, 0},
+                          {m_link.EventFd(), POLLIN, 0},
+                          {m_options.noRead ? -1 : m_link.Fd(), POLLIN, 0}};
+        if (::poll(pfds, 3, -1) < 0 || pfds[0].revents != 0) return;
+        // The client first: one that left makes room for the next before it is taken.
+        if (pfds[2].revents != 0) {
+            SimLink::Input input = m_link.Read(bytes);
+            if (input == SimLink::Input::kFailed) return;
+            // A new client starts a new line.
+            if (input == SimLink::Input::kNoClient) m_pending.clear();
+            Take(bytes);
         }
-        if (pfds[1].revents == 0) continue;
-        std::string bytes;
-        SimLink::Input input = m_link.Read(bytes);
-        if (input == SimLink::Input::kFailed) return;
-        clientPresent = input == SimLink::Input::kData;
-        Take(bytes);
+        if (pfds[1].revents != 0) m_link.OnEvent();
     }
 }
 
@@ -54,12 +44,24 @@ void SimServer::Take(const std::string& bytes) {
         // Line feeds from a terminal that sends CR LF are not part of a command.
         if (c == '\n') continue;
         if (c != '\r') {
-            m_pending += c;
+            // A drive's receive buffer is small: the rest of an overlong line is lost.
+            if (m_pending.size() < kMaxLine) {
+                m_pending += c;
+            } else {
+                ++m_nDropped;
+            }
             continue;
         }
-        m_log.Line(received, m_pending);
-        Answer(m_pending);
+        if (m_nDropped > 0) {
+            m_log.Line(received, m_pending + " [" + std::to_string(m_nDropped) +
+                                     " bytes beyond the line's " + std::to_string(kMaxLine) +
+                                     " dropped; not answered]");
+        } else {
+            m_log.Line(received, m_pending);
+            Answer(m_pending);
+        }
         m_pending.clear();
+        m_nDropped = 0;
     }
 }
 

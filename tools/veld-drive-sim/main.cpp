@@ -1,4 +1,4 @@
-// veld-drive-sim: a simulated VELD drive on a pseudo-terminal or a serial device.
+// veld-drive-sim: a simulated VELD drive on a pseudo-terminal, a serial device or a TCP port.
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +16,7 @@
 #include "SimServer.h"
 #include "VeldVersion.h"
 #include "WireLog.h"
+#include "serial/ExclusiveRelease.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ bool FileExists(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ExclusiveRelease::Install();
     SimOptions options;
     std::string error;
     switch (options.Parse(argc, argv, error)) {
@@ -77,9 +79,15 @@ int main(int argc, char** argv) {
     }
     SimLink link;
     std::string terminalPath = options.device;
-    bool opened = options.device.empty()
-                      ? link.OpenPty(terminalPath)
-                      : link.OpenDevice(options.device, static_cast<uint32_t>(options.baud));
+    bool opened = false;
+    if (!options.listen.empty()) {
+        opened = link.Listen(options.listen, terminalPath);
+        if (!opened) return Fail("cannot listen on " + options.listen);
+    } else if (!options.device.empty()) {
+        opened = link.OpenDevice(options.device, static_cast<uint32_t>(options.baud));
+    } else {
+        opened = link.OpenPty(terminalPath);
+    }
     if (!opened)
         return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
     if (!options.link.empty()) {

@@ -81,7 +81,8 @@ int ParaCommands::ExitCode(ParaSession::Outcome outcome) const {
         case ParaSession::Outcome::kDone:
             return kDone;
         case ParaSession::Outcome::kLost:
-            std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
+            std::fprintf(stderr,
+                         "veld-para: the port was lost (device gone, or connection closed)\n");
             return kNoReply;
         case ParaSession::Outcome::kWriteFailed:
             std::fprintf(stderr,

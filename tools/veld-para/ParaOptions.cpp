@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/NumberArg.h"
+#include "serial/NetAddress.h"
 
 namespace {
 
@@ -42,8 +43,10 @@ ParaOptions::Outcome ParaOptions::Parse(int argc, char** argv, std::string& erro
     for (int option; (option = getopt_long(argc, argv, "+p:b:i:w:qh", kOptions, nullptr)) != -1;) {
         switch (option) {
             case 'p':
-                // The port text puts ':' after the device name, so no name may hold one.
-                if (std::string_view(optarg).find(':') != std::string_view::npos) {
+                // The port text puts ':' after the device name, so no name may hold
+                // one, but for the colons of a network port's own.
+                if (std::string_view(optarg).find(':') != std::string_view::npos &&
+                    !NetAddress::IsNetworkName(optarg)) {
                     error =
                         std::string("a port name cannot contain ':': ") + optarg +
                         "\n  map the device to a COM name instead: --port-map COM1=PATH -p COM1";
@@ -95,10 +98,13 @@ const char* ParaOptions::Usage() {
     return "usage: veld-para [options] COMMAND [ARGS]\n"
            "\n"
            "Options:\n"
-           "  -p, --port NAME       COM1 to COM30 or a device path without ':' (default COM15)\n"
+           "  -p, --port NAME       COM1 to COM30, a device path without ':' (relative: from\n"
+           "                        the current folder), tcp://HOST:PORT (raw TCP) or\n"
+           "                        rfc2217://HOST:PORT (RFC 2217); default COM15\n"
            "  -b, --baud RATE       line rate, a positive decimal number (default 115200)\n"
            "  -i, --id TEXT         station ID text, read as the GUI reads it (default 0)\n"
-           "      --port-map COMn=PATH  the device of a COM name (repeatable; VELD_PORT_MAP too)\n"
+           "      --port-map COMn=PATH  the device or network port of a COM name (repeatable;\n"
+           "                        VELD_PORT_MAP too)\n"
            "  -w, --wait MS         how long to wait for replies after the last line (default\n"
            "                        500); read and verify also wait while a reply arrives\n"
            "  -q, --quiet           no \"> sent\" and \"< received\" lines on stderr\n"
@@ -128,7 +134,8 @@ const char* ParaOptions::Usage() {
            "  ports [--json]          the serial ports present: path, by-id name, hardware and\n"
            "                          whether it can be opened (the doctor's verdict)\n"
            "  doctor PORT [--json]    why PORT will not open, or that it will, with remedies\n"
-           "                          (exit 1 when it will not)\n"
+           "                          (exit 1 when it will not); no device is opened, a network\n"
+           "                          port is tried with a connect\n"
            "  scan [--ids FROM-TO] [-w MS] [--json]\n"
            "                          FRD 0 to each station (default 0-35), waiting MS per\n"
            "                          station (default 200, or -w); prints who answered with\n"

@@ -6,6 +6,7 @@
 #include "ParaOptions.h"
 #include "StdoutCheck.h"
 #include "VeldVersion.h"
+#include "serial/ExclusiveRelease.h"
 #include "serial/PortMap.h"
 
 namespace {
@@ -41,6 +42,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ExclusiveRelease::Install();
     StdoutCheck::HoldClosedStreams();
     int code = Run(argc, argv);
     // A command that failed otherwise keeps its own code; the loss is said all the same.
