@@ -31,7 +31,7 @@ done
 minutes="${1:?usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES}"
 shot_minute="${shot_minute:-$minutes}"
 
-scripts/install-deps.sh openbox xdotool imagemagick python3-xlib
+scripts/install-deps.sh openbox xdotool imagemagick python3-xlib dbus-daemon
 if [ -z "$program" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target VELD_Host_Para veld-drive-sim
@@ -57,6 +57,11 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
+# A session bus, as a desktop has: without one, the first item view of a Qt program
+# waits for D-Bus to try launching one (about 9 ms here).
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+pids+=("$(echo "$bus" | sed -n 2p)")
+export DBUS_SESSION_BUS_ADDRESS="$(echo "$bus" | sed -n 1p)"
 # The program's own settings stay out of the user's.
 export XDG_CONFIG_HOME="$work/config"
 
