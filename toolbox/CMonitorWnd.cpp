@@ -190,6 +190,9 @@ void CMonitorWnd::ShowBeside(QWidget& main) {
     show();
     raise();
     activateWindow();
+    // While the window is open: a chart scrolled into view shows what came
+    // while it was out of view, also after "정지".
+    m_frameTimer.start();
 }
 
 QRect CMonitorWnd::PlaceBeside(QWidget& main, const QRect& room) {
@@ -285,7 +288,6 @@ void CMonitorWnd::OnStart() {
     EnableChoice(false);
     ShowStatus(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()));
     m_pollTimer.start();
-    m_frameTimer.start();
     OnPoll();
 }
 
@@ -298,7 +300,6 @@ void CMonitorWnd::OnStop() {
         }
         ShowCounts();
     }
-    m_frameTimer.stop();
     for (MonitorChart* chart : m_charts) chart->Redraw();
     m_monitor.reset();
     ShowShortfall();
@@ -437,5 +438,6 @@ void CMonitorWnd::closeEvent(QCloseEvent* event) {
     // A closed window asks nothing more; the recording ends with it.
     if (IsRunning()) OnStop();
     if (m_recorder.IsOpen()) StopRecording(Text("기록을 멈췄습니다."));
+    m_frameTimer.stop();
     event->accept();
 }
