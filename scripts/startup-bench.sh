@@ -24,29 +24,6 @@ targets=(veld_bare_window)
 cmake --build --preset release --target "${targets[@]}"
 program="${program:-build/release/app/VELD_Host_Para}"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-# A session bus, as a desktop has: without one, the first item view of a Qt program
-# waits for D-Bus to try launching one (about 9 ms here).
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-pids+=("$(echo "$bus" | sed -n 2p)")
-export DBUS_SESSION_BUS_ADDRESS="$(echo "$bus" | sed -n 1p)"
-# The program's recent-file list stays out of the user's.
-export XDG_CONFIG_HOME="$work/config"
+source scripts/bench-desktop.sh
 
 scripts/time-to-map --runs "$runs" "$program" -- build/release/bench/veld_bare_window
