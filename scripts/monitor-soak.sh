@@ -31,7 +31,7 @@ done
 minutes="${1:?usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] MINUTES}"
 shot_minute="${shot_minute:-$minutes}"
 
-scripts/install-deps.sh openbox xdotool imagemagick python3-xlib
+scripts/install-deps.sh openbox xdotool imagemagick python3-xlib dbus-daemon
 if [ -z "$program" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target VELD_Host_Para veld-drive-sim
@@ -40,25 +40,7 @@ fi
 sim=build/release/tools/veld-drive-sim
 [ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display of its own, whichever number is free.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-# The program's own settings stay out of the user's.
-export XDG_CONFIG_HOME="$work/config"
+source scripts/bench-desktop.sh
 
 "$sim" --pty --run --log "$work/drive.log" >"$work/drive.out" &
 pids+=($!)

@@ -183,6 +183,9 @@ void CMonitorWnd::ShowBeside(QWidget& main) {
     show();
     raise();
     activateWindow();
+    // While the window is open: a chart scrolled into view shows what came
+    // while it was out of view, also after "정지".
+    m_frameTimer.start();
 }
 
 QRect CMonitorWnd::PlaceBeside(QWidget& main, const QRect& room) {
@@ -279,7 +282,6 @@ void CMonitorWnd::OnStart() {
     EnableChoice(false);
     ShowStatus(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()));
     m_pollTimer.start();
-    m_frameTimer.start();
     OnPoll();
 }
 
@@ -292,7 +294,6 @@ void CMonitorWnd::OnStop() {
         }
         ShowCounts();
     }
-    m_frameTimer.stop();
     for (MonitorChart* chart : m_charts) chart->Redraw();
     m_monitor.reset();
     ShowShortfall();
@@ -383,15 +384,20 @@ void CMonitorWnd::OnFrame() {
 void CMonitorWnd::ShowShortfall() {
     const PollSchedule* schedule = Schedule();
     PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
-    if (schedule && now - m_lastCounts.at < kShortfallWindow) return;
+    // The rounds are counted over a few intervals at least.
+    auto window = schedule
+                      ? std::max<std::chrono::milliseconds>(
+                            kShortfallWindow, 3 * std::chrono::milliseconds(schedule->IntervalMs()))
+                      : kShortfallWindow;
+    if (schedule && now - m_lastCounts.at < window) return;
     Counts since = m_lastCounts;
     if (schedule) m_lastCounts = {now, schedule->RoundsSent(), schedule->SlotsSkipped()};
     int64_t sent = m_lastCounts.sent - since.sent;
     double ms = std::chrono::duration<double, std::milli>(now - since.at).count();
-    // A slot skipped now and then (a reply late by a few ms) is no shortfall;
-    // rounds that come a tenth or more apart beyond the interval are.
-    bool behind = schedule && m_lastCounts.skipped > since.skipped &&
-                  (sent == 0 || ms / sent > 1.1 * schedule->IntervalMs());
+    // A round late by a few ms now and then is no shortfall; rounds that come a
+    // tenth or more apart beyond the interval are. Slots a late tick passed over
+    // are not counted as skipped, so the rounds sent are what tells.
+    bool behind = schedule && (sent == 0 || ms / sent > 1.1 * schedule->IntervalMs());
     if (!behind) {
         m_lblShortfall->clear();
         m_lblShortfall->hide();
@@ -401,11 +407,10 @@ void CMonitorWnd::ShowShortfall() {
         sent > 0
             ? Text("약 %1 ms마다 읽고 있습니다.").arg(std::lround(ms / sent))
             : Text("지난 %1초 동안 한 라운드도 보내지 못했습니다.").arg(std::lround(ms / 1000));
-    m_lblShortfall->setText(
-        Text("%1 ms 주기를 지키지 못합니다: 한 라운드의 응답이 주기보다 오래 걸려 그 사이의 "
-             "라운드를 건너뜁니다. %2")
-            .arg(schedule->IntervalMs())
-            .arg(how));
+    m_lblShortfall->setText(Text("%1 ms 주기를 지키지 못합니다: 한 라운드를 보내고 응답을 받는 데 "
+                                 "주기보다 오래 걸립니다. %2")
+                                .arg(schedule->IntervalMs())
+                                .arg(how));
     m_lblShortfall->show();
 }
 
@@ -427,5 +432,6 @@ void CMonitorWnd::closeEvent(QCloseEvent* event) {
     // A closed window asks nothing more; the recording ends with it.
     if (IsRunning()) OnStop();
     if (m_recorder.IsOpen()) StopRecording(Text("기록을 멈췄습니다."));
+    m_frameTimer.stop();
     event->accept();
 }

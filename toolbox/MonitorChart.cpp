@@ -138,9 +138,9 @@ void MonitorChart::AddRow(double seconds, const std::vector<int32_t>& values) {
 }
 
 void MonitorChart::Redraw() {
-    if (!m_bNewPoints) return;
+    if (!m_bNewPoints || m_view->viewport()->visibleRegion().isEmpty()) return;
     ShowValues();
-    if (m_bPaused || m_view->viewport()->visibleRegion().isEmpty()) return;
+    if (m_bPaused) return;
     m_bNewPoints = false;
     FollowTime();
 }
