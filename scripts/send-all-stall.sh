@@ -17,7 +17,7 @@ if [ "${1:-}" = "--program" ]; then
 fi
 rounds="${1:-9}"
 
-scripts/install-deps.sh openbox xdotool python3-xlib
+scripts/install-deps.sh openbox xdotool python3-xlib dbus-daemon
 if [ -z "$program" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target VELD_Host_Para veld-drive-sim
@@ -26,23 +26,8 @@ fi
 sim=build/release/tools/veld-drive-sim
 [ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+source scripts/bench-desktop.sh
+export XDG_DATA_HOME="$work/data"
 
 "$sim" --pty --log "$work/drive.log" >"$work/drive.out" &
 pids+=($!)
