@@ -44,11 +44,13 @@ void WriteOptions(CLI::App& app, ParaArgs& args, const std::string& note = "") {
 
 // "N V N V ...": each number 0 to 109, each value within 32 bits.
 std::vector<std::pair<int32_t, int32_t>> Pairs(const std::vector<std::string>& words) {
-    if (words.size() % 2 != 0)
+    if (words.size() % 2 != 0) {
         throw CLI::ValidationError("N V", "pairs of number and value expected");
+    }
     // With COP and PSV they stay below the queue's 200 slots.
-    if (words.size() / 2 > ParamTable::kCount)
+    if (words.size() / 2 > ParamTable::kCount) {
         throw CLI::ValidationError("N V", "at most 110 pairs");
+    }
     std::vector<std::pair<int32_t, int32_t>> pairs;
     for (size_t i = 0; i < words.size(); i += 2) {
         int32_t number = 0;
@@ -116,6 +118,8 @@ void DefineSetup(CLI::App& app, ParaArgs& args) {
         ->required();
     WriteOptions(app, args);
 }
+
+void DefineSetMode(CLI::App& app, ParaArgs& args) { WriteOptions(app, args); }
 
 void DefineVerify(CLI::App& app, ParaArgs& args) {
     OptionKinds::Values(app, "FILE", args.values, 1, 1, "the parameter file to compare with");
@@ -205,8 +209,7 @@ const ParaCommandList::Command kCommands[] = {
     {"set", "PWR per pair N V, then COP, PSV; read back", DefineSet, &ParaCommands::Set},
     {"setup", "mode 0 to 3 with its preset: PWR 42..49, 40, 41, COP, PSV; read back", DefineSetup,
      &ParaCommands::Setup},
-    {"setmode", "PWR 100 1; read back",
-     [](CLI::App& app, ParaArgs& args) { WriteOptions(app, args); }, &ParaCommands::SetMode},
+    {"setmode", "PWR 100 1; read back", DefineSetMode, &ParaCommands::SetMode},
     {"version", "FRD 0, FRD 1", DefineNothing, &ParaCommands::Version},
     {"init", "PDF ALL: the drive's factory defaults", DefineInit, &ParaCommands::Init},
     {"send", "each LINE as typed, plus CR", DefineSend, &ParaCommands::Send},
