@@ -57,10 +57,9 @@ std::string ProgramFooter(const ParaHelpFormat& format) {
     return footer + "\n" + kProgramNotes;
 }
 
-Outcome UsageError(const CLI::App& app, const std::string& why) {
-    const auto* format = static_cast<const ParaHelpFormat*>(app.get_formatter().get());
+Outcome UsageError(const CLI::App& app, const ParaHelpFormat& format, const std::string& why) {
     std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", app.get_name().c_str(), why.c_str(),
-                 format->make_usage(&app, app.get_name()).c_str(), app.get_name().c_str());
+                 format.make_usage(&app, app.get_name()).c_str(), app.get_name().c_str());
     return Outcome::kUsageError;
 }
 
@@ -87,55 +86,60 @@ void CheckValuesTogether(const CLI::App& app) {
     }
 }
 
-}  // namespace
-
-Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args,
-                               const ParaCommandList::Command*& command) {
-    auto programFormat = std::make_shared<ParaHelpFormat>(" COMMAND [ARGS]", "");
+// The options before the command, then the command: its words are left in `words`,
+// "--" first when it came before the command.
+Outcome ReadProgram(int argc, char** argv, ParaArgs& args, std::vector<std::string>& words,
+                    const ParaCommandList::Command*& command) {
+    auto format = std::make_shared<ParaHelpFormat>(" COMMAND [ARGS]", "");
     CLI::App program("veld-para: set up a VELD motor drive from the command line", kProgram);
-    Prepare(program, programFormat);
+    Prepare(program, format);
     bool version = false;
     OptionKinds::Flag(program, "--version", version, "the program's version");
     AddHelp(program, "this text; COMMAND --help: the command's values and options");
     ParaCommandList::DefineCommon(program, args, kCommonGroup);
     // The first word that is not an option names the command; the rest is its own.
     program.prefix_command();
-    program.footer(ProgramFooter(*programFormat));
+    program.footer(ProgramFooter(*format));
     try {
         program.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         return Help(program);
     } catch (const CLI::ParseError& error) {
-        return UsageError(program, error.what());
+        return UsageError(program, *format, error.what());
     }
     if (version) {
         std::printf("%s %s\n", kProgram, VeldVersion::kFull);
         return Outcome::kDone;
     }
-
-    std::vector<std::string> words = program.remaining();
+    words = program.remaining();
     // "--" before the command ends the options of the command too.
     bool optionsEnded = !words.empty() && words.front() == "--";
-    if (optionsEnded) words.erase(words.begin());
-    if (words.empty()) return UsageError(program, "no command");
+    size_t name = optionsEnded ? 1 : 0;
+    if (words.size() == name) return UsageError(program, *format, "no command");
     if (!optionsEnded && words.front().starts_with('-')) {
-        return UsageError(program, "unknown option: " + words.front());
+        return UsageError(program, *format, "unknown option: " + words.front());
     }
-    command = ParaCommandList::Find(words.front());
-    if (command == nullptr) return UsageError(program, "unknown command: " + words.front());
-    args.command = command->name;
+    command = ParaCommandList::Find(words[name]);
+    if (command == nullptr) {
+        return UsageError(program, *format, "unknown command: " + words[name]);
+    }
+    words.erase(words.begin() + static_cast<long>(name));
+    return Outcome::kRun;
+}
 
-    CLI::App app(std::string(command->name) + ": " + command->summary,
-                 std::string(kProgram) + " " + command->name);
+// The command's own values and options, and those of every command after its name.
+Outcome ReadCommand(const ParaCommandList::Command& command, std::vector<std::string> words,
+                    ParaArgs& args) {
+    CLI::App app(std::string(command.name) + ": " + command.summary,
+                 std::string(kProgram) + " " + command.name);
     // The options of every command are listed once, in the program's help.
-    Prepare(app, std::make_shared<ParaHelpFormat>("", kCommonGroup));
-    command->define(app, args);
+    auto format = std::make_shared<ParaHelpFormat>("", kCommonGroup);
+    Prepare(app, format);
+    command.define(app, args);
     AddHelp(app, "this text");
     ParaCommandList::DefineCommon(app, args, kCommonGroup);
     std::string note = "The options of every command may stand here too (veld-para --help).";
     app.footer(app.get_footer().empty() ? note : app.get_footer() + "\n\n" + note);
-    words.erase(words.begin());
-    if (optionsEnded) words.insert(words.begin(), "--");
     // CLI11 takes the words last first.
     std::reverse(words.begin(), words.end());
     try {
@@ -149,9 +153,19 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args,
         for (const std::string& word : app.remaining()) {
             if (word != "--") extras += " " + word;
         }
-        return UsageError(app, "unexpected:" + extras);
+        return UsageError(app, *format, "unexpected:" + extras);
     } catch (const CLI::ParseError& error) {
-        return UsageError(app, error.what());
+        return UsageError(app, *format, error.what());
     }
+    args.command = command.name;
     return Outcome::kRun;
+}
+
+}  // namespace
+
+Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args,
+                               const ParaCommandList::Command*& command) {
+    std::vector<std::string> words;
+    Outcome read = ReadProgram(argc, argv, args, words, command);
+    return read == Outcome::kRun ? ReadCommand(*command, std::move(words), args) : read;
 }
