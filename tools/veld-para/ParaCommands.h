@@ -39,6 +39,7 @@ class ParaCommands {
     void PrintParam(int32_t number, int32_t value) const;
 
     ParaContext m_context;
+    // What the commands use most, from the context.
     const ParaArgs& m_args;
     ParamTable& m_table;
     ParaSession& m_session;

@@ -11,7 +11,7 @@ ParaHelpFormat::ParaHelpFormat(std::string usageTail, std::string unlistedGroup)
 
 std::string ParaHelpFormat::make_help(const CLI::App* app, std::string name,
                                       CLI::AppFormatMode) const {
-    std::string help = app->get_description() + "\n" + make_usage(app, name);
+    std::string help = Wrapped(app->get_description()) + make_usage(app, name);
     std::vector<const CLI::Option*> values =
         app->get_options([](const CLI::Option* option) { return option->get_positional(); });
     if (!values.empty()) {
