@@ -2,7 +2,9 @@
 # usage: check-help-and-man.sh PROGRAM MANPAGE VERSION
 # PROGRAM answers --help and --version without a display, its version is
 # VERSION, and every option and command its --help names is in MANPAGE
-# (roff source, or gzip-compressed), so the two cannot drift apart.
+# (roff source, or gzip-compressed), so the two cannot drift apart. A
+# program with commands answers "COMMAND --help" too, and the options that
+# names are in MANPAGE as well.
 set -euo pipefail
 program=$1 man=$2 version=$3
 name=$(basename "$program")
@@ -25,12 +27,23 @@ esac
 text=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' <<<"$source_text")
 
 # Options: a word that starts with one or two hyphens after a non-word character.
-options=$(grep -oE '(^|[^[:alnum:]-])--?[[:alpha:]][[:alnum:]-]*' <<<"$help" |
-    sed -E 's/^[^-]//' | sort -u)
+options_in() {
+    grep -oE '(^|[^[:alnum:]-])--?[[:alpha:]][[:alnum:]-]*' <<<"$1" | sed -E 's/^[^-]//'
+}
 # Commands: the first word of each line in a "Commands:" block.
 commands=$(awk '/^Commands:/ {inside = 1; next} /^$/ {inside = 0} inside && /^  [a-z]/ {print $1}' \
     <<<"$help")
+options=$(options_in "$help")
 [ -n "$options" ] || { echo "$name --help names no option" >&2; exit 1; }
+for command in $commands; do
+    if ! command_help=$(run "$command" --help); then
+        echo "$name $command --help failed" >&2
+        fail=1
+        continue
+    fi
+    options+=$'\n'$(options_in "$command_help")
+done
+options=$(sort -u <<<"$options")
 
 for word in $options $commands; do
     if ! grep -qE -- "(^|[^[:alnum:]-])${word}([^[:alnum:]-]|$)" <<<"$text"; then

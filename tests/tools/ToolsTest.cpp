@@ -294,24 +294,32 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
     const UsageCase cases[] = {
         {{}, "no command"},
         {{"frobnicate"}, "unknown command"},
-        {{"--bogus", "read"}, "unknown option"},
-        {{"set", "20"}, "pairs"},
+        {{"--bogus", "read"}, "unknown option: --bogus"},
+        // "--" ends the options: what follows is the command.
+        {{"--", "-q", "read"}, "unknown command: -q"},
+        {{"set", "20"}, "N V: At least 2"},
+        {{"set", "20", "1", "21"}, "pairs of number and value"},
         {{"set", "110", "1"}, "bad pair"},
         {{"set", "20", "2147483648"}, "bad pair"},
         {tooManyPairs, "at most 110 pairs"},
+        // An option is never taken out of the middle of the values.
+        {{"set", "20", "--no-verify", "300"}, "--no-verify: stands among the values"},
+        {{"watch", "STA", "--count", "1", "MTP"}, "--count: stands among the values"},
         {{"setup", "4"}, "MODE"},
-        {{"read", "-o"}, "-o needs a FILE"},
-        {{"write"}, "one FILE"},
+        {{"read", "-o"}, "-o: 1 required FILE missing"},
+        {{"read", "-o", ""}, "FILE expected, not an empty word"},
+        {{"write"}, "FILE is required"},
         {{"diff", "a.par"}, "FILE_A FILE_B"},
-        {{"set", "20", "1", "--backup"}, "--backup needs a PATH"},
-        {{"read", "--no-verify"}, "unexpected argument --no-verify"},
-        {{"version", "--json"}, "takes no arguments"},
+        {{"diff", "a.par", "b.par", "--json=2"}, "a flag takes 1, true, yes, on or 0"},
+        {{"set", "20", "1", "--backup"}, "--backup: 1 required PATH missing"},
+        {{"read", "--no-verify"}, "unexpected: --no-verify"},
+        {{"version", "--json"}, "unexpected: --json"},
         {{"-w", "soon", "read"}, "--wait"},
+        {{"read", "--wait=010x"}, "--wait"},
         {{"--port-map", "COM7", "read"}, "--port-map"},
         {{"-b", "+9600", "read"}, "--baud"},
         {{"-b", "9600xyz", "read"}, "--baud"},
-        {{"-p", "/tmp/odd:name", "read"}, "--port-map COM1=PATH -p COM1"},
-        {{"watch"}, "CMD expected"},
+        {{"watch"}, "CMD is required"},
         {{"watch", "PRD", "110"}, "not a read command: PRD 110"},
         {{"watch", "MVW", "--interval", "99"}, "--interval"},
         {{"watch", "MVW", "--count"}, "--count"},
@@ -319,8 +327,8 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"scan", "--ids", "5-2"}, "within 0-35 expected, not 5-2"},
         {{"scan", "--ids", "0-36"}, "within 0-35"},
         {{"scan", "--ids"}, "--ids"},
-        {{"scan", "-w", "0"}, "bad -w 0"},
-        {{"doctor"}, "one PORT expected"},
+        {{"scan", "-w", "0"}, "--wait: scan waits 1 to 60000 ms"},
+        {{"doctor"}, "PORT is required"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -329,7 +337,57 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("usage: veld-para"), std::string::npos);
     }
+    // The port text puts ':' after the device name, so no name may hold one.
+    ParaRun colon = Para({"-p", "/tmp/odd:name", "read"});
+    EXPECT_EQ(colon.code, 2);
+    EXPECT_NE(colon.err.find("--port-map COM1=PATH -p COM1"), std::string::npos) << colon.err;
     EXPECT_TRUE(WireTexts().empty());
+}
+
+// Each form of an option means the same: "--opt=value" and "--opt value",
+// before the command or after it, and a flag's "=1" and "=0".
+TEST_F(ToolsTest, EveryFormOfAnOptionMeansTheSame) {
+    StartSim({"--ids", "0,1"});
+    ParamTable table;
+    fs::path fileA = dir / "a.par";
+    fs::path fileB = dir / "b.par";
+    ASSERT_TRUE(ParamFile::Write(fileA, table));
+    table.SetParamValue(20, 999);
+    ASSERT_TRUE(ParamFile::Write(fileB, table));
+    const std::string a = fileA.string();
+    const std::string b = fileB.string();
+    struct FormCase {
+        std::vector<std::string> args;
+        int code;
+        std::string out;  // a part of stdout
+    };
+    const FormCase cases[] = {
+        {{"diff", a, b, "--json=1"}, 5, "\"differences\": 1"},
+        {{"diff", "--json=yes", a, b}, 5, "\"differences\": 1"},
+        {{"diff", a, b, "--json=0"}, 5, "20\t가속시간\t0\t999\n"},
+        {{"diff", a, b, "--json", "--json=off"}, 5, "20\t가속시간\t0\t999\n"},
+        {{"-q", "watch", "MTP", "--interval=100", "--count=1"}, 0, " MTP 300\n"},
+        {{"-q", "watch", "--count", "1", "PRD", "20", "--interval", "100"}, 0, " PRD 20 500\n"},
+        {{"-q", "scan", "--ids=1-1"}, 0, "1\t0105\n"},
+        // -w is the one wait, before the command or after it; the last one given counts.
+        {{"scan", "--ids", "0-0", "-q", "--wait=250", "--json"}, 0, "\"waitMs\": 250"},
+        {{"--wait", "250", "scan", "--ids=0-0", "--quiet=true", "--json"}, 0, "\"waitMs\": 250"},
+        {{"-p", "/nonexistent", "read", "--port=" + port, "-q"}, 0, "\n20\t가속시간\t500\n"},
+        {{"set", "--no-verify=0", "--json", "20", "400", "--quiet"},
+         0,
+         "\"result\": \"confirmed\""},
+        // "--" ends the options: what follows is a value, even one that looks like an option.
+        {{"-q", "set", "--no-verify", "--json", "--", "21", "-5"},
+         0,
+         "\"result\": \"sent, not read back\""},
+    };
+    for (const FormCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        ParaRun run = Para(c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(Lines(Para({"-q", "read", "--all"}).out)[21], "21\t감속시간\t-5");
 }
 
 TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkAndServesASerialDevice) {

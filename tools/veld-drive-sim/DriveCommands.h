@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 class DriveCommands {
   public:
     static constexpr int kPairsPerLine = 16;
+    // The drive's receive buffer: a longer line is cut there and not answered.
+    static constexpr size_t kMaxLine = 256;
     static constexpr int32_t kMaxStation = ReplyStation::kLast;  // one reply character
     // FRD 0 and FRD 1: firmware 1.05, hardware revision 3.
     static constexpr const char* kFirmwareVersion = "0105";

@@ -7,7 +7,6 @@
 
 #include "DriveCommands.h"
 #include "DriveModel.h"
-#include "SimServer.h"
 #include "common/NumberArg.h"
 #include "serial/NetAddress.h"
 
@@ -214,7 +213,7 @@ std::string SimOptions::Help() {
         "prints that name first; port 0 takes a free one. One client at a time: a second\n"
         "is closed at once while the first is connected. It serves until SIGINT or SIGTERM.\n"
         "A received line longer than " +
-        std::to_string(SimServer::kMaxLine) +
+        std::to_string(DriveCommands::kMaxLine) +
         " bytes is cut there, as a drive would, and not\n"
         "answered.\n"
         "\n"

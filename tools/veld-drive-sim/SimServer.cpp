@@ -45,7 +45,7 @@ void SimServer::Take(const std::string& bytes) {
         if (c == '\n') continue;
         if (c != '\r') {
             // A drive's receive buffer is small: the rest of an overlong line is lost.
-            if (m_pending.size() < kMaxLine) {
+            if (m_pending.size() < DriveCommands::kMaxLine) {
                 m_pending += c;
             } else {
                 ++m_nDropped;
@@ -53,9 +53,9 @@ void SimServer::Take(const std::string& bytes) {
             continue;
         }
         if (m_nDropped > 0) {
-            m_log.Line(received, m_pending + " [" + std::to_string(m_nDropped) +
-                                     " bytes beyond the line's " + std::to_string(kMaxLine) +
-                                     " dropped; not answered]");
+            m_log.Line(received,
+                       m_pending + " [" + std::to_string(m_nDropped) + " bytes beyond the line's " +
+                           std::to_string(DriveCommands::kMaxLine) + " dropped; not answered]");
         } else {
             m_log.Line(received, m_pending);
             Answer(m_pending);

@@ -10,11 +10,9 @@
 
 // Serves the line: splits what arrives into lines at each carriage return,
 // logs them and writes the answers, with the fault options applied. A line
-// longer than a drive's buffer (kMaxLine) is cut there and not answered.
+// longer than a drive's buffer (DriveCommands::kMaxLine) is cut there and not answered.
 class SimServer {
   public:
-    static constexpr size_t kMaxLine = 256;
-
     SimServer(SimLink& link, DriveCommands& commands, WireLog& log, const SimOptions& options);
     // One more drive on the line; a line is answered by the drive it addresses.
     void AddStation(DriveCommands& commands) { m_stations.push_back(&commands); }
@@ -32,5 +30,5 @@ class SimServer {
     WireLog& m_log;
     const SimOptions& m_options;
     std::string m_pending;
-    size_t m_nDropped = 0;  // bytes of the pending line beyond kMaxLine
+    size_t m_nDropped = 0;  // bytes of the pending line beyond DriveCommands::kMaxLine
 };

@@ -111,6 +111,15 @@ nlohmann::ordered_json Json(const PortFinding& f) {
 
 }  // namespace
 
+std::string PortReportText::Header(const PortDoctor::Report& report) {
+    std::string text = report.name;
+    if (!report.path.empty() && report.path != report.name) text += " (" + report.path + ")";
+    if (report.port && !report.port->Description().empty()) {
+        text += "\n    " + report.port->Description();
+    }
+    return text + "\n";
+}
+
 std::string PortReportText::Reason(const PortFinding& f) {
     switch (f.kind) {
         case Kind::kReady:

@@ -11,6 +11,8 @@
 // lines for a terminal, JSON for scripts.
 class PortReportText {
   public:
+    // "COM15 (/dev/ttyS14)" and what is known of the device, a line each.
+    static std::string Header(const PortDoctor::Report& report);
     static std::string Reason(const PortFinding& finding);
     // What to do, one command a line where there are any; "" when nothing is to be done.
     static std::string Remedy(const PortFinding& finding);

@@ -24,17 +24,17 @@ std::string NumberList(const std::vector<int32_t>& numbers) {
 
 }  // namespace
 
-SafeWriteCommands::SafeWriteCommands(ParaCommands& para) : m_para(para) {}
+SafeWriteCommands::SafeWriteCommands(ParaContext& context)
+    : m_context(context), m_args(context.Args()) {}
 
 int SafeWriteCommands::Diff() {
-    const std::vector<std::string>& args = m_para.Args();
-    if (args.size() != 2) return m_para.UsageError("diff: FILE_A FILE_B expected");
+    const std::vector<std::string>& paths = m_args.values;
     std::vector<ParamFileCheck> files;
-    for (const std::string& path : args) {
+    for (const std::string& path : paths) {
         std::optional<ParamFileCheck> file = ParamFileCheck::Read(path);
         if (!file) {
             std::fprintf(stderr, "File Error\n%s\n", path.c_str());
-            return ParaCommands::kFileError;
+            return kFileError;
         }
         files.push_back(*file);
     }
@@ -44,20 +44,20 @@ int SafeWriteCommands::Diff() {
     }
     ParamComparison comparison(files[0].Values(), files[1].Values(),
                                {numbers.begin(), numbers.end()});
-    if (m_para.Flags().json) {
+    if (m_args.json) {
         JsonReport json("diff");
-        json.Add("file_a", args[0]);
-        json.Add("file_b", args[1]);
+        json.Add("file_a", paths[0]);
+        json.Add("file_b", paths[1]);
         json.AddComparison(comparison, "a", "b");
         json.Print();
     } else {
         ComparisonText::PrintDiffering(comparison);
     }
     // With records left out, neither "equal" nor "different" would be true.
-    bool skippedA = ReportSkipped(args[0], files[0]);
-    bool skippedB = ReportSkipped(args[1], files[1]);
-    if (skippedA || skippedB) return ParaCommands::kFileError;
-    return comparison.Differences() == 0 ? ParaCommands::kDone : ParaCommands::kDiffer;
+    bool skippedA = ReportSkipped(paths[0], files[0]);
+    bool skippedB = ReportSkipped(paths[1], files[1]);
+    if (skippedA || skippedB) return kFileError;
+    return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 
 bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCheck& file) {
@@ -68,14 +68,13 @@ bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCh
 }
 
 int SafeWriteCommands::Restore() {
-    const std::vector<std::string>& args = m_para.Args();
-    if (args.size() != 1) return m_para.UsageError("restore: one FILE expected");
-    if (int target = CheckBackupTarget(); target != ParaCommands::kDone) return target;
+    const std::string& path = m_args.values[0];
+    if (int target = CheckBackupTarget(); target != kDone) return target;
     ParamSet file;
-    if (!m_para.LoadFile(args[0], file, "nothing was sent")) return ParaCommands::kFileError;
-    if (int read = m_para.ReadDrive(file.Numbers()); read != ParaCommands::kDone) return read;
-    const ParamSet& drive = m_para.DriveValues();
-    if (int saved = SaveBackup(); saved != ParaCommands::kDone) return saved;
+    if (!ParaContext::LoadFile(path, file, "nothing was sent")) return kFileError;
+    if (int read = m_context.ReadDrive(file.Numbers()); read != kDone) return read;
+    const ParamSet& drive = m_context.DriveValues();
+    if (int saved = SaveBackup(); saved != kDone) return saved;
     ParamSet differing;
     ParamComparison comparison(file, drive, file.Numbers());
     for (const ParamComparison::Row& row : comparison.Rows()) {
@@ -83,20 +82,20 @@ int SafeWriteCommands::Restore() {
     }
     if (differing.Empty()) {
         ReportNothingToSend();
-        return ParaCommands::kDone;
+        return kDone;
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : differing.Numbers()) writes.emplace_back(number, differing.Value(number));
     BeforeWriteGroup();
-    m_para.Session().Queue().QueueWriteGroup(m_para.StationId(), writes);
+    m_context.Session().Queue().QueueWriteGroup(m_context.StationId(), writes);
     return SendWriteGroup(differing);
 }
 
 int SafeWriteCommands::OpenForWriting() {
-    if (m_para.Flags().backupPath.empty()) return m_para.OpenPort();
-    if (int target = CheckBackupTarget(); target != ParaCommands::kDone) return target;
-    int read = m_para.ReadDrive(m_para.Table().ListedNumbers());
-    if (read != ParaCommands::kDone) {
+    if (m_args.backupPath.empty()) return m_context.OpenPort();
+    if (int target = CheckBackupTarget(); target != kDone) return target;
+    int read = m_context.ReadDrive(m_context.Table().ListedNumbers());
+    if (read != kDone) {
         std::fprintf(stderr, "veld-para: no backup could be taken; nothing was written\n");
         return read;
     }
@@ -104,27 +103,27 @@ int SafeWriteCommands::OpenForWriting() {
 }
 
 int SafeWriteCommands::CheckBackupTarget() const {
-    const std::string& path = m_para.Flags().backupPath;
+    const std::string& path = m_args.backupPath;
     std::error_code error;
     if (path.empty() || std::filesystem::is_directory(path, error) ||
         !std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-        return ParaCommands::kDone;
+        return kDone;
     }
     std::fprintf(stderr,
                  "veld-para: --backup %s: the file exists, and a backup never replaces one; "
                  "nothing was read or written\n",
                  path.c_str());
-    return ParaCommands::kFileError;
+    return kFileError;
 }
 
 int SafeWriteCommands::SaveBackup() {
-    std::string path = m_para.Flags().backupPath;
-    if (path.empty()) return ParaCommands::kDone;
+    std::string path = m_args.backupPath;
+    if (path.empty()) return kDone;
     // The session's rule, as in the GUI: the last complete read, saved once
     // before anything is written; here to the operator's file or folder.
-    DriveSession& session = m_para.Session().Session();
+    DriveSession& session = m_context.Session().Session();
     session.SetBackupSaver(
-        [path, port = m_para.Options().port](const ParamSet& set, int32_t station) -> std::string {
+        [path, port = m_args.port](const ParamSet& set, int32_t station) -> std::string {
             std::error_code error;
             if (std::filesystem::is_directory(path, error)) {
                 return BackupStore(path, BackupStore::kUnbounded)
@@ -135,34 +134,34 @@ int SafeWriteCommands::SaveBackup() {
     m_backupPath = session.BackUpLastRead();
     if (m_backupPath.empty()) {
         std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
-        return ParaCommands::kFileError;
+        return kFileError;
     }
-    if (!m_para.Options().quiet) {
+    if (!m_args.quiet) {
         std::fprintf(stderr, "veld-para: the drive's parameters were saved to %s\n",
                      m_backupPath.c_str());
     }
-    return ParaCommands::kDone;
+    return kDone;
 }
 
 void SafeWriteCommands::BeforeWriteGroup() {
-    if (!m_para.Flags().noVerify) m_para.Session().Session().ReadBackNextGroup();
+    if (!m_args.noVerify) m_context.Session().Session().ReadBackNextGroup();
 }
 
 int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
-    bool readBack = !m_para.Flags().noVerify;
-    ParaSession::Outcome outcome = m_para.Session().SendWriteGroup(readBack);
+    bool readBack = !m_args.noVerify;
+    ParaSession::Outcome outcome = m_context.Session().SendWriteGroup(readBack);
     if (outcome != ParaSession::Outcome::kDone) {
         ReportStopped(outcome);
-        return m_para.ExitCode(outcome);
+        return m_context.ExitCode(outcome);
     }
-    if (readBack) return Report(*m_para.Session().LastReadBack());
+    if (readBack) return Report(*m_context.Session().LastReadBack());
     ReportUnverified(sent);
-    return ParaCommands::kDone;
+    return kDone;
 }
 
 int SafeWriteCommands::Report(const ReadBackReport& report) const {
-    if (m_para.Flags().json) {
-        JsonReport json(m_para.Options().command);
+    if (m_args.json) {
+        JsonReport json(m_args.command);
         Describe(json);
         json.AddReadBack(report);
         json.Print();
@@ -172,15 +171,15 @@ int SafeWriteCommands::Report(const ReadBackReport& report) const {
     int sent = report.SentCount();
     switch (report.Result()) {
         case ReadBackReport::Outcome::kConfirmed:
-            if (!m_para.Options().quiet) {
+            if (!m_args.quiet) {
                 std::fprintf(stderr, "veld-para: read back: the drive holds all %d values sent\n",
                              sent);
             }
-            return ParaCommands::kDone;
+            return kDone;
         case ReadBackReport::Outcome::kMismatch:
             std::fprintf(stderr, "veld-para: read back: the drive holds %d of the %d values sent\n",
                          report.ConfirmedCount(), sent);
-            return ParaCommands::kDiffer;
+            return kDiffer;
         case ReadBackReport::Outcome::kNoCompleteReply:
             break;
     }
@@ -192,18 +191,18 @@ int SafeWriteCommands::Report(const ReadBackReport& report) const {
         std::fprintf(stderr,
                      "veld-para: the drive's reply named a parameter outside 0 to 109 "
                      "(통신처리에러)\n");
-        return ParaCommands::kReplyError;
+        return kReplyError;
     }
-    return ParaCommands::kNoReply;
+    return kNoReply;
 }
 
 void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
-    SentLinesText lines(m_para.Session().Lines());
-    if (!m_para.Flags().json || !lines.Incomplete()) return;
+    SentLinesText lines(m_context.Session().Lines());
+    if (!m_args.json || !lines.Incomplete()) return;
     const char* result = outcome == ParaSession::Outcome::kInterrupted   ? "interrupted"
                          : outcome == ParaSession::Outcome::kWriteFailed ? "write failed"
                                                                          : "port lost";
-    JsonReport json(m_para.Options().command);
+    JsonReport json(m_args.command);
     Describe(json);
     json.Add("result", result);
     json.AddJson("lines", lines.LinesJson());
@@ -212,8 +211,8 @@ void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
 }
 
 void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
-    if (!m_para.Flags().json) return;
-    JsonReport json(m_para.Options().command);
+    if (!m_args.json) return;
+    JsonReport json(m_args.command);
     Describe(json);
     json.Add("result", "sent, not read back");
     json.Add("sent", static_cast<int64_t>(sent.Size()));
@@ -222,11 +221,11 @@ void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
 }
 
 void SafeWriteCommands::ReportNothingToSend() const {
-    if (!m_para.Options().quiet) {
+    if (!m_args.quiet) {
         std::fprintf(stderr, "veld-para: the drive holds the file's values; nothing was sent\n");
     }
-    if (!m_para.Flags().json) return;
-    JsonReport json(m_para.Options().command);
+    if (!m_args.json) return;
+    JsonReport json(m_args.command);
     Describe(json);
     json.Add("result", "nothing to send");
     json.Add("sent", 0);
@@ -235,6 +234,6 @@ void SafeWriteCommands::ReportNothingToSend() const {
 }
 
 void SafeWriteCommands::Describe(JsonReport& json) const {
-    json.Add("station", m_para.StationId());
+    json.Add("station", m_context.StationId());
     if (!m_backupPath.empty()) json.Add("backup", m_backupPath);
 }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "JsonReport.h"
-#include "ParaCommands.h"
+#include "ParaContext.h"
 #include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "protocol/ReadBackReport.h"
@@ -13,7 +13,9 @@
 // was sent (unless --no-verify), and the commands diff and restore.
 class SafeWriteCommands {
   public:
-    explicit SafeWriteCommands(ParaCommands& para);
+    using enum ParaExit::Code;
+
+    explicit SafeWriteCommands(ParaContext& context);
 
     // diff FILE_A FILE_B: the two files compared, no port.
     int Diff();
@@ -46,6 +48,7 @@ class SafeWriteCommands {
     // The JSON document's fields common to every write command.
     void Describe(JsonReport& json) const;
 
-    ParaCommands& m_para;
+    ParaContext& m_context;
+    const ParaArgs& m_args;
     std::string m_backupPath;
 };

@@ -1,42 +1,27 @@
 // veld-para: the tool's commands from a terminal, over the same core as the GUI.
-#include <cstdio>
-#include <string>
-
+#include "ParaCommandLine.h"
 #include "ParaCommands.h"
-#include "ParaOptions.h"
 #include "StdoutCheck.h"
-#include "VeldVersion.h"
 #include "serial/ExclusiveRelease.h"
 #include "serial/PortMap.h"
 
 namespace {
 
 int Run(int argc, char** argv) {
-    ParaOptions options;
-    std::string error;
-    switch (options.Parse(argc, argv, error)) {
-        case ParaOptions::Outcome::kHelp:
-            std::fputs(ParaOptions::Usage(), stdout);
-            return ParaCommands::kDone;
-        case ParaOptions::Outcome::kVersion:
-            std::printf("veld-para %s\n", VeldVersion::kFull);
-            return ParaCommands::kDone;
-        case ParaOptions::Outcome::kUsageError:
-            std::fprintf(stderr, "veld-para: %s\n%s", error.c_str(), ParaOptions::Usage());
-            return ParaCommands::kUsage;
-        case ParaOptions::Outcome::kRun:
+    // The environment's port mappings first, so that the command line's win.
+    PortMap::LoadEnvironment();
+    ParaArgs args;
+    const ParaCommandList::Command* command = nullptr;
+    switch (ParaCommandLine::Parse(argc, argv, args, command)) {
+        case ParaCommandLine::Outcome::kDone:
+            return ParaExit::kDone;
+        case ParaCommandLine::Outcome::kUsageError:
+            return ParaExit::kUsage;
+        case ParaCommandLine::Outcome::kRun:
             break;
     }
-    // The environment first, so that the command line's mappings win.
-    PortMap::LoadEnvironment();
-    for (const std::string& mapping : options.portMaps) {
-        if (!PortMap::AddMapping(mapping)) {
-            std::fprintf(stderr, "veld-para: bad --port-map %s (COMn=PATH)\n%s", mapping.c_str(),
-                         ParaOptions::Usage());
-            return ParaCommands::kUsage;
-        }
-    }
-    return ParaCommands(options).Run();
+    ParaCommands commands(args);
+    return (commands.*command->run)();
 }
 
 }  // namespace
@@ -46,6 +31,6 @@ int main(int argc, char** argv) {
     StdoutCheck::HoldClosedStreams();
     int code = Run(argc, argv);
     // A command that failed otherwise keeps its own code; the loss is said all the same.
-    if (!StdoutCheck::Close() && code == ParaCommands::kDone) code = ParaCommands::kOutputLost;
+    if (!StdoutCheck::Close() && code == ParaExit::kDone) code = ParaExit::kOutputLost;
     return code;
 }

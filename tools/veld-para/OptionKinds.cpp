@@ -1,0 +1,71 @@
+#include "OptionKinds.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+
+#include "common/NumberArg.h"
+
+namespace {
+
+// The words CLI11 reads as on and off; any other value of a flag would be
+// read as a number ("2" as on), so it is refused instead.
+const char* const kFlagWords[] = {"1", "true", "yes", "on", "0", "false", "no", "off"};
+
+std::string FlagValueProblem(const std::string& value) {
+    std::string word = value;
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* known : kFlagWords) {
+        if (word == known) return "";
+    }
+    return "a flag takes 1, true, yes, on or 0, false, no, off, not " + value;
+}
+
+}  // namespace
+
+CLI::Option* OptionKinds::Flag(CLI::App& app, const std::string& names, bool& on,
+                               const std::string& description) {
+    return app.add_flag(names, on, description)->check(FlagValueProblem);
+}
+
+CLI::Option* OptionKinds::Number(CLI::App& app, const std::string& names,
+                                 const std::string& typeName, int32_t low, int32_t high,
+                                 std::function<void(int32_t)> take,
+                                 const std::string& description) {
+    auto problem = [low, high](const std::string& text) {
+        int32_t value = 0;
+        if (NumberArg::Parse(text, low, high, value)) return std::string();
+        return "a decimal number from " + std::to_string(low) + " to " + std::to_string(high) +
+               " expected, not " + text;
+    };
+    // The check has refused what does not parse by the time the value is taken.
+    auto taken = [low, high, take](const std::string& text) {
+        int32_t value = 0;
+        NumberArg::Parse(text, low, high, value);
+        take(value);
+    };
+    return app.add_option_function<std::string>(names, taken, description)
+        ->check(problem)
+        ->type_name(typeName);
+}
+
+CLI::Option* OptionKinds::Text(CLI::App& app, const std::string& names, const std::string& typeName,
+                               std::string& text, const std::string& description) {
+    return app.add_option(names, text, description)
+        ->type_name(typeName)
+        ->check([typeName](const std::string& value) {
+            return value.empty() ? typeName + " expected, not an empty word" : std::string();
+        });
+}
+
+CLI::Option* OptionKinds::Values(CLI::App& app, const std::string& name,
+                                 std::vector<std::string>& values, int least, int most,
+                                 const std::string& description) {
+    // Too few or too many values are refused, never cut to size.
+    return app.add_option(name, values, description)
+        ->expected(least, most)
+        ->required()
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+        ->type_name("");
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ParaArgs.h"
+#include "ParaExit.h"
+#include "ParaSession.h"
+#include "params/ParamSet.h"
+#include "params/ParamTable.h"
+
+// What a command works with: the command line, the parameter table, the
+// drive session and the station; and the steps every command takes with them.
+class ParaContext {
+  public:
+    using enum ParaExit::Code;
+
+    explicit ParaContext(const ParaArgs& args);
+
+    const ParaArgs& Args() const { return m_args; }
+    ParamTable& Table() { return m_table; }
+    ParaSession& Session() { return m_session; }
+    int32_t StationId() const { return m_nStationId; }
+
+    // Opens the port the options name; when it will not open, the port
+    // doctor's findings on stderr.
+    int OpenPort();
+    // Opens the port, sends PRA and collects the station's replies; done only
+    // when they carried every one of `wanted` (then in DriveValues).
+    int ReadDrive(const std::vector<int32_t>& wanted);
+    // The same on the port already open.
+    int ReadOpenDrive(const std::vector<int32_t>& wanted);
+    // What the last read carried from the station asked.
+    const ParamSet& DriveValues() const { return m_session.ReadReplies().Carried(); }
+    // The exit code of a session's outcome, the reason of a failure on stderr.
+    int ExitCode(ParaSession::Outcome outcome) const;
+    // Reads a parameter file whose values are sent or compared: each listed
+    // value must come once from a well-formed record. Otherwise false, with
+    // "File Error" or what is missing or unreadable on stderr, followed by
+    // `consequence`.
+    static bool LoadFile(const std::string& path, ParamSet& values, const char* consequence);
+
+  private:
+    int CheckReadComplete(const std::vector<int32_t>& wanted) const;
+
+    const ParaArgs& m_args;
+    ParamTable& m_table;
+    ParaSession m_session;
+    int32_t m_nStationId;
+};
