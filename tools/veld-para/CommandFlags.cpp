@@ -8,6 +8,7 @@ int CommandFlags::AcceptedBy(const std::string& command) {
         {"write", kWriteFlags},   {"set", kWriteFlags},     {"setup", kWriteFlags},
         {"restore", kWriteFlags}, {"setmode", kWriteFlags}, {"init", kBackup},
         {"ports", kJson},         {"doctor", kJson},        {"scan", kJson},
+        {"commission", kJson},
     };
     for (const auto& [name, flags] : kAccepted) {
         if (command == name) return flags;

@@ -45,6 +45,7 @@ int ParaCommands::Run() {
         {"diff", &ParaCommands::Diff},       {"restore", &ParaCommands::Restore},
         {"watch", &ParaCommands::Watch},     {"ports", &ParaCommands::Ports},
         {"doctor", &ParaCommands::Doctor},   {"scan", &ParaCommands::Scan},
+        {"commission", &ParaCommands::Commission},
     };
     m_args = m_options.args;
     std::string error;
