@@ -35,12 +35,14 @@ constexpr int kHeight = 500;
 
 enum Column { kStation, kState, kVersion, kSent, kDetail };
 
-// What became of a station beyond its state: the values it did not take
-// (file's value → drive's), what its reply lacked, the lines that did not go out.
+// What became of a station beyond its state: the values it does not hold,
+// what its reply lacked, the lines that did not go out.
 QString Detail(const Station& station, bool compareOnly) {
     QStringList parts;
+    QString mismatch =
+        compareOnly ? Text("%1: 파일 %2, 드라이브 %3") : Text("%1: 보낸 값 %2, 드라이브 %3");
     for (const Commissioning::Mismatch& m : station.mismatches) {
-        parts << Text("%1: %2→%3").arg(m.number).arg(m.target).arg(m.kept);
+        parts << mismatch.arg(m.number).arg(m.target).arg(m.kept);
     }
     if (!station.missing.empty()) {
         QStringList numbers;
@@ -134,8 +136,9 @@ void CCommissionDlg::CreateControls() {
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels(
         {Text("국번"), Text("상태"), Text("버전"), Text("보낸 줄"), Text("내용")});
+    // Every text whole: a long list of values a drive does not hold scrolls sideways.
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_list->header()->setStretchLastSection(true);
+    m_list->header()->setStretchLastSection(false);
     layout->addWidget(m_list, 1);
 
     m_progress = new QProgressBar(this);
