@@ -1,6 +1,7 @@
 #include "session/Commissioning.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "params/ParamComparison.h"
@@ -21,6 +22,18 @@ bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
         return reported.Has(number) && reported.Value(number) == sent.Value(number);
     });
 }
+
+// Each state's word in the report and what the operator reads, in the order of State.
+struct StateWords {
+    const char* result;
+    const char* text;
+};
+constexpr StateWords kStateWords[] = {
+    {"waiting", "대기"},           {"reading", "읽는 중"},  {"sending", "전송 중"},
+    {"verified", "확인됨"},        {"mismatch", "불일치"},  {"no reply", "응답 없음"},
+    {"not reached", "진행 안 됨"}, {"cancelled", "취소됨"},
+};
+static_assert(std::size(kStateWords) == static_cast<size_t>(Commissioning::State::kCancelled) + 1);
 
 bool IsWriteLine(const SentCommand& command) {
     return command.Code() == "PWR" || command.Code() == "COP" || command.Code() == "PSV";
@@ -221,47 +234,11 @@ void Commissioning::OnLineReceived(const std::string& line) {
 }
 
 const char* Commissioning::ResultName(State state) {
-    switch (state) {
-        case State::kWaiting:
-            return "waiting";
-        case State::kReading:
-            return "reading";
-        case State::kSending:
-            return "sending";
-        case State::kVerified:
-            return "verified";
-        case State::kMismatch:
-            return "mismatch";
-        case State::kNoReply:
-            return "no reply";
-        case State::kNotReached:
-            return "not reached";
-        case State::kCancelled:
-            break;
-    }
-    return "cancelled";
+    return kStateWords[static_cast<size_t>(state)].result;
 }
 
 const char* Commissioning::StateText(State state) {
-    switch (state) {
-        case State::kWaiting:
-            return "대기";
-        case State::kReading:
-            return "읽는 중";
-        case State::kSending:
-            return "전송 중";
-        case State::kVerified:
-            return "확인됨";
-        case State::kMismatch:
-            return "불일치";
-        case State::kNoReply:
-            return "응답 없음";
-        case State::kNotReached:
-            return "진행 안 됨";
-        case State::kCancelled:
-            break;
-    }
-    return "취소됨";
+    return kStateWords[static_cast<size_t>(state)].text;
 }
 
 const char* Commissioning::StopName(Stop stop) {

@@ -190,13 +190,15 @@ void CCommissionDlg::OnBrowse() {
     if (!path.isEmpty()) SetFile(path);
 }
 
+bool CCommissionDlg::CheckConnected() {
+    if (m_session.IsConnected()) return true;
+    m_lblStatus->setText(Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오."));
+    return false;
+}
+
 bool CCommissionDlg::CheckStart(std::vector<int32_t>& stations,
                                 std::optional<CommissionTarget>& target) {
-    if (!m_session.IsConnected()) {
-        m_lblStatus->setText(
-            Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오."));
-        return false;
-    }
+    if (!CheckConnected()) return false;
     if (!StationList::Parse(m_editIds->text().toStdString(), stations)) {
         m_lblStatus->setText(
             Text("국번을 읽을 수 없습니다. 0에서 35까지의 국번을 한 번씩 적으십시오 (예: 1-8 "
@@ -258,12 +260,7 @@ void CCommissionDlg::OnStart() {
 }
 
 void CCommissionDlg::OnScan() {
-    if (IsBusy()) return;
-    if (!m_session.IsConnected()) {
-        m_lblStatus->setText(
-            Text("포트가 연결되어 있지 않습니다. 먼저 \"통신연결\"을 누르십시오."));
-        return;
-    }
+    if (IsBusy() || !CheckConnected()) return;
     m_scan = std::make_unique<StationScan>(
         m_session.Port(), ReplyStation::kFirst, ReplyStation::kLast, StationScan::kDefaultWait,
         [this](const StationScan::Progress& progress) { OnScanProgress(progress); });

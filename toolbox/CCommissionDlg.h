@@ -64,6 +64,8 @@ class CCommissionDlg : public QDialog {
     void OnScanProgress(const StationScan::Progress& progress);
     void ShowScanOutcome();
     void EnableControls();
+    // False, with the reason shown, when no port is open.
+    bool CheckConnected();
     // The texts typed, checked; false with the reason shown.
     bool CheckStart(std::vector<int32_t>& stations, std::optional<CommissionTarget>& target);
 

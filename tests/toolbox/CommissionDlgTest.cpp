@@ -43,15 +43,7 @@ class CommissionDlgTest : public QObject {
         SimulatedDrive drive({"--ids", "1,2,3", "--silent", "2"});
         QVERIFY(drive.Started());
         FormFixture f;
-        QString opened;
-        QTimer::singleShot(0, [&] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog) return;
-            opened = dialog->objectName();
-            dialog->close();
-        });
-        f.Frame().findChild<QAction*>("toolCommission")->trigger();
-        QCOMPARE(opened, "commissionDlg");
+        QCOMPARE(f.DialogOpenedBy("toolCommission"), "commissionDlg");
 
         CCommissionDlg dialog(f.View().Session(), &f.Frame());
         dialog.show();
