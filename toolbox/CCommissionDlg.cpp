@@ -59,6 +59,16 @@ QString Detail(const Station& station, bool compareOnly) {
     return parts.join(", ");
 }
 
+// A row of `fields`: the label, the edit it names, a button beside the edit.
+void AddEditRow(QFormLayout* fields, const QString& label, QLineEdit* edit, QPushButton* button) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    auto* name = new QLabel(label, edit->parentWidget());
+    name->setBuddy(edit);
+    fields->addRow(name, row);
+}
+
 QString StopText(Commissioning::Stop stop) {
     switch (stop) {
         case Commissioning::Stop::kCancelled:
@@ -97,27 +107,16 @@ void CCommissionDlg::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
 
-    auto* file = new QHBoxLayout;
     m_editFile = new QLineEdit(this);
     m_editFile->setObjectName(QStringLiteral("commissionFile"));
     m_btnBrowse = new QPushButton(Text("찾아보기(&B)..."), this);
-    file->addWidget(m_editFile, 1);
-    file->addWidget(m_btnBrowse);
-    auto* fileLabel = new QLabel(Text("목표 파일(&F):"), this);
-    fileLabel->setBuddy(m_editFile);
-    fields->addRow(fileLabel, file);
-
-    auto* ids = new QHBoxLayout;
+    AddEditRow(fields, Text("목표 파일(&F):"), m_editFile, m_btnBrowse);
     m_editIds = new QLineEdit(this);
     m_editIds->setObjectName(QStringLiteral("commissionIds"));
     m_editIds->setPlaceholderText(Text("예: 1-8 또는 1-3,7"));
     m_btnScan = new QPushButton(Text("국번 검색(&S)"), this);
     m_btnScan->setObjectName(QStringLiteral("commissionScan"));
-    ids->addWidget(m_editIds, 1);
-    ids->addWidget(m_btnScan);
-    auto* idsLabel = new QLabel(Text("국번(&I):"), this);
-    idsLabel->setBuddy(m_editIds);
-    fields->addRow(idsLabel, ids);
+    AddEditRow(fields, Text("국번(&I):"), m_editIds, m_btnScan);
 
     auto* mode = new QHBoxLayout;
     m_radioSend = new QRadioButton(Text("다른 값 전송 후 확인(&W)"), this);
