@@ -101,7 +101,8 @@ CCommissionDlg::CCommissionDlg(DriveSession& session, QWidget* parent)
     EnableControls();
 }
 
-CCommissionDlg::~CCommissionDlg() = default;
+// A run cut short by the window going away still ends with its record.
+CCommissionDlg::~CCommissionDlg() { OnCancel(); }
 
 void CCommissionDlg::CreateControls() {
     auto* layout = new QVBoxLayout(this);
