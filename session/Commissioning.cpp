@@ -73,8 +73,9 @@ int Commissioning::FinishedCount() const {
 
 void Commissioning::Step(Clock::time_point now) {
     if (!Running()) return;
-    if (m_bWriteFailed) return End(Stop::kWriteFailed);
+    // A device that went away fails the line it was given too: the loss is what happened.
     if (!m_session.IsConnected()) return End(Stop::kPortLost);
+    if (m_bWriteFailed) return End(Stop::kWriteFailed);
     switch (m_phase) {
         case Phase::kIdle:
             StartStation();
