@@ -15,6 +15,7 @@
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "form/Utf8Text.h"
+#include "toolbox/CCommissionDlg.h"
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
@@ -168,6 +169,12 @@ void CMainFrame::CreateToolsMenu() {
     connect(doctor, &QAction::triggered, this, &CMainFrame::OnPortDoctor);
     tools->addSeparator();
     AddSafeWriteItems(tools);
+    tools->addSeparator();
+    QAction* commission = tools->addAction(Text("일괄 설정(&B)..."));
+    commission->setObjectName(QStringLiteral("toolCommission"));
+    commission->setStatusTip(
+        Text("한 파라미터 파일을 여러 국번에 보내고 확인한 뒤 보고서를 남깁니다"));
+    connect(commission, &QAction::triggered, this, &CMainFrame::OnCommission);
 }
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
@@ -202,6 +209,11 @@ void CMainFrame::OnMonitor() {
 void CMainFrame::OnStationScan() {
     CStationScanDlg dialog(
         m_view->Session(), [view = m_view](int32_t id) { view->UseStationId(id); }, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnCommission() {
+    CCommissionDlg dialog(m_view->Session(), this);
     dialog.exec();
 }
 

@@ -54,6 +54,7 @@ class CMainFrame : public QMainWindow {
     void OnMonitor();
     void OnStationScan();
     void OnPortDoctor();
+    void OnCommission();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();

@@ -71,8 +71,10 @@ void StationScan::TakeReplies() {
 
 void StationScan::Record(const Answer& answer) {
     // Only stations already asked: anything else on the line is not an answer.
+    // The station whose line is queued counts too: the writer tells a line
+    // gone only after its pause, and the answer may be in by then.
     bool asked = answer.station >= m_nFirst && answer.station <= m_nCurrent &&
-                 (answer.station < m_nCurrent || m_phase == Phase::kWaiting);
+                 (answer.station < m_nCurrent || m_phase != Phase::kIdle);
     bool known = std::any_of(m_answers.begin(), m_answers.end(),
                              [&](const Answer& a) { return a.station == answer.station; });
     if (!asked || known) return;

@@ -122,6 +122,11 @@ bool WriteGuard::TakeReadBackDue(int32_t& station) {
     return true;
 }
 
+void WriteGuard::DropDueReadBack() {
+    m_bReadBackDue = false;
+    m_due = ParamSet();
+}
+
 void WriteGuard::SettleReadBack(Clock::time_point now) {
     if (!m_bReadBack) return;
     if (m_readBack.Settle(now, false) == DriveReads::Event::kNone) return;

@@ -61,6 +61,9 @@ class WriteGuard : public TxLineObserver {
     void EndWriteGroup(int32_t station) { EndGroup(station); }
     // A write group ended and wants its read-back: the station to send PRA to.
     bool TakeReadBackDue(int32_t& station);
+    // The lines queued were given up: a read-back not yet queued reads back
+    // nothing that went out.
+    void DropDueReadBack();
     // Saves the last complete read now, unless it was saved already; the
     // path, or empty when there is none or it could not be saved.
     std::string BackUpLastRead();

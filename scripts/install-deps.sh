@@ -7,6 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libcli11-dev
+    # The SHA-256 of a commissioning report's target file (libcrypto).
+    libssl-dev
     clang libclang-rt-14-dev
     qt6-base-dev qt6-translations-l10n qt6-charts-dev libgl-dev fonts-nanum
     # Qt Charts' CMake package wants Qt6OpenGL, which its Debian package does not pull in.

@@ -37,6 +37,7 @@ bool DriveSession::OpenFromText(const std::string& text) {
     if (!m_port.OpenFromText(text)) return false;
     m_bOpened = true;
     m_portName = PortNameOf(text);
+    m_openedText = text;
     m_guard.OnPortOpened();
     m_follower.Restart();
     return true;
@@ -58,6 +59,11 @@ bool DriveSession::TakePortLost() {
 void DriveSession::QueueRead(int32_t station, std::vector<int32_t> wanted) {
     m_guard.SetNextReadWanted(std::move(wanted));
     m_queue.QueueReadAll(station);
+}
+
+void DriveSession::GiveUpLines() {
+    m_queue.GiveUpWaiting();
+    m_guard.DropDueReadBack();
 }
 
 void DriveSession::Tick(Clock::time_point now) {

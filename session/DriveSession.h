@@ -55,6 +55,8 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     static std::string PortText(const std::string& port, const std::string& baud);
 
     bool OpenFromText(const std::string& text);
+    // The port text of the last open that succeeded, for records of what was done.
+    const std::string& OpenedText() const { return m_openedText; }
     // The lines not yet written are given up; then the port closes.
     bool Close();
     bool IsConnected() const { return m_port.IsConnected(); }
@@ -82,8 +84,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     void Tick(Clock::time_point now);
     // Lines queued or on their way to the drive.
     bool LinesWaiting() const { return m_queue.HasPending(); }
-    // Gives up every line not yet written; the line in flight finishes first.
-    void GiveUpLines() { m_queue.GiveUpWaiting(); }
+    // Gives up every line not yet written, and the read-back of a write group
+    // that was not handed over; the line in flight finishes first.
+    void GiveUpLines();
     // Echoes the lines that have left since; for an owner that the writer's
     // wake calls back between ticks.
     void EchoGoneLines() { m_queue.EchoGoneLines(); }
@@ -137,4 +140,5 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     std::vector<Listener*> m_listeners;
     bool m_bOpened = false;
     std::string m_portName;
+    std::string m_openedText;
 };

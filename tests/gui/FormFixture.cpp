@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QDialog>
 #include <QFile>
 
@@ -26,6 +27,18 @@ QStringList FormFixture::ListLines(int id) {
     QListWidget* list = List(id);
     for (int i = 0; i < list->count(); ++i) lines.append(list->item(i)->text());
     return lines;
+}
+
+QString FormFixture::DialogOpenedBy(const char* action) {
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        opened = dialog->objectName();
+        dialog->close();
+    });
+    m_frame->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+    return opened;
 }
 
 void FormFixture::Choose(int comboId, int index) {

@@ -55,6 +55,9 @@ class FormFixture {
     // ticks the listed bit boxes, then presses OK or cancels. Returns the dialog's
     // caption; empty when none came up.
     QString EditCell(int row, int col, const QString& text, QList<int> bitIds = {}, bool ok = true);
+    // Chooses the menu item `action` names and returns the object name of the
+    // modal dialog it opens, which is then closed; empty when none opened.
+    QString DialogOpenedBy(const char* action);
 
   private:
     // Answers, after 5 s, a box the test did not expect.

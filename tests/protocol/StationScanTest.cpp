@@ -82,6 +82,19 @@ TEST_F(StationScanLineTest, AsksEachStationOnceAndTakesTheAnswersOfThoseAsked) {
                         {2, false}, {2, true}, {3, false}, {4, true}}));
 }
 
+// The writer counts a line gone after its 10 ms pause: an answer may be taken
+// before the scan sees its line leave, and is its answer all the same.
+TEST_F(StationScanLineTest, AnAnswerThatComesBeforeItsLineIsSeenToLeaveCounts) {
+    StationScan scan(port, 5, 5);
+    scan.Step(queue, StationScan::Clock::now());
+    ASSERT_TRUE(queue.HasPending());
+    Answer({"#5.FRD 0 0105"});
+    scan.Step(queue, StationScan::Clock::now());
+    ASSERT_EQ(scan.Answers().size(), 1u);
+    EXPECT_EQ(scan.Answers()[0].version, "0105");
+    Flush();
+}
+
 TEST_F(StationScanLineTest, CancelStopsAskingAndALostLineEndsTheScan) {
     StationScan cancelled(port, 0, 35);
     Run(cancelled, {}, [&] {

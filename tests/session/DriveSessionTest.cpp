@@ -11,6 +11,8 @@
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
 #include "support/DispatchedPortTest.h"
+#include "session/Commissioning.h"
+#include "session/DriveSession.h"
 #include "support/Eventually.h"
 
 namespace {
@@ -217,6 +219,39 @@ TEST_F(DriveSessionTest, ClosingGivesUpTheLinesNotYetWritten) {
     EXPECT_EQ(recorder.fates.size(), 40u);
     EXPECT_GT(unsent, 0u);
     EXPECT_EQ(recorder.fates.front(), TxLineWriter::Fate::kWritten);
+}
+
+// A commissioning run cancelled after it queued its write group, before a tick
+// handed it over: none of it goes out, nor its read-back; the record lists what
+// did not go, and the station after it is not reached.
+TEST_F(DriveSessionTest, ACommissioningRunCancelledBetweenLinesSendsNothingMore) {
+    ParamSet target;
+    target.Set(20, 999);
+    target.Set(21, 42);
+    Commissioning run(session, target, {0, 1}, false, [](const ParamSet&, int32_t station) {
+        return "id" + std::to_string(station);
+    });
+    run.Step(Clock::now());
+    ASSERT_EQ(Send(), "#0.PRA\r");
+    Answer(PraReply({{20, 500}}));
+    session.Tick(Clock::now());
+    run.Step(Clock::now());
+    ASSERT_EQ(Send(), "#0.FRD 0\r");
+    Answer({"#0.FRD 0 0105"});
+    session.Tick(Clock::now());
+    run.Step(Clock::now());
+    ASSERT_EQ(run.Stations()[0].state, Commissioning::State::kSending);
+    run.Cancel();
+    EXPECT_EQ(Send(), "");
+    const Commissioning::Station& cancelled = run.Stations()[0];
+    EXPECT_EQ(cancelled.state, Commissioning::State::kCancelled);
+    EXPECT_EQ(cancelled.version, "0105");
+    EXPECT_EQ(cancelled.backup, "id0");
+    EXPECT_EQ(cancelled.before->Value(20), 500);
+    EXPECT_TRUE(cancelled.sent.empty());
+    EXPECT_EQ(cancelled.unsent, (std::vector<std::string>{"#0.PWR 20 999", "#0.COP", "#0.PSV"}));
+    EXPECT_EQ(run.Stations()[1].state, Commissioning::State::kNotReached);
+    EXPECT_EQ(run.Stopped(), Commissioning::Stop::kCancelled);
 }
 
 }  // namespace

@@ -44,15 +44,7 @@ class PortToolsTest : public QObject {
         const std::pair<const char*, const char*> kTools[] = {{"toolStationScan", "stationScanDlg"},
                                                               {"toolPortDoctor", "portDoctorDlg"}};
         for (const auto& [action, dialogName] : kTools) {
-            QString opened;
-            QTimer::singleShot(0, [&] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                if (!dialog) return;
-                opened = dialog->objectName();
-                dialog->close();
-            });
-            f.Frame().findChild<QAction*>(QString::fromLatin1(action))->trigger();
-            QCOMPARE(opened, QString::fromLatin1(dialogName));
+            QCOMPARE(f.DialogOpenedBy(action), QString::fromLatin1(dialogName));
         }
         CStationScanDlg scan(
             f.View().Session(), [&](int32_t id) { f.View().UseStationId(id); }, &f.Frame());

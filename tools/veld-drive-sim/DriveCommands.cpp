@@ -51,7 +51,7 @@ std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     std::string code = words.front();
     words.erase(words.begin());
     std::vector<std::string> replies = Answer(code, words);
-    if (m_bNoAck && code != "PRA" && code != "FRD") return {};
+    if (m_bSilent || (m_bNoAck && code != "PRA" && code != "FRD")) return {};
     return replies;
 }
 

@@ -35,6 +35,8 @@ class DriveCommands {
     // Faults of writes: PWR to a `readOnly` parameter changes nothing; with
     // `noAck` only PRA and FRD are answered (the other commands still act).
     void SetWriteFaults(const std::vector<int32_t>& readOnly, bool noAck);
+    // A silent drive acts on its lines and answers none.
+    void SetSilent(bool silent) { m_bSilent = silent; }
     // The motor's RUN input goes on and off in its cycle (off: at rest).
     void SetRunCycle(bool on) { m_motor.SetRunCycle(on); }
 
@@ -61,5 +63,6 @@ class DriveCommands {
     int32_t m_misnumbered = -1;
     std::bitset<ParamTable::kCount> m_readOnly;
     bool m_bNoAck = false;
+    bool m_bSilent = false;
     MotorModel m_motor{m_model, MotorModel::Clock::now()};
 };

@@ -92,7 +92,6 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         int32_t maximum;
     };
     int32_t omitted = 0;  // one --omit, then added to the list
-    int32_t fixed = 0;    // one --read-only, likewise
     const Numeric numerics[] = {
         {kBaud, &baud, 1, INT32_MAX},
         {kChunk, &chunk, 0, INT32_MAX},
@@ -100,11 +99,11 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
         {kReplyDelay, &replyDelayMs, 0, kMaxDelayMs},
         {kOmit, &omitted, 0, ParamTable::kCount - 1},
         {kMisnumber, &misnumber, 0, ParamTable::kCount - 1},
-        {kReadOnly, &fixed, 0, ParamTable::kCount - 1},
     };
     optind = 1;
     opterr = 0;
-    for (int option; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+    // "+": --silent looks at the word after it, which must not have been moved.
+    for (int option; (option = getopt_long(argc, argv, "+h", kOptions, nullptr)) != -1;) {
         switch (option) {
             case kPty:
                 device.clear();
@@ -145,7 +144,14 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
                 crlf = true;
                 continue;
             case kSilent:
-                silent = true;
+                TakeSilent(argc, argv);
+                continue;
+            case kReadOnly:
+                if (!AddReadOnly(optarg)) {
+                    error = std::string("bad value for --read-only: ") + optarg +
+                            " (N, or S:N for station S alone)";
+                    return Outcome::kUsageError;
+                }
                 continue;
             case kNoRead:
                 noRead = true;
@@ -174,7 +180,6 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
             }
         }
         if (option == kOmit) omit.push_back(omitted);
-        if (option == kReadOnly) readOnly.push_back(fixed);
         if (!known) {
             error = std::string("unknown option or missing value: ") + argv[optind - 1];
             return Outcome::kUsageError;
@@ -196,13 +201,51 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& error)
     return Outcome::kRun;
 }
 
+void SimOptions::TakeSilent(int argc, char** argv) {
+    int32_t station = 0;
+    if (optind < argc && NumberArg::Parse(argv[optind], 0, DriveCommands::kMaxStation, station)) {
+        silentStations.push_back(station);
+        ++optind;
+    } else {
+        silent = true;
+    }
+}
+
+bool SimOptions::AddReadOnly(std::string_view text) {
+    ReadOnly fault;
+    size_t colon = text.find(':');
+    if (colon != std::string_view::npos) {
+        if (!NumberArg::Parse(text.substr(0, colon), 0, DriveCommands::kMaxStation,
+                              fault.station)) {
+            return false;
+        }
+        text.remove_prefix(colon + 1);
+    }
+    if (!NumberArg::Parse(text, 0, ParamTable::kCount - 1, fault.number)) return false;
+    readOnly.push_back(fault);
+    return true;
+}
+
+std::vector<int32_t> SimOptions::ReadOnlyOf(int32_t station) const {
+    std::vector<int32_t> numbers;
+    for (const ReadOnly& fault : readOnly) {
+        if (fault.station < 0 || fault.station == station) numbers.push_back(fault.number);
+    }
+    return numbers;
+}
+
+bool SimOptions::Silent(int32_t station) const {
+    return silent ||
+           std::find(silentStations.begin(), silentStations.end(), station) != silentStations.end();
+}
+
 std::string SimOptions::Help() {
     std::string text =
         "usage: veld-drive-sim [--pty] [--link PATH] [--device PATH] [--listen HOST:PORT]\n"
         "                      [--baud RATE] [--id N]... [--ids N,N...]\n"
         "                      [--state FILE] [--log FILE] [--chunk N] [--chunk-delay MS]\n"
-        "                      [--reply-delay MS] [--crlf] [--silent] [--omit N]...\n"
-        "                      [--misnumber N] [--no-read] [--no-ack] [--read-only N]...\n"
+        "                      [--reply-delay MS] [--crlf] [--silent [S]]... [--omit N]...\n"
+        "                      [--misnumber N] [--no-read] [--no-ack] [--read-only [S:]N]...\n"
         "                      [--run]\n"
         "       veld-drive-sim --help | --version\n"
         "\n"
@@ -229,12 +272,13 @@ std::string SimOptions::Help() {
         "  --chunk-delay MS  ... with MS milliseconds between them (default 5)\n"
         "  --reply-delay MS  wait MS milliseconds before each answer\n"
         "  --crlf            end replies with CR LF instead of CR\n"
-        "  --silent          answer nothing\n"
+        "  --silent          answer nothing; --silent S: the drive S alone (repeatable)\n"
         "  --omit N          leave parameter N out of PRA replies (repeatable)\n"
         "  --misnumber N     send parameter N's pair in PRA replies under number 110\n"
         "  --no-read         never read the line, so writes to it stall\n"
         "  --no-ack          answer PRA and FRD only, as a drive without acknowledgements\n"
-        "  --read-only N     PWR N v is answered and changes nothing (repeatable)\n"
+        "  --read-only N     PWR N v is answered and changes nothing (repeatable);\n"
+        "                    --read-only S:N: on the drive S alone\n"
         "  --run             the motor runs: its RUN input is on for 6 s (each time at\n"
         "                    the next speed index, parameters 50 to 57), off for 3 s\n"
         "  -h, --help        this text\n"

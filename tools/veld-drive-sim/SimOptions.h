@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The command line of veld-drive-sim.
@@ -21,15 +22,31 @@ class SimOptions {
     int32_t chunkDelayMs = 5;
     int32_t replyDelayMs = 0;
     bool crlf = false;
-    bool silent = false;
+    bool silent = false;                  // --silent: no drive answers
+    std::vector<int32_t> silentStations;  // --silent S: the drive S answers nothing
     // Faults of the PRA reply: parameters left out; one sent under number 110.
     std::vector<int32_t> omit;
     int32_t misnumber = -1;
-    bool noRead = false;            // never read the line, so the client's writes stall
-    bool noAck = false;             // answer PRA and FRD only
-    std::vector<int32_t> readOnly;  // parameters whose writes change nothing
-    bool runCycle = false;          // the motor runs its RUN cycle
+    bool noRead = false;  // never read the line, so the client's writes stall
+    bool noAck = false;   // answer PRA and FRD only
+    // Parameters whose writes change nothing, of one drive (--read-only S:N)
+    // or of every drive (--read-only N: station -1).
+    struct ReadOnly {
+        int32_t station = -1;
+        int32_t number = 0;
+    };
+    std::vector<ReadOnly> readOnly;
+    bool runCycle = false;  // the motor runs its RUN cycle
 
     Outcome Parse(int argc, char** argv, std::string& error);
+    // The parameters whose writes the drive `station` ignores.
+    std::vector<int32_t> ReadOnlyOf(int32_t station) const;
+    bool Silent(int32_t station) const;
     static std::string Help();
+
+  private:
+    // --silent, and the station after it when the next word is one.
+    void TakeSilent(int argc, char** argv);
+    // "N" or "S:N"; false for anything else.
+    bool AddReadOnly(std::string_view text);
 };

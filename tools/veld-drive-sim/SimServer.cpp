@@ -70,7 +70,7 @@ void SimServer::Answer(const std::string& line) {
     for (DriveCommands* station : m_stations) {
         if (replies.empty()) replies = station->Handle(line);
     }
-    if (m_options.silent || replies.empty()) return;
+    if (replies.empty()) return;
     std::string bytes;
     for (const std::string& reply : replies) bytes += reply + (m_options.crlf ? "\r\n" : "\r");
     SleepMs(m_options.replyDelayMs);

@@ -103,18 +103,22 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminalPath.c_str());
     std::fflush(stdout);
 
+    // Each drive on the line with the faults the options give it.
+    auto configure = [&options](DriveCommands& drive, int32_t station) {
+        drive.SetReadFaults(options.omit, options.misnumber);
+        drive.SetWriteFaults(options.ReadOnlyOf(station), options.noAck);
+        drive.SetSilent(options.Silent(station));
+        drive.SetRunCycle(options.runCycle);
+    };
     DriveCommands commands(model, options.stations.front(), options.statePath);
-    commands.SetReadFaults(options.omit, options.misnumber);
-    commands.SetWriteFaults(options.readOnly, options.noAck);
-    commands.SetRunCycle(options.runCycle);
+    configure(commands, options.stations.front());
     SimServer server(link, commands, log, options);
     // The other drives on the line, each with its own parameters.
     std::deque<DriveModel> otherModels(options.stations.size() - 1);
     std::deque<DriveCommands> others;
     for (size_t i = 1; i < options.stations.size(); ++i) {
         others.emplace_back(otherModels[i - 1], options.stations[i], "");
-        others.back().SetReadFaults(options.omit, options.misnumber);
-        others.back().SetRunCycle(options.runCycle);
+        configure(others.back(), options.stations[i]);
         server.AddStation(others.back());
     }
     server.Serve(stopFd);

@@ -45,4 +45,8 @@ struct ParaArgs {
     // scan
     int32_t firstId = ReplyStation::kFirst;
     int32_t lastId = ReplyStation::kLast;
+    // commission
+    std::vector<int32_t> stations;
+    std::string reportFolder;  // empty: the default folder
+    bool compareOnly = false;
 };

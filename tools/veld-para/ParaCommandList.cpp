@@ -9,6 +9,7 @@
 #include "params/ParamTable.h"
 #include "protocol/PollSchedule.h"
 #include "serial/PortMap.h"
+#include "session/StationList.h"
 
 namespace {
 
@@ -171,7 +172,8 @@ void DefinePorts(CLI::App& app, ParaArgs& args) {
 }
 
 void DefineDoctor(CLI::App& app, ParaArgs& args) {
-    OptionKinds::Values(app, "PORT", args.values, 1, 1, "a COM name or a device path");
+    OptionKinds::Values(app, "PORT", args.values, 1, 1,
+                        "a COM name, a device path or a network port");
     Json(app, args, "the findings as one JSON document");
 }
 
@@ -198,6 +200,30 @@ void DefineScan(CLI::App& app, ParaArgs& args) {
 }
 
 void DefineInit(CLI::App& app, ParaArgs& args) { Backup(app, args); }
+
+void DefineCommission(CLI::App& app, ParaArgs& args) {
+    OptionKinds::Values(app, "FILE", args.values, 1, 1, "the parameter file every station gets");
+    app.add_option_function<std::string>(
+           "--ids", [&args](const std::string& ids) { StationList::Parse(ids, args.stations); },
+           "the stations, in order: 3,7 or 1-8 or 1-3,7 (0 to 35, each once)")
+        ->type_name("LIST")
+        ->required()
+        ->check([](const std::string& ids) {
+            std::vector<int32_t> stations;
+            return StationList::Parse(ids, stations)
+                       ? ""
+                       : "stations 0 to 35, each once, as 3,7 or 1-8 or 1-3,7, not " + ids;
+        });
+    OptionKinds::Text(app, "--report", "DIR", args.reportFolder,
+                      "write the report (JSON, HTML) and the backups in DIR (default "
+                      "$XDG_DATA_HOME/VELD_Host_Para/reports)");
+    OptionKinds::Flag(app, "--compare-only", args.compareOnly,
+                      "read and compare each station; send nothing");
+    Json(app, args, "print the report's JSON document");
+    app.footer(std::string(kFileNote) +
+               "\nExit 0 when every station holds the file's values, 3 when a station gave no "
+               "reply or was not reached, else 5 when one holds other values.");
+}
 
 void DefineNothing(CLI::App&, ParaArgs&) {}
 
@@ -229,6 +255,8 @@ const ParaCommandList::Command kCommands[] = {
      &ParaCommands::Doctor},
     {"scan", "FRD 0 to each station; who answered, and its version (exit 3 when none)", DefineScan,
      &ParaCommands::Scan},
+    {"commission", "one FILE to each station of a list, verified, with a report", DefineCommission,
+     &ParaCommands::Commission},
 };
 
 }  // namespace
@@ -244,7 +272,8 @@ const ParaCommandList::Command* ParaCommandList::Find(const std::string& name) {
 
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
     app.add_option("-p,--port", args.port,
-                   "the port: COM1 to COM30, or a device path (default COM15)")
+                   "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
+                   "rfc2217://HOST:PORT (default COM15)")
         ->type_name("NAME")
         ->group(group);
     OptionKinds::Number(

@@ -25,7 +25,8 @@ class ParaCommands {
     int Monitor();
     int Diff();
     int Restore();
-    int Watch();  // in ParaWatch.cpp
+    int Watch();       // in ParaWatch.cpp
+    int Commission();  // in ParaCommission.cpp
     // In ParaPorts.cpp: the port list, the port doctor, the station scan.
     int Ports();
     int Doctor();

@@ -88,6 +88,10 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
     }
 }
 
+ParaSession::Outcome ParaSession::Until(const std::function<bool()>& done) {
+    return RunUntil(done);
+}
+
 ParaSession::Outcome ParaSession::Flush(bool toStdout) {
     return RunUntil([this] { return !m_session.LinesWaiting(); }, toStdout);
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,10 @@ class ParaSession : private DriveSession::Listener {
     Outcome Monitor();
     // Ticks the session once and echoes what came; kLost when the port went.
     Outcome Step(bool toStdout = false);
+    // Ticks the session, echoing what comes, until `done` says so (kDone), a
+    // signal stops it or the port goes or a line fails; the lines not yet
+    // written are then given up.
+    Outcome Until(const std::function<bool()>& done);
     // Every line that has left, in order, with what became of it.
     const std::vector<TxLineWriter::Gone>& Lines() const { return m_lines; }
 

@@ -1,0 +1,259 @@
+#include "session/Commissioning.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "params/ParamComparison.h"
+#include "protocol/SentCommand.h"
+#include "protocol/StationScan.h"
+
+namespace {
+
+// Whether `report` reads back every value of `sent`: a read-back due before
+// the run began (the form's "전송 후 확인") may report first.
+bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
+    ParamSet reported;
+    for (const ParamComparison::Row& row : report.Comparison().Rows()) {
+        reported.Set(row.number, row.a);
+    }
+    std::vector<int32_t> numbers = sent.Numbers();
+    return std::all_of(numbers.begin(), numbers.end(), [&](int32_t number) {
+        return reported.Has(number) && reported.Value(number) == sent.Value(number);
+    });
+}
+
+// Each state's word in the report and what the operator reads, in the order of State.
+struct StateWords {
+    const char* result;
+    const char* text;
+};
+constexpr StateWords kStateWords[] = {
+    {"waiting", "대기"},           {"reading", "읽는 중"},  {"sending", "전송 중"},
+    {"verified", "확인됨"},        {"mismatch", "불일치"},  {"no reply", "응답 없음"},
+    {"not reached", "진행 안 됨"}, {"cancelled", "취소됨"},
+};
+static_assert(std::size(kStateWords) == static_cast<size_t>(Commissioning::State::kCancelled) + 1);
+
+bool IsWriteLine(const SentCommand& command) {
+    return command.Code() == "PWR" || command.Code() == "COP" || command.Code() == "PSV";
+}
+
+}  // namespace
+
+bool Commissioning::Station::Unsaved() const {
+    auto psv = std::find_if(sent.rbegin(), sent.rend(),
+                            [](const std::string& line) { return line.ends_with(".PSV"); });
+    return std::any_of(sent.rbegin(), psv, [](const std::string& line) {
+        return line.find(".PWR ") != std::string::npos;
+    });
+}
+
+Commissioning::Commissioning(DriveSession& session, ParamSet target,
+                             const std::vector<int32_t>& stations, bool compareOnly,
+                             BackupSaver saveBackup, ProgressFn progress)
+    : m_session(session),
+      m_target(std::move(target)),
+      m_bCompareOnly(compareOnly),
+      m_saveBackup(std::move(saveBackup)),
+      m_progress(std::move(progress)) {
+    for (int32_t id : stations) {
+        m_stations.emplace_back();
+        m_stations.back().id = id;
+    }
+    m_session.AddListener(this);
+}
+
+Commissioning::~Commissioning() { m_session.RemoveListener(this); }
+
+int Commissioning::FinishedCount() const {
+    return static_cast<int>(std::count_if(m_stations.begin(), m_stations.end(),
+                                          [](const Station& s) { return s.Finished(); }));
+}
+
+void Commissioning::Step(Clock::time_point now) {
+    if (!Running()) return;
+    // A device that went away fails the line it was given too: the loss is what happened.
+    if (!m_session.IsConnected()) return End(Stop::kPortLost);
+    if (m_bWriteFailed) return End(Stop::kWriteFailed);
+    switch (m_phase) {
+        case Phase::kIdle:
+            StartStation();
+            return;
+        case Phase::kRead:
+            if (m_readComplete) TakeRead();
+            return;
+        case Phase::kVersion:
+            if (m_bVersionCame || (m_versionLeft && now - *m_versionLeft >= kVersionWait)) {
+                CompareAndSend(true);
+            }
+            return;
+        case Phase::kReadBack:
+            if (m_readBack) TakeReadBack();
+            return;
+    }
+}
+
+void Commissioning::StartStation() {
+    m_bReached = false;
+    m_readComplete.reset();
+    m_session.QueueRead(Current().id, m_target.Numbers());
+    // After the PRA is queued: an earlier read that ends now is not this one.
+    m_phase = Phase::kRead;
+    SetState(State::kReading);
+}
+
+void Commissioning::TakeRead() {
+    Station& station = Current();
+    const DriveReads::Read* read = m_session.LastRead();
+    if (!*m_readComplete || !read || read->station != station.id) {
+        const PraReplyTracker& replies = m_session.Reads().Replies();
+        if (replies.Replied()) station.missing = replies.Missing(m_target.Numbers());
+        return Finish(State::kNoReply);
+    }
+    station.before = read->values;
+    station.backup = m_saveBackup(read->values, station.id);
+    // Nothing is written to a drive whose set was not kept: it is compared,
+    // and the run ends.
+    if (station.backup.empty()) {
+        m_stop = Stop::kBackupFailed;
+        CompareAndSend(false);
+        while (m_nCurrent < m_stations.size()) Finish(State::kNotReached);
+        return;
+    }
+    m_versionLine = TxQueue::CommandLine(station.id, "FRD", "0");
+    m_versionLeft.reset();
+    m_bVersionCame = false;
+    m_session.Queue().QueueCommand(m_versionLine);
+    m_phase = Phase::kVersion;
+}
+
+void Commissioning::CompareAndSend(bool mayWrite) {
+    Station& station = Current();
+    ParamComparison comparison(m_target, *station.before, m_target.Numbers());
+    std::vector<std::pair<int32_t, int32_t>> writes;
+    for (const ParamComparison::Row& row : comparison.Rows()) {
+        if (row.differ) writes.emplace_back(row.number, row.a);
+    }
+    if (writes.empty() || m_bCompareOnly || !mayWrite) {
+        station.after = station.before;
+        for (const ParamComparison::Row& row : comparison.Rows()) {
+            if (row.differ) station.mismatches.push_back({row.number, row.a, row.b});
+        }
+        return Finish(station.mismatches.empty() ? State::kVerified : State::kMismatch);
+    }
+    m_writes = ParamSet();
+    for (const auto& [number, value] : writes) m_writes.Set(number, value);
+    m_readBack.reset();
+    m_readBackValues.reset();
+    SetState(State::kSending);
+    m_session.ReadBackNextGroup();
+    m_session.Queue().QueueWriteGroup(station.id, writes);
+    m_phase = Phase::kReadBack;
+}
+
+void Commissioning::TakeReadBack() {
+    Station& station = Current();
+    station.after = m_readBackValues;
+    const std::vector<int32_t>& missing = m_readBack->Missing();
+    for (const ParamComparison::Row& row : m_readBack->Comparison().Rows()) {
+        if (!m_writes.Has(row.number)) continue;
+        if (std::find(missing.begin(), missing.end(), row.number) != missing.end()) {
+            station.missing.push_back(row.number);
+        } else if (row.differ) {
+            station.mismatches.push_back({row.number, row.a, row.b});
+        }
+    }
+    if (!station.missing.empty()) return Finish(State::kNoReply);
+    Finish(station.mismatches.empty() ? State::kVerified : State::kMismatch);
+}
+
+void Commissioning::SetState(State state) {
+    Current().state = state;
+    if (m_progress) m_progress(*this, Current());
+}
+
+void Commissioning::Finish(State state) {
+    SetState(state);
+    m_phase = Phase::kIdle;
+    ++m_nCurrent;
+}
+
+void Commissioning::End(Stop stop) {
+    if (!Running()) return;
+    m_stop = stop;
+    // The lines given up are told as they go, so the station under way lists them.
+    m_session.GiveUpLines();
+    if (m_phase == Phase::kReadBack && m_readBack) TakeReadBack();
+    if (m_phase != Phase::kIdle) {
+        State state = !m_bReached                ? State::kNotReached
+                      : stop == Stop::kCancelled ? State::kCancelled
+                                                 : State::kNoReply;
+        Finish(state);
+    }
+    while (m_nCurrent < m_stations.size()) Finish(State::kNotReached);
+}
+
+void Commissioning::OnReadFinished(bool complete) {
+    if (m_phase == Phase::kRead) m_readComplete = complete;
+}
+
+void Commissioning::OnReadBackFinished(const ReadBackReport& report) {
+    if (m_phase != Phase::kReadBack || !ReportsOn(report, m_writes)) return;
+    m_readBack = report;
+    // The read-back's PRA is also the session's last read.
+    const PraReplyTracker& replies = m_session.Reads().Replies();
+    if (replies.Station() == Current().id && replies.Replied()) {
+        m_readBackValues = replies.Carried();
+    }
+}
+
+void Commissioning::OnLineGone(const TxLineWriter::Gone& gone) {
+    if (gone.fate == TxLineWriter::Fate::kFailed) m_bWriteFailed = true;
+    SentCommand command;
+    if (m_phase == Phase::kIdle || !SentCommand::Parse(gone.line, command) ||
+        command.Station() != Current().id) {
+        return;
+    }
+    bool written = gone.fate == TxLineWriter::Fate::kWritten;
+    if (written) m_bReached = true;
+    // A version that cannot be asked is not waited for.
+    if (gone.line == m_versionLine && m_phase == Phase::kVersion) m_versionLeft = Clock::now();
+    if (!IsWriteLine(command)) return;
+    std::string line = gone.line.substr(0, gone.line.size() - 1);
+    (written ? Current().sent : Current().unsent).push_back(line);
+}
+
+void Commissioning::OnLineReceived(const std::string& line) {
+    StationScan::Answer answer;
+    if (m_phase != Phase::kVersion || !StationScan::ParseAnswer(line, answer) ||
+        answer.station != Current().id) {
+        return;
+    }
+    Current().version = answer.version;
+    m_bVersionCame = true;
+}
+
+const char* Commissioning::ResultName(State state) {
+    return kStateWords[static_cast<size_t>(state)].result;
+}
+
+const char* Commissioning::StateText(State state) {
+    return kStateWords[static_cast<size_t>(state)].text;
+}
+
+const char* Commissioning::StopName(Stop stop) {
+    switch (stop) {
+        case Stop::kNone:
+            return "";
+        case Stop::kCancelled:
+            return "cancelled";
+        case Stop::kPortLost:
+            return "port lost";
+        case Stop::kWriteFailed:
+            return "write failed";
+        case Stop::kBackupFailed:
+            break;
+    }
+    return "backup failed";
+}

@@ -1,0 +1,168 @@
+// veld-para commission: one parameter file to several drives on the line,
+// each read, backed up, compared, sent what differs and read back, with a
+// report of the run.
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileProblemText.h"
+#include "JsonReport.h"
+#include "ParaCommands.h"
+#include "StdoutCheck.h"
+#include "session/CommissionReport.h"
+#include "session/CommissionTarget.h"
+#include "session/Commissioning.h"
+
+namespace {
+
+using Station = Commissioning::Station;
+using State = Commissioning::State;
+
+// What became of a station beyond its state: the values it did not take,
+// what its reply lacked, the lines that did not go out.
+std::string Detail(const Station& station, bool compareOnly) {
+    std::string text;
+    auto add = [&text](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    for (const Commissioning::Mismatch& m : station.mismatches) {
+        add(std::to_string(m.number) + (compareOnly ? " file " : " sent ") +
+            std::to_string(m.target) + (compareOnly ? ", drive " : ", kept ") +
+            std::to_string(m.kept));
+    }
+    if (!station.missing.empty()) {
+        std::string numbers;
+        for (int32_t number : station.missing) numbers += " " + std::to_string(number);
+        add("the reply lacked" + numbers);
+    }
+    if (!station.unsent.empty()) add(std::to_string(station.unsent.size()) + " lines not sent");
+    if (station.Unsaved()) add("the drive holds values it has not saved (no PSV went out)");
+    if (station.state == State::kVerified) {
+        add(station.sent.empty() ? "nothing to send"
+                                 : std::to_string(station.sent.size()) + " lines sent");
+    }
+    return text;
+}
+
+void PrintProgress(const Commissioning& run, const Station& station) {
+    size_t index = static_cast<size_t>(&station - run.Stations().data()) + 1;
+    std::string detail = station.Finished() ? Detail(station, run.CompareOnly()) : "";
+    std::fprintf(stderr, "commission %zu/%zu: station %d: %s%s%s\n", index, run.Stations().size(),
+                 station.id, Commissioning::ResultName(station.state), detail.empty() ? "" : ": ",
+                 detail.c_str());
+}
+
+void PrintResults(const Commissioning& run) {
+    for (const Station& station : run.Stations()) {
+        std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
+                    station.version.value_or("-").c_str(),
+                    Detail(station, run.CompareOnly()).c_str());
+    }
+}
+
+void ReportStop(const Commissioning& run) {
+    switch (run.Stopped()) {
+        case Commissioning::Stop::kPortLost:
+            std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
+            return;
+        case Commissioning::Stop::kWriteFailed:
+            std::fprintf(stderr,
+                         "veld-para: a line could not be written to the port (TTY Error!); "
+                         "nothing more was sent\n");
+            return;
+        case Commissioning::Stop::kBackupFailed:
+            std::fprintf(stderr,
+                         "veld-para: a station's backup could not be saved beside the report; "
+                         "nothing more was sent\n");
+            return;
+        case Commissioning::Stop::kCancelled:
+            std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
+            return;
+        case Commissioning::Stop::kNone:
+            return;
+    }
+}
+
+// 0 when every station is verified; a stop's own code; 3 when any gave no
+// reply or was not reached; else 5 when any holds other values.
+int RunExitCode(const Commissioning& run) {
+    switch (run.Stopped()) {
+        case Commissioning::Stop::kCancelled:
+            return ParaExit::kSignalBase + ParaSession::StopSignal();
+        case Commissioning::Stop::kWriteFailed:
+            return ParaExit::kWriteFailed;
+        case Commissioning::Stop::kBackupFailed:
+            return ParaExit::kFileError;
+        case Commissioning::Stop::kPortLost:
+        case Commissioning::Stop::kNone:
+            break;
+    }
+    bool mismatch = false;
+    for (const Station& station : run.Stations()) {
+        if (station.state == State::kMismatch) {
+            mismatch = true;
+        } else if (station.state != State::kVerified) {
+            return ParaExit::kNoReply;
+        }
+    }
+    return mismatch ? ParaExit::kDiffer : ParaExit::kDone;
+}
+
+}  // namespace
+
+int ParaCommands::Commission() {
+    const std::string& file = m_args.values.front();
+    std::optional<CommissionTarget> target = CommissionTarget::Read(file);
+    if (!target) {
+        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was sent\n", file.c_str());
+        return kFileError;
+    }
+    if (!target->Check().Sendable()) {
+        std::fprintf(stderr,
+                     "veld-para: %s is not a complete parameter file; nothing was sent:\n%s",
+                     file.c_str(), FileProblemText::Lines(target->Check(), true).c_str());
+        return kFileError;
+    }
+    if (int opened = m_context.OpenPort(); opened != kDone) return opened;
+    std::string folder =
+        m_args.reportFolder.empty() ? CommissionReport::DefaultFolder() : m_args.reportFolder;
+    CommissionReport report(folder, *target, m_session.Session().OpenedText(), std::time(nullptr));
+    if (!report.Create()) {
+        std::fprintf(stderr, "veld-para: the report cannot be written in %s; nothing was sent\n",
+                     folder.c_str());
+        return kFileError;
+    }
+
+    Commissioning run(
+        m_session.Session(), target->Check().Values(), m_args.stations, m_args.compareOnly,
+        [&report](const ParamSet& set, int32_t station) { return report.SaveBackup(set, station); },
+        [&report](const Commissioning& progress, const Station& station) {
+            PrintProgress(progress, station);
+            if (station.Finished()) report.Save(progress);
+        });
+    report.Save(run);
+    ParaSession::Outcome outcome = m_session.Until([&run] {
+        run.Step(Commissioning::Clock::now());
+        return !run.Running();
+    });
+    if (outcome == ParaSession::Outcome::kInterrupted) run.Cancel();
+    // A lost port or a failed line ends the run at its next step.
+    run.Step(Commissioning::Clock::now());
+
+    bool saved = report.Save(run, std::time(nullptr));
+    if (m_args.json) {
+        std::printf("%s\n", JsonReport::Dump(report.Document(run), 2).c_str());
+    } else {
+        PrintResults(run);
+    }
+    StdoutCheck::Flush();
+    ReportStop(run);
+    if (!saved) {
+        std::fprintf(stderr, "File Error\n%s\nveld-para: the report could not be written\n",
+                     report.JsonPath().c_str());
+        int code = RunExitCode(run);
+        return code == kDone ? kFileError : code;
+    }
+    std::fprintf(stderr, "veld-para: report: %s\n", report.HtmlPath().c_str());
+    return RunExitCode(run);
+}
