@@ -116,8 +116,8 @@ void BM_PraLinesThroughThePort(benchmark::State& state) {
     int32_t expectedRead = 0;
     for (auto _ : state) {
         link.pty.Write(burst);
-        expectedRead = (expectedRead + kBurst) % CTtyPort::kRxSlots;
-        while (link.session.Port().RxReadIndex() != expectedRead) {
+        expectedRead = (expectedRead + kBurst) % RxLineRing::kSlots;
+        while (link.session.Port().Ring().ReadIndex() != expectedRead) {
         }
     }
     state.SetItemsProcessed(state.iterations() * kBurst);

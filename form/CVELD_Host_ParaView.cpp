@@ -247,7 +247,7 @@ void CVELD_Host_ParaView::OnTimer() {
     EchoReceivedLine();
     // The reader lets go of a device that vanished; the toggle follows the port.
     if (m_session.TakePortLost()) ReleaseLostPort();
-    if (m_replyWatch.Silent(m_session.Port().RxReadIndex(), ReplyWatch::Clock::now())) {
+    if (m_replyWatch.Silent(m_session.Port().Ring().ReadIndex(), ReplyWatch::Clock::now())) {
         emit StatusMessage(
             Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
                  "포트, 통신속도와 ID를 확인하십시오."));
@@ -256,11 +256,11 @@ void CVELD_Host_ParaView::OnTimer() {
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
     const CTtyPort& port = m_session.Port();
-    if (m_nRxEchoRead == port.RxReadIndex()) return;
+    if (m_nRxEchoRead == port.Ring().ReadIndex()) return;
     char line[kEchoBytes];
-    size_t length = port.CopyRxLine(m_nRxEchoRead, line, kEchoBytes);
+    size_t length = port.Ring().CopyLine(m_nRxEchoRead, line, kEchoBytes);
     m_rxEcho.Add(std::string(line, length));
-    m_nRxEchoRead = (m_nRxEchoRead + 1) % CTtyPort::kRxSlots;
+    m_nRxEchoRead = RxLineRing::Next(m_nRxEchoRead);
 }
 
 // ---- Closing ----
@@ -369,7 +369,7 @@ void CVELD_Host_ParaView::OnReadAll() {
 void CVELD_Host_ParaView::WatchForReply() {
     // Lines queued without a port are reported as not sent instead.
     if (m_session.IsConnected()) {
-        m_replyWatch.Arm(m_session.Port().RxReadIndex(), ReplyWatch::Clock::now());
+        m_replyWatch.Arm(m_session.Port().Ring().ReadIndex(), ReplyWatch::Clock::now());
     }
 }
 

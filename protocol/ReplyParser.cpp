@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "params/ParamTable.h"
-#include "serial/CTtyPort.h"
+#include "serial/RxLineRing.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::optional<ReplyParser::ReplyLine> ReplyParser::ParseLine(std::string_view li
     if (!TakeReplyLine(line)) return std::nullopt;
     // As the dispatcher holds it: one slot's bytes at most, then the carriage
     // return its parser stops at.
-    std::string text(line.substr(0, CTtyPort::kRxSlotSize));
+    std::string text(line.substr(0, RxLineRing::kSlotSize));
     text += '\r';
     ReplyLine reply;
     reply.station = text[1];

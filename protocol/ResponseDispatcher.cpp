@@ -24,7 +24,7 @@ bool ResponseDispatcher::Start() {
 
 void ResponseDispatcher::RequestStop() {
     m_bStopDispatch.store(true, std::memory_order_release);
-    m_port.WakeRxWaiters();
+    m_port.Ring().Wake();
 }
 
 void ResponseDispatcher::Stop() {
@@ -38,12 +38,12 @@ void ResponseDispatcher::DispatchThreadProc() {
     for (;;) {
         // The signal is read before the stop request and the ring, so a wake or
         // a line that comes after these checks makes the wait return at once.
-        uint32_t signal = m_port.RxSignal();
+        uint32_t signal = m_port.Ring().Signal();
         if (m_bStopDispatch.load(std::memory_order_acquire)) break;
-        int32_t slot = m_port.RxReadIndex();
-        if (slot == m_port.RxWriteIndex()) {
+        int32_t slot = m_port.Ring().ReadIndex();
+        if (slot == m_port.Ring().WriteIndex()) {
             // Idle: sleep until the reader publishes a line or a stop is asked for.
-            m_port.WaitRxSignal(signal);
+            m_port.Ring().WaitSignal(signal);
             continue;
         }
         DispatchNextLine(slot);
@@ -53,10 +53,10 @@ void ResponseDispatcher::DispatchThreadProc() {
 }
 
 void ResponseDispatcher::DispatchNextLine(int32_t slot) {
-    size_t length = m_port.CopyRxLine(slot, m_line, CTtyPort::kRxSlotSize);
+    size_t length = m_port.Ring().CopyLine(slot, m_line, RxLineRing::kSlotSize);
     DispatchLine(m_line, length);
     // A reconnect may have reset the ring meanwhile; then the reset index stands.
-    m_port.AdvanceRxRead(slot, (slot + 1) % CTtyPort::kRxSlots);
+    m_port.Ring().AdvanceRead(slot);
 }
 
 void ResponseDispatcher::DispatchLine(const char* line, size_t length) {

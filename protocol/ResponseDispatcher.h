@@ -54,5 +54,5 @@ class ResponseDispatcher {
     int32_t m_nReplyValue[ReplyParser::kMaxValues] = {};
     int32_t m_nReplyCount = 0;
     // One slot's bytes plus the carriage return the parser stops at.
-    char m_line[CTtyPort::kRxSlotSize + 1] = {};
+    char m_line[RxLineRing::kSlotSize + 1] = {};
 };

@@ -68,7 +68,7 @@ void WriteGuard::Follow(Clock::time_point now) {
         if (m_bReadBack) m_readBack.Take(line, now);
     }
     // A line still arriving (a slow line, a drive writing in pieces) is no quiet time.
-    int32_t offset = m_port.RxOffset();
+    int32_t offset = m_port.Ring().Offset();
     if (offset != m_nLastOffset) {
         m_reads.Activity(now);
         m_readBack.Activity(now);

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr char kCarriageReturn = 13;
-
 // A write that fails with one of these found the device gone: a terminal hung
 // up or removed, a connection closed or reset.
 bool IsDeviceGone(int error) {
@@ -81,7 +79,7 @@ bool CTtyPort::Open(const std::string& device, uint32_t baud, uint8_t parity, ui
     m_bLostByWrite.store(false, std::memory_order_relaxed);
     // Empty before Open returns, so a consumer that starts following now
     // starts at slot 0; the reader empties it again as it starts.
-    ResetRing();
+    m_ring.Reset();
     m_bConnected.store(true, std::memory_order_release);
     m_pReaderThread.store(&m_readerThread, std::memory_order_release);
     m_readerThread = std::thread([this] { ReaderThreadProc(); });
@@ -182,7 +180,7 @@ void CTtyPort::ReportWriteError(int error) {
 
 uint32_t CTtyPort::ReaderThreadProc() {
     WorkerThread::Prepare("veld-reader");
-    ResetRing();
+    m_ring.Reset();
     m_bReadFailed = false;
     m_nOverflows = 0;
     uint32_t exitCode = 1;
@@ -190,7 +188,7 @@ uint32_t CTtyPort::ReaderThreadProc() {
         Wake wake = WaitForInput();
         if (wake == Wake::kQuiet) EndOverflowRun();
         if (wake == Wake::kWoken || wake == Wake::kQuiet) continue;
-        uint32_t count = wake == Wake::kInput ? ReadBlock(m_rxBuffer, kRxSlotSize) : 0;
+        uint32_t count = wake == Wake::kInput ? ReadBlock(m_rxBuffer, RxLineRing::kSlotSize) : 0;
         StoreBytes(m_rxBuffer, count);
         if (wake == Wake::kLost || m_bReadFailed) {
             ReleaseLostDevice();
@@ -227,38 +225,12 @@ CTtyPort::Wake CTtyPort::WaitForInput() {
     return Wake::kInput;
 }
 
-void CTtyPort::ResetRing() {
-    m_nRxWrite.store(0, std::memory_order_release);
-    m_nRxRead.store(0, std::memory_order_release);
-    m_nRxOffset.store(0, std::memory_order_relaxed);
-}
-
 void CTtyPort::ReleaseLostDevice() {
     m_hComm->ReleaseDevice();
     m_bConnected.store(false, std::memory_order_release);
 }
 
-void CTtyPort::StoreBytes(const char* bytes, uint32_t count) {
-    int32_t slot = m_nRxWrite.load(std::memory_order_relaxed);
-    int32_t offset = m_nRxOffset.load(std::memory_order_relaxed);
-    for (uint32_t i = 0; i < count; ++i) {
-        char byte = bytes[i];
-        std::atomic_ref<char>(m_rxLines[slot][offset]).store(byte, std::memory_order_relaxed);
-        ++offset;
-        if (offset == kRxSlotSize) ++m_nOverflows;
-        if (byte == kCarriageReturn) {
-            EndOverflowRun();
-            offset = 0;
-            slot = (slot + 1) % kRxSlots;
-            m_nRxOffset.store(0, std::memory_order_relaxed);
-            m_nRxWrite.store(slot, std::memory_order_release);
-            PublishLine();
-        } else {
-            offset %= kRxSlotSize;
-            m_nRxOffset.store(offset, std::memory_order_relaxed);
-        }
-    }
-}
+void CTtyPort::StoreBytes(const char* bytes, uint32_t count) { m_ring.Store(bytes, count, *this); }
 
 void CTtyPort::EndOverflowRun() {
     if (m_nOverflows == 0) return;
@@ -266,26 +238,4 @@ void CTtyPort::EndOverflowRun() {
     if (m_nOverflows > 1) text += " (" + std::to_string(m_nOverflows) + " times)";
     m_nOverflows = 0;
     m_notifier.Notify(Notifier::kAppCaption, text);
-}
-
-void CTtyPort::PublishLine() {
-    m_nRxSignal.fetch_add(1, std::memory_order_release);
-    m_nRxSignal.notify_all();
-}
-
-void CTtyPort::WakeRxWaiters() { PublishLine(); }
-
-bool CTtyPort::AdvanceRxRead(int32_t expected, int32_t next) {
-    return m_nRxRead.compare_exchange_strong(expected, next, std::memory_order_acq_rel);
-}
-
-size_t CTtyPort::CopyRxLine(int32_t slot, char* out, size_t maximum) const {
-    size_t count = 0;
-    char* line = m_rxLines[slot];
-    while (count < maximum && count < static_cast<size_t>(kRxSlotSize)) {
-        char byte = std::atomic_ref<char>(line[count]).load(std::memory_order_relaxed);
-        if (byte == kCarriageReturn) break;
-        out[count++] = byte;
-    }
-    return count;
 }

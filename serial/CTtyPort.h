@@ -8,6 +8,7 @@
 
 #include "serial/NetDevice.h"
 #include "serial/Notifier.h"
+#include "serial/RxLineRing.h"
 #include "serial/TtyDevice.h"
 
 // The one serial channel to the drive. The reader thread splits received bytes
@@ -20,10 +21,8 @@
 // use while the port is closed, so a caller that must not wait (the GUI) may
 // run Open on a worker thread of its own, as long as no Close or WriteBlock on
 // the same port runs meanwhile, and read LastOpenError after that thread.
-class CTtyPort {
+class CTtyPort : private RxLineRing::Events {
   public:
-    static constexpr int kRxSlots = 100;
-    static constexpr int kRxSlotSize = 2048;
     static constexpr int kWriteStallMs = 2000;
 
     explicit CTtyPort(Notifier& notifier);
@@ -51,22 +50,10 @@ class CTtyPort {
     // codes for a network port), 0 after a good one.
     int LastOpenError() const { return m_nOpenError; }
 
-    // The RxLineRing, for its consumers.
-    int32_t RxWriteIndex() const { return m_nRxWrite.load(std::memory_order_acquire); }
-    int32_t RxReadIndex() const { return m_nRxRead.load(std::memory_order_acquire); }
-    int32_t RxOffset() const { return m_nRxOffset.load(std::memory_order_relaxed); }
-    // Moves the read index from `expected` to `next`; false when a reconnect
-    // reset the ring meanwhile (the consumer then starts again at the new index).
-    bool AdvanceRxRead(int32_t expected, int32_t next);
-    // Copies slot bytes up to, not including, the first carriage return, at most
-    // `maximum`; returns the count. Safe while the reader refills the slot.
-    size_t CopyRxLine(int32_t slot, char* out, size_t maximum) const;
-
-    // A counter that moves with every published line and every wake request:
-    // a consumer reads it, checks the ring, and waits for it to move.
-    uint32_t RxSignal() const { return m_nRxSignal.load(std::memory_order_acquire); }
-    void WaitRxSignal(uint32_t seen) const { m_nRxSignal.wait(seen, std::memory_order_acquire); }
-    void WakeRxWaiters();
+    // The received lines, for their consumers.
+    const RxLineRing& Ring() const { return m_ring; }
+    // The dispatcher moves the ring's read index.
+    RxLineRing& Ring() { return m_ring; }
 
   protected:
     // The reader's splitting of received bytes into ring slots. Protected so
@@ -83,8 +70,8 @@ class CTtyPort {
 
     uint32_t ReaderThreadProc();
     Wake WaitForInput();
-    void PublishLine();
-    void ResetRing();
+    void OnSlotFull() override { ++m_nOverflows; }
+    void OnLineEnd() override { EndOverflowRun(); }
     void ReleaseLostDevice();
     void WriteFailed(int error);
     void ReportWriteError(int error);
@@ -103,15 +90,10 @@ class CTtyPort {
     int m_wakeEvent = -1;  // eventfd that Close signals to release the reader's wait
     std::thread m_readerThread;
     std::atomic<std::thread*> m_pReaderThread{nullptr};
-    // Mutable: consumers copy lines out through atomic byte loads.
-    mutable char m_rxLines[kRxSlots][kRxSlotSize] = {};
-    std::atomic<int32_t> m_nRxWrite{0};
-    std::atomic<int32_t> m_nRxRead{0};
-    std::atomic<int32_t> m_nRxOffset{0};
-    std::atomic<uint32_t> m_nRxSignal{0};
+    RxLineRing m_ring;
 
     // Reader thread only.
-    char m_rxBuffer[kRxSlotSize] = {};
+    char m_rxBuffer[RxLineRing::kSlotSize] = {};
     bool m_bReadFailed = false;
     uint32_t m_nOverflows = 0;  // slot fills in the current run
 

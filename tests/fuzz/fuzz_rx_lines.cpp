@@ -49,14 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < count; ++i) {
         if (bytes[i] != '\r') continue;
         lines.emplace_back(bytes + start, i - start);
-        tell((i - start + 1) / CTtyPort::kRxSlotSize);
+        tell((i - start + 1) / RxLineRing::kSlotSize);
         start = i + 1;
     }
     size_t partial = count - start;
-    tell(partial / CTtyPort::kRxSlotSize);
+    tell(partial / RxLineRing::kSlotSize);
 
-    if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % CTtyPort::kRxSlots) ||
-        port->RxOffset() != static_cast<int32_t>(partial % CTtyPort::kRxSlotSize) ||
+    if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % RxLineRing::kSlots) ||
+        port->RxOffset() != static_cast<int32_t>(partial % RxLineRing::kSlotSize) ||
         port->RxSignal() != static_cast<uint32_t>(lines.size()) ||
         notifier.Texts() != told ||
         notifier.Captions() != std::vector<std::string>(told.size(), Notifier::kAppCaption)) {
@@ -64,14 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The last 99 lines are in their slots, each whole when it fits one (the
     // slot at the write index takes the line being received).
-    size_t kept = std::min(lines.size(), static_cast<size_t>(CTtyPort::kRxSlots - 1));
-    static char copy[CTtyPort::kRxSlotSize];
+    size_t kept = std::min(lines.size(), static_cast<size_t>(RxLineRing::kSlots - 1));
+    static char copy[RxLineRing::kSlotSize];
     ParamTable table;
     RefreshFlag refresh;
     ResponseDispatcher dispatcher(*port, table, refresh, notifier);
     for (size_t n = lines.size() - kept; n < lines.size(); ++n) {
-        if (lines[n].size() >= static_cast<size_t>(CTtyPort::kRxSlotSize)) continue;
-        int32_t slot = static_cast<int32_t>(n % CTtyPort::kRxSlots);
+        if (lines[n].size() >= static_cast<size_t>(RxLineRing::kSlotSize)) continue;
+        int32_t slot = static_cast<int32_t>(n % RxLineRing::kSlots);
         size_t copied = port->CopyRxLine(slot, copy, sizeof copy);
         if (std::string(copy, copied) != lines[n]) __builtin_trap();
         dispatcher.DispatchLine(copy, copied);

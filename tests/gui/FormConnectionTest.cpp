@@ -127,7 +127,7 @@ class FormConnectionTest : public QObject {
         FormOnPty f;
         f.Click(FormId::kConnectToggle);
         f.Write("\r#1.MVW 01 0123456789ABCDEFGHIJKLMNOPQRS\r");  // an empty line first
-        QVERIFY(Eventually([&] { return f.View().Session().Port().RxReadIndex() == 2; }));
+        QVERIFY(Eventually([&] { return f.View().Session().Port().Ring().ReadIndex() == 2; }));
         f.Tick();
         QCOMPARE(f.ListLines(FormId::kReceivedList), QStringList({""}));
         f.Tick();
@@ -226,7 +226,7 @@ class FormConnectionTest : public QObject {
         QCOMPARE(f.View().WorkersHeldByBoxes(), 0);
         if (action != kCloseWindow) {
             // Answered, every worker went on with its line, the one dispatcher too.
-            QVERIFY(Eventually([&] { return port.RxReadIndex() == 2; }));
+            QVERIFY(Eventually([&] { return port.Ring().ReadIndex() == 2; }));
         }
     }
 
@@ -237,7 +237,7 @@ class FormConnectionTest : public QObject {
     // and wait for it; a line that fills its slot makes the reader raise
     // "Rx Buffer FULL" and wait for it before the line is published.
     bool RaiseReaderBox(FormOnPty& f) {
-        return RaiseBox(f, std::string(CTtyPort::kRxSlotSize - 1, 'x') + "\r");
+        return RaiseBox(f, std::string(RxLineRing::kSlotSize - 1, 'x') + "\r");
     }
     bool RaiseBox(FormOnPty& f, const std::string& line) {
         int held = f.View().WorkersHeldByBoxes();

@@ -35,8 +35,8 @@ termios2 LineSettings(const PtyPair& pty) {
 }
 
 std::string Slot(const CTtyPort& port, int slot) {
-    char line[CTtyPort::kRxSlotSize];
-    return std::string(line, port.CopyRxLine(slot, line, sizeof line));
+    char line[RxLineRing::kSlotSize];
+    return std::string(line, port.Ring().CopyLine(slot, line, sizeof line));
 }
 
 class PortTest : public ::testing::Test {
@@ -49,7 +49,7 @@ class PortTest : public ::testing::Test {
 
     bool OpenDefault() { return port.Open(pty.SlavePath(), 115200, 0, 8, 0); }
     bool WaitForLines(int32_t writeIndex) {
-        return Eventually([&] { return port.RxWriteIndex() == writeIndex; });
+        return Eventually([&] { return port.Ring().WriteIndex() == writeIndex; });
     }
 
     PtyPair pty;
@@ -204,7 +204,7 @@ TEST_F(PortTest, LinesFillConsecutiveSlotsAndLapTheRing) {
     ASSERT_TRUE(Eventually([&] { return Slot(port, 4) == "L104"; }));
     EXPECT_EQ(Slot(port, 0), "L100");
     EXPECT_EQ(Slot(port, 5), "L5");
-    EXPECT_EQ(port.RxWriteIndex(), 5);
+    EXPECT_EQ(port.Ring().WriteIndex(), 5);
 }
 
 // Bytes fed to the reader's splitting as reads would bring them.
@@ -223,7 +223,7 @@ TEST(OverflowTest, EachRunOfAnOverlongLineIsToldOnceWithItsCount) {
         std::vector<std::string> reads;  // each read, then the line falls quiet
         std::vector<std::string> told;
     };
-    const std::string slot(CTtyPort::kRxSlotSize, 'x');
+    const std::string slot(RxLineRing::kSlotSize, 'x');
     const std::string mebibyte(1 << 20, 'x');
     const Case cases[] = {
         {"the line end fills the slot", {slot.substr(1) + "\r"}, {"Rx Buffer FULL"}},
@@ -240,8 +240,8 @@ TEST(OverflowTest, EachRunOfAnOverlongLineIsToldOnceWithItsCount) {
         RecordingNotifier notifier;
         auto port = std::make_unique<FedPort>(notifier);
         for (const std::string& read : c.reads) {
-            for (size_t at = 0; at < read.size(); at += CTtyPort::kRxSlotSize) {
-                std::string piece = read.substr(at, CTtyPort::kRxSlotSize);
+            for (size_t at = 0; at < read.size(); at += RxLineRing::kSlotSize) {
+                std::string piece = read.substr(at, RxLineRing::kSlotSize);
                 port->StoreBytes(piece.data(), static_cast<uint32_t>(piece.size()));
             }
             port->EndOverflowRun();
@@ -253,7 +253,7 @@ TEST(OverflowTest, EachRunOfAnOverlongLineIsToldOnceWithItsCount) {
 // The reader tells of a line that stays without its end once the line falls quiet.
 TEST_F(PortTest, AnOverlongLineWithoutItsEndIsToldWhenTheLineFallsQuiet) {
     ASSERT_TRUE(OpenDefault());
-    pty.Write(std::string(3 * CTtyPort::kRxSlotSize, 'x'));
+    pty.Write(std::string(3 * RxLineRing::kSlotSize, 'x'));
     ASSERT_TRUE(Eventually([&] { return notifier.Count() > 0; }));
     pty.Write("\r#1.STA 0\r");
     ASSERT_TRUE(WaitForLines(2));
@@ -271,13 +271,13 @@ TEST_F(PortTest, ReconnectEmptiesTheRingAndPurgesStaleInput) {
     ASSERT_TRUE(OpenDefault());
     pty.Write("one\rtwo\r");
     ASSERT_TRUE(WaitForLines(2));
-    ASSERT_TRUE(port.AdvanceRxRead(0, 1));
+    ASSERT_TRUE(port.Ring().AdvanceRead(0));
     EXPECT_TRUE(port.Close());
     pty.Write("stale\r");
     ASSERT_TRUE(OpenDefault());
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == 0; }));
+    ASSERT_TRUE(Eventually([&] { return port.Ring().ReadIndex() == 0; }));
     // A consumer still at the old index may not move the reset one.
-    EXPECT_FALSE(port.AdvanceRxRead(1, 2));
+    EXPECT_FALSE(port.Ring().AdvanceRead(1));
     pty.Write("fresh\r");
     ASSERT_TRUE(WaitForLines(1));
     EXPECT_EQ(Slot(port, 0), "fresh");
@@ -366,7 +366,7 @@ TEST(PortLossTest, LostDeviceIsReleasedAndTheSameNameOpensAgainWhenItIsBack) {
     std::filesystem::create_symlink(second.SlavePath(), link);
     ASSERT_TRUE(port.Open(link.string(), 115200, 0, 8, 0));
     second.Write("#1.STA 0\r");
-    EXPECT_TRUE(Eventually([&] { return port.RxWriteIndex() == 1; }));
+    EXPECT_TRUE(Eventually([&] { return port.Ring().WriteIndex() == 1; }));
     EXPECT_TRUE(port.Close());
     std::filesystem::remove(link);
     EXPECT_EQ(notifier.Count(), 0u);

@@ -152,7 +152,7 @@ TEST_F(DriveSessionTest, AReadIsCompleteWhenTheStationAskedSentEveryParameterAnd
     EXPECT_TRUE(recorder.reads.empty());  // not quiet yet
     // A line still arriving is no quiet time.
     pty.Write("#3.STA");
-    ASSERT_TRUE(Eventually([&] { return session.Port().RxOffset() > 0; }));
+    ASSERT_TRUE(Eventually([&] { return session.Port().Ring().Offset() > 0; }));
     Later(DriveReads::kQuiet);
     EXPECT_TRUE(recorder.reads.empty());
     Later(2 * DriveReads::kQuiet);

@@ -23,7 +23,7 @@ void DispatchedPortTest::Answer(const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\r";
     pty.Write(bytes);
-    consumed = (consumed + static_cast<int32_t>(lines.size())) % CTtyPort::kRxSlots;
-    ASSERT_TRUE(Eventually([&] { return port.RxReadIndex() == consumed; }))
-        << "read index " << port.RxReadIndex() << ", expected " << consumed;
+    consumed = (consumed + static_cast<int32_t>(lines.size())) % RxLineRing::kSlots;
+    ASSERT_TRUE(Eventually([&] { return port.Ring().ReadIndex() == consumed; }))
+        << "read index " << port.Ring().ReadIndex() << ", expected " << consumed;
 }
