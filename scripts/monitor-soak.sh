@@ -6,13 +6,15 @@
 # received, and the GUI thread's stall per round (median and max of each round's
 # longest stall, scripts/gui-stall-probe) over the last 10 s. A benchmark, not a test.
 #
-# usage: monitor-soak.sh [--all] [--interval MS] [--program PATH] [--shot FILE [--shot-minute N]] MINUTES
+# usage: monitor-soak.sh [--all [--prd N]] [--interval MS] [--program PATH] [--shot FILE [--shot-minute N]] MINUTES
+#   --prd N          with --all, PRD 0 to N-1 (default 46; 110 asks every parameter)
 #   --program PATH   the GUI to run (default: build/release/app/VELD_Host_Para, built here)
 #   --shot FILE      the monitor window as a PNG after minute N (default: the last)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 all=0
+prd=46
 interval=100
 program=""
 shot=""
@@ -20,6 +22,7 @@ shot_minute=""
 while [ $# -gt 1 ]; do
     case "$1" in
         --all) all=1 ;;
+        --prd) prd="$2"; shift ;;
         --interval) interval="$2"; shift ;;
         --program) program="$2"; shift ;;
         --shot) shot="$2"; shift ;;
@@ -63,7 +66,7 @@ keys=()
 if [ "$all" = 1 ]; then
     for _ in 1 2 3 4 5; do keys+=(space Tab); done
     keys+=(space Tab Home)
-    for _ in $(seq 46); do keys+=(space Down); done
+    for _ in $(seq "$prd"); do keys+=(space Down); done
     first="#0.STA"
 else
     keys+=(Tab Tab Tab Tab Tab space Tab)
