@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QPushButton>
 #include <chrono>
 #include <thread>
@@ -48,16 +47,17 @@ CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
 }
 
 void CVELD_Host_ParaView::EchoLinesAsTheyLeave() {
-    m_session.SetGoneWake([this] {
-        if (m_bEchoPosted.exchange(true, std::memory_order_acq_rel)) return;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_bEchoPosted.store(false, std::memory_order_release);
-                m_session.EchoGoneLines();
-            },
+    // A queued signal carries no data across: the lines pass through the session's atomics.
+    connect(this, &CVELD_Host_ParaView::LinesLeft, this, &CVELD_Host_ParaView::EchoGoneLines,
             Qt::QueuedConnection);
+    m_session.SetGoneWake([this] {
+        if (!m_bEchoPosted.exchange(true, std::memory_order_acq_rel)) emit LinesLeft();
     });
+}
+
+void CVELD_Host_ParaView::EchoGoneLines() {
+    m_bEchoPosted.store(false, std::memory_order_release);
+    m_session.EchoGoneLines();
 }
 
 CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }

@@ -90,6 +90,8 @@ class CVELD_Host_ParaView : public QWidget {
   signals:
     // A line for the frame's status bar.
     void StatusMessage(const QString& text);
+    // The writer has let lines go (emitted on its thread).
+    void LinesLeft();
 
   private:
     template <class Control>
@@ -107,6 +109,7 @@ class CVELD_Host_ParaView : public QWidget {
     void ReleaseLostPort();
     // The writer tells of each line as it leaves; the echo follows on this thread.
     void EchoLinesAsTheyLeave();
+    void EchoGoneLines();
     // Releases the connect toggle without running its handler.
     void ReleaseConnectToggle();
     void EchoReceivedLine();
