@@ -55,10 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t partial = count - start;
     tell(partial / RxLineRing::kSlotSize);
 
-    if (port->RxWriteIndex() != static_cast<int32_t>(lines.size() % RxLineRing::kSlots) ||
-        port->RxOffset() != static_cast<int32_t>(partial % RxLineRing::kSlotSize) ||
-        port->RxSignal() != static_cast<uint32_t>(lines.size()) ||
-        notifier.Texts() != told ||
+    if (port->Ring().WriteIndex() != static_cast<int32_t>(lines.size() % RxLineRing::kSlots) ||
+        port->Ring().Offset() != static_cast<int32_t>(partial % RxLineRing::kSlotSize) ||
+        port->Ring().Signal() != static_cast<uint32_t>(lines.size()) || notifier.Texts() != told ||
         notifier.Captions() != std::vector<std::string>(told.size(), Notifier::kAppCaption)) {
         __builtin_trap();
     }
@@ -72,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t n = lines.size() - kept; n < lines.size(); ++n) {
         if (lines[n].size() >= static_cast<size_t>(RxLineRing::kSlotSize)) continue;
         int32_t slot = static_cast<int32_t>(n % RxLineRing::kSlots);
-        size_t copied = port->CopyRxLine(slot, copy, sizeof copy);
+        size_t copied = port->Ring().CopyLine(slot, copy, sizeof copy);
         if (std::string(copy, copied) != lines[n]) __builtin_trap();
         dispatcher.DispatchLine(copy, copied);
         if (dispatcher.ReplyCount() < 0 || dispatcher.ReplyCount() > ReplyParser::kMaxValues) {
