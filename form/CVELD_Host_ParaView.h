@@ -9,6 +9,7 @@
 
 #include "form/EchoListBox.h"
 #include "form/GuiNotifier.h"
+#include "form/PortExamination.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 #include "params/SetupParams.h"
@@ -103,12 +104,15 @@ class CVELD_Host_ParaView : public QWidget {
     void SetUpGrid();
     void TakeStationId();
     QString PortText() const;
-    void ReportOpenFailure();
+    // A network port opens off this thread and ends at a tick; a device at once.
+    void BeginConnect(const QString& portText);
+    void EndConnect(bool opened);
+    void OnOpenFailureExamined(const PortDoctor::Report& report);
     void ReleaseLostPort();
     // The writer tells of each line as it leaves; the echo follows on this thread.
     void EchoLinesAsTheyLeave();
-    // Releases the connect toggle without running its handler.
-    void ReleaseConnectToggle();
+    // Presses or releases the connect toggle without running its handler.
+    void SetConnectToggle(bool pressed);
     void EchoReceivedLine();
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
@@ -175,6 +179,11 @@ class CVELD_Host_ParaView : public QWidget {
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
     bool m_bReleasingToggle = false;
+    // From the connect click until the port is open or the failure's box is
+    // dismissed; the port as the combo named it.
+    bool m_bConnecting = false;
+    QString m_strConnectPort;
+    PortExamination m_openFailure;
     // An echo of the lines that left is on its way to this thread.
     std::atomic<bool> m_bEchoPosted{false};
     ReplyWatch m_replyWatch;

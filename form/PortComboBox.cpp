@@ -2,15 +2,40 @@
 
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStringList>
 #include <utility>
 #include <vector>
 
 #include "form/ControlFit.h"
 #include "form/PortDescriptionText.h"
+#include "serial/NetAddress.h"
 #include "serial/PortMap.h"
 
 namespace {
+
+// The settings' group of the network ports connected to: Port1 the newest.
+const char* const kRememberedGroup = "Network Ports";
+
+QString RememberedKey(int index) { return QStringLiteral("Port%1").arg(index + 1); }
+
+QStringList LoadRemembered() {
+    QSettings settings;
+    settings.beginGroup(kRememberedGroup);
+    QStringList ports;
+    for (int i = 0; i < PortComboBox::kRememberedPorts; ++i) {
+        QString port = settings.value(RememberedKey(i)).toString();
+        if (!port.isEmpty() && !ports.contains(port)) ports.append(port);
+    }
+    return ports;
+}
+
+void SaveRemembered(const QStringList& ports) {
+    QSettings settings;
+    settings.remove(kRememberedGroup);
+    settings.beginGroup(kRememberedGroup);
+    for (int i = 0; i < ports.size(); ++i) settings.setValue(RememberedKey(i), ports[i]);
+}
 
 // Device items in list order, the device nodes, then the by-id links; each with
 // a tool tip of one line a part, the device first (a long path may not show whole).
@@ -38,6 +63,7 @@ PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     // Only the operator's own typing: the combo's own texts come through setText.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_bTyped = true; });
     for (int n = 1; n <= kComItems; ++n) addItem(QStringLiteral("COM%1").arg(n));
+    m_remembered = LoadRemembered();
     RefreshDevices();
 }
 
@@ -58,6 +84,14 @@ QString PortComboBox::TakeShownPort() {
     setCurrentIndex(findText(typed));
     ShowChosen();
     return typed;
+}
+
+void PortComboBox::RememberConnected(const QString& port) {
+    if (!NetAddress::IsNetworkName(port.toStdString())) return;
+    m_remembered.removeAll(port);
+    m_remembered.prepend(port);
+    while (m_remembered.size() > kRememberedPorts) m_remembered.removeLast();
+    SaveRemembered(m_remembered);
 }
 
 void PortComboBox::ShowMappings() {
@@ -94,9 +128,12 @@ void PortComboBox::RefreshDevices() {
         ++row;
     };
     for (const auto& [text, toolTip] : DeviceItems(m_inventory.Ports())) put(text, toolTip);
-    // The names typed this session follow the devices, unless one of them now.
-    for (const QString& kept : m_kept) {
-        if (findText(kept) < 0 || kept == chosenText) put(kept, QString());
+    // The names typed this session follow the devices, unless one of them
+    // now, and the network ports remembered follow those.
+    QStringList names = m_kept + m_remembered;
+    names.removeDuplicates();
+    for (const QString& name : names) {
+        if (findText(name) < 0 || name == chosenText) put(name, QString());
     }
 }
 

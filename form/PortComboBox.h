@@ -12,11 +12,14 @@
 // shows elided in its middle, whole in the combo's tool tip; a COM name that a
 // mapping gives a device has that device as its item's tool tip. What the
 // combo shows is what opens: a name typed into it counts, not the item chosen
-// before.
+// before. The network ports connected to are remembered in the settings and
+// listed last, after the names typed this session.
 class PortComboBox : public FormComboBox {
     Q_OBJECT
   public:
     static constexpr int kComItems = 30;
+    // The network ports remembered, newest first.
+    static constexpr int kRememberedPorts = 8;
 
     explicit PortComboBox(QWidget* parent = nullptr);
 
@@ -27,6 +30,10 @@ class PortComboBox : public FormComboBox {
     // The port the combo shows: a name the operator typed (then kept in the
     // list for the session, and chosen), else the chosen item.
     QString TakeShownPort();
+    // A port the operator connected to: remembered, first, when it is a
+    // network port ("tcp://...", "rfc2217://..." as shown), for the next runs too.
+    void RememberConnected(const QString& port);
+    const QStringList& Remembered() const { return m_remembered; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -40,4 +47,6 @@ class PortComboBox : public FormComboBox {
     bool m_bTyped = false;
     // Names typed this session, listed after the devices.
     QStringList m_kept;
+    // Network ports connected to, this session or before, listed last.
+    QStringList m_remembered;
 };
