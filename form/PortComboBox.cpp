@@ -107,10 +107,24 @@ void PortComboBox::SetInventory(const PortInventory& inventory) {
     RefreshDevices();
 }
 
+void PortComboBox::RefreshDevices() {
+    // Changing the chosen item rewrites the edit field: what the operator typed
+    // there stays, and the chosen item is shown fitted again.
+    bool typed = m_bTyped;
+    QString shown = lineEdit()->text();
+    ShowMappings();
+    ListDevicesAndNames();
+    if (!typed) {
+        ShowChosen();
+        return;
+    }
+    lineEdit()->setText(shown);
+    m_bTyped = true;
+}
+
 // The chosen item itself is never removed or replaced: the others are taken out
 // and the new ones put around it, so the choice cannot move to a neighbour.
-void PortComboBox::RefreshDevices() {
-    ShowMappings();
+void PortComboBox::ListDevicesAndNames() {
     int chosen = currentIndex() >= kComItems ? currentIndex() : -1;
     QString chosenText = chosen >= 0 ? itemText(chosen) : QString();
     for (int i = count() - 1; i >= kComItems; --i) {

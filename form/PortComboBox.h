@@ -41,6 +41,7 @@ class PortComboBox : public FormComboBox {
   private:
     void ShowChosen();
     void ShowMappings();
+    void ListDevicesAndNames();
 
     PortInventory m_inventory;
     // The edit field holds what the operator typed, not the chosen item.

@@ -79,6 +79,12 @@ class FormNetworkTest : public QObject {
             QCOMPARE(f.Frame().StatusText(), "연결 중...");
             QTRY_COMPARE_WITH_TIMEOUT(toggle->text(), "통신종료", kWaitMs);
             QVERIFY(toggle->isChecked() && toggle->isEnabled());
+            // A list dropped down leaves the closed combo as it showed the port.
+            auto* combo = f.Ctl<PortComboBox>(FormId::kPortCombo);
+            QString shown = combo->currentText();
+            combo->showPopup();
+            combo->hidePopup();
+            QCOMPARE(combo->currentText(), shown);
 
             ParamTable::Instance().SetParamValue(13, 0);
             f.View().RefreshGridValues();
