@@ -171,7 +171,7 @@ QString SelectedItem(const QComboBox* combo) {
 
 }  // namespace
 
-QString CVELD_Host_ParaView::ChosenPort() const { return SelectedItem(m_cbPort); }
+QString CVELD_Host_ParaView::ChosenPort() const { return m_cbPort->ShownPort(); }
 
 QString CVELD_Host_ParaView::PortText() const {
     return QString::fromStdString(

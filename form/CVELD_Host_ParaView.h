@@ -78,8 +78,8 @@ class CVELD_Host_ParaView : public QWidget {
 
     // For the tools of the "도구" menu: the drive session every line goes
     // through, the station the form's commands address (the ID text as last
-    // taken), the port item chosen, and the station a tool found, which the ID
-    // field takes as a connect takes it.
+    // taken), the port the combo shows (typed or chosen), and the station a
+    // tool found, which the ID field takes as a connect takes it.
     DriveSession& Session() { return m_session; }
     int32_t StationId() const;
     QString ChosenPort() const;

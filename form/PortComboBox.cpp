@@ -67,7 +67,7 @@ PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     RefreshDevices();
 }
 
-QString PortComboBox::TakeShownPort() {
+QString PortComboBox::ShownPort() const {
     if (!m_bTyped) return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
     QString typed = lineEdit()->text().trimmed();
     // COM names are upper case in the list, as the port text makes them.
@@ -76,7 +76,12 @@ QString PortComboBox::TakeShownPort() {
             .hasMatch()) {
         typed = typed.toUpper();
     }
-    if (typed.isEmpty()) return typed;
+    return typed;
+}
+
+QString PortComboBox::TakeShownPort() {
+    QString typed = ShownPort();
+    if (!m_bTyped || typed.isEmpty()) return typed;
     if (findText(typed) < 0) {
         m_kept.append(typed);
         addItem(typed);

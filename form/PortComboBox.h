@@ -27,8 +27,10 @@ class PortComboBox : public FormComboBox {
     void SetInventory(const PortInventory& inventory);
     void RefreshDevices();
     void showPopup() override;
-    // The port the combo shows: a name the operator typed (then kept in the
-    // list for the session, and chosen), else the chosen item.
+    // The port the combo shows: a name the operator typed, else the chosen item.
+    QString ShownPort() const;
+    // The port the combo shows; a name typed is then kept in the list for the
+    // session, and chosen.
     QString TakeShownPort();
     // A port the operator connected to: remembered, first, when it is a
     // network port ("tcp://...", "rfc2217://..." as shown), for the next runs too.

@@ -84,8 +84,10 @@ void CPortDoctorDlg::ShowReport(const PortDoctor::Report& report) {
                     .arg(PortFindingText::Reason(finding).toHtmlEscaped());
         QString remedy = PortFindingText::Remedy(finding);
         if (remedy.isEmpty()) continue;
-        html += QStringLiteral("<pre style=\"font-family:'%1'; margin-left:16px\">%2</pre>")
-                    .arg(mono, remedy.toHtmlEscaped());
+        html +=
+            QStringLiteral(
+                "<pre style=\"font-family:'%1'; margin-left:16px; white-space:pre-wrap\">%2</pre>")
+                .arg(mono, remedy.toHtmlEscaped());
     }
     m_text->setHtml(html);
 }

@@ -165,12 +165,16 @@ class FormNetworkTest : public QObject {
         QVERIFY(f.View().Session().IsOpening());
     }
 
-    // "포트 진단" of a server that never answers: the window waits without
-    // holding the GUI thread, "다시 진단" off meanwhile, then tells. A window
-    // closed while its examination goes on neither waits for it nor hears of it.
+    // "포트 진단" of a server that never answers, typed into the port combo: the window waits
+    // without holding the GUI thread, "다시 진단" off meanwhile, then tells. A window closed while
+    // its examination goes on neither waits for it nor hears of it.
     void theDoctorTriesANetworkPortOffTheGuiThread() {
         SilentServer silent;
-        QString name = QString::fromStdString(silent.Name("rfc2217"));
+        // The port the combo shows, typed and not yet connected to.
+        FormFixture f;
+        TypePort(f, silent.Name("rfc2217"));
+        QString name = f.View().ChosenPort();
+        QCOMPARE(name, QString::fromStdString(silent.Name("rfc2217")));
         std::make_unique<CPortDoctorDlg>(name, PortDoctor()).reset();
         CPortDoctorDlg doctor(name, PortDoctor());
         doctor.show();
