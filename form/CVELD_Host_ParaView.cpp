@@ -230,9 +230,7 @@ void CVELD_Host_ParaView::EndConnect(bool opened) {
     }
     m_cbPort->RememberConnected(m_strConnectPort);
     m_btnConnect->setText(Text("통신종료"));
-    m_btnConnect->setEnabled(true);
-    m_btnConnect->unsetCursor();
-    m_bConnecting = false;
+    StopWaiting();
     emit StatusMessage(QString());
 }
 
@@ -240,6 +238,10 @@ void CVELD_Host_ParaView::OnOpenFailureExamined(const PortDoctor::Report& report
     emit StatusMessage(PortFindingText::OpenFailure(report));
     MessageBox::Show(this, Text("포트를 열수가 없습니다."));
     SetConnectToggle(false);
+    StopWaiting();
+}
+
+void CVELD_Host_ParaView::StopWaiting() {
     m_btnConnect->setEnabled(true);
     m_btnConnect->unsetCursor();
     m_bConnecting = false;

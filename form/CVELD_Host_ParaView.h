@@ -108,6 +108,8 @@ class CVELD_Host_ParaView : public QWidget {
     void BeginConnect(const QString& portText);
     void EndConnect(bool opened);
     void OnOpenFailureExamined(const PortDoctor::Report& report);
+    // The connect has ended: the toggle takes clicks again.
+    void StopWaiting();
     void ReleaseLostPort();
     // The writer tells of each line as it leaves; the echo follows on this thread.
     void EchoLinesAsTheyLeave();
