@@ -1,7 +1,7 @@
 #include "form/PortExamination.h"
 
-#include <QThreadPool>
 #include <string>
+#include <thread>
 
 #include "session/DriveSession.h"
 
@@ -25,10 +25,11 @@ bool PortExamination::Start(const PortDoctor& doctor, const QString& port, int o
         return true;
     }
     m_pending = std::make_shared<Pending>();
-    QThreadPool::globalInstance()->start([doctor, name, openError, pending = m_pending] {
+    // The thread owns what it uses; nothing of Qt crosses to it or from it.
+    std::thread([doctor, name, openError, pending = m_pending] {
         pending->report = doctor.Examine(name, openError);
         pending->ready.store(true, std::memory_order_release);
-    });
+    }).detach();
     m_poll.start();
     return true;
 }

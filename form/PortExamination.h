@@ -10,9 +10,8 @@
 
 // The port doctor's examination of a port, for a window that must not wait:
 // a network port's examination may try a connect (3 s at most), so it runs
-// on a thread of Qt's pool (which the application waits for as it ends); a
-// device's opens nothing and is made at once. The report comes on the GUI
-// thread through Examined, once for each Start.
+// on a thread of its own; a device's opens nothing and is made at once. The
+// report comes on the GUI thread through Examined, once for each Start.
 class PortExamination : public QObject {
     Q_OBJECT
   public:
