@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "form/CValueDecDlg.h"
@@ -44,6 +45,8 @@ CVELD_Host_ParaView::CVELD_Host_ParaView(QWidget* parent) : QWidget(parent) {
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, &CVELD_Host_ParaView::OnTimer);
     EchoLinesAsTheyLeave();
+    connect(&m_openFailure, &PortExamination::Examined, this,
+            &CVELD_Host_ParaView::OnOpenFailureExamined);
 }
 
 void CVELD_Host_ParaView::EchoLinesAsTheyLeave() {
@@ -168,7 +171,7 @@ QString SelectedItem(const QComboBox* combo) {
 
 }  // namespace
 
-QString CVELD_Host_ParaView::ChosenPort() const { return SelectedItem(m_cbPort); }
+QString CVELD_Host_ParaView::ChosenPort() const { return m_cbPort->ShownPort(); }
 
 QString CVELD_Host_ParaView::PortText() const {
     return QString::fromStdString(
@@ -182,6 +185,11 @@ void CVELD_Host_ParaView::UseStationId(int32_t station) {
 }
 
 void CVELD_Host_ParaView::OnConnect() {
+    // A connect under way goes on; the toggle stays pressed.
+    if (m_bConnecting) {
+        SetConnectToggle(true);
+        return;
+    }
     // What the combo shows is what opens: a name typed into it, not only a list item.
     m_cbPort->TakeShownPort();
     QString portText = PortText();
@@ -193,31 +201,60 @@ void CVELD_Host_ParaView::OnConnect() {
         emit StatusMessage(QString());
         return;
     }
-    if (m_session.OpenFromText(portText.toStdString())) {
-        m_btnConnect->setText(Text("통신종료"));
-        emit StatusMessage(QString());
+    m_bConnecting = true;
+    m_strConnectPort = ChosenPort();
+    if (DriveSession::IsNetworkPort(m_strConnectPort.toStdString())) {
+        BeginConnect(portText);
+    } else {
+        EndConnect(m_session.OpenFromText(portText.toStdString()));
+    }
+}
+
+void CVELD_Host_ParaView::BeginConnect(const QString& portText) {
+    if (!m_session.BeginOpen(portText.toStdString())) {
+        EndConnect(false);
         return;
     }
-    // This attempt's reason is in the status bar while the box is up.
-    ReportOpenFailure();
-    MessageBox::Show(this, Text("포트를 열수가 없습니다."));
-    ReleaseConnectToggle();
+    // Pressed and waiting; the window goes on meanwhile.
+    m_btnConnect->setEnabled(false);
+    m_btnConnect->setCursor(Qt::BusyCursor);
+    emit StatusMessage(Text("연결 중..."));
 }
 
-void CVELD_Host_ParaView::ReportOpenFailure() {
-    PortDoctor::Report report =
-        PortDoctor().Examine(ChosenPort().toStdString(), m_session.LastOpenError());
+void CVELD_Host_ParaView::EndConnect(bool opened) {
+    if (!opened) {
+        // This attempt's reason is in the status bar while the box is up; a
+        // network port's examination may connect, so it does not hold this thread.
+        m_openFailure.Start(PortDoctor(), m_strConnectPort, m_session.LastOpenError());
+        return;
+    }
+    m_cbPort->RememberConnected(m_strConnectPort);
+    m_btnConnect->setText(Text("통신종료"));
+    StopWaiting();
+    emit StatusMessage(QString());
+}
+
+void CVELD_Host_ParaView::OnOpenFailureExamined(const PortDoctor::Report& report) {
     emit StatusMessage(PortFindingText::OpenFailure(report));
+    MessageBox::Show(this, Text("포트를 열수가 없습니다."));
+    SetConnectToggle(false);
+    StopWaiting();
 }
 
-void CVELD_Host_ParaView::ReleaseConnectToggle() {
+void CVELD_Host_ParaView::StopWaiting() {
+    m_btnConnect->setEnabled(true);
+    m_btnConnect->unsetCursor();
+    m_bConnecting = false;
+}
+
+void CVELD_Host_ParaView::SetConnectToggle(bool pressed) {
     m_bReleasingToggle = true;
-    m_btnConnect->setChecked(false);
+    m_btnConnect->setChecked(pressed);
     m_bReleasingToggle = false;
 }
 
 void CVELD_Host_ParaView::ReleaseLostPort() {
-    ReleaseConnectToggle();
+    SetConnectToggle(false);
     m_btnConnect->setText(Text("통신연결"));
     emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
 }
@@ -230,6 +267,7 @@ void CVELD_Host_ParaView::OnSetMode() {
 // ---- Timer 0 ----
 
 void CVELD_Host_ParaView::OnTimer() {
+    if (std::optional<bool> opened = m_session.TakeOpenResult()) EndConnect(*opened);
     bool pending = m_session.LinesWaiting();
     m_btnApply->setHidden(pending);
     m_btnSendAll->setHidden(pending);
@@ -237,7 +275,8 @@ void CVELD_Host_ParaView::OnTimer() {
     bool connected = m_session.IsConnected();
     // Hands the lines to the writer; this thread never waits on the line.
     m_session.Tick(DriveSession::Clock::now());
-    if (lines > 0 && !connected) {
+    // Lines queued while a port opens wait for it.
+    if (lines > 0 && !connected && !m_session.IsOpening()) {
         emit StatusMessage(Text("연결되지 않음: %1줄이 전송되지 않았습니다").arg(lines));
     }
     if (m_bRefreshParams.Take()) {

@@ -9,6 +9,7 @@
 
 #include "form/EchoListBox.h"
 #include "form/GuiNotifier.h"
+#include "form/PortExamination.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 #include "params/SetupParams.h"
@@ -77,8 +78,8 @@ class CVELD_Host_ParaView : public QWidget {
 
     // For the tools of the "도구" menu: the drive session every line goes
     // through, the station the form's commands address (the ID text as last
-    // taken), the port item chosen, and the station a tool found, which the ID
-    // field takes as a connect takes it.
+    // taken), the port the combo shows (typed or chosen), and the station a
+    // tool found, which the ID field takes as a connect takes it.
     DriveSession& Session() { return m_session; }
     int32_t StationId() const;
     QString ChosenPort() const;
@@ -105,13 +106,18 @@ class CVELD_Host_ParaView : public QWidget {
     void SetUpGrid();
     void TakeStationId();
     QString PortText() const;
-    void ReportOpenFailure();
+    // A network port opens off this thread and ends at a tick; a device at once.
+    void BeginConnect(const QString& portText);
+    void EndConnect(bool opened);
+    void OnOpenFailureExamined(const PortDoctor::Report& report);
+    // The connect has ended: the toggle takes clicks again.
+    void StopWaiting();
     void ReleaseLostPort();
     // The writer tells of each line as it leaves; the echo follows on this thread.
     void EchoLinesAsTheyLeave();
     void EchoGoneLines();
-    // Releases the connect toggle without running its handler.
-    void ReleaseConnectToggle();
+    // Presses or releases the connect toggle without running its handler.
+    void SetConnectToggle(bool pressed);
     void EchoReceivedLine();
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
@@ -178,6 +184,11 @@ class CVELD_Host_ParaView : public QWidget {
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
     bool m_bReleasingToggle = false;
+    // From the connect click until the port is open or the failure's box is
+    // dismissed; the port as the combo named it.
+    bool m_bConnecting = false;
+    QString m_strConnectPort;
+    PortExamination m_openFailure;
     // An echo of the lines that left is on its way to this thread.
     std::atomic<bool> m_bEchoPosted{false};
     ReplyWatch m_replyWatch;

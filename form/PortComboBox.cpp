@@ -2,15 +2,40 @@
 
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStringList>
 #include <utility>
 #include <vector>
 
 #include "form/ControlFit.h"
 #include "form/PortDescriptionText.h"
+#include "serial/NetAddress.h"
 #include "serial/PortMap.h"
 
 namespace {
+
+// The settings' group of the network ports connected to: Port1 the newest.
+const char* const kRememberedGroup = "Network Ports";
+
+QString RememberedKey(int index) { return QStringLiteral("Port%1").arg(index + 1); }
+
+QStringList LoadRemembered() {
+    QSettings settings;
+    settings.beginGroup(kRememberedGroup);
+    QStringList ports;
+    for (int i = 0; i < PortComboBox::kRememberedPorts; ++i) {
+        QString port = settings.value(RememberedKey(i)).toString();
+        if (!port.isEmpty() && !ports.contains(port)) ports.append(port);
+    }
+    return ports;
+}
+
+void SaveRemembered(const QStringList& ports) {
+    QSettings settings;
+    settings.remove(kRememberedGroup);
+    settings.beginGroup(kRememberedGroup);
+    for (int i = 0; i < ports.size(); ++i) settings.setValue(RememberedKey(i), ports[i]);
+}
 
 // Device items in list order, the device nodes, then the by-id links; each with
 // a tool tip of one line a part, the device first (a long path may not show whole).
@@ -38,10 +63,11 @@ PortComboBox::PortComboBox(QWidget* parent) : FormComboBox(parent) {
     // Only the operator's own typing: the combo's own texts come through setText.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_bTyped = true; });
     for (int n = 1; n <= kComItems; ++n) addItem(QStringLiteral("COM%1").arg(n));
+    m_remembered = LoadRemembered();
     RefreshDevices();
 }
 
-QString PortComboBox::TakeShownPort() {
+QString PortComboBox::ShownPort() const {
     if (!m_bTyped) return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
     QString typed = lineEdit()->text().trimmed();
     // COM names are upper case in the list, as the port text makes them.
@@ -50,7 +76,12 @@ QString PortComboBox::TakeShownPort() {
             .hasMatch()) {
         typed = typed.toUpper();
     }
-    if (typed.isEmpty()) return typed;
+    return typed;
+}
+
+QString PortComboBox::TakeShownPort() {
+    QString typed = ShownPort();
+    if (!m_bTyped || typed.isEmpty()) return typed;
     if (findText(typed) < 0) {
         m_kept.append(typed);
         addItem(typed);
@@ -58,6 +89,14 @@ QString PortComboBox::TakeShownPort() {
     setCurrentIndex(findText(typed));
     ShowChosen();
     return typed;
+}
+
+void PortComboBox::RememberConnected(const QString& port) {
+    if (!NetAddress::IsNetworkName(port.toStdString())) return;
+    m_remembered.removeAll(port);
+    m_remembered.prepend(port);
+    while (m_remembered.size() > kRememberedPorts) m_remembered.removeLast();
+    SaveRemembered(m_remembered);
 }
 
 void PortComboBox::ShowMappings() {
@@ -73,10 +112,24 @@ void PortComboBox::SetInventory(const PortInventory& inventory) {
     RefreshDevices();
 }
 
+void PortComboBox::RefreshDevices() {
+    // Changing the chosen item rewrites the edit field: what the operator typed
+    // there stays, and the chosen item is shown fitted again.
+    bool typed = m_bTyped;
+    QString shown = lineEdit()->text();
+    ShowMappings();
+    ListDevicesAndNames();
+    if (!typed) {
+        ShowChosen();
+        return;
+    }
+    lineEdit()->setText(shown);
+    m_bTyped = true;
+}
+
 // The chosen item itself is never removed or replaced: the others are taken out
 // and the new ones put around it, so the choice cannot move to a neighbour.
-void PortComboBox::RefreshDevices() {
-    ShowMappings();
+void PortComboBox::ListDevicesAndNames() {
     int chosen = currentIndex() >= kComItems ? currentIndex() : -1;
     QString chosenText = chosen >= 0 ? itemText(chosen) : QString();
     for (int i = count() - 1; i >= kComItems; --i) {
@@ -94,9 +147,12 @@ void PortComboBox::RefreshDevices() {
         ++row;
     };
     for (const auto& [text, toolTip] : DeviceItems(m_inventory.Ports())) put(text, toolTip);
-    // The names typed this session follow the devices, unless one of them now.
-    for (const QString& kept : m_kept) {
-        if (findText(kept) < 0 || kept == chosenText) put(kept, QString());
+    // The names typed this session follow the devices, unless one of them
+    // now, and the network ports remembered follow those.
+    QStringList names = m_kept + m_remembered;
+    names.removeDuplicates();
+    for (const QString& name : names) {
+        if (findText(name) < 0 || name == chosenText) put(name, QString());
     }
 }
 

@@ -12,11 +12,14 @@
 // shows elided in its middle, whole in the combo's tool tip; a COM name that a
 // mapping gives a device has that device as its item's tool tip. What the
 // combo shows is what opens: a name typed into it counts, not the item chosen
-// before.
+// before. The network ports connected to are remembered in the settings and
+// listed last, after the names typed this session.
 class PortComboBox : public FormComboBox {
     Q_OBJECT
   public:
     static constexpr int kComItems = 30;
+    // The network ports remembered, newest first.
+    static constexpr int kRememberedPorts = 8;
 
     explicit PortComboBox(QWidget* parent = nullptr);
 
@@ -24,9 +27,15 @@ class PortComboBox : public FormComboBox {
     void SetInventory(const PortInventory& inventory);
     void RefreshDevices();
     void showPopup() override;
-    // The port the combo shows: a name the operator typed (then kept in the
-    // list for the session, and chosen), else the chosen item.
+    // The port the combo shows: a name the operator typed, else the chosen item.
+    QString ShownPort() const;
+    // The port the combo shows; a name typed is then kept in the list for the
+    // session, and chosen.
     QString TakeShownPort();
+    // A port the operator connected to: remembered, first, when it is a
+    // network port ("tcp://...", "rfc2217://..." as shown), for the next runs too.
+    void RememberConnected(const QString& port);
+    const QStringList& Remembered() const { return m_remembered; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -34,10 +43,13 @@ class PortComboBox : public FormComboBox {
   private:
     void ShowChosen();
     void ShowMappings();
+    void ListDevicesAndNames();
 
     PortInventory m_inventory;
     // The edit field holds what the operator typed, not the chosen item.
     bool m_bTyped = false;
     // Names typed this session, listed after the devices.
     QStringList m_kept;
+    // Network ports connected to, this session or before, listed last.
+    QStringList m_remembered;
 };

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "serial/NetAddress.h"
+#include "serial/PortMap.h"
+
 namespace {
 
 // The port a port text names: "\\.\COM15:9600,N,8,0" gives "COM15"; the
@@ -24,6 +27,7 @@ DriveSession::DriveSession(ParamTable& table, RefreshFlag& refresh, Notifier& po
 }
 
 DriveSession::~DriveSession() {
+    WaitForOpen();
     m_writer.GiveUpWaiting();
     m_port.Close();
     m_dispatcher.Stop();
@@ -34,16 +38,54 @@ std::string DriveSession::PortText(const std::string& port, const std::string& b
 }
 
 bool DriveSession::OpenFromText(const std::string& text) {
-    if (!m_port.OpenFromText(text)) return false;
+    if (IsOpening() || !m_port.OpenFromText(text)) return false;
+    Opened(text);
+    return true;
+}
+
+bool DriveSession::IsNetworkPort(const std::string& port) {
+    return NetAddress::IsNetworkName(PortMap::Resolve(port));
+}
+
+bool DriveSession::BeginOpen(const std::string& text) {
+    if (IsOpening() || m_port.IsReaderRegistered()) return false;
+    // Nothing may write to the port while it opens: the writer lets go of
+    // what it holds (no port is open, so it would send none of it).
+    m_writer.GiveUpWaiting();
+    m_openingText = text;
+    m_openState.store(OpenState::kOpening, std::memory_order_relaxed);
+    m_opener = std::thread([this, text] {
+        bool opened = m_port.OpenFromText(text);
+        m_openState.store(opened ? OpenState::kOpened : OpenState::kFailed,
+                          std::memory_order_release);
+    });
+    return true;
+}
+
+std::optional<bool> DriveSession::TakeOpenResult() {
+    if (!IsOpening()) return std::nullopt;
+    OpenState state = m_openState.load(std::memory_order_acquire);
+    if (state == OpenState::kOpening) return std::nullopt;
+    m_opener.join();
+    if (state == OpenState::kFailed) return false;
+    Opened(m_openingText);
+    return true;
+}
+
+void DriveSession::WaitForOpen() {
+    if (IsOpening()) m_opener.join();
+}
+
+void DriveSession::Opened(const std::string& text) {
     m_bOpened = true;
     m_portName = PortNameOf(text);
     m_openedText = text;
     m_guard.OnPortOpened();
     m_follower.Restart();
-    return true;
 }
 
 bool DriveSession::Close() {
+    WaitForOpen();
     // The writer must be outside its write before the device goes.
     m_writer.GiveUpWaiting();
     m_bOpened = false;
@@ -67,10 +109,16 @@ void DriveSession::GiveUpLines() {
 }
 
 void DriveSession::Tick(Clock::time_point now) {
-    m_queue.FlushTxQueue();
+    // While a port opens the lines wait for its result.
+    bool handOver = !IsOpening();
+    if (handOver) {
+        m_queue.FlushTxQueue();
+    } else {
+        m_queue.EchoGoneLines();
+    }
     ReceiveLines();
     m_guard.Poll(now);
-    QueueDueReadBack();
+    if (handOver) QueueDueReadBack();
 }
 
 void DriveSession::QueueDueReadBack() {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "params/ParamTable.h"
@@ -23,7 +26,9 @@
 // before the first write after a read and the read-back after a write group
 // (WriteGuard), the station check of replies, and what became of each line
 // sent. The owner calls Tick often (the form's timer, veld-para's loop);
-// nothing here waits on the line, except Close, which joins the port's reader.
+// nothing here waits on the line, except OpenFromText (a network port may take
+// up to NetDevice::kOpenTimeout to connect; BeginOpen does not wait) and Close,
+// which joins the port's reader.
 class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener {
   public:
     using Clock = std::chrono::steady_clock;
@@ -55,11 +60,26 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     static std::string PortText(const std::string& port, const std::string& baud);
 
     bool OpenFromText(const std::string& text);
+    // Whether the port a name stands for ("COM5" through its mapping too) is
+    // a network port, whose open and whose examination by the port doctor
+    // try a connect.
+    static bool IsNetworkPort(const std::string& port);
+    // Opens as OpenFromText does, on a thread of its own; false (nothing
+    // begun) while an open is under way or a port is open. Until the owner
+    // takes the result, the session is not connected and no line goes to the
+    // writer: the lines queued meanwhile go out once the port is open, or are
+    // lost when it fails, as lines without a port are.
+    bool BeginOpen(const std::string& text);
+    bool IsOpening() const { return m_opener.joinable(); }
+    // Once the open begun has ended, its result (OpenFromText's), given once;
+    // nothing while it goes on.
+    std::optional<bool> TakeOpenResult();
     // The port text of the last open that succeeded, for records of what was done.
     const std::string& OpenedText() const { return m_openedText; }
-    // The lines not yet written are given up; then the port closes.
+    // The lines not yet written are given up; then the port closes, after
+    // the open under way, if any, has ended.
     bool Close();
-    bool IsConnected() const { return m_port.IsConnected(); }
+    bool IsConnected() const { return !IsOpening() && m_port.IsConnected(); }
     // The port open now as its port text named it ("COM15", "/dev/ttyUSB0"),
     // for what the tools record and compare; empty while none is.
     std::string OpenPort() const { return IsConnected() ? m_portName : std::string(); }
@@ -126,6 +146,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     void OnBackupSaved(const std::string& path) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnLineGone(const TxLineWriter::Gone& gone) override;
+    void Opened(const std::string& text);
+    // Lets the open under way end (NetDevice::kOpenTimeout at most), its result untaken.
+    void WaitForOpen();
     void QueueDueReadBack();
     void ReceiveLines();
     template <class Call>
@@ -141,4 +164,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     bool m_bOpened = false;
     std::string m_portName;
     std::string m_openedText;
+    // The open under way: its text, its thread and what came of it.
+    enum class OpenState { kOpening, kOpened, kFailed };
+    std::string m_openingText;
+    std::thread m_opener;
+    std::atomic<OpenState> m_openState{OpenState::kOpening};
 };

@@ -26,6 +26,7 @@ CPortDoctorDlg::CPortDoctorDlg(const QString& port, PortDoctor doctor, QWidget* 
     setObjectName(QStringLiteral("portDoctorDlg"));
     setWindowTitle(Text("포트 진단"));
     CreateControls();
+    connect(&m_examination, &PortExamination::Examined, this, &CPortDoctorDlg::ShowReport);
     resize(kWidth, kHeight);
     OnExamine();
 }
@@ -44,20 +45,29 @@ void CPortDoctorDlg::CreateControls() {
     m_text->setAccessibleName(Text("진단 결과"));
     layout->addWidget(m_text, 1);
     auto* box = new QDialogButtonBox(this);
-    QPushButton* again = box->addButton(Text("다시 진단(&A)"), QDialogButtonBox::ActionRole);
+    m_btnAgain = box->addButton(Text("다시 진단(&A)"), QDialogButtonBox::ActionRole);
     QPushButton* copy = box->addButton(Text("모두 복사(&C)"), QDialogButtonBox::ActionRole);
     QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    again->setObjectName(QStringLiteral("doctorAgain"));
+    m_btnAgain->setObjectName(QStringLiteral("doctorAgain"));
     copy->setObjectName(QStringLiteral("doctorCopy"));
     close->setDefault(true);
-    connect(again, &QPushButton::clicked, this, &CPortDoctorDlg::OnExamine);
+    connect(m_btnAgain, &QPushButton::clicked, this, &CPortDoctorDlg::OnExamine);
     connect(copy, &QPushButton::clicked, this, &CPortDoctorDlg::OnCopy);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(box);
 }
 
 void CPortDoctorDlg::OnExamine() {
-    PortDoctor::Report report = m_doctor.Examine(m_strPort.toStdString());
+    // A device's report is shown before Start returns; a network port's once
+    // its connect was tried, which may take seconds.
+    if (!m_examination.Start(m_doctor, m_strPort) || !m_examination.IsRunning()) return;
+    m_btnAgain->setEnabled(false);
+    m_lblPort->setText(Text("포트: ") + m_strPort);
+    m_text->setPlainText(Text("진단 중..."));
+}
+
+void CPortDoctorDlg::ShowReport(const PortDoctor::Report& report) {
+    m_btnAgain->setEnabled(true);
     QString port = Text("포트: ") + m_strPort;
     if (!report.path.empty() && report.path != report.name) {
         port += QStringLiteral(" → ") + QString::fromStdString(report.path);
@@ -74,8 +84,10 @@ void CPortDoctorDlg::OnExamine() {
                     .arg(PortFindingText::Reason(finding).toHtmlEscaped());
         QString remedy = PortFindingText::Remedy(finding);
         if (remedy.isEmpty()) continue;
-        html += QStringLiteral("<pre style=\"font-family:'%1'; margin-left:16px\">%2</pre>")
-                    .arg(mono, remedy.toHtmlEscaped());
+        html +=
+            QStringLiteral(
+                "<pre style=\"font-family:'%1'; margin-left:16px; white-space:pre-wrap\">%2</pre>")
+                .arg(mono, remedy.toHtmlEscaped());
     }
     m_text->setHtml(html);
 }

@@ -82,18 +82,15 @@ class FormConnectionTest : public QObject {
             QTest::keyClicks(combo->lineEdit(), text);
         };
         type(QStringLiteral("/dev/veld-no-such-port"));
-        QString statusWithBox;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            statusWithBox = box->text() + " / " + f.Frame().StatusText();
-            box->buttons().first()->click();
-        });
-        poll.start(20);
-        f.Click(FormId::kConnectToggle);
-        QVERIFY(statusWithBox.startsWith("포트를 열수가 없습니다. / "));
-        QVERIFY2(statusWithBox.contains("/dev/veld-no-such-port"), qPrintable(statusWithBox));
+        {
+            MessageBoxAnswerer answerer;
+            answerer.RecordAlongside([&] { return f.Frame().StatusText(); });
+            f.Click(FormId::kConnectToggle);
+            QCOMPARE(answerer.Texts().size(), 1);
+            QString statusWithBox = answerer.Texts().first();
+            QVERIFY(statusWithBox.startsWith("포트를 열수가 없습니다. / "));
+            QVERIFY2(statusWithBox.contains("/dev/veld-no-such-port"), qPrintable(statusWithBox));
+        }
         QVERIFY(!f.Button(FormId::kConnectToggle)->isChecked());
 
         type(QString::fromStdString(f.SlavePath()));

@@ -18,7 +18,7 @@ void MessageBoxAnswerer::AnswerOpenBox() {
     }
     if (!box || !box->isVisible() || box->buttons().isEmpty()) return;
     if (m_shown.elapsed() < m_nPatienceMs) return;
-    m_texts.append(box->text());
+    m_texts.append(m_alongside ? box->text() + " / " + m_alongside() : box->text());
     for (QAbstractButton* button : box->buttons()) {
         if (button->text() == m_button) {
             button->click();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 class QMessageBox;
 
@@ -20,6 +21,9 @@ class MessageBoxAnswerer : public QObject {
     explicit MessageBoxAnswerer(QString button = QString(), int patienceMs = 0);
 
     QStringList Texts() const { return m_texts; }
+    // Records each box as its text, " / " and what `alongside` gives while
+    // the box is up (the status bar, say).
+    void RecordAlongside(std::function<QString()> alongside) { m_alongside = std::move(alongside); }
 
   private:
     void AnswerOpenBox();
@@ -30,4 +34,5 @@ class MessageBoxAnswerer : public QObject {
     QPointer<QMessageBox> m_box;
     QElapsedTimer m_shown;
     QStringList m_texts;
+    std::function<QString()> m_alongside;
 };

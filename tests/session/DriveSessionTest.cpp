@@ -4,15 +4,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
-#include "support/DispatchedPortTest.h"
 #include "session/Commissioning.h"
 #include "session/DriveSession.h"
+#include "support/DispatchedPortTest.h"
 #include "support/Eventually.h"
 
 namespace {
@@ -219,6 +220,48 @@ TEST_F(DriveSessionTest, ClosingGivesUpTheLinesNotYetWritten) {
     EXPECT_EQ(recorder.fates.size(), 40u);
     EXPECT_GT(unsent, 0u);
     EXPECT_EQ(recorder.fates.front(), TxLineWriter::Fate::kWritten);
+}
+
+// An open begun off the owner's thread: the session is not connected and hands
+// no line to the writer until its result is taken; then the lines queued
+// meanwhile go out on the port opened, or are lost as lines without a port are.
+// Closing meanwhile waits for the open and closes what it opened.
+TEST_F(DriveSessionTest, LinesQueuedWhileAPortOpensWaitForItsResult) {
+    struct Case {
+        const char* what;
+        std::string device;
+        bool opens;
+    };
+    const Case cases[] = {{"the terminal", pty.SlavePath(), true},
+                          {"no such device", "/dev/veld-no-such-port", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        session.Close();
+        recorder.fates.clear();
+        ASSERT_TRUE(session.BeginOpen(DriveSession::PortText(c.device, "115200")));
+        EXPECT_FALSE(session.BeginOpen(DriveSession::PortText(pty.SlavePath(), "115200")));
+        EXPECT_FALSE(session.IsConnected());
+        session.Queue().QueueCop(0);
+        std::optional<bool> opened;
+        ASSERT_TRUE(Eventually([&] {
+            session.Tick(Clock::now());
+            opened = session.TakeOpenResult();
+            return opened.has_value();
+        }));
+        EXPECT_EQ(session.Queue().Pending(), 1);
+        EXPECT_TRUE(recorder.fates.empty());
+        EXPECT_EQ(*opened, c.opens);
+        EXPECT_EQ(session.IsConnected(), c.opens);
+        EXPECT_EQ(session.LastOpenError(), c.opens ? 0 : ENOENT);
+        EXPECT_EQ(Send(), c.opens ? "#0.COP\r" : "");
+        EXPECT_EQ(recorder.fates,
+                  std::vector<TxLineWriter::Fate>(
+                      {c.opens ? TxLineWriter::Fate::kWritten : TxLineWriter::Fate::kNotSent}));
+    }
+    ASSERT_TRUE(session.BeginOpen(DriveSession::PortText(pty.SlavePath(), "115200")));
+    session.Close();
+    EXPECT_FALSE(port.IsConnected());
+    EXPECT_FALSE(session.TakeOpenResult());
 }
 
 // A commissioning run cancelled after it queued its write group, before a tick

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Ser2netBench.h"
+#include "SilentServer.h"
 #include "ToolsFixture.h"
 #include "serial/PortDoctor.h"
 #include "support/Eventually.h"
@@ -54,30 +55,6 @@ long RssKb(pid_t pid) {
     }
     return 0;
 }
-
-// A server on 127.0.0.1 that takes connections (the kernel's backlog does)
-// and never answers.
-class SilentServer {
-  public:
-    SilentServer() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(m_fd, 4);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer() { ::close(m_fd); }
-    std::string Name(const char* scheme) const {
-        return std::string(scheme) + "://127.0.0.1:" + std::to_string(m_port);
-    }
-
-  private:
-    int m_fd;
-    uint16_t m_port = 0;
-};
 
 class NetworkTest : public ToolsTest {
   protected:
