@@ -143,6 +143,7 @@ Json CommissionReport::StationJson(const Commissioning::Station& station) {
         mismatches.push_back({{"number", m.number},
                               {"name", ParamTable::NameOf(m.number)},
                               {"target", m.target},
+                              {"sent", m.sent ? Json(m.target) : Json(nullptr)},
                               {"kept", m.kept}});
     }
     return {

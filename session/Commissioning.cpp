@@ -138,7 +138,7 @@ void Commissioning::CompareAndSend(bool mayWrite) {
     if (writes.empty() || m_bCompareOnly || !mayWrite) {
         station.after = station.before;
         for (const ParamComparison::Row& row : comparison.Rows()) {
-            if (row.differ) station.mismatches.push_back({row.number, row.a, row.b});
+            if (row.differ) station.mismatches.push_back({row.number, row.a, row.b, false});
         }
         return Finish(station.mismatches.empty() ? State::kVerified : State::kMismatch);
     }
@@ -161,7 +161,7 @@ void Commissioning::TakeReadBack() {
         if (std::find(missing.begin(), missing.end(), row.number) != missing.end()) {
             station.missing.push_back(row.number);
         } else if (row.differ) {
-            station.mismatches.push_back({row.number, row.a, row.b});
+            station.mismatches.push_back({row.number, row.a, row.b, true});
         }
     }
     if (!station.missing.empty()) return Finish(State::kNoReply);

@@ -40,8 +40,9 @@ class Commissioning : private DriveSession::Listener {
 
     struct Mismatch {
         int32_t number = 0;
-        int32_t target = 0;  // the file's value, sent unless comparing only
+        int32_t target = 0;  // the file's value
         int32_t kept = 0;    // what the drive holds
+        bool sent = false;   // whether the target went out (not when comparing only)
     };
     struct Station {
         int32_t id = 0;

@@ -118,9 +118,9 @@ TEST_F(CommissionTest, SilentRefusingAndComparedStationsAreEachClassified) {
         std::vector<std::string> results;
         Json mismatches;  // of the last station
     };
-    const Json kRefused21 = Json::parse(R"([{"number":21,"target":999,"kept":500}])");
-    const Json kBoth = Json::parse(
-        R"([{"number":20,"target":999,"kept":500},{"number":21,"target":999,"kept":500}])");
+    const Json kRefused21 = Json::parse(R"([{"number":21,"target":999,"sent":999,"kept":500}])");
+    const Json kBoth = Json::parse(R"([{"number":20,"target":999,"sent":null,"kept":500},)"
+                                   R"({"number":21,"target":999,"sent":null,"kept":500}])");
     const Case kCases[] = {
         {{"--ids", "1,2,3", "--silent", "2", "--read-only", "3:21"},
          "1-3",
