@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "ToolsFixture.h"
 #include "params/ParamFile.h"
 #include "support/Eventually.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -41,10 +43,12 @@ class CommissionTest : public ToolsTest {
     }
     std::string Reports() const { return (dir / "reports").string(); }
     // The JSON document of the one report in the folder, and its HTML page.
-    Json Report(std::string* html = nullptr) const {
-        for (const auto& entry : fs::directory_iterator(Reports())) {
+    Json Report(std::string* html = nullptr) const { return ReportIn(Reports(), html); }
+    static Json ReportIn(const std::string& folder, std::string* html = nullptr) {
+        static const std::regex kName(R"(\d{8}-\d{6}-commission\.json)");
+        for (const auto& entry : fs::directory_iterator(folder)) {
             std::string name = entry.path().filename().string();
-            if (!name.ends_with("-commission.json")) continue;
+            if (!std::regex_match(name, kName)) continue;
             if (html) *html = ReadBytes(fs::path(entry.path()).replace_extension(".html").string());
             return Json::parse(ReadBytes(entry.path().string()));
         }
@@ -68,7 +72,10 @@ TEST_F(CommissionTest, EachStationGetsOnlyItsDifferencesAndTheReportRecordsIt) {
     // Station 2 holds one of the two values already.
     ASSERT_EQ(Para({"-q", "-i", "2", "set", "20", "999"}).code, 0);
     size_t skip = WireTexts().size();
-    ParaRun run = Commission(target, "1-3", {"--json"});
+    // The report goes where the user's data are, without --report.
+    fs::path data = dir / "data";
+    ScopedEnv dataHome("XDG_DATA_HOME", data.c_str());
+    ParaRun run = Para({"-q", "commission", target, "--ids", "1-3", "--json"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(WireSince(skip),
               (std::vector<std::string>{
@@ -78,8 +85,13 @@ TEST_F(CommissionTest, EachStationGetsOnlyItsDifferencesAndTheReportRecordsIt) {
                   "#3.PSV", "#3.PRA"}));
 
     std::string html;
-    Json report = Report(&html);
+    std::string reports = (data / "VELD_Host_Para" / "reports").string();
+    Json report = ReportIn(reports, &html);
+    ASSERT_FALSE(report.is_null());
     EXPECT_EQ(Json::parse(run.out), report);
+    EXPECT_FALSE(report["user"].get<std::string>().empty());
+    EXPECT_FALSE(report["host"].get<std::string>().empty());
+    EXPECT_FALSE(report["start"].get<std::string>().empty());
     EXPECT_EQ(report["file"], fs::absolute(target).lexically_normal().string());
     EXPECT_EQ(report["sha256"].get<std::string>().size(), 64u);
     EXPECT_EQ(report["port"], port);
@@ -97,8 +109,7 @@ TEST_F(CommissionTest, EachStationGetsOnlyItsDifferencesAndTheReportRecordsIt) {
         EXPECT_EQ(station["sent"].back(), "#" + std::to_string(id) + ".PSV");
         // The backup beside the report holds the drive's set as it was read.
         ParamSet backup;
-        ASSERT_TRUE(
-            ParamFile::Read(Reports() + "/" + station["backup"].get<std::string>(), backup));
+        ASSERT_TRUE(ParamFile::Read(reports + "/" + station["backup"].get<std::string>(), backup));
         EXPECT_EQ(backup.Size(), 110u);
         EXPECT_EQ(backup.Value(20), station["before"]["20"]);
     }
