@@ -150,9 +150,11 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         {"--silent", "watch STA --interval 100", 3, "", "no reply"},
         {"--silent", "watch STA --interval 100 --count 1", 3, "", "no reply"},
         {"--ids 3,7", "scan --ids 4-5 -w 300", 3, "", "no station answered"},
-        // The drive takes nothing: once the line's buffer is full, writes stall.
-        {"--no-read", "send " + std::string(100000, 'x') + " #0.STA", 7, "",
-         "TTY Error!: <CE-110>"},
+        // The drive takes nothing: once the line's buffer is full, writes stall,
+        // and the report names the line that failed and what went out before it.
+        {"--no-read", "send #0.STA " + std::string(100000, 'x') + " #0.STA", 7, "",
+         "1 of the 2 lines went out:\n  sent     #0.STA\n  "
+         "failed   xxx"},
         {"", "write " + (dir / "absent.par").string(), 4, "", "File Error"},
         {"", "read -o " + nowhere, 4, "", "File Error"},
         {"", "set 21 1 --backup " + nowhere, 4, "", "nothing was written"},
