@@ -206,10 +206,10 @@ namespace {
 // going away: the report says which lines went out and that nothing was saved.
 TEST_F(ToolsTest, AWriteStoppedHalfWaySaysWhatWentOutAndThatNothingWasSaved) {
     struct Case {
-        bool signalPara;  // else the drive goes
+        int signal;  // to veld-para; 0: the drive goes
         int code;
     };
-    for (Case c : {Case{true, 128 + SIGINT}, Case{false, 3}}) {
+    for (Case c : {Case{SIGINT, 128 + SIGINT}, Case{SIGTERM, 128 + SIGTERM}, Case{0, 3}}) {
         sim.reset();
         StartSim();
         std::vector<std::string> argv = {VELD_PARA_PATH, "-q", "-p", port, "set", "--json"};
@@ -217,14 +217,14 @@ TEST_F(ToolsTest, AWriteStoppedHalfWaySaysWhatWentOutAndThatNothingWasSaved) {
         for (int n = 0; n < 110; ++n) argv.insert(argv.end(), {std::to_string(n), "1"});
         ToolProcess para(argv, (dir / ("stopped" + std::to_string(runs++))).string());
         ASSERT_TRUE(Eventually([&] { return WireTexts().size() >= 3; }, 20s));
-        if (c.signalPara) {
-            para.Signal(SIGINT);
+        if (c.signal) {
+            para.Signal(c.signal);
         } else {
             sim->Signal(SIGKILL);
         }
         ASSERT_EQ(para.Wait(kRunLimit), c.code) << para.Stderr();
         Json doc = Json::parse(para.Stdout());
-        EXPECT_EQ(doc["result"], c.signalPara ? "interrupted" : "port lost");
+        EXPECT_EQ(doc["result"], c.signal ? "interrupted" : "port lost");
         EXPECT_TRUE(doc["unsaved"].get<bool>());
         const Json& lines = doc["lines"];
         // The group, then its read-back.
@@ -236,7 +236,7 @@ TEST_F(ToolsTest, AWriteStoppedHalfWaySaysWhatWentOutAndThatNothingWasSaved) {
         for (const Json& line : lines) sent += line["fate"] == "sent" ? 1 : 0;
         EXPECT_LT(sent, 110u);
         // Each line told as sent arrived.
-        if (c.signalPara) {
+        if (c.signal) {
             EXPECT_EQ(WireTexts().size(), sent);
         }
         EXPECT_NE(para.Stderr().find("not saved"), std::string::npos) << para.Stderr();
