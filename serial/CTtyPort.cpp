@@ -138,6 +138,9 @@ uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
     int64_t lastProgress = NowMs();
     while (written < count) {
         ssize_t n = m_hComm->Write(bytes + written, count - written);
+        // A device the reader let go of is /dev/null by now: what went there
+        // after the loss did not reach the line and is not counted.
+        if (n > 0 && !IsConnected()) break;
         if (n > 0) {
             written += static_cast<uint32_t>(n);
             lastProgress = NowMs();
@@ -226,8 +229,10 @@ CTtyPort::Wake CTtyPort::WaitForInput() {
 }
 
 void CTtyPort::ReleaseLostDevice() {
-    m_hComm->ReleaseDevice();
+    // Not connected before the device becomes /dev/null, so that a write that
+    // lands there finds the loss when it returns.
     m_bConnected.store(false, std::memory_order_release);
+    m_hComm->ReleaseDevice();
 }
 
 void CTtyPort::StoreBytes(const char* bytes, uint32_t count) { m_ring.Store(bytes, count, *this); }
