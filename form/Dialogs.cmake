@@ -9,4 +9,6 @@ add_library(veld_dialogs STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GulimFamilies.cpp
 )
 set_target_properties(veld_dialogs PROPERTIES AUTOMOC ON)
-target_link_libraries(veld_dialogs PUBLIC veld_core Qt6::Widgets)
+# fontconfig directly: the Korean font is looked up before the application exists.
+find_package(Fontconfig REQUIRED)
+target_link_libraries(veld_dialogs PUBLIC veld_core Qt6::Widgets PRIVATE Fontconfig::Fontconfig)

@@ -4,6 +4,8 @@
 
 #include "protocol/LineListView.h"
 
+class QEvent;
+
 // One of the two echo list boxes: lines of CP949 bytes shown as text.
 class EchoListBox : public QListWidget, public LineListView {
     Q_OBJECT
@@ -13,4 +15,7 @@ class EchoListBox : public QListWidget, public LineListView {
     void AppendLine(const std::string& text) override;
     void DeleteFirstLine() override;
     void ShowLine(int index) override;
+
+  protected:
+    void changeEvent(QEvent* event) override;
 };

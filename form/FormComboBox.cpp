@@ -1,11 +1,17 @@
 #include "form/FormComboBox.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QWheelEvent>
 
 FormComboBox::FormComboBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
+    // Editable through its own line edit rather than setEditable(true), which
+    // would also build the drop-down list and size the combo; the list is built
+    // when first shown, the form places the combo.
+    auto* edit = new QLineEdit(this);
+    edit->setPalette(palette());
+    setLineEdit(edit);
     setInsertPolicy(QComboBox::NoInsert);
     // Not Qt's wheel focus: a passing wheel would take the focus and then the choice.
     setFocusPolicy(Qt::StrongFocus);

@@ -11,6 +11,8 @@ packages=(
     libssl-dev
     clang libclang-rt-14-dev
     qt6-base-dev qt6-translations-l10n qt6-charts-dev libgl-dev fonts-nanum
+    # The Korean font looked up before the application object exists.
+    libfontconfig-dev
     # Qt Charts' CMake package wants Qt6OpenGL, which its Debian package does not pull in.
     libqt6opengl6-dev
     nlohmann-json3-dev

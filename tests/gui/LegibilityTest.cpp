@@ -11,6 +11,7 @@
 #include "app/CAboutDlg.h"
 #include "form/CValueDecDlg.h"
 #include "form/CValueHexDlg.h"
+#include "form/EchoListBox.h"
 #include "form/MessageBox.h"
 
 using Opener = std::function<void()>;
@@ -89,6 +90,27 @@ class LegibilityTest : public QObject {
         QVERIFY(Scrolls(frame));
         QVERIFY(frame.statusBar()->isVisible());
         QVERIFY(frame.rect().contains(frame.statusBar()->geometry()));
+    }
+
+    // An echo list lays each line out once; a larger font lays them out anew,
+    // and no line is cut at the width of the old one.
+    void echoLinesAreWholeAfterTheFontGrows() {
+        EchoListBox box;
+        // Narrower than the lines: their widths are their own, not the list's.
+        box.resize(60, 200);
+        box.show();
+        const std::string lines[] = {"#0.MVW 1500 12 3091 309", "#0.PRD 23 1500"};
+        for (const std::string& line : lines) box.AppendLine(line);
+        QVERIFY(box.visualItemRect(box.item(0)).width() > box.viewport()->width());
+        QFont larger = box.font();
+        larger.setPointSize(larger.pointSize() * 2);
+        box.setFont(larger);
+        for (int row = 0; row < box.count(); ++row) {
+            QListWidgetItem* item = box.item(row);
+            QVERIFY2(box.visualItemRect(item).width() >=
+                         QFontMetrics(larger).horizontalAdvance(item->text()),
+                     qPrintable(item->text()));
+        }
     }
 
     void modalWindowsAreWhole_data() {
