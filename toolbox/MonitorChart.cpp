@@ -135,14 +135,25 @@ void MonitorChart::AddRow(double seconds, const std::vector<int32_t>& values) {
     }
     m_lastSeconds = seconds;
     m_bNewPoints = true;
+    m_framesSincePoint = 0;
 }
 
 void MonitorChart::Redraw() {
     if (!m_bNewPoints || m_view->viewport()->visibleRegion().isEmpty()) return;
     ShowValues();
     if (m_bPaused) return;
+    // The curves move by whole columns: a frame that would shift them less
+    // than one shows nothing new, and laying them out is most of the cost.
+    // When the points stop, the last of them show all the same.
+    bool pointsStopped = ++m_framesSincePoint > kFramesToStop;
+    if (!pointsStopped && m_lastSeconds - m_drawnUpTo < m_span / Columns()) return;
     m_bNewPoints = false;
     FollowTime();
+}
+
+int MonitorChart::Columns() const {
+    int columns = static_cast<int>(m_chart->plotArea().width());
+    return columns > 0 ? columns : std::max(1, m_view->width());
 }
 
 void MonitorChart::ShowValues() {
@@ -192,8 +203,7 @@ void MonitorChart::FollowTime() {
 }
 
 void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
-    int columns = static_cast<int>(m_chart->plotArea().width());
-    if (columns <= 0) columns = m_view->width();
+    int columns = Columns();
     double upTo = std::min(to, m_drawnUpTo);
     std::vector<QList<QPointF>> curves(m_series.size());
     bool any = false;

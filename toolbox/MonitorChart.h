@@ -68,6 +68,8 @@ class MonitorChart : public QWidget {
     // axis follows the curves shown.
     void DrawCurves(double from, double to, bool setAxes);
     void ShowValues();
+    // The plot's width in pixel columns.
+    int Columns() const;
 
     QString m_name;
     QStringList m_givenLabels;
@@ -86,5 +88,8 @@ class MonitorChart : public QWidget {
     // The newest time drawn: a pause holds the curves there.
     double m_drawnUpTo = 0;
     bool m_bNewPoints = false;
+    // Frames without a new point after which the points count as stopped.
+    static constexpr int kFramesToStop = 2;
+    int m_framesSincePoint = 0;
     bool m_bPaused = false;
 };

@@ -173,6 +173,30 @@ class MonitorWndTest : public QObject {
         QVERIFY(!In<QLabel>(wnd, "monitorShortfall")->isVisible());
     }
 
+    // A frame lays the curves out again only when they would move by a whole
+    // pixel column; the newest points wait for that, or for the points to stop.
+    void redrawsByWholeColumnsAndShowsTheLastPointsWhenTheyStop() {
+        MonitorChart chart(QStringLiteral("MVW"), {QStringLiteral("a")});
+        chart.resize(800, 400);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.SetSpan(120);
+        auto lastDrawn = [&] {
+            QLineSeries* series = chart.Series(0);
+            return series->count() ? series->at(series->count() - 1).x() : -1.0;
+        };
+        chart.AddRow(1.0, {1});
+        chart.Redraw();
+        QCOMPARE(lastDrawn(), 1.0);  // a column is well under a second
+        chart.AddRow(1.01, {2});
+        chart.Redraw();
+        QCOMPARE(lastDrawn(), 1.0);
+        chart.Redraw();
+        chart.Redraw();
+        QCOMPARE(lastDrawn(), 1.01);
+        QCOMPARE(chart.CurrentValue(0), QStringLiteral("2"));
+    }
+
     // The window goes into the free area beside the main window, whole on the
     // screen; where neither side has room for it, the main window moves to the
     // screen's left edge if that makes room, else the window lies over the main
