@@ -100,6 +100,23 @@ class FormCommandsTest : public QObject {
                                   QStringList({"#1.PRA", "#-3.FRD 0", "가나"}), 10000);
     }
 
+    // A drive that takes nothing: once the line's buffer is full the write
+    // stalls, and after 2 s without progress it is the described write failure.
+    void aWriteThatStallsIsTheWriteFailure() {
+        ConnectedForm f;
+        MessageBoxAnswerer boxes;
+        for (int id : {FormId::kCommandEdit1, FormId::kCommandEdit2}) {
+            f.Edit(id)->setText(QString(f.Edit(id)->maxLength(), 'x'));
+        }
+        for (int round = 0; round < 4; ++round) {
+            f.Click(FormId::kSendButton1);
+            f.Click(FormId::kSendButton2);
+        }
+        f.Tick();
+        QTRY_VERIFY_WITH_TIMEOUT(!boxes.Texts().isEmpty(), 15000);
+        QVERIFY2(boxes.Texts().first().contains("CE-110"), qPrintable(boxes.Texts().first()));
+    }
+
     // Clicked on the name of a parameter edited bit by bit: bit 2 ticked; what was
     // typed is not the value, bit 8 is kept.
     void editingAValueInTheGridWritesItToTheDrive() {
