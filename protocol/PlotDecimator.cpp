@@ -5,23 +5,13 @@
 
 namespace {
 
-// A point that continues a level run takes the place of the run's last point:
-// the line is the same, and a level curve costs two points, not two a column.
-void Add(std::vector<PlotRing::Point>& out, const PlotRing::Point& point) {
-    size_t n = out.size();
-    if (n >= 2 && out[n - 1].value == point.value && out[n - 2].value == point.value) {
-        out[n - 1] = point;
-        return;
-    }
-    out.push_back(point);
-}
-
 // The lowest and the highest point of one column, in the order they came.
 void AddColumn(std::vector<PlotRing::Point>& out, const PlotRing::Point& low,
                const PlotRing::Point& high) {
     bool lowFirst = low.seconds <= high.seconds;
-    Add(out, lowFirst ? low : high);
-    if (low.seconds != high.seconds || low.value != high.value) Add(out, lowFirst ? high : low);
+    out.push_back(lowFirst ? low : high);
+    if (low.seconds != high.seconds || low.value != high.value)
+        out.push_back(lowFirst ? high : low);
 }
 
 }  // namespace
@@ -51,6 +41,6 @@ PlotDecimator::Curve PlotDecimator::Decimate(const PlotRing& ring, double from, 
         curve.high = curve.any ? std::max(curve.high, high.value) : high.value;
         curve.any = true;
     }
-    if (end < ring.Size()) Add(curve.points, ring.At(end));
+    if (end < ring.Size()) curve.points.push_back(ring.At(end));
     return curve;
 }

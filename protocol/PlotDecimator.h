@@ -8,7 +8,7 @@
 // What a chart draws of a field: of the points in a span of time, per pixel
 // column the lowest and the highest in the order they came. A line through them
 // covers the same pixels as a line through every point, and costs the width of
-// the plot, not the number of points kept; a level run is drawn by its two ends.
+// the plot, not the number of points kept.
 class PlotDecimator {
   public:
     struct Curve {

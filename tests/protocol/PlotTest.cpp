@@ -115,16 +115,6 @@ TEST(PlotDecimator, DrawsFewPointsAsTheyAreAndNothingOutsideTheData) {
     EXPECT_TRUE(PlotDecimator::Decimate(PlotRing(4), 0, 5, 100).points.empty());
 }
 
-// A level run is drawn by its two ends, whatever the columns it spans.
-TEST(PlotDecimator, DrawsALevelRunByItsEnds) {
-    PlotRing ring(1000);
-    for (int i = 0; i < 1000; ++i) ring.Append(i * 0.1, i < 500 ? 339 : 20);
-    PlotDecimator::Curve curve = PlotDecimator::Decimate(ring, 0, 100, 460);
-    EXPECT_EQ(Values(curve.points), (std::vector<int32_t>{339, 339, 20, 20}));
-    EXPECT_EQ(curve.points[0].seconds, 0);
-    EXPECT_EQ(curve.points[2].seconds, ring.At(500).seconds);
-}
-
 bool IsRoundStep(double step) {
     double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
     double factor = step / power;
