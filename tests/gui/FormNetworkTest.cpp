@@ -38,6 +38,15 @@ void TypePort(FormFixture& f, const std::string& name) {
     QTest::keyClicks(combo->lineEdit(), QString::fromStdString(name));
 }
 
+// The simulator behind a real ser2net, with a folder of the test's own.
+struct NetworkBench {
+    SimulatedDrive drive;
+    QTemporaryDir dir;
+    Ser2netBench bench{dir.path().toStdString(), drive.Pty()};
+
+    bool Up() { return drive.Started() && bench.Listening(); }
+};
+
 }  // namespace
 
 class FormNetworkTest : public QObject {
@@ -58,18 +67,15 @@ class FormNetworkTest : public QObject {
     // "읽어오기" fills the grid. The port typed is remembered, and the next
     // run's combo lists it after the devices. Killing ser2net loses the port.
     void connectsReadsAndLosesTheConnectionThroughSer2net() {
-        SimulatedDrive drive;
-        QVERIFY(drive.Started());
-        QTemporaryDir dir;
-        Ser2netBench bench(dir.path().toStdString(), drive.Pty());
-        QVERIFY(bench.Listening());
-        PortMap::AddMapping("COM16=" + bench.Rfc2217());
+        NetworkBench net;
+        QVERIFY(net.Up());
+        PortMap::AddMapping("COM16=" + net.bench.Rfc2217());
         FormFixture f;
         QPushButton* toggle = f.Button(FormId::kConnectToggle);
         for (bool typed : {true, false}) {
-            QVERIFY(bench.Idle());
+            QVERIFY(net.bench.Idle());
             if (typed) {
-                TypePort(f, bench.Raw());
+                TypePort(f, net.bench.Raw());
             } else {
                 f.Choose(FormId::kPortCombo, 15);
             }
@@ -93,7 +99,7 @@ class FormNetworkTest : public QObject {
             if (typed) f.Click(FormId::kConnectToggle);
         }
         // COM names are listed anyway: only the typed port is remembered.
-        QString raw = QString::fromStdString(bench.Raw());
+        QString raw = QString::fromStdString(net.bench.Raw());
         QCOMPARE(f.Ctl<PortComboBox>(FormId::kPortCombo)->Remembered(), QStringList({raw}));
         {
             FormFixture next;
@@ -102,7 +108,7 @@ class FormNetworkTest : public QObject {
             QCOMPARE(combo->itemText(combo->count() - 1), raw);
         }
 
-        bench.Kill();
+        net.bench.Kill();
         QTRY_VERIFY_WITH_TIMEOUT(!toggle->isChecked(), kWaitMs);
         QCOMPARE(toggle->text(), "통신연결");
         QVERIFY(f.Frame().StatusText().contains("끊어졌습니다"));
@@ -115,15 +121,12 @@ class FormNetworkTest : public QObject {
     // box, the reason in the status bar while it is up, and the toggle released.
     // Closing the window meanwhile waits for the open.
     void aFailedConnectLeavesTheWindowGoingAndEndsWithTheBoxAndTheReason() {
-        SimulatedDrive drive;
-        QVERIFY(drive.Started());
-        QTemporaryDir dir;
-        Ser2netBench bench(dir.path().toStdString(), drive.Pty());
-        QVERIFY(bench.Listening());
+        NetworkBench net;
+        QVERIFY(net.Up());
         SilentServer silent;
-        ToolProcess holder({VELD_PARA_PATH, "-q", "-p", bench.Raw(), "monitor"},
-                           dir.filePath("holder").toStdString());
-        QVERIFY(Eventually([&] { return !PortDoctor().Examine(drive.Pty()).Ready(); }));
+        ToolProcess holder({VELD_PARA_PATH, "-q", "-p", net.bench.Raw(), "monitor"},
+                           net.dir.filePath("holder").toStdString());
+        QVERIFY(Eventually([&] { return !PortDoctor().Examine(net.drive.Pty()).Ready(); }));
         struct Case {
             std::string name;
             QString reason;
@@ -134,7 +137,7 @@ class FormNetworkTest : public QObject {
              "연결이 거부되었습니다"},
             // What ser2net says as it closes may be lost: the Telnet bytes it
             // did not read make its close a reset.
-            {bench.Rfc2217(), "서버가 연결을 바로 끊었습니다"},
+            {net.bench.Rfc2217(), "서버가 연결을 바로 끊었습니다"},
         };
         FormFixture f;
         QPushButton* toggle = f.Button(FormId::kConnectToggle);
