@@ -36,6 +36,9 @@ class LineSizes : public QStyledItemDelegate {
 
 EchoListBox::EchoListBox(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Opaque: a new line repaints the list alone, not the group box and form
+    // behind its frame and scroll bar (the fill is the form's own colour).
+    setAutoFillBackground(true);
     setItemDelegate(new LineSizes(this));
 }
 

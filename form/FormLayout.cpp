@@ -185,6 +185,10 @@ void FormLayout::CreateCommandArea(QListWidget* sent, QListWidget* received) {
     }
     Place(Control(sent, FormId::kSentList, "송신 명령"), 13, 365, 102, 55);
     Place(Control(received, FormId::kReceivedList, "수신 응답"), 126, 366, 102, 55);
+    // The lists were made before their group box: above it, a new line repaints
+    // the list alone and not the box's title and frame with it.
+    sent->raise();
+    received->raise();
 }
 
 void FormLayout::CreateGridArea() {

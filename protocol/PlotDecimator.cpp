@@ -44,3 +44,26 @@ PlotDecimator::Curve PlotDecimator::Decimate(const PlotRing& ring, double from, 
     if (end < ring.Size()) curve.points.push_back(ring.At(end));
     return curve;
 }
+
+void PlotDecimator::KeepRunEnds(std::vector<PlotRing::Point>& points, double row) {
+    if (!(row > 0) || points.size() < 3) return;
+    std::vector<PlotRing::Point> kept;
+    size_t first = 0;
+    int32_t low = points[0].value;
+    int32_t high = low;
+    for (size_t i = 1; i < points.size(); ++i) {
+        int32_t value = points[i].value;
+        if (double(std::max(high, value)) - std::min(low, value) < row) {
+            low = std::min(low, value);
+            high = std::max(high, value);
+            continue;
+        }
+        kept.push_back(points[first]);
+        if (i - 1 > first) kept.push_back(points[i - 1]);
+        first = i;
+        low = high = value;
+    }
+    kept.push_back(points[first]);
+    if (points.size() - 1 > first) kept.push_back(points.back());
+    points.swap(kept);
+}

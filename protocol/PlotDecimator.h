@@ -23,4 +23,10 @@ class PlotDecimator {
     // columns, with the nearest point on each side outside the span, so that the
     // line runs to the plot's edges.
     static Curve Decimate(const PlotRing& ring, double from, double to, int columns);
+
+    // Keeps, of each run of consecutive points whose values lie within less than
+    // `row` of each other (one pixel row in values), its first and last point:
+    // the line between them stays within that row, so the plot shows the same
+    // curve, and a level or gently noisy field costs a few points, not two a column.
+    static void KeepRunEnds(std::vector<PlotRing::Point>& points, double row);
 };

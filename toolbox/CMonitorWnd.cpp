@@ -314,7 +314,9 @@ void CMonitorWnd::OnPoll() {
     for (const PollMonitor::Row& row : m_monitor->TakeReplies(now)) TakeRow(row);
     // The round goes to the writer at once, after whatever the form queued before it.
     if (m_monitor->Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) m_session.Tick(now);
-    ShowCounts();
+    // The counts change every round, and each new text lays the window out
+    // again: once a second is as often as they can be read.
+    if (now - m_countsShownAt >= std::chrono::seconds(1)) ShowCounts();
 }
 
 void CMonitorWnd::TakeRow(const PollMonitor::Row& row) {
@@ -417,6 +419,7 @@ void CMonitorWnd::ShowShortfall() {
 QString CMonitorWnd::ShortfallText() const { return m_lblShortfall->text(); }
 
 void CMonitorWnd::ShowCounts() {
+    m_countsShownAt = PollMonitor::Clock::now();
     const PollSchedule* schedule = Schedule();
     m_lblCounts->setText(Text("라운드 %1 · 무응답 %2 · 건너뜀 %3")
                              .arg(schedule ? schedule->RoundsSent() : 0)

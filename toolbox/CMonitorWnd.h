@@ -114,4 +114,5 @@ class CMonitorWnd : public QWidget {
         int64_t skipped = 0;
     };
     Counts m_lastCounts;
+    PollMonitor::Clock::time_point m_countsShownAt;
 };

@@ -116,8 +116,8 @@ void MonitorChart::AddField() {
     auto* value = new QLabel(m_fieldPanel);
     value->setObjectName(QStringLiteral("value %1").arg(field + 1));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648")));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FitValueLabel(value);
     int row = field / kFieldColumns;
     int column = field % kFieldColumns * 3;
     m_fieldGrid->addWidget(shown, row, column);
@@ -125,6 +125,24 @@ void MonitorChart::AddField() {
     m_fieldGrid->addWidget(value, row, column + 2);
     m_labelEdits.append(edit);
     m_valueLabels.append(value);
+}
+
+void MonitorChart::FitValueLabel(QLabel* value) {
+    // A fixed size, room for any value: a new value then repaints the label
+    // without laying the window out again, at every frame.
+    QString shown = value->text();
+    value->setText(QStringLiteral("-2147483648"));
+    value->setMinimumSize(0, 0);
+    value->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    value->setFixedSize(value->sizeHint());
+    value->setText(shown);
+}
+
+void MonitorChart::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        for (QLabel* value : m_valueLabels) FitValueLabel(value);
+    }
 }
 
 void MonitorChart::AddRow(double seconds, const std::vector<int32_t>& values) {
@@ -205,17 +223,14 @@ void MonitorChart::FollowTime() {
 void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
     int columns = Columns();
     double upTo = std::min(to, m_drawnUpTo);
-    std::vector<QList<QPointF>> curves(m_series.size());
+    std::vector<std::vector<PlotRing::Point>> curves(m_series.size());
     bool any = false;
     int32_t low = 0;
     int32_t high = 0;
     for (int field = 0; field < Fields(); ++field) {
         if (!m_series[field]->isVisible()) continue;
         PlotDecimator::Curve curve = PlotDecimator::Decimate(m_rings[field], from, upTo, columns);
-        curves[field].reserve(static_cast<qsizetype>(curve.points.size()));
-        for (const PlotRing::Point& point : curve.points) {
-            curves[field].append({point.seconds, double(point.value)});
-        }
+        curves[field] = std::move(curve.points);
         if (!curve.any) continue;
         low = any ? std::min(low, curve.low) : curve.low;
         high = any ? std::max(high, curve.high) : curve.high;
@@ -230,7 +245,15 @@ void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
         m_axisY->setRange(scale.Min(), scale.Max());
         m_axisY->setTickCount(scale.Ticks());
     }
+    double row = (m_axisY->max() - m_axisY->min()) / std::max(1.0, m_chart->plotArea().height());
     for (int field = 0; field < Fields(); ++field) {
-        if (m_series[field]->isVisible()) m_series[field]->replace(curves[field]);
+        if (!m_series[field]->isVisible()) continue;
+        PlotDecimator::KeepRunEnds(curves[field], row);
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(curves[field].size()));
+        for (const PlotRing::Point& point : curves[field]) {
+            points.append({point.seconds, double(point.value)});
+        }
+        m_series[field]->replace(points);
     }
 }

@@ -58,8 +58,12 @@ class MonitorChart : public QWidget {
     // The operator dragged a zoom rectangle or zoomed out.
     void Zoomed();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void AddField();
+    static void FitValueLabel(QLabel* value);
     void OnZoomed();
     void OnCurveShown(QLineSeries* series, bool shown);
     void FollowTime();

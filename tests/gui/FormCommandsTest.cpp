@@ -1,6 +1,7 @@
 // The operator's tasks of the form, seen as the lines the drive receives: the
 // four setup steps, read/send all, version, initialisation, manual commands
 // and a value edited through the grid.
+#include <QGroupBox>
 #include <QWheelEvent>
 
 #include "FormFixture.h"
@@ -98,6 +99,40 @@ class FormCommandsTest : public QObject {
             QCOMPARE(f.ReadUntil("\r", std::chrono::seconds(10)), std::string(line));
         QTRY_COMPARE_WITH_TIMEOUT(f.ListLines(FormId::kSentList),
                                   QStringList({"#1.PRA", "#-3.FRD 0", "가나"}), 10000);
+    }
+
+    // Replies at the monitor's pace repaint the echo list alone: not the
+    // group box it lies in nor the form behind it.
+    void anEchoedLineRepaintsItsListAlone() {
+        ConnectedForm f;
+        f.Frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Frame()));
+        QTest::qWait(100);
+        struct Paints : QObject {
+            QMap<QObject*, int> count;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                count[watched] += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        QListWidget* list = f.List(FormId::kReceivedList);
+        auto* box = list->parentWidget()->childAt(list->geometry().topLeft() - QPoint(1, 1));
+        QVERIFY(qobject_cast<QGroupBox*>(box));
+        for (QObject* watched : {static_cast<QObject*>(&f.View()), static_cast<QObject*>(box),
+                                 static_cast<QObject*>(list->viewport())}) {
+            watched->installEventFilter(&paints);
+        }
+        for (int i = 0; i < 20; ++i) {
+            f.Write("#3.MVW " + std::to_string(1500 + i) + " 0 3091 309\r");
+            QTRY_COMPARE_WITH_TIMEOUT(f.ListLines(FormId::kReceivedList).size() > 0 &&
+                                          f.ListLines(FormId::kReceivedList).last() ==
+                                              QString("#3.MVW %1 0 3091 309").arg(1500 + i),
+                                      true, 10000);
+            QTest::qWait(20);
+        }
+        QVERIFY(paints.count.value(list->viewport()) > 0);
+        QCOMPARE(paints.count.value(box), 0);
+        QCOMPARE(paints.count.value(&f.View()), 0);
     }
 
     // A drive that takes nothing: once the line's buffer is full the write

@@ -115,6 +115,54 @@ TEST(PlotDecimator, DrawsFewPointsAsTheyAreAndNothingOutsideTheData) {
     EXPECT_TRUE(PlotDecimator::Decimate(PlotRing(4), 0, 5, 100).points.empty());
 }
 
+// What run ends leave out lies within one row of the line drawn in its place;
+// a curve that moves a row or more at each point keeps every point.
+TEST(PlotDecimator, KeepsRunEndsSoThatWhatIsLeftOutLiesWithinARowOfTheLine) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int32_t> noise(-4, 4);
+    struct Case {
+        const char* name;
+        double row;
+        int32_t (*value)(int i, int32_t noise);
+        size_t mostKept;
+    };
+    const Case cases[] = {
+        {"level", 10.6, [](int, int32_t) { return 330; }, 2},
+        {"noise under a row", 10.6, [](int, int32_t n) { return 3090 + n; }, 2},
+        {"steps", 10.6, [](int i, int32_t n) { return i / 100 % 2 * 1000 + n; }, 20},
+        {"zigzag over a row", 10.6, [](int i, int32_t) { return i % 2 * 15; }, 600},
+        {"ramp of a row a point", 1.0, [](int i, int32_t) { return i; }, 600},
+        {"slow ramp", 10.6, [](int i, int32_t) { return i; }, 120},
+        {"no row", 0.0, [](int, int32_t n) { return n; }, 600},
+    };
+    for (const Case& c : cases) {
+        std::vector<PlotRing::Point> points;
+        for (int i = 0; i < 600; ++i) points.push_back({i * 0.1, c.value(i, noise(random))});
+        std::vector<PlotRing::Point> kept = points;
+        PlotDecimator::KeepRunEnds(kept, c.row);
+
+        ASSERT_GE(kept.size(), 2u) << c.name;
+        EXPECT_LE(kept.size(), c.mostKept) << c.name;
+        EXPECT_EQ(kept.front().seconds, points.front().seconds) << c.name;
+        EXPECT_EQ(kept.back().seconds, points.back().seconds) << c.name;
+        size_t k = 0;
+        for (const PlotRing::Point& point : points) {
+            if (k < kept.size() && kept[k].seconds == point.seconds) {
+                EXPECT_EQ(kept[k++].value, point.value) << c.name;
+                continue;
+            }
+            ASSERT_GT(k, 0u) << c.name;
+            ASSERT_LT(k, kept.size()) << c.name << ": kept points out of order";
+            const PlotRing::Point& a = kept[k - 1];
+            const PlotRing::Point& b = kept[k];
+            double line = a.value + (b.value - a.value) * (point.seconds - a.seconds) /
+                                        (b.seconds - a.seconds);
+            EXPECT_LT(std::abs(point.value - line), c.row) << c.name << " at " << point.seconds;
+        }
+        EXPECT_EQ(k, kept.size()) << c.name;
+    }
+}
+
 bool IsRoundStep(double step) {
     double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
     double factor = step / power;

@@ -197,6 +197,46 @@ class MonitorWndTest : public QObject {
         QCOMPARE(chart.CurrentValue(0), QStringLiteral("2"));
     }
 
+    // A new value at each frame repaints its label and lays nothing out again
+    // (that was a layout of the whole window ten times a second); any value
+    // shows whole, also after the font grows.
+    void showsNewValuesWithoutLayingTheChartOutAgain() {
+        MonitorChart chart(QStringLiteral("MVW"), {});
+        chart.resize(600, 400);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.AddRow(0, {1, 2, 3, 4});
+        chart.Redraw();
+        QTest::qWait(50);
+        struct LayoutRequests : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::LayoutRequest;
+                return false;
+            }
+        } requests;
+        chart.installEventFilter(&requests);
+        for (QWidget* child : chart.findChildren<QWidget*>()) child->installEventFilter(&requests);
+        for (int i = 1; i <= 20; ++i) {
+            chart.AddRow(i * 0.1, {i, -i * 1000, i * 77, INT32_MIN + i});
+            chart.Redraw();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(requests.count, 0);
+        QCOMPARE(chart.CurrentValue(1), QStringLiteral("-20000"));
+
+        auto* widest = chart.findChild<QLabel*>(QStringLiteral("value 4"));
+        QCOMPARE(widest->text(), QString::number(INT32_MIN + 20));
+        QFont larger = chart.font();
+        larger.setPointSize(larger.pointSize() * 2);
+        for (const QFont& font : {chart.font(), larger}) {
+            chart.setFont(font);
+            QVERIFY2(widest->contentsRect().width() >=
+                         widest->fontMetrics().horizontalAdvance(widest->text()),
+                     qPrintable(QStringLiteral("%1 pt").arg(font.pointSize())));
+        }
+    }
+
     // The window goes into the free area beside the main window, whole on the
     // screen; where neither side has room for it, the main window moves to the
     // screen's left edge if that makes room, else the window lies over the main
