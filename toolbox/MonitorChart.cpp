@@ -245,7 +245,9 @@ void MonitorChart::DrawCurves(double from, double to, bool setAxes) {
         m_axisY->setRange(scale.Min(), scale.Max());
         m_axisY->setTickCount(scale.Ticks());
     }
-    double row = (m_axisY->max() - m_axisY->min()) / std::max(1.0, m_chart->plotArea().height());
+    // Before the chart is first laid out its plot has no height: nothing is thinned.
+    double height = m_chart->plotArea().height();
+    double row = height > 0 ? (m_axisY->max() - m_axisY->min()) / height : 0;
     for (int field = 0; field < Fields(); ++field) {
         if (!m_series[field]->isVisible()) continue;
         PlotDecimator::KeepRunEnds(curves[field], row);

@@ -197,6 +197,15 @@ class MonitorWndTest : public QObject {
         QCOMPARE(chart.CurrentValue(0), QStringLiteral("2"));
     }
 
+    // A chart drawn before it is first laid out (its plot has no height yet)
+    // keeps every point: no run can be told to lie within a pixel row.
+    void aChartNotYetLaidOutKeepsEveryPoint() {
+        MonitorChart chart(QStringLiteral("MVW"), {});
+        for (int i = 0; i < 5; ++i) chart.AddRow(i, {i % 2 * 1000});
+        chart.SetSpan(120);
+        QCOMPARE(chart.Series(0)->count(), 5);
+    }
+
     // A new value at each frame repaints its label and lays nothing out again
     // (that was a layout of the whole window ten times a second); any value
     // shows whole, also after the font grows.
