@@ -132,8 +132,6 @@ void MonitorChart::FitValueLabel(QLabel* value) {
     // without laying the window out again, at every frame.
     QString shown = value->text();
     value->setText(QStringLiteral("-2147483648"));
-    value->setMinimumSize(0, 0);
-    value->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     value->setFixedSize(value->sizeHint());
     value->setText(shown);
 }
