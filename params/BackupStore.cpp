@@ -1,15 +1,12 @@
 #include "params/BackupStore.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
+#include "params/DataFolder.h"
 #include "params/ParamFile.h"
 #include "params/SafeFile.h"
 
@@ -22,13 +19,6 @@ constexpr const char* kExtension = ".par";
 constexpr const char* kPortExtension = ".port";
 // A port name is a device path or a network address: far less than this.
 constexpr size_t kMaxPortBytes = 4096;
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0') return home;
-    const passwd* user = ::getpwuid(::getuid());
-    return user && user->pw_dir ? user->pw_dir : "";
-}
 
 // The digits at `pos` as a number; moves `pos` past them. False when there are none.
 bool TakeNumber(const std::string& text, size_t& pos, int32_t& value) {
@@ -70,11 +60,7 @@ std::string BackupStore::Entry::When() const {
 BackupStore::BackupStore(std::string folder, size_t bound)
     : m_folder(std::move(folder)), m_bound(bound) {}
 
-std::string BackupStore::DefaultFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base = data && data[0] == '/' ? data : HomeFolder() + "/.local/share";
-    return base + "/VELD_Host_Para/backups";
-}
+std::string BackupStore::DefaultFolder() { return DataFolder::Path() + "/backups"; }
 
 std::string BackupStore::FileName(const std::string& stamp, int32_t station, int sequence) {
     std::string name = stamp + "-id" + std::to_string(station);

@@ -10,3 +10,15 @@ ReadBackReport::ReadBackReport(const ParamSet& sent, const PraReplyTracker& read
         m_outcome = m_comparison.Differences() == 0 ? Outcome::kConfirmed : Outcome::kMismatch;
     }
 }
+
+const char* ReadBackReport::ResultName(Outcome outcome) {
+    switch (outcome) {
+        case ReadBackReport::Outcome::kConfirmed:
+            return "confirmed";
+        case ReadBackReport::Outcome::kMismatch:
+            return "mismatch";
+        case ReadBackReport::Outcome::kNoCompleteReply:
+            break;
+    }
+    return "no complete reply";
+}

@@ -18,6 +18,9 @@ class ReadBackReport {
         kNoCompleteReply,  // some did not come back (no reply, lost pairs, 통신처리에러)
     };
 
+    // "confirmed", "mismatch", "no complete reply": as reports and the journal name it.
+    static const char* ResultName(Outcome outcome);
+
     ReadBackReport(const ParamSet& sent, const PraReplyTracker& read);
 
     Outcome Result() const { return m_outcome; }

@@ -95,3 +95,15 @@ TxLineWriter::Fate TxLineWriter::WriteLine(const std::string& line) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
     return fate;
 }
+
+const char* TxLineWriter::FateName(Fate fate) {
+    switch (fate) {
+        case TxLineWriter::Fate::kWritten:
+            return "sent";
+        case TxLineWriter::Fate::kFailed:
+            return "failed";
+        case TxLineWriter::Fate::kNotSent:
+            break;
+    }
+    return "not sent";
+}

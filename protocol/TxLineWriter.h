@@ -26,6 +26,9 @@ class TxLineWriter {
         kNotSent,  // no port was open, or the line was given up
     };
 
+    // "sent", "failed", "not sent": as reports and the journal name a fate.
+    static const char* FateName(Fate fate);
+
     struct Gone {
         std::string line;  // as handed over, carriage return included
         Fate fate = Fate::kNotSent;

@@ -2,7 +2,7 @@
 # Fails on an include that runs upward across the program's layers, on Qt in
 # the core or the companion programs, and on classes that include each other
 # in a circle. The layers, from the bottom:
-#   core:  serial/, params/  <  protocol/  <  session/   (no Qt)
+#   core:  serial/, params/  <  protocol/  <  journal/  <  session/   (no Qt)
 #   GUI:   grid/, form/  <  toolbox/  <  app/            (grid/ and form/ are one layer)
 #   tools/ use the core only.
 set -euo pipefail
@@ -13,15 +13,16 @@ core_below() {
         serial) echo "serial" ;;
         params) echo "params" ;;
         protocol) echo "serial params protocol" ;;
-        session) echo "serial params protocol session" ;;
+        journal) echo "serial params protocol journal" ;;
+        session) echo "serial params protocol journal session" ;;
     esac
 }
 
 # The folders a file in folder $1 may include from.
 allowed() {
-    local core="serial params protocol session"
+    local core="serial params protocol journal session"
     case "$1" in
-        serial | params | protocol | session) core_below "$1" ;;
+        serial | params | protocol | journal | session) core_below "$1" ;;
         grid | form) echo "$core grid form" ;;
         toolbox) echo "$core grid form toolbox" ;;
         app) echo "$core grid form toolbox app" ;;
@@ -33,7 +34,7 @@ failures=0
 edges=$(mktemp)
 trap 'rm -f "$edges"' EXIT
 
-for folder in serial params protocol session grid form toolbox app tools; do
+for folder in serial params protocol journal session grid form toolbox app tools; do
     [ -d "$folder" ] || continue
     ok=" $(allowed "$folder") "
     while IFS= read -r file; do
@@ -41,7 +42,7 @@ for folder in serial params protocol session grid form toolbox app tools; do
         while IFS= read -r include; do
             if [[ "$include" =~ ^\<Q ]]; then
                 case "$folder" in
-                    serial | params | protocol | session | tools)
+                    serial | params | protocol | journal | session | tools)
                         echo "$file: Qt in the core or a companion program: $include"
                         failures=$((failures + 1))
                         ;;

@@ -9,6 +9,8 @@ packages=(
     nlohmann-json3-dev libcli11-dev
     # The SHA-256 of a commissioning report's target file (libcrypto).
     libssl-dev
+    # The journal; the sqlite3 shell for the tests that change a journal by hand.
+    libsqlite3-dev sqlite3
     clang libclang-rt-14-dev
     qt6-base-dev qt6-translations-l10n qt6-charts-dev libgl-dev fonts-nanum
     # The Korean font looked up before the application object exists.

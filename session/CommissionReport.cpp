@@ -1,14 +1,12 @@
 #include "session/CommissionReport.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <utility>
 
+#include "journal/JournalOrigin.h"
 #include "params/BackupStore.h"
+#include "params/DataFolder.h"
 #include "params/SafeFile.h"
 #include "session/CommissionHtml.h"
 
@@ -24,19 +22,6 @@ std::string AbsolutePath(const std::string& path) {
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
     return error ? path : absolute.lexically_normal().string();
-}
-
-std::string UserName() {
-    const passwd* user = ::getpwuid(::geteuid());
-    if (user && user->pw_name) return user->pw_name;
-    const char* name = std::getenv("USER");
-    return name ? name : "";
-}
-
-std::string HostName() {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0) return "";
-    return name;
 }
 
 std::string Stamp(std::time_t when) {
@@ -55,18 +40,15 @@ std::string Dump(const Json& document) {
 
 }  // namespace
 
-std::string CommissionReport::DefaultFolder() {
-    // Beside the backups, in the same data folder.
-    return (fs::path(BackupStore::DefaultFolder()).parent_path() / "reports").string();
-}
+std::string CommissionReport::DefaultFolder() { return DataFolder::Path() + "/reports"; }
 
 CommissionReport::CommissionReport(std::string folder, const CommissionTarget& target,
                                    const std::string& portText, std::time_t start)
     : m_folder(std::move(folder)),
       m_file(AbsolutePath(target.Path())),
       m_sha256(target.Sha256()),
-      m_user(UserName()),
-      m_host(HostName()),
+      m_user(JournalOrigin::UserName()),
+      m_host(JournalOrigin::HostName()),
       m_start(start) {
     // "\\.\COM15:115200,N,8,0": the port as it was named, and its line settings.
     std::string_view text = portText;

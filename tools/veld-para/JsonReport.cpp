@@ -13,18 +13,6 @@ nlohmann::ordered_json Value(bool has, int32_t value) {
     return has ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
-const char* ResultName(ReadBackReport::Outcome outcome) {
-    switch (outcome) {
-        case ReadBackReport::Outcome::kConfirmed:
-            return "confirmed";
-        case ReadBackReport::Outcome::kMismatch:
-            return "mismatch";
-        case ReadBackReport::Outcome::kNoCompleteReply:
-            break;
-    }
-    return "no complete reply";
-}
-
 }  // namespace
 
 JsonReport::JsonReport(const std::string& command) { m_doc["command"] = command; }
@@ -55,7 +43,7 @@ void JsonReport::AddComparison(const ParamComparison& comparison, const char* aK
 }
 
 void JsonReport::AddReadBack(const ReadBackReport& report) {
-    m_doc["result"] = ResultName(report.Result());
+    m_doc["result"] = ReadBackReport::ResultName(report.Result());
     m_doc["sent"] = report.SentCount();
     m_doc["confirmed"] = report.ConfirmedCount();
     m_doc["missing"] = report.Missing();

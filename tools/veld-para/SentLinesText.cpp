@@ -7,18 +7,6 @@
 
 namespace {
 
-const char* FateName(TxLineWriter::Fate fate) {
-    switch (fate) {
-        case TxLineWriter::Fate::kWritten:
-            return "sent";
-        case TxLineWriter::Fate::kFailed:
-            return "failed";
-        case TxLineWriter::Fate::kNotSent:
-            break;
-    }
-    return "not sent";
-}
-
 std::string Text(const std::string& line) {
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
@@ -52,7 +40,8 @@ void SentLinesText::Print() const {
     }
     std::fprintf(stderr, "veld-para: %zu of the %zu lines went out:\n", sent, m_lines.size());
     for (const TxLineWriter::Gone& gone : m_lines) {
-        std::fprintf(stderr, "  %-8s %s\n", FateName(gone.fate), Text(gone.line).c_str());
+        std::fprintf(stderr, "  %-8s %s\n", TxLineWriter::FateName(gone.fate),
+                     Text(gone.line).c_str());
     }
     if (Unsaved()) {
         std::fprintf(stderr,
@@ -64,7 +53,7 @@ void SentLinesText::Print() const {
 nlohmann::ordered_json SentLinesText::LinesJson() const {
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
     for (const TxLineWriter::Gone& gone : m_lines) {
-        lines.push_back({{"line", Text(gone.line)}, {"fate", FateName(gone.fate)}});
+        lines.push_back({{"line", Text(gone.line)}, {"fate", TxLineWriter::FateName(gone.fate)}});
     }
     return lines;
 }

@@ -1,0 +1,78 @@
+#include "journal/JournalRecord.h"
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "params/ParamTable.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Kind = JournalEntry::Kind;
+
+std::string WithoutLineEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    return line;
+}
+
+}  // namespace
+
+JournalRecord JournalRecord::Read(int32_t station, const ParamSet& values, bool complete) {
+    Json numbers = Json::object();
+    for (int32_t number : values.Numbers()) numbers[std::to_string(number)] = values.Value(number);
+    return {Kind::kRead, station, Json{{"complete", complete}, {"values", std::move(numbers)}}};
+}
+
+JournalRecord JournalRecord::Write(int32_t station, const ParamSet& sent,
+                                   const std::optional<ParamSet>& before,
+                                   const std::vector<TxLineWriter::Gone>& lines, bool saved) {
+    Json parameters = Json::array();
+    for (int32_t number : sent.Numbers()) {
+        bool known = before && before->Has(number);
+        parameters.push_back({{"number", number},
+                              {"before", known ? Json(before->Value(number)) : Json()},
+                              {"sent", sent.Value(number)}});
+    }
+    Json fates = Json::array();
+    for (const TxLineWriter::Gone& gone : lines) {
+        fates.push_back(
+            {{"line", WithoutLineEnd(gone.line)}, {"fate", TxLineWriter::FateName(gone.fate)}});
+    }
+    return {
+        Kind::kWrite, station,
+        Json{{"parameters", std::move(parameters)}, {"lines", std::move(fates)}, {"saved", saved}}};
+}
+
+JournalRecord JournalRecord::ReadBack(int32_t station, const ReadBackReport& report) {
+    Json parameters = Json::array();
+    for (const ParamComparison::Row& row : report.Comparison().Rows()) {
+        parameters.push_back(
+            {{"number", row.number}, {"sent", row.a}, {"drive", row.hasB ? Json(row.b) : Json()}});
+    }
+    return {Kind::kReadBack, station,
+            Json{{"result", ReadBackReport::ResultName(report.Result())},
+                 {"parameters", std::move(parameters)}}};
+}
+
+JournalRecord JournalRecord::Other(Kind kind, std::optional<int32_t> station, Json payload) {
+    return {kind, station, std::move(payload)};
+}
+
+std::optional<ParamSet> JournalRecord::ReadValues(const Json& payload) {
+    auto values = payload.find("values");
+    if (values == payload.end() || !values->is_object()) return std::nullopt;
+    ParamSet set;
+    for (const auto& [key, value] : values->items()) {
+        int32_t number = -1;
+        auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
+        if (error != std::errc() || end != key.data() + key.size() || number < 0 ||
+            number >= ParamTable::kCount || !value.is_number_integer() ||
+            value.get<int64_t>() < INT32_MIN || value.get<int64_t>() > INT32_MAX) {
+            return std::nullopt;
+        }
+        set.Set(number, static_cast<int32_t>(value.get<int64_t>()));
+    }
+    return set;
+}
