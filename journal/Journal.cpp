@@ -123,13 +123,7 @@ bool Journal::Damaged(sqlite3* db, const std::string& path) {
 }
 
 bool Journal::Configure() {
-    SqliteStatement wal(m_db, "PRAGMA journal_mode = WAL");
-    if (!wal.Step()) return Fail("cannot set up the journal " + m_path);
-    if (wal.Text(0) != "wal") {
-        m_error = "the journal " + m_path + " cannot keep its write-ahead log (" + wal.Text(0) +
-                  "): is its folder writable?";
-        return false;
-    }
+    if (!UseWal()) return false;
     std::string error;
     // Each committed entry on disk before the commit returns: a power cut loses none.
     if (!SqliteStatement::Exec(m_db, "PRAGMA synchronous = FULL", error) ||
@@ -138,6 +132,15 @@ bool Journal::Configure() {
         return false;
     }
     return true;
+}
+
+bool Journal::UseWal() {
+    SqliteStatement wal(m_db, "PRAGMA journal_mode = WAL");
+    if (!wal.Step()) return Fail("cannot set up the journal " + m_path);
+    if (wal.Text(0) == "wal") return true;
+    m_error = "the journal " + m_path + " cannot keep its write-ahead log (" + wal.Text(0) +
+              "): is its folder writable?";
+    return false;
 }
 
 std::optional<Journal::Notice> Journal::TakeNotice() { return std::exchange(m_notice, {}); }
@@ -177,8 +180,12 @@ bool Journal::AppendOnce(const std::string& mark, std::vector<JournalEntry>& ent
     if (!mark.empty()) {
         SqliteStatement marked(m_db, "SELECT 1 FROM marks WHERE name = ?");
         marked.Bind(1, mark);
-        if (marked.Step() || marked.Failed()) {
-            return Rollback("the journal " + m_path + " cannot be read");
+        bool done = marked.Step();
+        if (marked.Failed()) return Rollback("the journal " + m_path + " cannot be read");
+        if (done) {
+            marked.Reset();
+            return SqliteStatement::Exec(m_db, "ROLLBACK", error) ||
+                   Fail("the journal " + m_path + " cannot be read");
         }
         SqliteStatement insert(m_db, "INSERT INTO marks(name, time) VALUES(?, ?)");
         insert.Bind(1, mark);

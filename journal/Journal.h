@@ -85,6 +85,7 @@ class Journal {
     // Not a database, or one SQLite finds damaged.
     static bool Damaged(sqlite3* db, const std::string& path);
     bool Configure();
+    bool UseWal();
     bool AppendInTransaction(JournalEntry& entry);
     bool Insert(const JournalEntry& entry, const std::string& payload);
     // The entry's session made or extended to it.

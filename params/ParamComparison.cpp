@@ -31,6 +31,14 @@ std::vector<int> ParamComparison::Row::DifferingBits() const {
     return numbers;
 }
 
+std::vector<int32_t> ParamComparison::NumbersOfEither(const ParamSet& a, const ParamSet& b) {
+    std::vector<int32_t> numbers;
+    for (int32_t number = 0; number < ParamTable::kCount; ++number) {
+        if (a.Has(number) || b.Has(number)) numbers.push_back(number);
+    }
+    return numbers;
+}
+
 int ParamComparison::Differences() const {
     return static_cast<int>(
         std::count_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return row.differ; }));

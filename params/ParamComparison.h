@@ -37,6 +37,9 @@ class ParamComparison {
     // The differing rows first, then the others, each part in the given order.
     std::vector<Row> DifferingFirst() const;
 
+    // The numbers either set holds, ascending: what two files are compared over.
+    static std::vector<int32_t> NumbersOfEither(const ParamSet& a, const ParamSet& b);
+
     static bool Fits16(int32_t value) { return value >= INT16_MIN && value <= INT16_MAX; }
     // What the drive keeps of a written value, as a PRA reply carries it.
     static int32_t Kept16(int32_t value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,11 +17,15 @@ struct ParaArgs {
 
     // Options of every command.
     std::string port = "COM15";
+    bool portGiven = false;  // history filters by a port only when one is named
     std::string baud = "115200";
     std::string id = "0";
     int32_t waitMs = kDefaultWaitMs;
     bool waitGiven = false;  // the scan has a default of its own
     bool quiet = false;
+    // The journal: another file than the default (empty: the default), or none at all.
+    std::string journalPath;
+    bool noJournal = false;
 
     std::string command;
     // The command's values as given: FILE, FILE_A FILE_B, LINE..., PORT.
@@ -49,4 +54,8 @@ struct ParaArgs {
     std::vector<int32_t> stations;
     std::string reportFolder;  // empty: the default folder
     bool compareOnly = false;
+    // history: its filters (--port too, when given); the since as a journal time.
+    std::optional<int32_t> station;
+    std::string since;
+    int32_t last = 0;  // 0: every entry
 };

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <optional>
 
+#include "HistoryCommands.h"
 #include "OptionKinds.h"
 #include "common/NumberArg.h"
 #include "params/ParamPreset.h"
@@ -257,6 +258,7 @@ const ParaCommandList::Command kCommands[] = {
      &ParaCommands::Scan},
     {"commission", "one FILE to each station of a list, verified, with a report", DefineCommission,
      &ParaCommands::Commission},
+    {"history", HistoryCommands::kSummary, HistoryCommands::Define, &ParaCommands::History},
 };
 
 }  // namespace
@@ -273,7 +275,8 @@ const ParaCommandList::Command* ParaCommandList::Find(const std::string& name) {
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
     app.add_option("-p,--port", args.port,
                    "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
-                   "rfc2217://HOST:PORT (default COM15)")
+                   "rfc2217://HOST:PORT (default COM15); history: the port whose entries to list")
+        ->each([&args](const std::string&) { args.portGiven = true; })
         ->type_name("NAME")
         ->group(group);
     OptionKinds::Number(
@@ -310,5 +313,11 @@ void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::str
         ->group(group);
     OptionKinds::Flag(app, "-q,--quiet", args.quiet,
                       "no \"> sent\" and \"< received\" lines on stderr")
+        ->group(group);
+    OptionKinds::Text(app, "--journal", "PATH", args.journalPath,
+                      "the journal to record into and read (default $VELD_JOURNAL, else "
+                      "$XDG_DATA_HOME/VELD_Host_Para/journal.sqlite3)")
+        ->group(group);
+    OptionKinds::Flag(app, "--no-journal", args.noJournal, "record nothing in the journal")
         ->group(group);
 }

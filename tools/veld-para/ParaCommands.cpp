@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ComparisonText.h"
+#include "HistoryCommands.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
 #include "params/ParamComparison.h"
@@ -166,6 +167,8 @@ int ParaCommands::Verify() {
 int ParaCommands::Diff() { return SafeWriteCommands(m_context).Diff(); }
 
 int ParaCommands::Restore() { return SafeWriteCommands(m_context).Restore(); }
+
+int ParaCommands::History() { return HistoryCommands(m_args).Run(); }
 
 int ParaCommands::Monitor() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;

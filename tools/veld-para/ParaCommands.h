@@ -27,6 +27,7 @@ class ParaCommands {
     int Restore();
     int Watch();       // in ParaWatch.cpp
     int Commission();  // in ParaCommission.cpp
+    int History();
     // In ParaPorts.cpp: the port list, the port doctor, the station scan.
     int Ports();
     int Doctor();

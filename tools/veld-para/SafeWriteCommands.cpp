@@ -4,7 +4,6 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <set>
 
 #include "ComparisonText.h"
 #include "FileProblemText.h"
@@ -38,12 +37,9 @@ int SafeWriteCommands::Diff() {
         }
         files.push_back(*file);
     }
-    std::set<int32_t> numbers;
-    for (const ParamFileCheck& file : files) {
-        for (int32_t number : file.Values().Numbers()) numbers.insert(number);
-    }
-    ParamComparison comparison(files[0].Values(), files[1].Values(),
-                               {numbers.begin(), numbers.end()});
+    ParamComparison comparison(
+        files[0].Values(), files[1].Values(),
+        ParamComparison::NumbersOfEither(files[0].Values(), files[1].Values()));
     if (m_args.json) {
         JsonReport json("diff");
         json.Add("file_a", paths[0]);

@@ -1,0 +1,248 @@
+#include "HistoryCommands.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdio>
+#include <vector>
+
+#include "ComparisonText.h"
+#include "FileProblemText.h"
+#include "HistoryText.h"
+#include "JsonReport.h"
+#include "OptionKinds.h"
+#include "StdoutCheck.h"
+#include "common/NumberArg.h"
+#include "journal/BackupImport.h"
+#include "journal/JournalPath.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalTime.h"
+#include "params/BackupStore.h"
+#include "params/ParamComparison.h"
+#include "params/ParamFileCheck.h"
+
+namespace {
+
+// How many values each action takes after its name.
+struct Action {
+    const char* name;
+    size_t values;
+};
+constexpr Action kActions[] = {{"", 0}, {"show", 1}, {"diff", 2}, {"export", 0}, {"verify", 0}};
+
+// An entry's id: digits only, from 1 up.
+std::optional<int64_t> ParseId(const std::string& text) {
+    int64_t id = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || id < 1) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+bool IsId(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+void CheckValues(const ParaArgs& args) {
+    std::string action = args.values.empty() ? "" : args.values[0];
+    size_t given = args.values.empty() ? 0 : args.values.size() - 1;
+    for (const Action& each : kActions) {
+        if (action != each.name) continue;
+        if (given != each.values) {
+            throw CLI::ValidationError("ACTION", "history " + action + " takes " +
+                                                     std::to_string(each.values) + " value(s)");
+        }
+        if (each.values > 0 && !ParseId(args.values[1])) {
+            throw CLI::ValidationError("ID", "an entry's number expected, not " + args.values[1]);
+        }
+        return;
+    }
+    throw CLI::ValidationError("ACTION", "show, diff, export or verify expected, not " + action);
+}
+
+}  // namespace
+
+void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
+    OptionKinds::Values(app, "ACTION", args.values, 0, 3,
+                        "nothing: the entries; show ID; diff ID ID|FILE (a FILE named by digits "
+                        "alone as ./NAME); export; verify")
+        ->required(false);
+    OptionKinds::Number(
+        app, "--station", "S", INT32_MIN, INT32_MAX, [&args](int32_t s) { args.station = s; },
+        "only the entries of station S");
+    app.add_option_function<std::string>(
+           "--since",
+           [&args](const std::string& text) { args.since = *JournalTime::FromLocalText(text); },
+           "only the entries from DATE on, local time: 2026-12-09 or \"2026-12-09 17:10\"")
+        ->type_name("DATE")
+        ->check([](const std::string& text) {
+            return JournalTime::FromLocalText(text) ? ""
+                                                    : "a date YYYY-MM-DD expected, not " + text;
+        });
+    OptionKinds::Number(
+        app, "--last", "N", 1, INT32_MAX, [&args](int32_t n) { args.last = n; },
+        "only the last N entries (still oldest first)");
+    OptionKinds::Flag(app, "--json", args.json, "the entries as one JSON document");
+    app.footer(
+        "--port, --station, --since and --last filter the list and export (--port, --since); "
+        "diff exits 5 when the two differ; verify exits 5 naming the first entry that does not "
+        "match its hash; 4 when the journal cannot be opened or has no such entry.");
+    app.callback([&args] {
+        if (args.noJournal) {
+            throw CLI::ValidationError("--no-journal", "history reads the journal");
+        }
+        CheckValues(args);
+    });
+}
+
+HistoryCommands::HistoryCommands(const ParaArgs& args) : m_args(args) {}
+
+int HistoryCommands::Run() {
+    if (!OpenJournal()) return kFileError;
+    const std::vector<std::string>& values = m_args.values;
+    std::string action = values.empty() ? "" : values[0];
+    if (action == "show") return Show(*ParseId(values[1]));
+    if (action == "diff") return Diff(*ParseId(values[1]), values[2]);
+    if (action == "export") return Export();
+    if (action == "verify") return Verify();
+    return List();
+}
+
+bool HistoryCommands::OpenJournal() {
+    std::string path = m_args.journalPath.empty() ? JournalPath::Default() : m_args.journalPath;
+    std::string error;
+    m_journal = Journal::Open(path, error);
+    if (!m_journal) {
+        std::fprintf(stderr, "veld-para: %s\n", error.c_str());
+        return false;
+    }
+    if (std::optional<Journal::Notice> notice = m_journal->TakeNotice()) {
+        std::fprintf(stderr, "veld-para: %s\n", notice->english.c_str());
+    }
+    JournalOrigin origin = JournalOrigin::Current("veld-para");
+    if (BackupImport::Run(*m_journal, BackupStore::DefaultFolder(), origin) < 0) {
+        std::fprintf(stderr, "veld-para: the old backups were not taken into the journal: %s\n",
+                     m_journal->Error().c_str());
+    }
+    return true;
+}
+
+int HistoryCommands::List() {
+    JournalFilter filter;
+    if (m_args.portGiven) filter.port = m_args.port;
+    filter.station = m_args.station;
+    filter.since = m_args.since;
+    filter.last = static_cast<size_t>(m_args.last);
+    std::vector<JournalEntry> entries;
+    if (!m_journal->Entries(filter, entries)) {
+        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
+        return kFileError;
+    }
+    if (m_args.json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const JournalEntry& entry : entries) list.push_back(entry.ToJson());
+        JsonReport json("history");
+        json.AddJson("entries", std::move(list));
+        json.Print();
+        return kDone;
+    }
+    for (const JournalEntry& entry : entries) std::printf("%s\n", HistoryText::Line(entry).c_str());
+    return kDone;
+}
+
+int HistoryCommands::Show(int64_t id) {
+    std::optional<JournalEntry> entry = m_journal->Entry(id);
+    if (!entry) {
+        std::fprintf(stderr, "veld-para: the journal %s has no entry %lld\n",
+                     m_journal->Path().c_str(), static_cast<long long>(id));
+        return kFileError;
+    }
+    if (m_args.json) {
+        JsonReport json("history show");
+        json.AddJson("entry", entry->ToJson());
+        json.Print();
+    } else {
+        std::printf("%s", HistoryText::Details(*entry).c_str());
+    }
+    return kDone;
+}
+
+std::optional<ParamSet> HistoryCommands::RecordedRead(int64_t id) {
+    std::optional<JournalEntry> entry = m_journal->Entry(id);
+    std::optional<ParamSet> values;
+    if (entry && entry->kind == JournalEntry::Kind::kRead) {
+        values = JournalRecord::ReadValues(entry->payload);
+    }
+    if (!values) {
+        std::fprintf(stderr, "veld-para: the journal %s has no recorded read %lld\n",
+                     m_journal->Path().c_str(), static_cast<long long>(id));
+    }
+    return values;
+}
+
+int HistoryCommands::Diff(int64_t id, const std::string& other) {
+    std::optional<ParamSet> a = RecordedRead(id);
+    if (!a) return kFileError;
+    std::optional<ParamSet> b;
+    std::optional<ParamFileCheck> file;
+    if (IsId(other)) {
+        b = RecordedRead(*ParseId(other));
+    } else if ((file = ParamFileCheck::Read(other))) {
+        b = file->Values();
+    } else {
+        std::fprintf(stderr, "File Error\n%s\n", other.c_str());
+    }
+    if (!b) return kFileError;
+    ParamComparison comparison(*a, *b, ParamComparison::NumbersOfEither(*a, *b));
+    if (m_args.json) {
+        JsonReport json("history diff");
+        json.Add("a", id);
+        json.Add("b", other);
+        json.AddComparison(comparison, "a", "b");
+        json.Print();
+    } else {
+        ComparisonText::PrintDiffering(comparison);
+    }
+    // With records left out, neither "equal" nor "different" would be true.
+    if (file && !file->Problems().empty()) {
+        std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s",
+                     other.c_str(), FileProblemText::Lines(*file, false).c_str());
+        return kFileError;
+    }
+    return comparison.Differences() == 0 ? kDone : kDiffer;
+}
+
+int HistoryCommands::Export() {
+    JournalFilter filter;
+    if (m_args.portGiven) filter.port = m_args.port;
+    filter.since = m_args.since;
+    bool written = true;
+    bool read = m_journal->ForEach(filter, [&written](const JournalEntry& entry) {
+        std::printf("%s\n", JsonReport::Dump(entry.ToJson(), -1).c_str());
+        // A reader gone stops the export, not only its end.
+        written = entry.id % 256 != 0 || StdoutCheck::Flush();
+        return written;
+    });
+    if (!read) {
+        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
+        return kFileError;
+    }
+    return written ? kDone : kOutputLost;
+}
+
+int HistoryCommands::Verify() {
+    Journal::Verification result;
+    if (!m_journal->Verify(result)) {
+        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
+        return kFileError;
+    }
+    if (result.firstMismatch) {
+        std::printf(
+            "entry %lld does not match its hash: it was changed, or an entry before it was "
+            "removed or inserted (%lld entries checked)\n",
+            static_cast<long long>(*result.firstMismatch), static_cast<long long>(result.checked));
+        return kDiffer;
+    }
+    std::printf("all %lld entries intact\n", static_cast<long long>(result.checked));
+    return kDone;
+}
