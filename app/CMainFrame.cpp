@@ -19,6 +19,7 @@
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
+#include "toolbox/JournalTools.h"
 #include "toolbox/SafeWriteTools.h"
 
 namespace {
@@ -57,6 +58,7 @@ CMainFrame::~CMainFrame() {
     // The tools use the form's drive session: they go before the form does.
     delete m_monitorWnd;
     delete m_safeWrite;
+    delete m_journal;
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const char* prompt) {
@@ -178,6 +180,8 @@ void CMainFrame::CreateToolsMenu() {
 }
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
+    m_journal = new JournalTools(m_view->Session(), this);
+    connect(m_journal, &JournalTools::StatusMessage, this, &CMainFrame::ShowMessage);
     m_safeWrite = new SafeWriteTools(
         m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);

@@ -8,6 +8,7 @@
 
 class CMonitorWnd;
 class CVELD_Host_ParaView;
+class JournalTools;
 class QAction;
 class QLabel;
 class QMenu;
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow {
     CVELD_Host_ParaDoc m_doc;
     CVELD_Host_ParaView* m_view = nullptr;
     SafeWriteTools* m_safeWrite = nullptr;
+    JournalTools* m_journal = nullptr;
     QToolBar* m_toolBar = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;

@@ -21,6 +21,8 @@ class SentCommand {
     bool IsReadAll() const { return m_code == "PRA"; }
     // A command that changes the drive's parameters (PWR, PDF).
     bool Writes() const { return m_code == "PWR" || m_code == "PDF"; }
+    // A line the journal must have recorded what came before: a write, COP or PSV.
+    bool ChangesDrive() const { return Writes() || m_code == "COP" || m_code == "PSV"; }
     // PSV ends a write group.
     bool EndsWriteGroup() const { return m_code == "PSV"; }
     // The number and value of a PWR line; false for any other line, or one

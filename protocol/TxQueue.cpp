@@ -3,18 +3,23 @@
 #include "params/SetupParams.h"
 
 void TxQueue::QueueCommand(const std::string& line) {
-    m_txQueue[m_nTxWrite] = line;
-    m_nTxWrite = (m_nTxWrite + 1) % kSlots;
-    if (m_observer) m_observer->OnLineQueued(line);
+    QueueLine(line, TxLineObserver::Origin::kCommand);
 }
 
-void TxQueue::FlushTxQueue() {
+void TxQueue::QueueLine(const std::string& line, TxLineObserver::Origin origin) {
+    m_txQueue[m_nTxWrite] = line;
+    m_nTxWrite = (m_nTxWrite + 1) % kSlots;
+    if (m_observer) m_observer->OnLineQueued(line, origin);
+}
+
+void TxQueue::FlushTxQueue(const Hold& hold) {
     EchoGoneLines();
     // With no port open, and none of the lines before them still on their
     // way, the lines are lost here and now.
     bool lost = !m_writer.PortOpen() && m_writer.Held() == 0;
     while (m_nTxRead != m_nTxWrite) {
         const std::string& line = m_txQueue[m_nTxRead];
+        if (hold && hold(line)) break;
         if (lost) {
             Echo({line, TxLineWriter::Fate::kNotSent});
         } else if (!m_writer.Hand(line)) {
@@ -62,13 +67,15 @@ void TxQueue::QueuePsv(int32_t station) { QueueCommand(CommandLine(station, "PSV
 void TxQueue::QueueReadAll(int32_t station) { QueueCommand(CommandLine(station, "PRA")); }
 
 void TxQueue::QueueReadVersion(int32_t station) {
-    QueueCommand(CommandLine(station, "FRD", "0"));
-    QueueCommand(CommandLine(station, "FRD", "1"));
+    QueueLine(CommandLine(station, "FRD", "0"), TxLineObserver::Origin::kVersion);
+    QueueLine(CommandLine(station, "FRD", "1"), TxLineObserver::Origin::kVersion);
 }
 
 void TxQueue::QueueParamInit(int32_t station) { QueueCommand(CommandLine(station, "PDF", "ALL")); }
 
-void TxQueue::QueueManual(const std::string& text) { QueueCommand(text + "\r"); }
+void TxQueue::QueueManual(const std::string& text) {
+    QueueLine(text + "\r", TxLineObserver::Origin::kManual);
+}
 
 void TxQueue::QueueWriteGroup(int32_t station,
                               const std::vector<std::pair<int32_t, int32_t>>& writes) {

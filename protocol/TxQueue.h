@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,10 +35,14 @@ class TxQueue {
     void QueueCommand(const std::string& line);
     void SetGoneListener(GoneListener* listener) { m_goneListener = listener; }
 
+    // Says whether a line must wait before it is handed over.
+    using Hold = std::function<bool(const std::string& line)>;
+
     // Hands every queued line to the writer, which writes them in order with a
     // 10 ms pause after each (with no port open they are lost), and echoes the
-    // lines that have left.
-    void FlushTxQueue();
+    // lines that have left. A line that `hold` keeps back waits, with every
+    // line behind it, for a later flush.
+    void FlushTxQueue(const Hold& hold = {});
     // Echoes, without its carriage return, each line that has left since.
     void EchoGoneLines();
     // Gives up every line not yet written (the one in flight finishes): they
@@ -70,6 +75,7 @@ class TxQueue {
     static std::string CommandLine(int32_t station, const char* code, const std::string& args = "");
 
   private:
+    void QueueLine(const std::string& line, TxLineObserver::Origin origin);
     void QueueSaveLines(int32_t station);
     // Tells the listener of a line that has left and echoes it without its carriage return.
     void Echo(TxLineWriter::Gone gone);

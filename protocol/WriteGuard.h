@@ -11,7 +11,6 @@
 #include "protocol/ReadBackReport.h"
 #include "protocol/RxLineFollower.h"
 #include "protocol/SentCommand.h"
-#include "protocol/TxLineObserver.h"
 #include "protocol/TxLineWriter.h"
 
 // Watches the lines queued and the replies the dispatcher takes, without
@@ -20,7 +19,7 @@
 // when asked, has a write group (PWR..., COP, PSV) followed by a PRA (its
 // owner queues it, outside the queue's own calls) and compares what was sent
 // with what came back.
-class WriteGuard : public TxLineObserver {
+class WriteGuard {
   public:
     using Clock = DriveReads::Clock;
     // Saves a drive's set as a backup of `station`; the path, or empty when it could not.
@@ -52,7 +51,8 @@ class WriteGuard : public TxLineObserver {
 
     // The port was opened: the received lines start again at the ring's first slot.
     void OnPortOpened();
-    void OnLineQueued(const std::string& line) override;
+    // Told of every line the moment it is queued.
+    void OnLineQueued(const std::string& line);
     // A line has left the writer.
     void OnLineGone(const TxLineWriter::Gone& gone, Clock::time_point now);
     // Takes the lines consumed since the last call and tells what finished.

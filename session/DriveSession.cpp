@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "protocol/SentCommand.h"
 #include "serial/NetAddress.h"
 #include "serial/PortMap.h"
 
@@ -22,7 +23,7 @@ DriveSession::DriveSession(ParamTable& table, RefreshFlag& refresh, Notifier& po
     : m_port(portNotifier),
       m_dispatcher(m_port, table, refresh, dispatchNotifier),
       m_queue(sentView, m_writer) {
-    m_queue.SetObserver(&m_guard);
+    m_queue.SetObserver(this);
     m_queue.SetGoneListener(this);
 }
 
@@ -82,12 +83,15 @@ void DriveSession::Opened(const std::string& text) {
     m_openedText = text;
     m_guard.OnPortOpened();
     m_follower.Restart();
+    m_journal.Connected(m_portName);
 }
 
 bool DriveSession::Close() {
     WaitForOpen();
     // The writer must be outside its write before the device goes.
     m_writer.GiveUpWaiting();
+    m_queue.EchoGoneLines();
+    if (m_bOpened) m_journal.Disconnected();
     m_bOpened = false;
     return m_port.Close();
 }
@@ -95,6 +99,7 @@ bool DriveSession::Close() {
 bool DriveSession::TakePortLost() {
     if (!m_bOpened || m_port.IsConnected()) return false;
     m_bOpened = false;
+    m_journal.PortLost();
     return true;
 }
 
@@ -112,13 +117,39 @@ void DriveSession::Tick(Clock::time_point now) {
     // While a port opens the lines wait for its result.
     bool handOver = !IsOpening();
     if (handOver) {
-        m_queue.FlushTxQueue();
+        FlushQueue();
     } else {
         m_queue.EchoGoneLines();
     }
     ReceiveLines();
     m_guard.Poll(now);
+    m_journal.Poll(now);
     if (handOver) QueueDueReadBack();
+}
+
+void DriveSession::FlushQueue() {
+    bool refused = false;
+    m_queue.FlushTxQueue([&](const std::string& line) {
+        SentCommand command;
+        if (!SentCommand::Parse(line, command) || !command.ChangesDrive()) return false;
+        SessionJournal::Verdict verdict = m_journal.WriteVerdict();
+        refused = verdict == SessionJournal::Verdict::kRefuse;
+        return verdict != SessionJournal::Verdict::kPass;
+    });
+    if (!refused) return;
+    GiveUpLines();
+    std::string reason = m_journal.Reason();
+    Tell([&](Listener& l) { l.OnJournalRefused(reason); });
+}
+
+void DriveSession::EndWriteGroup(int32_t station) {
+    m_guard.EndWriteGroup(station);
+    m_journal.EndWriteGroup(station);
+}
+
+void DriveSession::OnLineQueued(const std::string& line, Origin origin) {
+    m_guard.OnLineQueued(line);
+    m_journal.LineQueued(line, origin);
 }
 
 void DriveSession::QueueDueReadBack() {
@@ -126,11 +157,12 @@ void DriveSession::QueueDueReadBack() {
     if (!m_guard.TakeReadBackDue(station)) return;
     // Right behind its write group, outside the queue's own calls.
     m_queue.QueueReadAll(station);
-    m_queue.FlushTxQueue();
+    FlushQueue();
 }
 
 void DriveSession::ReceiveLines() {
     for (std::string line; m_follower.Next(line);) {
+        m_journal.LineReceived(line);
         Tell([&](Listener& l) { l.OnLineReceived(line); });
     }
 }
@@ -151,6 +183,8 @@ void DriveSession::Tell(Call call) {
 }
 
 void DriveSession::OnReadFinished(bool complete) {
+    const PraReplyTracker& replies = m_guard.Reads().Replies();
+    m_journal.ReadFinished(replies.Station(), replies.Carried(), complete);
     Tell([&](Listener& l) { l.OnReadFinished(complete); });
 }
 
@@ -159,10 +193,13 @@ void DriveSession::OnBackupSaved(const std::string& path) {
 }
 
 void DriveSession::OnReadBackFinished(const ReadBackReport& report) {
+    m_journal.ReadBackFinished(m_guard.Reads().Replies().Station(), report);
     Tell([&](Listener& l) { l.OnReadBackFinished(report); });
 }
 
 void DriveSession::OnLineGone(const TxLineWriter::Gone& gone) {
-    m_guard.OnLineGone(gone, Clock::now());
+    Clock::time_point now = Clock::now();
+    m_guard.OnLineGone(gone, now);
+    m_journal.LineGone(gone, now);
     Tell([&](Listener& l) { l.OnLineGone(gone); });
 }

@@ -19,6 +19,7 @@
 #include "protocol/WriteGuard.h"
 #include "serial/CTtyPort.h"
 #include "serial/Notifier.h"
+#include "session/SessionJournal.h"
 
 // One session with a drive, shared by the GUI and veld-para: the port, the
 // response dispatcher, the outgoing queue and the writer that paces it, and
@@ -29,7 +30,9 @@
 // nothing here waits on the line, except OpenFromText (a network port may take
 // up to NetDevice::kOpenTimeout to connect; BeginOpen does not wait) and Close,
 // which joins the port's reader.
-class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener {
+class DriveSession : private WriteGuard::Listener,
+                     private TxQueue::GoneListener,
+                     private TxLineObserver {
   public:
     using Clock = std::chrono::steady_clock;
 
@@ -45,6 +48,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
         virtual void OnLineGone(const TxLineWriter::Gone& /*gone*/) {}
         // A line the dispatcher consumed, without its carriage return.
         virtual void OnLineReceived(const std::string& /*line*/) {}
+        // The journal could not record what came before a write: the lines
+        // queued were given up, none of them sent.
+        virtual void OnJournalRefused(const std::string& /*reason*/) {}
     };
 
     // The port's messages ("Rx Buffer FULL" from the reader, "TTY Error!" from
@@ -132,8 +138,11 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     bool VerifyAfterWrite() const { return m_guard.VerifyAfterWrite(); }
     void ReadBackNextGroup() { m_guard.ReadBackNextGroup(); }
     // Ends the write group being queued as PSV would, for PWR lines sent alone.
-    void EndWriteGroup(int32_t station) { m_guard.EndWriteGroup(station); }
+    void EndWriteGroup(int32_t station);
     bool ReadBackPending() const { return m_guard.ReadBackPending(); }
+
+    // What the session does is recorded here once the owner opens it.
+    SessionJournal& Journal() { return m_journal; }
 
     void AddListener(Listener* listener);
     void RemoveListener(Listener* listener);
@@ -146,6 +155,9 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     void OnBackupSaved(const std::string& path) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnLineGone(const TxLineWriter::Gone& gone) override;
+    void OnLineQueued(const std::string& line, Origin origin) override;
+    // Hands the queued lines over, each write once the journal holds what came before it.
+    void FlushQueue();
     void Opened(const std::string& text);
     // Lets the open under way end (NetDevice::kOpenTimeout at most), its result untaken.
     void WaitForOpen();
@@ -160,6 +172,7 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     TxQueue m_queue;
     WriteGuard m_guard{m_port, *this};
     RxLineFollower m_follower{m_port};
+    SessionJournal m_journal;
     std::vector<Listener*> m_listeners;
     bool m_bOpened = false;
     std::string m_portName;

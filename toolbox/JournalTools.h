@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+
+#include "session/DriveSession.h"
+
+#include <QWidget>
+
+// The GUI's side of the journal: opens it for the drive session as the
+// program starts, tells the operator once of a damaged file put aside, and
+// says why a write was not sent when the journal could not record what came
+// before it.
+class JournalTools : public QObject, private DriveSession::Listener {
+    Q_OBJECT
+  public:
+    static constexpr const char* kProgram = "VELD_Host_Para";
+
+    JournalTools(DriveSession& session, QWidget* window);
+    ~JournalTools() override;
+
+  signals:
+    void StatusMessage(const QString& text);
+
+  private:
+    void OnJournalRefused(const std::string& reason) override;
+    void ShowNotice();
+
+    DriveSession& m_session;
+    QWidget* m_window;
+};
