@@ -211,6 +211,21 @@ void SessionJournal::Post(JournalRecord record) {
     m_unconfirmed.emplace(ticket, std::move(entry));
 }
 
+bool SessionJournal::WaitRecorded() {
+    if (!m_writer) return true;
+    FinishCollecting();
+    TakeOutcomes();
+    for (auto& [ticket, entry] : m_unconfirmed) {
+        JournalWriter::Outcome outcome = m_writer->Wait(ticket);
+        if (!outcome.recorded) {
+            m_reason = outcome.reason;
+            m_failed.push_back(std::move(entry));
+        }
+    }
+    m_unconfirmed.clear();
+    return m_failed.empty();
+}
+
 void SessionJournal::TakeOutcomes() {
     if (!m_writer) return;
     for (const JournalWriter::Outcome& outcome : m_writer->TakeOutcomes()) {

@@ -63,6 +63,9 @@ class SessionJournal {
     // What a tool did (scan, monitor, file, commission, failure).
     void Record(JournalRecord record);
 
+    // Waits until everything posted is in the journal or has failed (veld-para
+    // before it exits); false when something could not be recorded.
+    bool WaitRecorded();
     // Takes the writer's outcomes and ends what waited for replies.
     void Poll(Clock::time_point now);
     // Whether a line that writes the drive may go now: kHold while entries

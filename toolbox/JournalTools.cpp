@@ -27,8 +27,7 @@ void JournalTools::ShowNotice() {
 }
 
 void JournalTools::OnJournalRefused(const std::string& reason) {
-    MessageBox::Show(m_window,
-                     Text("작업 기록에 쓰기 전 상태를 기록할 수 없어 아무것도 전송하지 "
-                          "않았습니다.\n%1")
-                         .arg(QString::fromStdString(reason)));
+    MessageBox::Show(m_window, Text("작업 기록에 쓰기 전 상태를 기록할 수 없어 아무것도 전송하지 "
+                                    "않았습니다.\n%1")
+                                   .arg(QString::fromStdString(reason)));
 }

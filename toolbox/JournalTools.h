@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <string>
 
 #include "session/DriveSession.h"
-
-#include <QWidget>
 
 // The GUI's side of the journal: opens it for the drive session as the
 // program starts, tells the operator once of a damaged file put aside, and
