@@ -537,6 +537,8 @@ void CVELD_Host_ParaView::OnFileOpenParams() {
     m_strFilePath = path;
     if (!ParamFile::Read(m_strFilePath.toStdString(), *m_pParamTable, m_bRefreshParams)) {
         MessageBox::Show(this, QStringLiteral("File Error"));
+    } else {
+        m_session.Journal().Record(JournalRecord::File("opened", m_strFilePath.toStdString()));
     }
     emit StatusMessage(ParamFileCheckText::NotSetByOpen(m_strFilePath));
 }
@@ -551,6 +553,8 @@ void CVELD_Host_ParaView::WriteParamFile(bool existingOnly) {
     m_strFilePath = path;
     if (!ParamFile::Write(m_strFilePath.toStdString(), *m_pParamTable)) {
         MessageBox::Show(this, QStringLiteral("File Error"));
+    } else {
+        m_session.Journal().Record(JournalRecord::File("saved", m_strFilePath.toStdString()));
     }
 }
 

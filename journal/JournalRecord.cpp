@@ -2,10 +2,13 @@
 
 #include <charconv>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include "params/ParamTable.h"
+#include "params/Sha256.h"
 
 namespace {
 
@@ -54,6 +57,15 @@ JournalRecord JournalRecord::ReadBack(int32_t station, const ReadBackReport& rep
     return {Kind::kReadBack, station,
             Json{{"result", ReadBackReport::ResultName(report.Result())},
                  {"parameters", std::move(parameters)}}};
+}
+
+JournalRecord JournalRecord::File(const std::string& action, const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    Json sha = file ? Json(Sha256::Hex(bytes.str())) : Json();
+    return {Kind::kFile, std::nullopt,
+            Json{{"action", action}, {"path", path}, {"sha256", std::move(sha)}}};
 }
 
 JournalRecord JournalRecord::Other(Kind kind, std::optional<int32_t> station, Json payload) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "journal/JournalEntry.h"
@@ -29,6 +30,10 @@ struct JournalRecord {
     // {"result": "confirmed"|"mismatch"|"no complete reply",
     //  "parameters": [{"number", "sent", "drive"}]}: drive null where it did not come back.
     static JournalRecord ReadBack(int32_t station, const ReadBackReport& report);
+    // {"action", "path", "sha256"}: a parameter file "opened", "saved" or
+    // "sent from", with the fingerprint of its bytes as they are now (null
+    // when it cannot be read).
+    static JournalRecord File(const std::string& action, const std::string& path);
     // The kinds whose document is their recorder's own (a version reply, a scan's result).
     static JournalRecord Other(JournalEntry::Kind kind, std::optional<int32_t> station,
                                nlohmann::ordered_json payload);

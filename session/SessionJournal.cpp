@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "journal/BackupImport.h"
 #include "journal/Journal.h"
+#include "params/BackupStore.h"
 #include "protocol/ReplyWaits.h"
 #include "protocol/SentCommand.h"
 
@@ -35,6 +37,8 @@ bool SessionJournal::Open(const std::string& program, const std::string& path) {
         return false;
     }
     m_notice = journal->TakeNotice();
+    // The backups earlier versions kept become reads of the journal, once.
+    BackupImport::Run(*journal, BackupStore::DefaultFolder(), m_origin);
     m_writer = std::make_unique<JournalWriter>(std::move(journal));
     m_reason.clear();
     return true;
