@@ -19,12 +19,12 @@
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
-#include "form/PortFindingText.h"
 #include "form/Utf8Text.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
 #include "serial/PortDoctor.h"
+#include "serial/PortFindingWords.h"
 
 namespace {
 
@@ -235,7 +235,9 @@ void CVELD_Host_ParaView::EndConnect(bool opened) {
 }
 
 void CVELD_Host_ParaView::OnOpenFailureExamined(const PortDoctor::Report& report) {
-    emit StatusMessage(PortFindingText::OpenFailure(report));
+    std::string reason = PortFindingWords::Of(report.Verdict()).reason.korean;
+    emit StatusMessage(
+        Text("포트를 열 수 없습니다: %1 (도구 > 포트 진단)").arg(QString::fromStdString(reason)));
     MessageBox::Show(this, Text("포트를 열수가 없습니다."));
     SetConnectToggle(false);
     StopWaiting();

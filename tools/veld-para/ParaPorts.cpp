@@ -13,6 +13,7 @@
 #include "PortReportText.h"
 #include "protocol/StationScan.h"
 #include "serial/PortDoctor.h"
+#include "serial/PortFindingWords.h"
 #include "serial/PortInventory.h"
 
 namespace {
@@ -44,7 +45,7 @@ int ParaCommands::Ports() {
             port.byId.empty() ? "-" : std::filesystem::path(port.byId.front()).filename().string();
         std::printf("%s\t%s\t%s\t%s\n", port.path.c_str(), byId.c_str(),
                     PortReportText::Hardware(port).c_str(),
-                    PortReportText::Reason(report.Verdict()).c_str());
+                    PortFindingWords::Of(report.Verdict()).reason.english.c_str());
     }
     if (m_args.json) {
         JsonReport json("ports");
