@@ -334,6 +334,16 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"scan", "--ids"}, "--ids"},
         {{"scan", "-w", "0"}, "--wait: scan waits 1 to 60000 ms"},
         {{"doctor"}, "PORT is required"},
+        // One argument is one drive command; one parameter is written once.
+        {{"send", "#0.STA\r#0.PWR 20 5"}, "a LINE holds a carriage return"},
+        {{"set", "20", "5", "20", "6"}, "parameter 20 is given twice"},
+        // An empty value after "=" is refused, never taken from the next word.
+        {{"--port=", "read"}, "--port= gives no value"},
+        {{"read", "--wait=", "100"}, "--wait= gives no value"},
+        {{"-p", "", "read"}, "NAME expected, not an empty word"},
+        {{"read", "--", "-q"}, "unexpected: -q"},
+        {{"--", "read"}, "the command goes before \"--\""},
+        {{"scan", "--ids", "3,7"}, "scan asks a run of stations"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -385,6 +395,8 @@ TEST_F(ToolsTest, EveryFormOfAnOptionMeansTheSame) {
         {{"-q", "set", "--no-verify", "--json", "--", "21", "-5"},
          0,
          "\"result\": \"sent, not read back\""},
+        // Also once the command's values are complete: the words after it stay values.
+        {{"-q", "set", "--json", "20", "400", "--", "21", "-5"}, 0, "\"result\": \"confirmed\""},
     };
     for (const FormCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));

@@ -4,99 +4,75 @@
 #include <utility>
 #include <vector>
 
-ParaHelpFormat::ParaHelpFormat(std::string usageTail, std::string unlistedGroup)
-    : m_usageTail(std::move(usageTail)), m_unlistedGroup(std::move(unlistedGroup)) {
-    column_width(28);
+ParaHelpFormat::ParaHelpFormat(std::string programGroup) : m_programGroup(std::move(programGroup)) {
+    column_width(kColumn);
+    label("Usage", "usage");
+    label("Positionals", "Values");
+    label("SUBCOMMAND", "COMMAND [ARGS]");
 }
 
 std::string ParaHelpFormat::make_help(const CLI::App* app, std::string name,
-                                      CLI::AppFormatMode) const {
-    std::string help = Wrapped(app->get_description()) + make_usage(app, name);
-    std::vector<const CLI::Option*> values =
-        app->get_options([](const CLI::Option* option) { return option->get_positional(); });
-    if (!values.empty()) {
-        help += "\nValues:\n";
-        for (const CLI::Option* value : values) help += make_option(value, true);
-    }
+                                      CLI::AppFormatMode mode) const {
+    std::string help = make_description(app) + make_usage(app, name) + make_positionals(app);
     for (const std::string& group : app->get_groups()) {
         std::vector<const CLI::Option*> options =
             app->get_options([&group](const CLI::Option* option) {
                 return option->nonpositional() && option->get_group() == group;
             });
-        if (group == m_unlistedGroup || options.empty()) continue;
-        help += "\n" + group + ":\n";
-        for (const CLI::Option* option : options) help += make_option(option, false);
+        bool listed = !group.empty() && (app->get_parent() == nullptr || group != m_programGroup);
+        if (listed && !options.empty()) help += make_group(group, false, options);
     }
-    if (!app->get_footer().empty()) help += "\n" + Wrapped(app->get_footer());
-    return help;
-}
-
-std::string ParaHelpFormat::Wrapped(const std::string& text) {
-    std::string wrapped;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        // A long line breaks at its last blank within the width, and again.
-        for (size_t blank; line.size() > kLineWidth &&
-                           (blank = line.rfind(' ', kLineWidth)) != std::string::npos;) {
-            wrapped += line.substr(0, blank) + "\n";
-            line.erase(0, blank + 1);
-        }
-        wrapped += line + "\n";
-    }
-    return wrapped;
+    return help + make_subcommands(app, mode) + "\n" + make_footer(app);
 }
 
 std::string ParaHelpFormat::make_usage(const CLI::App* app, std::string name) const {
-    std::string usage = "usage: " + name;
-    if (!app->get_options([](const CLI::Option* o) { return o->nonpositional(); }).empty()) {
-        usage += " [OPTIONS]";
-    }
-    for (const CLI::Option* value :
-         app->get_options([](const CLI::Option* o) { return o->get_positional(); })) {
-        usage += " " + make_option_usage(value);
-    }
-    return usage + m_usageTail + "\n";
+    std::string usage = CLI::Formatter::make_usage(app, name);
+    // An unlisted value leaves its blank before the line's end.
+    if (usage.ends_with(" \n")) usage.erase(usage.size() - 2, 1);
+    return usage;
 }
 
 std::string ParaHelpFormat::make_option_usage(const CLI::Option* option) const {
+    if (option->get_group().empty()) return "";
     std::string usage = option->get_name(true, false);
     if (option->get_expected_max() >= CLI::detail::expected_max_vector_size) usage += "...";
     return option->get_required() ? usage : "[" + usage + "]";
 }
 
-std::string ParaHelpFormat::make_option(const CLI::Option* option, bool isPositional) const {
-    std::string name = make_option_usage(option);
-    if (!isPositional) {
-        name = option->get_name(false, true);
-        if (option->get_type_size() != 0 && !option->get_type_name().empty()) {
-            name += " " + option->get_type_name();
-        }
-    }
-    return Row(name, option->get_description());
+std::string ParaHelpFormat::make_option_opts(const CLI::Option* option) const {
+    // A value's name says all; an option names the word it takes.
+    if (option->get_positional() || option->get_type_size() == 0) return "";
+    return " " + option->get_type_name();
 }
 
-std::string ParaHelpFormat::Row(const std::string& name, const std::string& description) const {
-    const size_t indent = get_column_width();
-    std::vector<std::string> lines;
-    std::istringstream words(description);
-    for (std::string word; words >> word;) {
-        if (lines.empty() || indent + lines.back().size() + 1 + word.size() > kLineWidth) {
-            lines.push_back(word);
-        } else {
-            lines.back() += " " + word;
+std::string ParaHelpFormat::make_option_desc(const CLI::Option* option) const {
+    return Wrapped(option->get_description(), kLineWidth - kColumn);
+}
+
+std::string ParaHelpFormat::make_subcommand(const CLI::App* command) const {
+    std::ostringstream row;
+    CLI::detail::format_help(row, command->get_name(),
+                             Wrapped(command->get_description(), kLineWidth - kColumn), kColumn);
+    return row.str();
+}
+
+std::string ParaHelpFormat::make_footer(const CLI::App* app) const {
+    return app->get_footer().empty() ? "" : Wrapped(app->get_footer(), kLineWidth) + "\n";
+}
+
+std::string ParaHelpFormat::Wrapped(const std::string& text, size_t width) {
+    std::string wrapped;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        // A long line breaks at its last blank within the width, and again.
+        for (size_t blank;
+             line.size() > width && (blank = line.rfind(' ', width)) != std::string::npos;) {
+            wrapped += line.substr(0, blank) + "\n";
+            line.erase(0, blank + 1);
         }
+        wrapped += line + "\n";
     }
-    std::string head = "  " + name;
-    if (lines.empty()) return head + "\n";
-    std::string row;
-    // A name too wide for its column puts the description below it.
-    if (head.size() + 1 > indent) {
-        row = head + "\n";
-        head.clear();
-    }
-    for (const std::string& line : lines) {
-        row += head + std::string(indent - head.size(), ' ') + line + "\n";
-        head.clear();
-    }
-    return row;
+    // format_help indents after each line break, so the last one goes.
+    if (!wrapped.empty()) wrapped.pop_back();
+    return wrapped;
 }

@@ -3,30 +3,31 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-// How veld-para's --help reads: the description, the usage line, the values,
-// each group of options, then the footer; descriptions wrapped within 80
-// columns beside their names.
+// How veld-para's --help reads: CLI11's own parts in the program's words
+// ("usage", "Values", "Commands"), each text wrapped within 80 columns.
 class ParaHelpFormat : public CLI::Formatter {
   public:
-    // `usageTail` follows the options in the usage line (" COMMAND [ARGS]");
-    // the options of `unlistedGroup` are not listed.
-    ParaHelpFormat(std::string usageTail, std::string unlistedGroup);
+    // A command's help leaves out the options of `programGroup`, which the
+    // program's help lists.
+    explicit ParaHelpFormat(std::string programGroup);
 
+    // One blank line between the parts (CLI11 2.1 puts two between groups).
     std::string make_help(const CLI::App* app, std::string name,
                           CLI::AppFormatMode mode) const override;
     std::string make_usage(const CLI::App* app, std::string name) const override;
+    // "" for a value of the group "", which is not listed.
     std::string make_option_usage(const CLI::Option* option) const override;
-    std::string make_option(const CLI::Option* option, bool isPositional) const override;
-
-    // A row of a list: the name, then the description wrapped beside it.
-    std::string Row(const std::string& name, const std::string& description) const;
+    std::string make_option_opts(const CLI::Option* option) const override;
+    std::string make_option_desc(const CLI::Option* option) const override;
+    std::string make_subcommand(const CLI::App* command) const override;
+    std::string make_footer(const CLI::App* app) const override;
 
   private:
     static constexpr size_t kLineWidth = 80;
+    static constexpr size_t kColumn = 28;
 
-    // Each line of `text` that is wider than a line broken at blanks.
-    static std::string Wrapped(const std::string& text);
+    // `text` with each line broken at blanks to fit `width`.
+    static std::string Wrapped(const std::string& text, size_t width);
 
-    std::string m_usageTail;
-    std::string m_unlistedGroup;
+    std::string m_programGroup;
 };
