@@ -426,8 +426,21 @@ TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkAndServesASerialDevice) {
     line.Write("#12.FRD 1\r#12.STA\r");
     EXPECT_EQ(line.ReadUntil("#C.STA 00000001\r", 10s), "#C.FRD 1 0003\r#C.STA 00000001\r");
 
-    ToolProcess bad({VELD_DRIVE_SIM_PATH, "--id", "99"}, (dir / "bad").string());
-    EXPECT_EQ(bad.Wait(kRunLimit), 2);
+    const std::vector<std::string> badLines[] = {
+        {"--id", "99"},
+        {"--id", "3", "--ids", "1-3"},
+        {"--silent", "x"},
+        {"--device=", "/dev/null"},
+        {"--listen", "127.0.0.1:0", "--link", link.string()},
+        {"--ids", "1,2", "--state", state.string()},
+    };
+    for (std::vector<std::string> args : badLines) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        args.insert(args.begin(), VELD_DRIVE_SIM_PATH);
+        ToolProcess bad(args, (dir / "bad").string());
+        EXPECT_EQ(bad.Wait(kRunLimit), 2);
+        EXPECT_NE(bad.Stderr().find("(see veld-drive-sim --help)"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -41,15 +41,14 @@ CLI::Option* OptionKinds::Number(CLI::App& app, const std::string& names,
         return "a decimal number from " + std::to_string(low) + " to " + std::to_string(high) +
                " expected, not " + text;
     };
-    // The check has refused what does not parse by the time the value is taken.
+    // Each value in turn, once checked: the last one counts, or each one for an option
+    // that takes every value given.
     auto taken = [low, high, take](const std::string& text) {
         int32_t value = 0;
         NumberArg::Parse(text, low, high, value);
         take(value);
     };
-    return app.add_option_function<std::string>(names, taken, description)
-        ->check(problem)
-        ->type_name(typeName);
+    return app.add_option(names, description)->check(problem)->each(taken)->type_name(typeName);
 }
 
 CLI::Option* OptionKinds::Text(CLI::App& app, const std::string& names, const std::string& typeName,

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ParaHelpFormat.h"
 #include "VeldVersion.h"
+#include "common/HelpFormat.h"
 #include "common/OptionKinds.h"
 
 namespace {
@@ -57,7 +57,7 @@ Outcome UsageError(const CLI::App& program, const std::string& why) {
     const CLI::App& app = Given(program);
     std::string name = NameOf(app);
     std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", name.c_str(), why.c_str(),
-                 ParaHelpFormat(kCommonGroup).make_usage(&app, name).c_str(), name.c_str());
+                 HelpFormat(kCommonGroup).make_usage(&app, name).c_str(), name.c_str());
     return Outcome::kUsageError;
 }
 
@@ -142,7 +142,7 @@ CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) 
 Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Command*& command) {
     CLI::App program("veld-para: set up a VELD motor drive from the command line", kProgram);
     // Before the commands, which take both from the program.
-    program.formatter(std::make_shared<ParaHelpFormat>(kCommonGroup));
+    program.formatter(std::make_shared<HelpFormat>(kCommonGroup));
     program.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     program.set_version_flag("--version", std::string(kProgram) + " " + VeldVersion::kFull,
                              "the program's version");

@@ -3,13 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-// How veld-para's --help reads: CLI11's own parts in the program's words
-// ("usage", "Values", "Commands"), each text wrapped within 80 columns.
-class ParaHelpFormat : public CLI::Formatter {
+// How the programs' --help reads: CLI11's own parts in their words ("usage",
+// "Values", "Commands"), each text wrapped within 80 columns.
+class HelpFormat : public CLI::Formatter {
   public:
     // A command's help leaves out the options of `programGroup`, which the
-    // program's help lists.
-    explicit ParaHelpFormat(std::string programGroup);
+    // program's help lists ("": none left out).
+    explicit HelpFormat(std::string programGroup);
 
     // One blank line between the parts (CLI11 2.1 puts two between groups).
     std::string make_help(const CLI::App* app, std::string name,
