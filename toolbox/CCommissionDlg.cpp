@@ -22,6 +22,7 @@
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
 #include "protocol/ReplyStation.h"
+#include "protocol/ReplyWaits.h"
 #include "session/StationList.h"
 
 namespace {
@@ -261,7 +262,7 @@ void CCommissionDlg::OnStart() {
 void CCommissionDlg::OnScan() {
     if (IsBusy() || !CheckConnected()) return;
     m_scan = std::make_unique<StationScan>(
-        m_session.Port(), ReplyStation::kFirst, ReplyStation::kLast, StationScan::kDefaultWait,
+        m_session.Port(), ReplyStation::kFirst, ReplyStation::kLast, ReplyWaits::kScanStation,
         [this](const StationScan::Progress& progress) { OnScanProgress(progress); });
     m_progress->setRange(0, m_scan->Total());
     m_progress->setValue(0);
