@@ -366,7 +366,11 @@ void CCommissionDlg::EnableControls() {
 
 void CCommissionDlg::OnOpenReport() {
     if (!m_report) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_report->HtmlPath())));
+    QString path = QString::fromStdString(m_report->HtmlPath());
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+    MessageBox::ShowSelectable(
+        this,
+        Text("보고서를 열 프로그램(HTML을 여는 프로그램)이 없습니다.\n보고서 파일:\n") + path);
 }
 
 void CCommissionDlg::reject() {
