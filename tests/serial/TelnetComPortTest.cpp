@@ -138,9 +138,13 @@ TEST(TelnetComPortTest, SubnegotiationBytesNeverBecomeData) {
             std::string stream = "#0.STA\r" + "\xff\xfa\x18"s + std::string(c.length, 'x') + reply +
                                  "\xff\xf0"s + reply;
             std::string data = Data(port, stream, piece);
-            EXPECT_EQ(data.find("PRA"), c.broken ? std::string::npos : data.find(reply));
             EXPECT_EQ(port.ProtocolError().empty(), !c.broken) << port.ProtocolError();
-            if (!c.broken) EXPECT_EQ(data, "#0.STA\r" + reply);
+            // The reply inside never comes out; the one after it does, unless the stream broke.
+            if (c.broken) {
+                EXPECT_EQ(data.find("PRA"), std::string::npos) << data.substr(0, 40);
+            } else {
+                EXPECT_EQ(data, "#0.STA\r" + reply);
+            }
         }
     }
 }
