@@ -279,7 +279,8 @@ void CMonitorWnd::OnStart() {
     m_btnStart->setChecked(true);
     m_btnStart->setText(Text("정지"));
     EnableChoice(false);
-    ShowStatus(Text("읽고 있습니다."));
+    // The rate's line says what runs.
+    ShowStatus(QString());
     ShowRateLine(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()), false);
     m_pollTimer.start();
     OnPoll();
@@ -437,7 +438,11 @@ void CMonitorWnd::ShowCounts() {
                              .arg(schedule ? schedule->SlotsSkipped() : 0));
 }
 
-void CMonitorWnd::ShowStatus(const QString& text) { m_lblStatus->setText(text); }
+void CMonitorWnd::ShowStatus(const QString& text) {
+    m_lblStatus->setText(text);
+    // No empty line above the rate's.
+    m_lblStatus->setVisible(!text.isEmpty());
+}
 
 QString CMonitorWnd::StatusText() const { return m_lblStatus->text(); }
 
