@@ -212,6 +212,18 @@ class FormCommandsTest : public QObject {
         QCOMPARE(f.Frame().StatusText(), "준비");
     }
 
+    // Seven send-alls between two ticks do not fit the queue: the seventh is
+    // refused whole, and the status bar says so.
+    void aFullQueueRefusesASendAllWholeAndSaysSo() {
+        ConnectedForm f;
+        const int lines = static_cast<int>(ParamTable::Instance().ListedNumbers().size()) + 2;
+        for (int i = 0; i < 7; ++i) f.Click(FormId::kSendAllButton);
+        QCOMPARE(f.View().Session().Queue().Pending(), 6 * lines);
+        f.Tick();
+        QCOMPARE(f.Frame().StatusText(),
+                 QString("보낼 줄이 가득 차서 %1줄을 보내지 않았습니다").arg(lines));
+    }
+
     // A wheel turned over the mode changes it only once the mode has the focus.
     void wheelChangesAComboOnlyWithTheFocus() {
         ConnectedForm f;
