@@ -78,7 +78,7 @@ int ParaCommands::Scan() {
     const int32_t first = m_args.firstId;
     const int32_t last = m_args.lastId;
     const int32_t waitMs =
-        m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(StationScan::kDefaultWait.count());
+        m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(ReplyWaits::kScanStation.count());
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
     StationScan scan(m_session.Port(), first, last, std::chrono::milliseconds(waitMs),
                      PrintProgress);
