@@ -1,15 +1,30 @@
 #include "protocol/TxQueue.h"
 
+#include <iterator>
+#include <utility>
+
 #include "params/SetupParams.h"
 
-void TxQueue::QueueCommand(const std::string& line) {
-    QueueLine(line, TxLineObserver::Origin::kCommand);
+bool TxQueue::Fits(int count) {
+    // One slot stays free: a full ring would read as empty.
+    if (Pending() + count < kSlots) return true;
+    m_nRefused += count;
+    return false;
 }
 
-void TxQueue::QueueLine(const std::string& line, TxLineObserver::Origin origin) {
+int TxQueue::TakeRefused() { return std::exchange(m_nRefused, 0); }
+
+bool TxQueue::QueueCommand(const std::string& line) {
+    return QueueLine(line, TxLineObserver::Origin::kCommand);
+}
+
+bool TxQueue::QueueLine(const std::string& line, TxLineObserver::Origin origin) {
+    if (!Fits(1)) return false;
     m_txQueue[m_nTxWrite] = line;
     m_nTxWrite = (m_nTxWrite + 1) % kSlots;
+    ++m_nQueued;
     if (m_observer) m_observer->OnLineQueued(line, origin);
+    return true;
 }
 
 void TxQueue::FlushTxQueue(const Hold& hold) {
@@ -43,6 +58,7 @@ void TxQueue::EchoGoneLines() {
 }
 
 void TxQueue::Echo(TxLineWriter::Gone gone) {
+    ++m_nGone;
     if (m_goneListener) m_goneListener->OnLineGone(gone);
     std::string& line = gone.line;
     if (!line.empty()) line.pop_back();
@@ -67,6 +83,7 @@ void TxQueue::QueuePsv(int32_t station) { QueueCommand(CommandLine(station, "PSV
 void TxQueue::QueueReadAll(int32_t station) { QueueCommand(CommandLine(station, "PRA")); }
 
 void TxQueue::QueueReadVersion(int32_t station) {
+    if (!Fits(2)) return;
     QueueLine(CommandLine(station, "FRD", "0"), TxLineObserver::Origin::kVersion);
     QueueLine(CommandLine(station, "FRD", "1"), TxLineObserver::Origin::kVersion);
 }
@@ -79,18 +96,22 @@ void TxQueue::QueueManual(const std::string& text) {
 
 void TxQueue::QueueWriteGroup(int32_t station,
                               const std::vector<std::pair<int32_t, int32_t>>& writes) {
+    if (!Fits(static_cast<int>(writes.size()) + 2)) return;
     for (const auto& [number, value] : writes) QueueParamWrite(station, number, value);
     QueueSaveLines(station);
 }
 
 void TxQueue::QueueSendAll(int32_t station, const ParamTable& table) {
-    for (int32_t number : table.ListedNumbers()) {
+    std::vector<int32_t> listed = table.ListedNumbers();
+    if (!Fits(static_cast<int>(listed.size()) + 2)) return;
+    for (int32_t number : listed) {
         QueueParamWrite(station, number, table.GetParamValue(number));
     }
     QueueSaveLines(station);
 }
 
 void TxQueue::QueueSetupApply(int32_t station, const ParamTable& table) {
+    if (!Fits(static_cast<int>(std::size(SetupParams::kWriteOrder)) + 2)) return;
     for (int32_t number : SetupParams::kWriteOrder) {
         QueueParamWrite(station, number, table.GetParamValue(number));
     }

@@ -83,6 +83,8 @@ void DriveSession::Opened(const std::string& text) {
     m_openedText = text;
     m_guard.OnPortOpened();
     m_follower.Restart();
+    // Another connection may be another drive.
+    m_unsaved = UnsavedWrites();
     m_journal.Connected(m_portName);
 }
 
@@ -108,9 +110,11 @@ void DriveSession::QueueRead(int32_t station, std::vector<int32_t> wanted) {
     m_queue.QueueReadAll(station);
 }
 
-void DriveSession::GiveUpLines() {
+int DriveSession::GiveUpLines() {
+    int before = m_nNotSent;
     m_queue.GiveUpWaiting();
     m_guard.DropDueReadBack();
+    return m_nNotSent - before;
 }
 
 void DriveSession::Tick(Clock::time_point now) {
@@ -150,6 +154,10 @@ void DriveSession::EndWriteGroup(int32_t station) {
 void DriveSession::OnLineQueued(const std::string& line, Origin origin) {
     m_guard.OnLineQueued(line);
     m_journal.LineQueued(line, origin);
+}
+
+void DriveSession::HandOverLines() {
+    if (!IsOpening()) FlushQueue();
 }
 
 void DriveSession::QueueDueReadBack() {
@@ -201,5 +209,7 @@ void DriveSession::OnLineGone(const TxLineWriter::Gone& gone) {
     Clock::time_point now = Clock::now();
     m_guard.OnLineGone(gone, now);
     m_journal.LineGone(gone, now);
+    m_unsaved.OnLineGone(gone);
+    if (gone.fate == TxLineWriter::Fate::kNotSent) ++m_nNotSent;
     Tell([&](Listener& l) { l.OnLineGone(gone); });
 }

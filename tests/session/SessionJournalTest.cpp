@@ -49,7 +49,7 @@ class SessionJournalTest : public DispatchedPortTest {
         return pty.Read(1 << 16, 50ms);
     }
     // The replies taken, then the line quiet long enough to end a read.
-    void Quiet(Clock::duration quiet = DriveReads::kQuiet) {
+    void Quiet(Clock::duration quiet = ReplyWaits::kReadQuiet) {
         session.Tick(Clock::now());
         session.Tick(Clock::now() + quiet);
     }

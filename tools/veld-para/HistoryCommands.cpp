@@ -9,7 +9,7 @@
 #include "FileProblemText.h"
 #include "HistoryText.h"
 #include "JsonReport.h"
-#include "OptionKinds.h"
+#include "common/OptionKinds.h"
 #include "StdoutCheck.h"
 #include "common/NumberArg.h"
 #include "journal/BackupImport.h"

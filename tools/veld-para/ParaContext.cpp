@@ -7,8 +7,10 @@
 #include "FileProblemText.h"
 #include "PortReportText.h"
 #include "SentLinesText.h"
+#include "journal/JournalPath.h"
 #include "params/DecimalText.h"
 #include "params/ParamFileCheck.h"
+#include "protocol/ReplyWaits.h"
 #include "serial/NetAddress.h"
 #include "serial/PortDoctor.h"
 
@@ -17,6 +19,29 @@ ParaContext::ParaContext(const ParaArgs& args)
       m_table(ParamTable::Instance()),
       m_session(m_table, args.quiet),
       m_nStationId(DecimalText::Parse(args.id)) {}
+
+ParaContext::~ParaContext() {
+    SessionJournal& journal = m_session.Session().Journal();
+    if (!journal.WaitRecorded()) {
+        std::fprintf(stderr, "veld-para: the journal could not record everything: %s\n",
+                     journal.Reason().c_str());
+    }
+}
+
+void ParaContext::OpenJournal() {
+    if (m_args.noJournal) return;
+    std::string path = m_args.journalPath.empty() ? JournalPath::Default() : m_args.journalPath;
+    SessionJournal& journal = m_session.Session().Journal();
+    if (!journal.Open("veld-para", path)) {
+        std::fprintf(stderr,
+                     "veld-para: the journal cannot be opened: %s\n"
+                     "  nothing is recorded, and no write is sent (--no-journal writes "
+                     "without it)\n",
+                     journal.Reason().c_str());
+    } else if (std::optional<Journal::Notice> notice = journal.TakeNotice()) {
+        std::fprintf(stderr, "veld-para: %s\n", notice->english.c_str());
+    }
+}
 
 int ParaContext::OpenPort() {
     // The port text puts ':' after the device name, so no name may hold one,
@@ -29,9 +54,10 @@ int ParaContext::OpenPort() {
         return kUsage;
     }
     ParaSession::StopOnSignals();
+    OpenJournal();
     // A slow line may want a longer silence before a read gives up.
     std::chrono::milliseconds wait(m_args.waitMs);
-    if (wait > DriveReads::kSilence) m_session.Session().SetReadSilence(wait);
+    if (wait > ReplyWaits::kReadSilence) m_session.Session().SetReadSilence(wait);
     if (m_session.Open(m_args.port, m_args.baud)) return kDone;
     PortDoctor::Report report = PortDoctor().Examine(m_args.port, m_session.LastOpenError());
     std::fprintf(stderr, "포트를 열수가 없습니다.\n%s%s", PortReportText::Header(report).c_str(),
@@ -58,6 +84,12 @@ int ParaContext::ExitCode(ParaSession::Outcome outcome) const {
         case ParaSession::Outcome::kInterrupted:
             std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
             return kSignalBase + ParaSession::StopSignal();
+        case ParaSession::Outcome::kJournalRefused:
+            std::fprintf(stderr,
+                         "veld-para: the journal could not record what came before the write "
+                         "(%s); nothing was sent (--no-journal writes without it)\n",
+                         m_session.JournalReason().c_str());
+            return kFileError;
         case ParaSession::Outcome::kSilent:
             break;
     }

@@ -17,6 +17,8 @@ class ParaContext {
     using enum ParaExit::Code;
 
     explicit ParaContext(const ParaArgs& args);
+    // Says on stderr what the journal could not record.
+    ~ParaContext();
 
     const ParaArgs& Args() const { return m_args; }
     ParamTable& Table() { return m_table; }
@@ -42,6 +44,9 @@ class ParaContext {
     static bool LoadFile(const std::string& path, ParamSet& values, const char* consequence);
 
   private:
+    // Records what the session does in the journal the options name, unless
+    // --no-journal; says on stderr when it cannot, and writes are then refused.
+    void OpenJournal();
     int CheckReadComplete(const std::vector<int32_t>& wanted) const;
 
     const ParaArgs& m_args;

@@ -57,10 +57,19 @@ void ParaSession::OnReadFinished(bool) { m_bReadFinished = true; }
 
 void ParaSession::OnReadBackFinished(const ReadBackReport& report) { m_readBack = report; }
 
+void ParaSession::OnJournalRefused(const std::string& reason) {
+    m_bJournalRefused = true;
+    m_journalReason = reason;
+}
+
 ParaSession::Outcome ParaSession::Step(bool toStdout) {
     m_bToStdout = toStdout;
     m_session.Tick(Clock::now());
     m_bToStdout = false;
+    if (int refused = m_session.Queue().TakeRefused()) {
+        std::fprintf(stderr, "veld-para: the send queue was full: %d lines were refused\n",
+                     refused);
+    }
     if (m_bWriteFailed) {
         // A device that went away fails the write it was given too; the reader
         // tells that apart within moments.
@@ -70,6 +79,7 @@ ParaSession::Outcome ParaSession::Step(bool toStdout) {
         return m_session.TakePortLost() ? Outcome::kLost : Outcome::kWriteFailed;
     }
     if (m_session.TakePortLost()) return Outcome::kLost;
+    if (m_bJournalRefused) return Outcome::kJournalRefused;
     return Outcome::kDone;
 }
 

@@ -21,7 +21,9 @@
 class ParaSession : private DriveSession::Listener {
   public:
     // kDone: every line went out (Flush), or what was waited for came.
-    enum class Outcome { kDone, kSilent, kLost, kWriteFailed, kInterrupted };
+    // kJournalRefused: the journal could not record what came before a
+    // write, so none of the lines queued was sent.
+    enum class Outcome { kDone, kSilent, kLost, kWriteFailed, kInterrupted, kJournalRefused };
 
     // From now on SIGINT and SIGTERM end the waits: the line in flight
     // finishes, the rest are not sent.
@@ -64,6 +66,8 @@ class ParaSession : private DriveSession::Listener {
     Outcome Until(const std::function<bool()>& done);
     // Every line that has left, in order, with what became of it.
     const std::vector<TxLineWriter::Gone>& Lines() const { return m_lines; }
+    // Why the journal refused a write (kJournalRefused).
+    const std::string& JournalReason() const { return m_journalReason; }
 
   private:
     using Clock = DriveSession::Clock;
@@ -74,6 +78,7 @@ class ParaSession : private DriveSession::Listener {
     void OnLineGone(const TxLineWriter::Gone& gone) override;
     void OnReadFinished(bool complete) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
+    void OnJournalRefused(const std::string& reason) override;
     // Ticks until `done` or a failure; kDone when `done` came.
     template <class Done>
     Outcome RunUntil(Done done, bool toStdout = false);
@@ -87,6 +92,8 @@ class ParaSession : private DriveSession::Listener {
     bool m_bReplied = false;
     bool m_bWriteFailed = false;
     bool m_bReadFinished = false;
+    bool m_bJournalRefused = false;
+    std::string m_journalReason;
     std::optional<ReadBackReport> m_readBack;
     std::vector<TxLineWriter::Gone> m_lines;
 };
