@@ -12,6 +12,7 @@
 #include "session/DriveSession.h"
 #include "support/DispatchedPortTest.h"
 #include "support/Eventually.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ class SessionJournalTest : public DispatchedPortTest {
     fs::path dir =
         fs::temp_directory_path() / ("veld-sessionjournal-" + std::to_string(::getpid()));
     fs::path path = dir / "journal.sqlite3";
+    // No backups of the user's are taken into the journal.
+    ScopedEnv dataHome{"XDG_DATA_HOME", dir.c_str()};
     Refusals refusals;
 };
 
