@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 // A server on 127.0.0.1 that takes connections (the kernel's backlog does)
-// and never answers.
+// and never answers, unless told to hang up.
 class SilentServer {
   public:
     SilentServer();
@@ -14,8 +15,12 @@ class SilentServer {
 
     // "SCHEME://127.0.0.1:PORT".
     std::string Name(const char* scheme) const;
+    // A hostile peer: accepts one connection and, once the bytes received hold
+    // `trigger`, writes `answer` and closes it.
+    void HangUpAfter(std::string trigger, std::string answer = "");
 
   private:
     int m_fd;
     uint16_t m_port = 0;
+    std::thread m_peer;
 };

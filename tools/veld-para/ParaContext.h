@@ -42,7 +42,8 @@ class ParaContext {
     static bool LoadFile(const std::string& path, ParamSet& values, const char* consequence);
 
   private:
-    int CheckReadComplete(const std::vector<int32_t>& wanted) const;
+    // Why a read that got replies is not complete, on stderr, and its exit code.
+    int ExplainIncomplete() const;
 
     const ParaArgs& m_args;
     ParamTable& m_table;

@@ -32,17 +32,25 @@ bool SentLinesText::Incomplete() const {
     return false;
 }
 
-bool SentLinesText::Unsaved() const {
+bool SentLinesText::Unsaved() const { return !SaveLinesMissing().empty(); }
+
+std::string SentLinesText::SaveLinesMissing() const {
     bool unsaved = false;
+    bool copSent = false;
     for (const TxLineWriter::Gone& gone : m_lines) {
         SentCommand command;
         if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
             continue;
         }
-        if (command.Code() == "PWR") unsaved = true;
+        if (command.Code() == "PWR") {
+            unsaved = true;
+            copSent = false;
+        }
+        if (command.Code() == "COP") copSent = true;
         if (command.EndsWriteGroup()) unsaved = false;
     }
-    return unsaved;
+    if (!unsaved) return "";
+    return copSent ? "PSV was" : "COP and PSV were";
 }
 
 void SentLinesText::Print() const {
@@ -54,10 +62,11 @@ void SentLinesText::Print() const {
     for (const TxLineWriter::Gone& gone : m_lines) {
         std::fprintf(stderr, "  %-8s %s\n", FateName(gone.fate), Text(gone.line).c_str());
     }
-    if (Unsaved()) {
+    if (std::string missing = SaveLinesMissing(); !missing.empty()) {
         std::fprintf(stderr,
                      "veld-para: the drive holds values that were written but not saved "
-                     "(COP and PSV were not sent); they are lost when it is switched off\n");
+                     "(%s not sent); they are lost when it is switched off\n",
+                     missing.c_str());
     }
 }
 
