@@ -91,6 +91,8 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
         if (outcome != Outcome::kDone) {
             // What was not written by now never will be: it is told as not sent.
             m_session.GiveUpLines();
+            // The caller tells this loss; one before it is then told with it.
+            if (outcome == Outcome::kLost) m_bLossUntold = false;
             return outcome;
         }
         std::this_thread::sleep_for(kPollPause);
