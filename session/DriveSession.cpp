@@ -84,6 +84,8 @@ void DriveSession::Opened(const std::string& text) {
     m_failedAt.reset();
     m_guard.OnPortOpened();
     m_follower.Restart();
+    // Another connection may be another drive.
+    m_unsaved = UnsavedWrites();
 }
 
 bool DriveSession::Close() {
@@ -113,9 +115,11 @@ void DriveSession::QueueRead(int32_t station, std::vector<int32_t> wanted) {
     m_queue.QueueReadAll(station);
 }
 
-void DriveSession::GiveUpLines() {
+int DriveSession::GiveUpLines() {
+    int before = m_nNotSent;
     m_queue.GiveUpWaiting();
     m_guard.DropDueReadBack();
+    return m_nNotSent - before;
 }
 
 void DriveSession::Tick(Clock::time_point now) {
@@ -127,6 +131,10 @@ void DriveSession::Tick(Clock::time_point now) {
     ReceiveLines();
     m_guard.Poll(now, m_bLineGone);
     if (handOver) QueueDueReadBack();
+}
+
+void DriveSession::HandOverLines() {
+    if (!IsOpening()) m_queue.FlushTxQueue();
 }
 
 void DriveSession::QueueDueReadBack() {
@@ -176,5 +184,7 @@ void DriveSession::OnLineGone(const TxLineWriter::Gone& gone) {
     Clock::time_point now = Clock::now();
     if (gone.fate == TxLineWriter::Fate::kFailed && !m_failedAt) m_failedAt = now;
     m_guard.OnLineGone(gone, now);
+    m_unsaved.OnLineGone(gone);
+    if (gone.fate == TxLineWriter::Fate::kNotSent) ++m_nNotSent;
     Tell([&](Listener& l) { l.OnLineGone(gone); });
 }

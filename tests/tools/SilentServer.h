@@ -15,6 +15,8 @@ class SilentServer {
 
     // "SCHEME://127.0.0.1:PORT".
     std::string Name(const char* scheme) const;
+    // For a server that does answer: the listening socket, to accept on.
+    int ListeningFd() const { return m_fd; }
     // A hostile peer: accepts one connection and, once the bytes received hold
     // `trigger`, writes `answer` and closes it.
     void HangUpAfter(std::string trigger, std::string answer = "");

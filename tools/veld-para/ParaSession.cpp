@@ -73,6 +73,10 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
         m_bToStdout = toStdout;
         m_session.Tick(Clock::now());
         m_bToStdout = false;
+        if (int refused = m_session.Queue().TakeRefused()) {
+            std::fprintf(stderr, "veld-para: the send queue was full: %d lines were refused\n",
+                         refused);
+        }
         Outcome outcome = Outcome::kDone;
         switch (m_session.Fault(Clock::now())) {
             case DriveSession::LineFault::kNone:

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "protocol/SentCommand.h"
+#include "protocol/UnsavedWrites.h"
 
 namespace {
 
@@ -35,22 +35,10 @@ bool SentLinesText::Incomplete() const {
 bool SentLinesText::Unsaved() const { return !SaveLinesMissing().empty(); }
 
 std::string SentLinesText::SaveLinesMissing() const {
-    bool unsaved = false;
-    bool copSent = false;
-    for (const TxLineWriter::Gone& gone : m_lines) {
-        SentCommand command;
-        if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
-            continue;
-        }
-        if (command.Code() == "PWR") {
-            unsaved = true;
-            copSent = false;
-        }
-        if (command.Code() == "COP") copSent = true;
-        if (command.EndsWriteGroup()) unsaved = false;
-    }
-    if (!unsaved) return "";
-    return copSent ? "PSV was" : "COP and PSV were";
+    UnsavedWrites unsaved;
+    for (const TxLineWriter::Gone& gone : m_lines) unsaved.OnLineGone(gone);
+    if (!unsaved.Unsaved()) return "";
+    return unsaved.Applied() ? "PSV was" : "COP and PSV were";
 }
 
 void SentLinesText::Print() const {

@@ -1,0 +1,16 @@
+#include "protocol/UnsavedWrites.h"
+
+#include "protocol/SentCommand.h"
+
+void UnsavedWrites::OnLineGone(const TxLineWriter::Gone& gone) {
+    SentCommand command;
+    if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
+        return;
+    }
+    if (command.Code() == "PWR") {
+        m_bUnsaved = true;
+        m_bApplied = false;
+    }
+    if (command.Code() == "COP") m_bApplied = true;
+    if (command.EndsWriteGroup()) m_bUnsaved = false;
+}
