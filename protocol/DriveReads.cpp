@@ -48,16 +48,17 @@ void DriveReads::Activity(Clock::time_point now) {
     if (m_bPending) m_lastActivity = now;
 }
 
-DriveReads::Event DriveReads::Settle(Clock::time_point now, bool closing) {
+DriveReads::Event DriveReads::Settle(Clock::time_point now, Moment moment) {
     if (!m_bPending) return Event::kNone;
     if (m_bUnsent || m_replies.BadNumberSeen()) return Finish(Event::kGaveUp);
     Clock::duration quiet = now - m_lastActivity;
-    if (m_replies.Missing(m_wanted).empty() && (closing || quiet >= ReplyWaits::kReadQuiet ||
-                                                m_replies.Carried().Size() == ParamTable::kCount)) {
+    if (m_replies.Missing(m_wanted).empty() &&
+        (moment != Moment::kWaiting || quiet >= ReplyWaits::kReadQuiet ||
+         m_replies.Carried().Size() == ParamTable::kCount)) {
         return Finish(Event::kComplete);
     }
-    bool givenUp =
-        quiet >= m_silence || now - m_start >= std::max(m_silence, ReplyWaits::kReadLongest);
+    bool givenUp = moment == Moment::kLineGone || quiet >= m_silence ||
+                   now - m_start >= std::max(m_silence, ReplyWaits::kReadLongest);
     return givenUp ? Finish(Event::kGaveUp) : Event::kNone;
 }
 

@@ -40,10 +40,14 @@ class DriveReads {
     void Take(std::string_view line, Clock::time_point now);
     // Bytes arrived: a line is under way.
     void Activity(Clock::time_point now);
-    // What became of the read under way by `now`. `closing`: a write or a new
-    // read is about to go out, so a read that carried what was asked is
-    // complete at once.
-    Event Settle(Clock::time_point now, bool closing);
+    // When a read is settled: while the line may still bring replies; when a
+    // write or a new read is about to go out, so a read that carried what was
+    // asked is complete at once; when the port went, so nothing more will
+    // come and any other read has given up.
+    enum class Moment { kWaiting, kClosing, kLineGone };
+
+    // What became of the read under way by `now`.
+    Event Settle(Clock::time_point now, Moment moment);
     // A new connection: no read of the drive is known (the line may lead to another one).
     void Forget();
     // A longer silence limit than ReplyWaits::kReadSilence, for a slow line.

@@ -1,9 +1,11 @@
 #include "protocol/ReadBackReport.h"
 
-ReadBackReport::ReadBackReport(const ParamSet& sent, const PraReplyTracker& read)
+ReadBackReport::ReadBackReport(const ParamSet& sent, const PraReplyTracker& read,
+                               uint64_t lastGroup)
     : m_comparison(sent, read.Carried(), sent.Numbers()),
       m_missing(read.Missing(sent.Numbers())),
-      m_bBadNumber(read.BadNumberSeen()) {
+      m_bBadNumber(read.BadNumberSeen()),
+      m_nLastGroup(lastGroup) {
     if (!m_missing.empty()) {
         m_outcome = Outcome::kNoCompleteReply;
     } else {

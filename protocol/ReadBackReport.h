@@ -21,7 +21,8 @@ class ReadBackReport {
     // "confirmed", "mismatch", "no complete reply": as reports and the journal name it.
     static const char* ResultName(Outcome outcome);
 
-    ReadBackReport(const ParamSet& sent, const PraReplyTracker& read);
+    // `lastGroup`: the number of the last write group read back (WriteGuard numbers them).
+    ReadBackReport(const ParamSet& sent, const PraReplyTracker& read, uint64_t lastGroup = 0);
 
     Outcome Result() const { return m_outcome; }
     // Over the numbers sent: a = sent, b = what came back.
@@ -32,10 +33,14 @@ class ReadBackReport {
     const std::vector<int32_t>& Missing() const { return m_missing; }
     // A reply named a parameter outside 0..109 ("통신처리에러"), which cut it short.
     bool BadNumberSeen() const { return m_bBadNumber; }
+    // Whether write group `group` was read back by now: groups are read back
+    // in the order they end, so the first report that covers it reads it back.
+    bool Covers(uint64_t group) const { return group <= m_nLastGroup; }
 
   private:
     ParamComparison m_comparison;
     std::vector<int32_t> m_missing;
     bool m_bBadNumber;
+    uint64_t m_nLastGroup;
     Outcome m_outcome;
 };

@@ -41,3 +41,7 @@ bool SentCommand::ParamWrite(int32_t& number, int32_t& value) const {
     return m_code == "PWR" && m_args.size() == 2 && WholeNumber(m_args[0], number) && number >= 0 &&
            number < ParamTable::kCount && WholeNumber(m_args[1], value);
 }
+
+bool SentCommand::Unanswered() const {
+    return m_code == "PWR" || m_code == "COP" || m_code == "PSV" || m_code == "PDF";
+}

@@ -25,6 +25,9 @@ class SentCommand {
     bool ChangesDrive() const { return Writes() || m_code == "COP" || m_code == "PSV"; }
     // PSV ends a write group.
     bool EndsWriteGroup() const { return m_code == "PSV"; }
+    // The drive has no defined reply to PWR, COP, PSV and PDF: such a line is
+    // done once it went out. Every other code is answered.
+    bool Unanswered() const;
     // The number and value of a PWR line; false for any other line, or one
     // whose arguments are not two decimal numbers with a number in 0..109.
     bool ParamWrite(int32_t& number, int32_t& value) const;

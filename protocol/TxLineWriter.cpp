@@ -7,6 +7,8 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Whether count `a` comes before count `b`, also across the wrap at 2^32.
 bool Before(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) < 0; }
 
@@ -64,6 +66,7 @@ void TxLineWriter::Run() {
     WorkerThread::Prepare("veld-writer");
     uint32_t next = 0;
     uint32_t stoppedBelow = 0;  // lines behind a failed one, when asked to stop there
+    Clock::time_point pauseEnd;
     for (;;) {
         // Read before the checks, so a hand-over after them ends the wait at once.
         uint32_t wake = m_nWake.load(std::memory_order_acquire);
@@ -74,9 +77,13 @@ void TxLineWriter::Run() {
             continue;
         }
         uint32_t slot = next % kSlots;
+        // The pause after the line before; a line given up meanwhile is not written.
+        std::this_thread::sleep_until(pauseEnd);
         bool givenUp = Before(next, m_nGiveUpBelow.load(std::memory_order_acquire)) ||
                        Before(next, stoppedBelow);
         Fate fate = givenUp ? Fate::kNotSent : WriteLine(m_lines[slot]);
+        if (fate != Fate::kNotSent)
+            pauseEnd = Clock::now() + std::chrono::milliseconds(kLinePauseMs);
         // Nothing behind a failed line goes out: a write group must not go on half.
         if (fate == Fate::kFailed && m_bStopAfterFailure.load(std::memory_order_relaxed)) {
             stoppedBelow = handed;
@@ -91,9 +98,7 @@ void TxLineWriter::Run() {
 TxLineWriter::Fate TxLineWriter::WriteLine(const std::string& line) {
     if (!m_port.IsConnected()) return Fate::kNotSent;
     uint32_t size = static_cast<uint32_t>(line.size());
-    Fate fate = m_port.WriteBlock(line.data(), size) == size ? Fate::kWritten : Fate::kFailed;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kLinePauseMs));
-    return fate;
+    return m_port.WriteBlock(line.data(), size) == size ? Fate::kWritten : Fate::kFailed;
 }
 
 const char* TxLineWriter::FateName(Fate fate) {

@@ -12,7 +12,8 @@
 // Writes the command lines handed over to it, in order, on a thread of its
 // own, pausing 10 ms after each, so that the thread that queues them never
 // waits on the line. One owner thread hands lines over and takes each one
-// back, in order, once it has gone, with what became of it. Nothing is locked:
+// back, in order, once it has gone, with what became of it: at once after its
+// write, before the pause, so that the drive's reply never comes first. Nothing is locked:
 // each index has one writer, and a slot is published by the index that
 // follows it.
 class TxLineWriter {

@@ -7,6 +7,10 @@ void UnsavedWrites::OnLineGone(const TxLineWriter::Gone& gone) {
     if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
         return;
     }
-    if (command.Code() == "PWR") m_bUnsaved = true;
+    if (command.Code() == "PWR") {
+        m_bUnsaved = true;
+        m_bApplied = false;
+    }
+    if (command.Code() == "COP") m_bApplied = true;
     if (command.EndsWriteGroup()) m_bUnsaved = false;
 }

@@ -8,7 +8,10 @@ class UnsavedWrites {
   public:
     void OnLineGone(const TxLineWriter::Gone& gone);
     bool Unsaved() const { return m_bUnsaved; }
+    // A COP went out after the last PWR: only PSV is missing.
+    bool Applied() const { return m_bApplied; }
 
   private:
     bool m_bUnsaved = false;
+    bool m_bApplied = false;
 };

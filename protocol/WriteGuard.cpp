@@ -30,7 +30,7 @@ void WriteGuard::OnLineQueued(const std::string& line) {
 }
 
 void WriteGuard::StartRead(int32_t station, Clock::time_point now) {
-    SettleRead(now, true);
+    SettleRead(now, DriveReads::Moment::kClosing);
     std::vector<int32_t> wanted = m_nextWanted;
     m_nextWanted.clear();
     if (wanted.empty()) wanted = ParamTable::Instance().ListedNumbers();
@@ -49,10 +49,12 @@ void WriteGuard::OnLineGone(const TxLineWriter::Gone& gone, Clock::time_point no
     if (m_bReadBack) m_readBack.Left(written, now);
 }
 
-void WriteGuard::Poll(Clock::time_point now) {
+void WriteGuard::Poll(Clock::time_point now, bool lineGone) {
     Follow(now);
-    SettleRead(now, false);
-    SettleReadBack(now);
+    DriveReads::Moment moment =
+        lineGone ? DriveReads::Moment::kLineGone : DriveReads::Moment::kWaiting;
+    SettleRead(now, moment);
+    SettleReadBack(now, moment);
 }
 
 void WriteGuard::OnPortOpened() {
@@ -76,15 +78,15 @@ void WriteGuard::Follow(Clock::time_point now) {
     m_nLastOffset = offset;
 }
 
-void WriteGuard::SettleRead(Clock::time_point now, bool closing) {
-    DriveReads::Event event = m_reads.Settle(now, closing);
+void WriteGuard::SettleRead(Clock::time_point now, DriveReads::Moment moment) {
+    DriveReads::Event event = m_reads.Settle(now, moment);
     if (event != DriveReads::Event::kNone) {
         m_listener.OnReadFinished(event == DriveReads::Event::kComplete);
     }
 }
 
 void WriteGuard::BackUpBefore(const SentCommand& write, Clock::time_point now) {
-    SettleRead(now, true);
+    SettleRead(now, DriveReads::Moment::kClosing);
     const DriveReads::Read* read = m_reads.Last();
     if (!m_saver || !read || read->serial == m_nBackedUpSerial ||
         read->station != write.Station()) {
@@ -96,8 +98,19 @@ void WriteGuard::BackUpBefore(const SentCommand& write, Clock::time_point now) {
 std::string WriteGuard::BackUpLastRead() {
     const DriveReads::Read* read = m_reads.Last();
     if (!m_saver || !read || read->serial == m_nBackedUpSerial) return "";
+    return SaveLastRead(m_saver);
+}
+
+std::string WriteGuard::SaveLastRead(const BackupSaver& saver) {
+    const DriveReads::Read* read = m_reads.Last();
+    if (!read) return "";
     m_nBackedUpSerial = read->serial;
-    return m_saver(read->values, read->station);
+    return saver(read->values, read->station);
+}
+
+uint64_t WriteGuard::ReadBackNextGroup() {
+    m_bReadBackNext = true;
+    return m_nGroups + 1;
 }
 
 void WriteGuard::EndGroup(int32_t station) {
@@ -110,6 +123,7 @@ void WriteGuard::EndGroup(int32_t station) {
     for (int32_t number : group.Numbers()) m_due.Set(number, group.Value(number));
     m_nDueStation = station;
     m_bReadBackDue = true;
+    ++m_nGroups;
 }
 
 bool WriteGuard::TakeReadBackDue(int32_t& station) {
@@ -117,6 +131,7 @@ bool WriteGuard::TakeReadBackDue(int32_t& station) {
     m_bReadBackDue = false;
     m_bReadBackAsked = true;
     m_readBackSent = m_due;
+    m_nReadBackLastGroup = m_nGroups;
     m_due = ParamSet();
     station = m_nDueStation;
     return true;
@@ -127,9 +142,10 @@ void WriteGuard::DropDueReadBack() {
     m_due = ParamSet();
 }
 
-void WriteGuard::SettleReadBack(Clock::time_point now) {
+void WriteGuard::SettleReadBack(Clock::time_point now, DriveReads::Moment moment) {
     if (!m_bReadBack) return;
-    if (m_readBack.Settle(now, false) == DriveReads::Event::kNone) return;
+    if (m_readBack.Settle(now, moment) == DriveReads::Event::kNone) return;
     m_bReadBack = false;
-    m_listener.OnReadBackFinished(ReadBackReport(m_readBackSent, m_readBack.Replies()));
+    m_listener.OnReadBackFinished(
+        ReadBackReport(m_readBackSent, m_readBack.Replies(), m_nReadBackLastGroup));
 }

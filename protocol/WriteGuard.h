@@ -42,8 +42,9 @@ class WriteGuard {
     // Every write group is read back ("전송 후 확인").
     void SetVerifyAfterWrite(bool on) { m_bVerify = on; }
     bool VerifyAfterWrite() const { return m_bVerify; }
-    // The next write group is read back whatever the setting.
-    void ReadBackNextGroup() { m_bReadBackNext = true; }
+    // The next write group is read back whatever the setting; the number it
+    // gets, which the read-back that covers it tells (ReadBackReport::Covers).
+    uint64_t ReadBackNextGroup();
     // What the next read must bring to be complete (by default the listed parameters).
     void SetNextReadWanted(std::vector<int32_t> wanted) { m_nextWanted = std::move(wanted); }
     // A longer silence limit for the reads and read-backs, for a slow line.
@@ -56,7 +57,9 @@ class WriteGuard {
     // A line has left the writer.
     void OnLineGone(const TxLineWriter::Gone& gone, Clock::time_point now);
     // Takes the lines consumed since the last call and tells what finished.
-    void Poll(Clock::time_point now);
+    // `lineGone`: the port went, so nothing more will come: a read that carried
+    // what it asked for is complete now, any other has given up.
+    void Poll(Clock::time_point now, bool lineGone = false);
     // Ends the write group being queued as PSV would (SET mode writes one PWR alone).
     void EndWriteGroup(int32_t station) { EndGroup(station); }
     // A write group ended and wants its read-back: the station to send PRA to.
@@ -67,6 +70,9 @@ class WriteGuard {
     // Saves the last complete read now, unless it was saved already; the
     // path, or empty when there is none or it could not be saved.
     std::string BackUpLastRead();
+    // Saves the last complete read with `saver` (a station's record of its
+    // own), which is then its backup: none more is taken of it before a write.
+    std::string SaveLastRead(const BackupSaver& saver);
 
     const DriveReads::Read* LastRead() const { return m_reads.Last(); }
     // The read under way, or the last one that ended.
@@ -76,13 +82,13 @@ class WriteGuard {
 
   private:
     void Follow(Clock::time_point now);
-    void SettleRead(Clock::time_point now, bool closing);
+    void SettleRead(Clock::time_point now, DriveReads::Moment moment);
     void StartRead(int32_t station, Clock::time_point now);
     // Saves the last complete read unless it was saved already or belongs to
     // another station.
     void BackUpBefore(const SentCommand& write, Clock::time_point now);
     void EndGroup(int32_t station);
-    void SettleReadBack(Clock::time_point now);
+    void SettleReadBack(Clock::time_point now, DriveReads::Moment moment);
 
     const CTtyPort& m_port;
     Listener& m_listener;
@@ -97,6 +103,8 @@ class WriteGuard {
     bool m_bReadBackNext = false;
     // The PWR values of the group being queued.
     ParamSet m_group;
+    // The write groups read back are numbered as they end: the last one.
+    uint64_t m_nGroups = 0;
     // The groups that ended and wait for a read-back, and their station.
     ParamSet m_due;
     int32_t m_nDueStation = 0;
@@ -105,5 +113,6 @@ class WriteGuard {
     bool m_bReadBackAsked = false;
     bool m_bReadBack = false;
     ParamSet m_readBackSent;
+    uint64_t m_nReadBackLastGroup = 0;
     DriveReads m_readBack;
 };

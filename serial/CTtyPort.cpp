@@ -134,14 +134,14 @@ uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
 }
 
 uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
-    if (!IsConnected()) return 0;
+    // Either the reader sees this write under way and keeps the device until
+    // it ends, or this sees the loss and writes nothing (both sequentially
+    // consistent, so one of the two always sees the other).
+    m_bWriting.store(true, std::memory_order_seq_cst);
     uint32_t written = 0;
     int64_t lastProgress = NowMs();
-    while (written < count) {
+    while (written < count && m_bConnected.load(std::memory_order_seq_cst)) {
         ssize_t n = m_hComm->Write(bytes + written, count - written);
-        // A device the reader let go of is /dev/null by now: what went there
-        // after the loss did not reach the line and is not counted.
-        if (n > 0 && !IsConnected()) break;
         if (n > 0) {
             written += static_cast<uint32_t>(n);
             lastProgress = NowMs();
@@ -164,6 +164,8 @@ uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
             break;
         }
     }
+    m_bWriting.store(false, std::memory_order_release);
+    m_bWriting.notify_all();
     return written;
 }
 
@@ -238,9 +240,11 @@ CTtyPort::Wake CTtyPort::WaitForInput() {
 }
 
 void CTtyPort::ReleaseLostDevice() {
-    // Not connected before the device becomes /dev/null, so that a write that
-    // lands there finds the loss when it returns.
-    m_bConnected.store(false, std::memory_order_release);
+    // Not connected before the device becomes /dev/null, and the write under
+    // way (bounded by its stall limit) ends on the device it began on.
+    m_bConnected.store(false, std::memory_order_seq_cst);
+    while (m_bWriting.load(std::memory_order_seq_cst))
+        m_bWriting.wait(true, std::memory_order_acquire);
     m_hComm->ReleaseDevice();
 }
 

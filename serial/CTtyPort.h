@@ -89,6 +89,9 @@ class CTtyPort : private RxLineRing::Events {
     PortDevice* m_hComm = &m_tty;  // the one of the two that the open named
     // A write found the device gone; the reader lets go of it.
     std::atomic<bool> m_bLostByWrite{false};
+    // A write is under way: a lost device is let go of only after it, so a
+    // write that began on the line ends on it, and is counted as it went.
+    std::atomic<bool> m_bWriting{false};
     int m_wakeEvent = -1;  // eventfd that Close signals to release the reader's wait
     std::thread m_readerThread;
     std::atomic<std::thread*> m_pReaderThread{nullptr};

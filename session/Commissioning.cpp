@@ -11,19 +11,6 @@
 
 namespace {
 
-// Whether `report` reads back every value of `sent`: a read-back due before
-// the run began (the form's "전송 후 확인") may report first.
-bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
-    ParamSet reported;
-    for (const ParamComparison::Row& row : report.Comparison().Rows()) {
-        reported.Set(row.number, row.a);
-    }
-    std::vector<int32_t> numbers = sent.Numbers();
-    return std::all_of(numbers.begin(), numbers.end(), [&](int32_t number) {
-        return reported.Has(number) && reported.Value(number) == sent.Value(number);
-    });
-}
-
 // Each state's word in the report and what the operator reads, in the order of State.
 struct StateWords {
     const char* result;
@@ -52,17 +39,19 @@ bool Commissioning::Station::Unsaved() const {
 
 Commissioning::Commissioning(DriveSession& session, ParamSet target,
                              const std::vector<int32_t>& stations, bool compareOnly,
-                             BackupSaver saveBackup, ProgressFn progress)
+                             BackupSaver saveBackup, RecordFn record, ProgressFn progress)
     : m_session(session),
       m_target(std::move(target)),
       m_bCompareOnly(compareOnly),
       m_saveBackup(std::move(saveBackup)),
+      m_record(std::move(record)),
       m_progress(std::move(progress)) {
     for (int32_t id : stations) {
         m_stations.emplace_back();
         m_stations.back().id = id;
     }
     m_session.AddListener(this);
+    m_session.ForgetFailedLines();
 }
 
 Commissioning::~Commissioning() { m_session.RemoveListener(this); }
@@ -74,9 +63,16 @@ int Commissioning::FinishedCount() const {
 
 void Commissioning::Step(Clock::time_point now) {
     if (!Running()) return;
-    // A device that went away fails the line it was given too: the loss is what happened.
-    if (!m_session.IsConnected()) return End(Stop::kPortLost);
-    if (m_bWriteFailed) return End(Stop::kWriteFailed);
+    switch (m_session.Fault(now)) {
+        case DriveSession::LineFault::kPortLost:
+            return End(Stop::kPortLost);
+        case DriveSession::LineFault::kWriteFailed:
+            return End(Stop::kWriteFailed);
+        case DriveSession::LineFault::kUndecided:
+            return;
+        case DriveSession::LineFault::kNone:
+            break;
+    }
     switch (m_phase) {
         case Phase::kIdle:
             StartStation();
@@ -114,7 +110,9 @@ void Commissioning::TakeRead() {
         return Finish(State::kNoReply);
     }
     station.before = read->values;
-    station.backup = m_saveBackup(read->values, station.id);
+    // The station's backup is the one the session keeps of this read: no
+    // second one is taken before the write group.
+    station.backup = m_session.SaveLastRead(m_saveBackup);
     // Nothing is written to a drive whose set was not kept: it is compared,
     // and the run ends.
     if (station.backup.empty()) {
@@ -149,7 +147,7 @@ void Commissioning::CompareAndSend(bool mayWrite) {
     m_readBack.reset();
     m_readBackValues.reset();
     SetState(State::kSending);
-    m_session.ReadBackNextGroup();
+    m_nGroup = m_session.ReadBackNextGroup();
     m_session.Queue().QueueWriteGroup(station.id, writes);
     m_phase = Phase::kReadBack;
 }
@@ -179,6 +177,9 @@ void Commissioning::Finish(State state) {
     SetState(state);
     m_phase = Phase::kIdle;
     ++m_nCurrent;
+    // A run that keeps no record goes no further; once it has ended, its
+    // owner records the end.
+    if (m_stop == Stop::kNone && m_record && !m_record(*this)) End(Stop::kReportFailed);
 }
 
 void Commissioning::End(Stop stop) {
@@ -201,7 +202,8 @@ void Commissioning::OnReadFinished(bool complete) {
 }
 
 void Commissioning::OnReadBackFinished(const ReadBackReport& report) {
-    if (m_phase != Phase::kReadBack || !ReportsOn(report, m_writes)) return;
+    // A read-back due before the run began (the form's "전송 후 확인") may report first.
+    if (m_phase != Phase::kReadBack || !report.Covers(m_nGroup)) return;
     m_readBack = report;
     // The read-back's PRA is also the session's last read.
     const PraReplyTracker& replies = m_session.Reads().Replies();
@@ -211,7 +213,6 @@ void Commissioning::OnReadBackFinished(const ReadBackReport& report) {
 }
 
 void Commissioning::OnLineGone(const TxLineWriter::Gone& gone) {
-    if (gone.fate == TxLineWriter::Fate::kFailed) m_bWriteFailed = true;
     SentCommand command;
     if (m_phase == Phase::kIdle || !SentCommand::Parse(gone.line, command) ||
         command.Station() != Current().id) {
@@ -255,7 +256,9 @@ const char* Commissioning::StopName(Stop stop) {
         case Stop::kWriteFailed:
             return "write failed";
         case Stop::kBackupFailed:
+            return "backup failed";
+        case Stop::kReportFailed:
             break;
     }
-    return "backup failed";
+    return "report not saved";
 }

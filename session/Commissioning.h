@@ -18,8 +18,8 @@
 // session (the form's timer, veld-para's loop); it queues lines and takes what
 // the session tells, and never waits on the line. One station's failure does
 // not stop the others. A lost port, a line that could not be written, a backup
-// that could not be saved, or Cancel end the run; the stations not reached are
-// told so.
+// or a record of the run that could not be saved, or Cancel end the run; the
+// stations not reached are told so.
 class Commissioning : private DriveSession::Listener {
   public:
     using Clock = DriveSession::Clock;
@@ -35,7 +35,7 @@ class Commissioning : private DriveSession::Listener {
         kNotReached,  // the run ended before any line went to it
         kCancelled,   // cancelled while it was under way
     };
-    enum class Stop { kNone, kCancelled, kPortLost, kWriteFailed, kBackupFailed };
+    enum class Stop { kNone, kCancelled, kPortLost, kWriteFailed, kBackupFailed, kReportFailed };
 
     struct Mismatch {
         int32_t number = 0;
@@ -63,10 +63,14 @@ class Commissioning : private DriveSession::Listener {
     using BackupSaver = std::function<std::string(const ParamSet& set, int32_t station)>;
     // Told of a station whose state changed.
     using ProgressFn = std::function<void(const Commissioning& run, const Station& station)>;
+    // Records the run as it stands, after each station; false when it could
+    // not: the run then ends before its next line.
+    using RecordFn = std::function<bool(const Commissioning& run)>;
 
     // `stations` in the order they are done.
     Commissioning(DriveSession& session, ParamSet target, const std::vector<int32_t>& stations,
-                  bool compareOnly, BackupSaver saveBackup, ProgressFn progress = {});
+                  bool compareOnly, BackupSaver saveBackup, RecordFn record,
+                  ProgressFn progress = {});
     ~Commissioning() override;
     Commissioning(const Commissioning&) = delete;
     Commissioning& operator=(const Commissioning&) = delete;
@@ -112,11 +116,11 @@ class Commissioning : private DriveSession::Listener {
     ParamSet m_target;
     bool m_bCompareOnly;
     BackupSaver m_saveBackup;
+    RecordFn m_record;
     ProgressFn m_progress;
     std::vector<Station> m_stations;
     size_t m_nCurrent = 0;
     Stop m_stop = Stop::kNone;
-    bool m_bWriteFailed = false;
 
     // The station under way.
     Phase m_phase = Phase::kIdle;
@@ -126,6 +130,7 @@ class Commissioning : private DriveSession::Listener {
     std::optional<Clock::time_point> m_versionLeft;
     bool m_bVersionCame = false;
     ParamSet m_writes;
+    uint64_t m_nGroup = 0;  // the write group's number, for its read-back
     std::optional<ReadBackReport> m_readBack;
     std::optional<ParamSet> m_readBackValues;
 };

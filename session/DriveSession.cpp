@@ -81,6 +81,8 @@ void DriveSession::Opened(const std::string& text) {
     m_bOpened = true;
     m_portName = PortNameOf(text);
     m_openedText = text;
+    m_bLineGone = false;
+    m_failedAt.reset();
     m_guard.OnPortOpened();
     m_follower.Restart();
     // Another connection may be another drive.
@@ -105,6 +107,14 @@ bool DriveSession::TakePortLost() {
     return true;
 }
 
+DriveSession::LineFault DriveSession::Fault(Clock::time_point now) const {
+    // A port that went by itself counts from the tick that settled the reads
+    // with it; one closed or never opened, at once.
+    if (!IsConnected() && (m_bLineGone || !m_bOpened)) return LineFault::kPortLost;
+    if (m_failedAt && now - *m_failedAt < kLossNotice) return LineFault::kUndecided;
+    return m_failedAt ? LineFault::kWriteFailed : LineFault::kNone;
+}
+
 void DriveSession::QueueRead(int32_t station, std::vector<int32_t> wanted) {
     m_guard.SetNextReadWanted(std::move(wanted));
     m_queue.QueueReadAll(station);
@@ -120,13 +130,11 @@ int DriveSession::GiveUpLines() {
 void DriveSession::Tick(Clock::time_point now) {
     // While a port opens the lines wait for its result.
     bool handOver = !IsOpening();
-    if (handOver) {
-        FlushQueue();
-    } else {
-        m_queue.EchoGoneLines();
-    }
+    // Seen before the lines are taken, so that every line the port received is among them.
+    m_bLineGone = m_bOpened && !m_port.IsConnected();
+    if (handOver) FlushQueue();
     ReceiveLines();
-    m_guard.Poll(now);
+    m_guard.Poll(now, m_bLineGone);
     m_journal.Poll(now);
     if (handOver) QueueDueReadBack();
 }
@@ -169,6 +177,8 @@ void DriveSession::QueueDueReadBack() {
 }
 
 void DriveSession::ReceiveLines() {
+    // A line that has left is echoed before the replies to it.
+    m_queue.EchoGoneLines();
     for (std::string line; m_follower.Next(line);) {
         m_journal.LineReceived(line);
         Tell([&](Listener& l) { l.OnLineReceived(line); });
@@ -207,6 +217,7 @@ void DriveSession::OnReadBackFinished(const ReadBackReport& report) {
 
 void DriveSession::OnLineGone(const TxLineWriter::Gone& gone) {
     Clock::time_point now = Clock::now();
+    if (gone.fate == TxLineWriter::Fate::kFailed && !m_failedAt) m_failedAt = now;
     m_guard.OnLineGone(gone, now);
     m_journal.LineGone(gone, now);
     m_unsaved.OnLineGone(gone);

@@ -93,6 +93,17 @@ class DriveSession : private WriteGuard::Listener,
     int LastOpenError() const { return m_port.LastOpenError(); }
     // True once after a port this session opened went away by itself.
     bool TakePortLost();
+
+    // What stops the lines, decided here for every owner. A device that went
+    // away fails the line it was given too, and the reader tells the loss
+    // within moments: a failed line is a write failure only once kLossNotice
+    // has passed with the port still open.
+    // kUndecided: a line failed, and whether the port went is not known yet.
+    enum class LineFault { kNone, kUndecided, kPortLost, kWriteFailed };
+    static constexpr std::chrono::milliseconds kLossNotice{200};
+    LineFault Fault(Clock::time_point now) const;
+    // A new run of lines starts: the lines that failed before are not its fault.
+    void ForgetFailedLines() { m_failedAt.reset(); }
     const CTtyPort& Port() const { return m_port; }
     void SetReadInterval(uint32_t ms) { m_port.SetReadInterval(ms); }
 
@@ -141,9 +152,14 @@ class DriveSession : private WriteGuard::Listener,
     void SetBackupSaver(WriteGuard::BackupSaver saver) { m_guard.SetBackupSaver(std::move(saver)); }
     // Saves the last complete read now, unless that read was saved already.
     std::string BackUpLastRead() { return m_guard.BackUpLastRead(); }
+    // Saves the last complete read with `saver`, as its one backup.
+    std::string SaveLastRead(const WriteGuard::BackupSaver& saver) {
+        return m_guard.SaveLastRead(saver);
+    }
     void SetVerifyAfterWrite(bool on) { m_guard.SetVerifyAfterWrite(on); }
     bool VerifyAfterWrite() const { return m_guard.VerifyAfterWrite(); }
-    void ReadBackNextGroup() { m_guard.ReadBackNextGroup(); }
+    // The number of the next write group, which a read-back's report covers.
+    uint64_t ReadBackNextGroup() { return m_guard.ReadBackNextGroup(); }
     // Ends the write group being queued as PSV would, for PWR lines sent alone.
     void EndWriteGroup(int32_t station);
     bool ReadBackPending() const { return m_guard.ReadBackPending(); }
@@ -186,6 +202,10 @@ class DriveSession : private WriteGuard::Listener,
     bool m_bOpened = false;
     std::string m_portName;
     std::string m_openedText;
+    // The last tick saw the port gone by itself.
+    bool m_bLineGone = false;
+    // When the first line that failed since the open (or since forgotten) left.
+    std::optional<Clock::time_point> m_failedAt;
     // The open under way: its text, its thread and what came of it.
     enum class OpenState { kOpening, kOpened, kFailed };
     std::string m_openingText;

@@ -39,9 +39,9 @@ enum Column { kStation, kState, kVersion, kSent, kDetail };
 // what its reply lacked, the lines that did not go out.
 QString Detail(const Station& station, bool compareOnly) {
     QStringList parts;
-    QString mismatch =
-        compareOnly ? Text("%1: 파일 %2, 드라이브 %3") : Text("%1: 보낸 값 %2, 드라이브 %3");
     for (const Commissioning::Mismatch& m : station.mismatches) {
+        QString mismatch =
+            m.sent ? Text("%1: 보낸 값 %2, 드라이브 %3") : Text("%1: 파일 %2, 드라이브 %3");
         parts << mismatch.arg(m.number).arg(m.target).arg(m.kept);
     }
     if (!station.missing.empty()) {
@@ -79,6 +79,8 @@ QString StopText(Commissioning::Stop stop) {
             return Text("줄을 포트에 쓰지 못해 멈췄습니다. ");
         case Commissioning::Stop::kBackupFailed:
             return Text("백업을 저장하지 못해 더 보내지 않았습니다. ");
+        case Commissioning::Stop::kReportFailed:
+            return Text("보고서를 저장하지 못해 더 보내지 않았습니다. ");
         case Commissioning::Stop::kNone:
             break;
     }
@@ -238,18 +240,26 @@ void CCommissionDlg::OnStart() {
                                    .arg(folder));
         return;
     }
-    m_list->clear();
-    for (int32_t station : stations) {
-        m_list->addTopLevelItem(new QTreeWidgetItem(
-            {QString::number(station), Text(Commissioning::StateText(State::kWaiting))}));
-    }
     m_run = std::make_unique<Commissioning>(
         m_session, target->Check().Values(), stations, m_radioCompare->isChecked(),
         [report = m_report.get()](const ParamSet& set, int32_t station) {
             return report->SaveBackup(set, station);
         },
+        [report = m_report.get()](const Commissioning& run) { return report->Save(run); },
         [this](const Commissioning&, const Station& station) { OnProgress(station); });
-    m_report->Save(*m_run);
+    if (!m_report->Save(*m_run)) {
+        m_run.reset();
+        MessageBox::Show(this, Text("보고서를 쓸 수 없습니다:\n%1\n\n아무것도 보내지 "
+                                    "않았습니다.")
+                                   .arg(QString::fromStdString(m_report->JsonPath())));
+        m_report.reset();
+        return;
+    }
+    m_list->clear();
+    for (int32_t station : stations) {
+        m_list->addTopLevelItem(new QTreeWidgetItem(
+            {QString::number(station), Text(Commissioning::StateText(State::kWaiting))}));
+    }
     m_progress->setRange(0, static_cast<int>(stations.size()));
     m_progress->setValue(0);
     m_progress->setTextVisible(true);
@@ -307,9 +317,7 @@ void CCommissionDlg::OnProgress(const Station& station) {
     item->setText(kDetail, Detail(station, m_run->CompareOnly()));
     item->setToolTip(kDetail, item->text(kDetail));
     m_list->scrollToItem(item);
-    if (!station.Finished()) return;
-    m_progress->setValue(m_run->FinishedCount());
-    m_report->Save(*m_run);
+    if (station.Finished()) m_progress->setValue(m_run->FinishedCount());
 }
 
 void CCommissionDlg::ShowOutcome() {
@@ -327,6 +335,14 @@ void CCommissionDlg::ShowOutcome() {
         m_lblReport->setText(Text("보고서: %1").arg(html));
     } else {
         m_lblReport->setText(Text("보고서를 저장하지 못했습니다: %1").arg(html));
+    }
+    if (m_run->Stopped() == Commissioning::Stop::kReportFailed) {
+        int done = m_run->FinishedCount() - counts[static_cast<int>(State::kNotReached)];
+        MessageBox::Show(this, Text("보고서를 저장하지 못해 다음 줄을 보내지 않았습니다:\n%1\n\n"
+                                    "국번 %2개 중 %3개를 마쳤습니다.")
+                                   .arg(html)
+                                   .arg(m_run->Stations().size())
+                                   .arg(done));
     }
 }
 

@@ -21,18 +21,6 @@ QString NumberList(const std::vector<int32_t>& numbers) {
     return texts.join(", ");
 }
 
-// Whether `report` reads back every value of `sent`: a read-back still under
-// way when the dialog sent its values reports on an earlier group.
-bool ReportsOn(const ReadBackReport& report, const ParamSet& sent) {
-    ParamSet reported;
-    for (const ParamComparison::Row& row : report.Comparison().Rows())
-        reported.Set(row.number, row.a);
-    for (int32_t number : sent.Numbers()) {
-        if (!reported.Has(number) || reported.Value(number) != sent.Value(number)) return false;
-    }
-    return true;
-}
-
 // "확인: 29/29", or what went wrong, for the status bar.
 QString ReadBackStatus(const ReadBackReport& report) {
     QString counts = Text("확인: %1/%2").arg(report.ConfirmedCount()).arg(report.SentCount());
@@ -135,9 +123,8 @@ void SafeWriteTools::SendChosen(const ParamSet& chosen) {
     if (chosen.Empty()) return;
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : chosen.Numbers()) writes.emplace_back(number, chosen.Value(number));
-    m_session.ReadBackNextGroup();
+    m_nGroup = m_session.ReadBackNextGroup();
     m_waiting = Waiting::kReadBack;
-    m_chosen = chosen;
     m_compare->ShowSending(static_cast<int>(writes.size()));
     // To the drive that was read.
     m_session.Queue().QueueWriteGroup(m_compared.station, writes);
@@ -244,7 +231,8 @@ void SafeWriteTools::OnBackupSaved(const std::string& path) {
 
 void SafeWriteTools::OnReadBackFinished(const ReadBackReport& report) {
     emit StatusMessage(ReadBackStatus(report));
-    if (m_waiting != Waiting::kReadBack || !ReportsOn(report, m_chosen)) return;
+    // A read-back still under way when the dialog sent its values reports on an earlier group.
+    if (m_waiting != Waiting::kReadBack || !report.Covers(m_nGroup)) return;
     m_waiting = Waiting::kNothing;
     if (!m_compare) return;
     TakeReadBack(report);

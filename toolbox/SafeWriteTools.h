@@ -68,8 +68,8 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     ParamSet m_compareFile;
     // The drive's values the dialog compares with, and its station.
     DriveReads::Read m_compared;
-    // What the dialog sent, for its read-back.
-    ParamSet m_chosen;
+    // The write group the dialog sent, for its read-back.
+    uint64_t m_nGroup = 0;
     // The port the last complete read (by its serial) came from, for its backup.
     uint64_t m_nReadSerial = 0;
     std::string m_readPort;

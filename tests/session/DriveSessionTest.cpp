@@ -81,6 +81,19 @@ class DriveSessionTest : public DispatchedPortTest {
     }
     // Ticks as if `after` had passed since now.
     void Later(Clock::duration after) { session.Tick(Clock::now() + after); }
+    // Steps a commissioning run through station 0's read (parameter 20 at
+    // 500) and its version, as the drive answers them.
+    void ReadStationZero(Commissioning& run) {
+        run.Step(Clock::now());
+        ASSERT_EQ(Send(), "#0.PRA\r");
+        Answer(PraReply({{20, 500}}));
+        session.Tick(Clock::now());
+        run.Step(Clock::now());
+        ASSERT_EQ(Send(), "#0.FRD 0\r");
+        Answer({"#0.FRD 0 0105"});
+        session.Tick(Clock::now());
+        run.Step(Clock::now());
+    }
     void ReadDrive(const std::map<int32_t, int32_t>& values) {
         session.Queue().QueueReadAll(0);
         ASSERT_EQ(Send(), "#0.PRA\r");
@@ -272,18 +285,11 @@ TEST_F(DriveSessionTest, ACommissioningRunCancelledBetweenLinesSendsNothingMore)
     ParamSet target;
     target.Set(20, 999);
     target.Set(21, 42);
-    Commissioning run(session, target, {0, 1}, false, [](const ParamSet&, int32_t station) {
-        return "id" + std::to_string(station);
-    });
-    run.Step(Clock::now());
-    ASSERT_EQ(Send(), "#0.PRA\r");
-    Answer(PraReply({{20, 500}}));
-    session.Tick(Clock::now());
-    run.Step(Clock::now());
-    ASSERT_EQ(Send(), "#0.FRD 0\r");
-    Answer({"#0.FRD 0 0105"});
-    session.Tick(Clock::now());
-    run.Step(Clock::now());
+    Commissioning run(
+        session, target, {0, 1}, false,
+        [](const ParamSet&, int32_t station) { return "id" + std::to_string(station); },
+        [](const Commissioning&) { return true; });
+    ReadStationZero(run);
     ASSERT_EQ(run.Stations()[0].state, Commissioning::State::kSending);
     run.Cancel();
     EXPECT_EQ(Send(), "");
@@ -291,11 +297,36 @@ TEST_F(DriveSessionTest, ACommissioningRunCancelledBetweenLinesSendsNothingMore)
     EXPECT_EQ(cancelled.state, Commissioning::State::kCancelled);
     EXPECT_EQ(cancelled.version, "0105");
     EXPECT_EQ(cancelled.backup, "id0");
+    // The backup the run keeps of each station is the only one.
+    EXPECT_TRUE(store.List().empty());
     EXPECT_EQ(cancelled.before->Value(20), 500);
     EXPECT_TRUE(cancelled.sent.empty());
     EXPECT_EQ(cancelled.unsent, (std::vector<std::string>{"#0.PWR 20 999", "#0.COP", "#0.PSV"}));
     EXPECT_EQ(run.Stations()[1].state, Commissioning::State::kNotReached);
     EXPECT_EQ(run.Stopped(), Commissioning::Stop::kCancelled);
+}
+
+// A run whose record cannot be saved after a station goes no further: the
+// next station's read never goes out.
+TEST_F(DriveSessionTest, ACommissioningRunWhoseRecordCannotBeSavedStopsBeforeTheNextStation) {
+    ParamSet target;
+    target.Set(20, 500);
+    int records = 0;
+    Commissioning run(
+        session, target, {0, 1}, false,
+        [](const ParamSet&, int32_t station) { return "id" + std::to_string(station); },
+        [&records](const Commissioning&) {
+            ++records;
+            return false;
+        });
+    ReadStationZero(run);
+    run.Step(Clock::now());
+    session.Tick(Clock::now());
+    EXPECT_EQ(Send(), "");
+    EXPECT_EQ(records, 1);
+    EXPECT_EQ(run.Stations()[0].state, Commissioning::State::kVerified);
+    EXPECT_EQ(run.Stations()[1].state, Commissioning::State::kNotReached);
+    EXPECT_EQ(run.Stopped(), Commissioning::Stop::kReportFailed);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // "일괄 설정" against three simulated drives on one line, the second of which
 // answers nothing: the stations a scan finds, a run cancelled between two
 // lines, and the report it leaves.
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +12,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <csignal>
 
 #include "FormFixture.h"
 #include "Legibility.h"
@@ -127,6 +130,40 @@ class CommissionDlgTest : public QObject {
         QVERIFY(answerer.Texts()[0].contains("프로그램"));
         QVERIFY(answerer.Texts()[0].endsWith(QString::fromStdString(dialog.Report()->HtmlPath()) +
                                              " / selectable"));
+    }
+
+    // The report cannot be saved once station 1 is done (a limit on the size
+    // of a file, which holds for root too): when station 2 ends, station 3 is
+    // not reached, and a box says what happened.
+    void aReportThatCannotBeSavedStopsTheRun() {
+        SimulatedDrive drive({"--ids", "1,2,3", "--silent", "2"});
+        QVERIFY(drive.Started());
+        QString target = drive.FilePath("target.par");
+        QCOMPARE(drive.Para({"-i", "1", "read", "-o", target.toStdString()}), 0);
+        FormFixture f;
+        f.Click(1024);
+        MessageBoxAnswerer boxes;
+
+        CCommissionDlg dialog(f.View().Session(), &f.Frame());
+        dialog.show();
+        dialog.SetFile(target);
+        dialog.SetStations("1-3");
+        dialog.SetReportFolder(drive.FilePath("reports"));
+        Click(&dialog, "commissionStart");
+        QTRY_VERIFY_WITH_TIMEOUT(drive.WireLines().contains("#2.PRA"), kTimeoutMs);
+        rlimit unlimited{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{1000, unlimited.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsBusy(), kTimeoutMs);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        QCOMPARE(State(&dialog, 0), "확인됨");
+        QCOMPARE(State(&dialog, 1), "응답 없음");
+        QCOMPARE(State(&dialog, 2), "진행 안 됨");
+        QVERIFY(!drive.WireLines().contains("#3.PRA"));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.Texts().size(), 1, kTimeoutMs);
+        QVERIFY2(boxes.Texts()[0].contains("보고서를 저장하지 못해"), qPrintable(boxes.Texts()[0]));
     }
 };
 

@@ -1,6 +1,7 @@
 // veld-para commission end to end: several drives on one line of veld-drive-sim,
 // the wire lines they get, the report the run leaves.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,7 +128,8 @@ TEST_F(CommissionTest, SilentRefusingAndComparedStationsAreEachClassified) {
         std::vector<std::string> extra;
         int code;
         std::vector<std::string> results;
-        Json mismatches;  // of the last station
+        Json mismatches;     // of the last station
+        std::string detail;  // of the last station, on stdout
     };
     const Json kRefused21 = Json::parse(R"([{"number":21,"target":999,"sent":999,"kept":500}])");
     const Json kBoth = Json::parse(R"([{"number":20,"target":999,"sent":null,"kept":500},)"
@@ -138,14 +140,23 @@ TEST_F(CommissionTest, SilentRefusingAndComparedStationsAreEachClassified) {
          {},
          3,
          {"verified", "no reply", "mismatch"},
-         kRefused21},
+         kRefused21,
+         "21 sent 999, kept 500"},
         {{"--ids", "1,3", "--read-only", "3:21"},
          "1,3",
          {},
          5,
          {"verified", "mismatch"},
-         kRefused21},
-        {{"--ids", "1,2"}, "1-2", {"--compare-only"}, 5, {"mismatch", "mismatch"}, kBoth},
+         kRefused21,
+         "21 sent 999, kept 500"},
+        // Nothing went out: the words are the file's value and the drive's.
+        {{"--ids", "1,2"},
+         "1-2",
+         {"--compare-only"},
+         5,
+         {"mismatch", "mismatch"},
+         kBoth,
+         "20 file 999, drive 500; 21 file 999, drive 500"},
     };
     for (const Case& c : kCases) {
         sim.reset();
@@ -161,6 +172,7 @@ TEST_F(CommissionTest, SilentRefusingAndComparedStationsAreEachClassified) {
         Json mismatches = report["stations"].back()["mismatches"];
         for (Json& m : mismatches) m.erase("name");
         EXPECT_EQ(mismatches, c.mismatches);
+        EXPECT_NE(run.out.find("\t" + c.detail + "\n"), std::string::npos) << run.out;
         bool compareOnly = !c.extra.empty();
         std::vector<std::string> wire = WireSince(skip);
         bool anyWrite = std::any_of(wire.begin(), wire.end(), [](const std::string& line) {
@@ -228,6 +240,50 @@ TEST_F(CommissionTest, WhatCannotBeDoneIsRefusedBeforeAnythingIsSent) {
     }
     EXPECT_EQ(WireSince(skip), std::vector<std::string>{});
     ::chmod(locked.c_str(), 0755);
+}
+
+// A report that cannot be saved stops the run before its next line: at the
+// start nothing goes out; after a station, the next one is not reached. The
+// limit on the size of a file makes the saves fail, for root too.
+TEST_F(CommissionTest, AReportThatCannotBeSavedStopsTheRunBeforeItsNextLine) {
+    // Station 2 answers nothing: the limit comes while its read waits.
+    StartSim({"--ids", "1,2,3", "--silent", "2"});
+    std::string target = Target();
+    const rlimit kTiny{1000, 1000};  // less than the start's record
+    for (bool fromStart : {true, false}) {
+        SCOPED_TRACE(fromStart ? "from the start" : "after station 1");
+        fs::remove_all(Reports());
+        size_t skip = WireTexts().size();
+        ToolProcess para({VELD_PARA_PATH, "-q", "-p", port, "commission", target, "--ids", "1-3",
+                          "--report", Reports()},
+                         (dir / (fromStart ? "limited" : "limited-later")).string());
+        if (fromStart) {
+            ASSERT_EQ(::prlimit(para.Pid(), RLIMIT_FSIZE, &kTiny, nullptr), 0);
+        } else {
+            ASSERT_TRUE(Eventually([&] {
+                std::vector<std::string> wire = WireSince(skip);
+                return std::find(wire.begin(), wire.end(), "#2.PRA") != wire.end();
+            }));
+            ASSERT_EQ(::prlimit(para.Pid(), RLIMIT_FSIZE, &kTiny, nullptr), 0);
+        }
+        EXPECT_EQ(para.Wait(kRunLimit), 4) << para.Stderr();
+        std::vector<std::string> wire = WireSince(skip);
+        EXPECT_EQ(std::count(wire.begin(), wire.end(), "#3.PRA"), 0);
+        if (fromStart) {
+            EXPECT_NE(para.Stderr().find("the report could not be written; nothing was sent"),
+                      std::string::npos)
+                << para.Stderr();
+            EXPECT_EQ(wire, std::vector<std::string>{});
+            continue;
+        }
+        EXPECT_NE(para.Stderr().find("the report could not be saved after a station"),
+                  std::string::npos)
+            << para.Stderr();
+        EXPECT_EQ(para.Stdout(),
+                  "1\tverified\t0105\t4 lines sent\n2\tno reply\t-\t\n3\tnot reached\t-\t\n");
+        // The report holds the run as it was last saved.
+        EXPECT_EQ(Results(Report()), (std::vector<std::string>{"verified", "waiting", "waiting"}));
+    }
 }
 
 }  // namespace

@@ -46,10 +46,30 @@ TEST_F(ToolsTest, OutputThatCannotBeWrittenIsAFailureOfItsOwn) {
                 << run.err;
         }
     }
-    // A command that failed otherwise keeps its code.
-    ParaRun differ = Para({"-q", "verify", file.string()}, ToolProcess::Output::kFull);
-    EXPECT_EQ(differ.code, 5);
-    EXPECT_NE(differ.err.find("could not be written"), std::string::npos) << differ.err;
+    // Differences are the result, and their listing was lost; a command that
+    // failed otherwise keeps its code.
+    fs::path other = dir / "other.par";
+    ParamTable changed;
+    changed.SetParamValue(20, 999);
+    ASSERT_TRUE(ParamFile::Write(other.string(), changed));
+    // A record again: left out of the comparison (exit 4).
+    fs::path again = dir / "again.par";
+    WriteBytes(again, ParamFile::Format(changed) + "   20,   가속시간,  9999 \r\n");
+    struct LostCase {
+        std::vector<std::string> args;
+        int code;
+    };
+    const LostCase lost[] = {
+        {{"-q", "verify", file.string()}, 8},
+        {{"diff", file.string(), other.string()}, 8},
+        {{"diff", file.string(), again.string()}, 4},
+    };
+    for (const LostCase& c : lost) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        ParaRun run = Para(c.args, ToolProcess::Output::kFull);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(ToolsTest, JsonReplacesBytesThatAreNoUtf8AndNeverAborts) {

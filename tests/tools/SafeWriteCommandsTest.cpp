@@ -2,6 +2,7 @@
 // writing, restore, diff, JSON.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SilentServer.h"
 #include "ToolsFixture.h"
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
@@ -240,6 +242,53 @@ TEST_F(ToolsTest, AWriteStoppedHalfWaySaysWhatWentOutAndThatNothingWasSaved) {
             EXPECT_EQ(WireTexts().size(), sent);
         }
         EXPECT_NE(para.Stderr().find("not saved"), std::string::npos) << para.Stderr();
+    }
+}
+
+// A peer that hangs up part way through a write group and its read-back:
+// each line echoed as sent went out, the note names what of COP and PSV did
+// not, and a read-back that came whole before the hang-up is the verdict,
+// with the loss said after it.
+TEST_F(ToolsTest, APeerThatHangsUpGetsOnlyTrueWords) {
+    struct Case {
+        const char* trigger;  // what the peer waits for before it hangs up
+        const char* answer;
+        int code;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"#0.PWR 20 300\r", "", 3, "the port was lost"},
+        {"#0.COP\r", "", 3, "the port was lost"},
+        {"#0.PRA\r", "#0.PRA 0014 012C\r", 0,
+         "holds all 1 values sent\nveld-para: the port was lost after the drive's last reply"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.trigger));
+        SilentServer peer;
+        peer.HangUpAfter(c.trigger, c.answer);
+        port = peer.Name("tcp");
+        ParaRun run = Para({"-w", "1000", "set", "20", "300"});
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        std::vector<std::string> echoed;
+        std::vector<std::string> sent;
+        for (const std::string& line : Lines(run.err)) {
+            if (line.starts_with("> ")) echoed.push_back(line.substr(2));
+            if (line.starts_with("  sent     ")) sent.push_back(line.substr(11));
+        }
+        if (c.code != 0) {
+            EXPECT_EQ(echoed, sent) << run.err;
+        }
+        bool copSent = std::find(sent.begin(), sent.end(), "#0.COP") != sent.end();
+        if (run.err.find("not saved") != std::string::npos) {
+            const char* note = copSent ? "(PSV was not sent)" : "(COP and PSV were not sent)";
+            EXPECT_NE(run.err.find(note), std::string::npos) << run.err;
+        }
+        // A reply comes after the line it answers.
+        size_t reply = run.err.find("< #0.PRA");
+        if (reply != std::string::npos) {
+            EXPECT_LT(run.err.find("> #0.PRA\n"), reply) << run.err;
+        }
     }
 }
 

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 // A server on 127.0.0.1 that takes connections (the kernel's backlog does)
-// and never answers.
+// and never answers, unless told to hang up.
 class SilentServer {
   public:
     SilentServer();
@@ -16,8 +17,12 @@ class SilentServer {
     std::string Name(const char* scheme) const;
     // For a server that does answer: the listening socket, to accept on.
     int ListeningFd() const { return m_fd; }
+    // A hostile peer: accepts one connection and, once the bytes received hold
+    // `trigger`, writes `answer` and closes it.
+    void HangUpAfter(std::string trigger, std::string answer = "");
 
   private:
     int m_fd;
     uint16_t m_port = 0;
+    std::thread m_peer;
 };

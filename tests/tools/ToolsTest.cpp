@@ -75,12 +75,17 @@ TEST_F(ToolsTest, VersionPrintsTheRepliesAndEchoesBothWaysOnStderr) {
     ParaRun version = Para({"version"});
     ASSERT_EQ(version.code, 0) << version.err;
     EXPECT_EQ(version.out, "#0.FRD 0 0105\n#0.FRD 1 0003\n");
-    // Replies are echoed as they come, between the lines sent: each kind keeps its order.
+    // Replies are echoed as they come, between the lines sent: each kind keeps
+    // its order, and a line sent comes before its reply.
     std::vector<std::string> echoed = Lines(version.err);
-    std::stable_sort(echoed.begin(), echoed.end(),
-                     [](const std::string& a, const std::string& b) { return a[0] < b[0]; });
-    EXPECT_EQ(echoed, (std::vector<std::string>{"< #0.FRD 0 0105", "< #0.FRD 1 0003", "> #0.FRD 0",
-                                                "> #0.FRD 1"}));
+    auto at = [&echoed](const char* line) {
+        return std::find(echoed.begin(), echoed.end(), line) - echoed.begin();
+    };
+    ASSERT_EQ(echoed.size(), 4u) << version.err;
+    EXPECT_LT(at("> #0.FRD 0"), at("< #0.FRD 0 0105")) << version.err;
+    EXPECT_LT(at("> #0.FRD 1"), at("< #0.FRD 1 0003")) << version.err;
+    EXPECT_LT(at("> #0.FRD 0"), at("> #0.FRD 1")) << version.err;
+    EXPECT_LT(at("< #0.FRD 0 0105"), at("< #0.FRD 1 0003")) << version.err;
 
     // A COM name goes to the device its mapping names, from the option or the environment.
     std::string device = port;
@@ -155,6 +160,9 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         {"--no-read", "send #0.STA " + std::string(100000, 'x') + " #0.STA", 7, "",
          "1 of the 2 lines went out:\n  sent     #0.STA\n  "
          "failed   xxx"},
+        // PWR, COP, PSV and PDF have no defined reply: sent is done; other codes are answered.
+        {"--no-ack", "send #0.COP #0.PSV", 0, "", "> #0.PSV\n"},
+        {"--silent", "send #0.COP #0.STA", 3, "", "no reply"},
         {"", "write " + (dir / "absent.par").string(), 4, "", "File Error"},
         {"", "read -o " + nowhere, 4, "", "File Error"},
         {"", "set 21 1 --backup " + nowhere, 4, "", "nothing was written"},
@@ -278,6 +286,17 @@ TEST_F(ToolsTest, WatchAsksEveryRoundPrintsARowPerReplyAndEndsWhenTheDriveGoes) 
     ASSERT_EQ(rows.size(), 3u) << csv.out;
     EXPECT_EQ(rows[0], "ms,time,code,fields");
     EXPECT_EQ(rows[2].substr(rows[2].find(",MTP,")), ",MTP,300");
+
+    // A signal stops a watch, counted or not, before its end: its exit says so.
+    for (int signal : {SIGINT, SIGTERM}) {
+        ToolProcess stopped({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100",
+                             "--count", "30"},
+                            (dir / ("stopped" + std::to_string(signal))).string());
+        ASSERT_TRUE(stopped.WaitForStdout(" MTP 300\n", 10s));
+        stopped.Signal(signal);
+        EXPECT_EQ(stopped.Wait(kRunLimit), 128 + signal);
+        EXPECT_NE(stopped.Stderr().find("stopped by signal"), std::string::npos);
+    }
 
     ToolProcess watch({VELD_PARA_PATH, "-q", "-p", port, "watch", "MTP", "--interval", "100"},
                       (dir / "watch").string());

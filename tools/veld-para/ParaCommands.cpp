@@ -11,6 +11,7 @@
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/SetupParams.h"
+#include "protocol/SentCommand.h"
 
 namespace {
 
@@ -138,12 +139,18 @@ int ParaCommands::Send() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
     // Each line goes out before the next is queued: however many are given,
     // the 200-slot queue never wraps over lines not yet sent.
+    bool answerAwaited = false;
     for (const std::string& line : m_args.values) {
         m_session.Queue().QueueManual(line);
         ParaSession::Outcome sent = m_session.Flush(true);
         if (sent != ParaSession::Outcome::kDone) return m_context.ExitCode(sent);
+        SentCommand command;
+        answerAwaited |= !SentCommand::Parse(line, command) || !command.Unanswered();
     }
-    return AwaitReplies(true);
+    // Replies are shown as they come; silence fails only a line the drive answers.
+    ParaSession::Outcome replies = m_session.WaitReplies(m_args.waitMs, true);
+    if (replies == ParaSession::Outcome::kSilent && !answerAwaited) return kDone;
+    return m_context.ExitCode(replies);
 }
 
 int ParaCommands::Verify() {

@@ -20,15 +20,15 @@ namespace {
 using Station = Commissioning::Station;
 using State = Commissioning::State;
 
-// What became of a station beyond its state: the values it did not take,
-// what its reply lacked, the lines that did not go out.
-std::string Detail(const Station& station, bool compareOnly) {
+// What became of a station beyond its state: the values it holds other than
+// the file's (sent and not kept, or only compared), what its reply lacked, the
+// lines that did not go out.
+std::string Detail(const Station& station) {
     std::string text;
     auto add = [&text](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
     for (const Commissioning::Mismatch& m : station.mismatches) {
-        add(std::to_string(m.number) + (compareOnly ? " file " : " sent ") +
-            std::to_string(m.target) + (compareOnly ? ", drive " : ", kept ") +
-            std::to_string(m.kept));
+        add(std::to_string(m.number) + (m.sent ? " sent " : " file ") + std::to_string(m.target) +
+            (m.sent ? ", kept " : ", drive ") + std::to_string(m.kept));
     }
     if (!station.missing.empty()) {
         std::string numbers;
@@ -46,7 +46,7 @@ std::string Detail(const Station& station, bool compareOnly) {
 
 void PrintProgress(const Commissioning& run, const Station& station) {
     size_t index = static_cast<size_t>(&station - run.Stations().data()) + 1;
-    std::string detail = station.Finished() ? Detail(station, run.CompareOnly()) : "";
+    std::string detail = station.Finished() ? Detail(station) : "";
     std::fprintf(stderr, "commission %zu/%zu: station %d: %s%s%s\n", index, run.Stations().size(),
                  station.id, Commissioning::ResultName(station.state), detail.empty() ? "" : ": ",
                  detail.c_str());
@@ -55,8 +55,7 @@ void PrintProgress(const Commissioning& run, const Station& station) {
 void PrintResults(const Commissioning& run) {
     for (const Station& station : run.Stations()) {
         std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
-                    station.version.value_or("-").c_str(),
-                    Detail(station, run.CompareOnly()).c_str());
+                    station.version.value_or("-").c_str(), Detail(station).c_str());
     }
 }
 
@@ -75,6 +74,11 @@ void ReportStop(const Commissioning& run) {
                          "veld-para: a station's backup could not be saved beside the report; "
                          "nothing more was sent\n");
             return;
+        case Commissioning::Stop::kReportFailed:
+            std::fprintf(stderr,
+                         "veld-para: the report could not be saved after a station; nothing more "
+                         "was sent\n");
+            return;
         case Commissioning::Stop::kCancelled:
             std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
             return;
@@ -92,6 +96,7 @@ int RunExitCode(const Commissioning& run) {
         case Commissioning::Stop::kWriteFailed:
             return ParaExit::kWriteFailed;
         case Commissioning::Stop::kBackupFailed:
+        case Commissioning::Stop::kReportFailed:
             return ParaExit::kFileError;
         case Commissioning::Stop::kPortLost:
         case Commissioning::Stop::kNone:
@@ -136,11 +141,14 @@ int ParaCommands::Commission() {
     Commissioning run(
         m_session.Session(), target->Check().Values(), m_args.stations, m_args.compareOnly,
         [&report](const ParamSet& set, int32_t station) { return report.SaveBackup(set, station); },
-        [&report](const Commissioning& progress, const Station& station) {
-            PrintProgress(progress, station);
-            if (station.Finished()) report.Save(progress);
-        });
-    report.Save(run);
+        [&report](const Commissioning& progress) { return report.Save(progress); }, PrintProgress);
+    if (!report.Save(run)) {
+        std::fprintf(stderr,
+                     "File Error\n%s\nveld-para: the report could not be written; "
+                     "nothing was sent\n",
+                     report.JsonPath().c_str());
+        return kFileError;
+    }
     ParaSession::Outcome outcome = m_session.Until([&run] {
         run.Step(Commissioning::Clock::now());
         return !run.Running();

@@ -90,6 +90,8 @@ int ParaContext::ExitCode(ParaSession::Outcome outcome) const {
                          "(%s); nothing was sent (--no-journal writes without it)\n",
                          m_session.JournalReason().c_str());
             return kFileError;
+        case ParaSession::Outcome::kIncomplete:
+            return ExplainIncomplete();
         case ParaSession::Outcome::kSilent:
             break;
     }
@@ -103,11 +105,10 @@ int ParaContext::ReadDrive(const std::vector<int32_t>& wanted) {
 }
 
 int ParaContext::ReadOpenDrive(const std::vector<int32_t>& wanted) {
-    ParaSession::Outcome outcome = m_session.Read(m_nStationId, wanted);
-    return outcome == ParaSession::Outcome::kDone ? CheckReadComplete(wanted) : ExitCode(outcome);
+    return ExitCode(m_session.Read(m_nStationId, wanted));
 }
 
-int ParaContext::CheckReadComplete(const std::vector<int32_t>& wanted) const {
+int ParaContext::ExplainIncomplete() const {
     const PraReplyTracker& replies = m_session.ReadReplies();
     if (replies.BadNumberSeen()) {
         std::fprintf(stderr,
@@ -115,8 +116,8 @@ int ParaContext::CheckReadComplete(const std::vector<int32_t>& wanted) const {
                      "(통신처리에러); the read is incomplete\n");
         return kReplyError;
     }
+    const std::vector<int32_t>& wanted = m_session.Reads().Wanted();
     std::vector<int32_t> missing = replies.Missing(wanted);
-    if (missing.empty()) return kDone;
     std::string numbers;
     for (int32_t number : missing) numbers += " " + std::to_string(number);
     std::fprintf(stderr,

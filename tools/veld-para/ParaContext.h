@@ -47,7 +47,8 @@ class ParaContext {
     // Records what the session does in the journal the options name, unless
     // --no-journal; says on stderr when it cannot, and writes are then refused.
     void OpenJournal();
-    int CheckReadComplete(const std::vector<int32_t>& wanted) const;
+    // Why a read that got replies is not complete, on stderr, and its exit code.
+    int ExplainIncomplete() const;
 
     const ParaArgs& m_args;
     ParamTable& m_table;

@@ -21,14 +21,19 @@ void ParaSession::StopOnSignals() {
 int ParaSession::StopSignal() { return g_nStopSignal.load(std::memory_order_relaxed); }
 
 ParaSession::ParaSession(ParamTable& table, bool quiet)
-    : m_bQuiet(quiet),
-      m_sentView(quiet),
-      m_session(table, m_refresh, m_notifier, m_notifier, m_sentView) {
+    : m_bQuiet(quiet), m_session(table, m_refresh, m_notifier, m_notifier, *this) {
     m_session.SetStopAfterWriteFailure(true);
     m_session.AddListener(this);
 }
 
-ParaSession::~ParaSession() { m_session.RemoveListener(this); }
+ParaSession::~ParaSession() {
+    m_session.RemoveListener(this);
+    if (m_bLossUntold) {
+        std::fprintf(stderr,
+                     "veld-para: the port was lost after the drive's last reply (device gone, or "
+                     "connection closed)\n");
+    }
+}
 
 bool ParaSession::Open(const std::string& port, const std::string& baud) {
     if (!m_session.OpenFromText(DriveSession::PortText(port, baud))) return false;
@@ -49,11 +54,16 @@ void ParaSession::OnLineReceived(const std::string& received) {
 }
 
 void ParaSession::OnLineGone(const TxLineWriter::Gone& gone) {
-    if (gone.fate == TxLineWriter::Fate::kFailed) m_bWriteFailed = true;
+    if (gone.fate == TxLineWriter::Fate::kWritten && !m_bQuiet) {
+        std::fprintf(stderr, "> %s\n", gone.line.substr(0, gone.line.size() - 1).c_str());
+    }
     m_lines.push_back(gone);
 }
 
-void ParaSession::OnReadFinished(bool) { m_bReadFinished = true; }
+void ParaSession::OnReadFinished(bool complete) {
+    m_bReadFinished = true;
+    m_bReadComplete = complete;
+}
 
 void ParaSession::OnReadBackFinished(const ReadBackReport& report) { m_readBack = report; }
 
@@ -62,37 +72,38 @@ void ParaSession::OnJournalRefused(const std::string& reason) {
     m_journalReason = reason;
 }
 
-ParaSession::Outcome ParaSession::Step(bool toStdout) {
-    m_bToStdout = toStdout;
-    m_session.Tick(Clock::now());
-    m_bToStdout = false;
-    if (int refused = m_session.Queue().TakeRefused()) {
-        std::fprintf(stderr, "veld-para: the send queue was full: %d lines were refused\n",
-                     refused);
-    }
-    if (m_bWriteFailed) {
-        // A device that went away fails the write it was given too; the reader
-        // tells that apart within moments.
-        Clock::time_point end = Clock::now() + kLossNotice;
-        while (m_session.IsConnected() && Clock::now() < end)
-            std::this_thread::sleep_for(kPollPause);
-        return m_session.TakePortLost() ? Outcome::kLost : Outcome::kWriteFailed;
-    }
-    if (m_session.TakePortLost()) return Outcome::kLost;
-    if (m_bJournalRefused) return Outcome::kJournalRefused;
-    return Outcome::kDone;
-}
-
 template <class Done>
 ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
     for (;;) {
-        Outcome step = Step(toStdout);
-        if (step == Outcome::kDone && done()) return Outcome::kDone;
-        if (step == Outcome::kDone && StopSignal() != 0) step = Outcome::kInterrupted;
-        if (step != Outcome::kDone) {
+        m_bToStdout = toStdout;
+        m_session.Tick(Clock::now());
+        m_bToStdout = false;
+        if (int refused = m_session.Queue().TakeRefused()) {
+            std::fprintf(stderr, "veld-para: the send queue was full: %d lines were refused\n",
+                         refused);
+        }
+        Outcome outcome = Outcome::kDone;
+        switch (m_session.Fault(Clock::now())) {
+            case DriveSession::LineFault::kNone:
+                if (m_bJournalRefused) return Outcome::kJournalRefused;
+                if (done()) return Outcome::kDone;
+                if (StopSignal() != 0) outcome = Outcome::kInterrupted;
+                break;
+            case DriveSession::LineFault::kUndecided:
+                break;
+            case DriveSession::LineFault::kPortLost:
+                outcome = Outcome::kLost;
+                break;
+            case DriveSession::LineFault::kWriteFailed:
+                outcome = Outcome::kWriteFailed;
+                break;
+        }
+        if (outcome != Outcome::kDone) {
             // What was not written by now never will be: it is told as not sent.
             m_session.GiveUpLines();
-            return step;
+            // The caller tells this loss; one before it is then told with it.
+            if (outcome == Outcome::kLost) m_bLossUntold = false;
+            return outcome;
         }
         std::this_thread::sleep_for(kPollPause);
     }
@@ -107,18 +118,30 @@ ParaSession::Outcome ParaSession::Flush(bool toStdout) {
 }
 
 ParaSession::Outcome ParaSession::Read(int32_t station, const std::vector<int32_t>& wanted) {
-    m_bReadFinished = false;
     m_session.QueueRead(station, wanted);
+    // After the PRA is queued: the read before it may end as it is.
+    m_bReadFinished = false;
+    m_bReadComplete = false;
     Outcome outcome = RunUntil([this] { return m_bReadFinished; });
+    if (m_bReadComplete) return ResultCame(outcome);
     if (outcome != Outcome::kDone) return outcome;
-    return ReadReplies().Replied() ? Outcome::kDone : Outcome::kSilent;
+    return ReadReplies().Replied() ? Outcome::kIncomplete : Outcome::kSilent;
 }
 
 ParaSession::Outcome ParaSession::SendWriteGroup(bool readBack) {
     m_readBack.reset();
-    Outcome sent = Flush();
-    if (sent != Outcome::kDone || !readBack) return sent;
-    return RunUntil([this] { return m_readBack.has_value(); });
+    Outcome outcome = Flush();
+    if (outcome == Outcome::kDone && readBack) {
+        outcome = RunUntil([this] { return m_readBack.has_value(); });
+    }
+    bool readAll = m_readBack && m_readBack->Result() != ReadBackReport::Outcome::kNoCompleteReply;
+    return readAll ? ResultCame(outcome) : outcome;
+}
+
+ParaSession::Outcome ParaSession::ResultCame(Outcome outcome) {
+    if (outcome != Outcome::kLost) return outcome;
+    m_bLossUntold = true;
+    return Outcome::kDone;
 }
 
 ParaSession::Outcome ParaSession::WaitReplies(int waitMs, bool toStdout) {

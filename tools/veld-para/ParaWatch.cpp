@@ -67,6 +67,11 @@ int ParaCommands::Watch() {
     if (result != kDone) return result;
     // The rows could not be written: that ended it (main says why).
     if (!StdoutCheck::Flush()) return kOutputLost;
+    // Stopped, not finished: the rows are those until the signal.
+    if (int signal = ParaSession::StopSignal(); signal != 0) {
+        std::fprintf(stderr, "veld-para: stopped by signal %d\n", signal);
+        return kSignalBase + signal;
+    }
     // A watch that got no reply, or lost rounds it was asked to count, is no success.
     if (schedule.RoundsAnswered() == 0) {
         std::fprintf(stderr, "veld-para: no reply from the drive\n");

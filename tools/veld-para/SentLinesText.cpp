@@ -20,10 +20,13 @@ bool SentLinesText::Incomplete() const {
     return false;
 }
 
-bool SentLinesText::Unsaved() const {
+bool SentLinesText::Unsaved() const { return !SaveLinesMissing().empty(); }
+
+std::string SentLinesText::SaveLinesMissing() const {
     UnsavedWrites unsaved;
     for (const TxLineWriter::Gone& gone : m_lines) unsaved.OnLineGone(gone);
-    return unsaved.Unsaved();
+    if (!unsaved.Unsaved()) return "";
+    return unsaved.Applied() ? "PSV was" : "COP and PSV were";
 }
 
 void SentLinesText::Print() const {
@@ -36,10 +39,11 @@ void SentLinesText::Print() const {
         std::fprintf(stderr, "  %-8s %s\n", TxLineWriter::FateName(gone.fate),
                      Text(gone.line).c_str());
     }
-    if (Unsaved()) {
+    if (std::string missing = SaveLinesMissing(); !missing.empty()) {
         std::fprintf(stderr,
                      "veld-para: the drive holds values that were written but not saved "
-                     "(COP and PSV were not sent); they are lost when it is switched off\n");
+                     "(%s not sent); they are lost when it is switched off\n",
+                     missing.c_str());
     }
 }
 

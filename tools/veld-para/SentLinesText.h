@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 #include <vector>
 
 #include "protocol/TxLineWriter.h"
@@ -22,5 +23,9 @@ class SentLinesText {
     nlohmann::ordered_json LinesJson() const;
 
   private:
+    // What did not go out after the last PWR that did, as the note names it
+    // ("PSV was", "COP and PSV were"); empty when a PSV followed it.
+    std::string SaveLinesMissing() const;
+
     const std::vector<TxLineWriter::Gone>& m_lines;
 };
