@@ -19,12 +19,12 @@
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/PortComboBox.h"
-#include "form/PortFindingText.h"
 #include "form/Utf8Text.h"
 #include "grid/CMSFlexGrid.h"
 #include "params/DecimalText.h"
 #include "params/ParamFile.h"
 #include "serial/PortDoctor.h"
+#include "serial/PortFindingWords.h"
 
 namespace {
 
@@ -196,9 +196,10 @@ void CVELD_Host_ParaView::OnConnect() {
     UpdateData(true);
     m_session.SetReadInterval(5);
     if (m_session.IsConnected()) {
+        int givenUp = m_session.GiveUpLines();
         ClosePort();
         m_btnConnect->setText(Text("통신연결"));
-        emit StatusMessage(QString());
+        emit StatusMessage(givenUp > 0 ? GivenUpText(givenUp) : QString());
         return;
     }
     m_bConnecting = true;
@@ -208,6 +209,12 @@ void CVELD_Host_ParaView::OnConnect() {
     } else {
         EndConnect(m_session.OpenFromText(portText.toStdString()));
     }
+}
+
+QString CVELD_Host_ParaView::GivenUpText(int lines) const {
+    QString text = Text("통신종료: %1줄이 전송되지 않았습니다").arg(lines);
+    if (m_session.Unsaved()) text += Text(". 드라이브에 저장 안 된 값이 있습니다(PSV 안 나감)");
+    return text;
 }
 
 void CVELD_Host_ParaView::BeginConnect(const QString& portText) {
@@ -229,13 +236,16 @@ void CVELD_Host_ParaView::EndConnect(bool opened) {
         return;
     }
     m_cbPort->RememberConnected(m_strConnectPort);
+    m_rxFollower.Restart();
     m_btnConnect->setText(Text("통신종료"));
     StopWaiting();
     emit StatusMessage(QString());
 }
 
 void CVELD_Host_ParaView::OnOpenFailureExamined(const PortDoctor::Report& report) {
-    emit StatusMessage(PortFindingText::OpenFailure(report));
+    std::string reason = PortFindingWords::Of(report.Verdict()).reason.korean;
+    emit StatusMessage(
+        Text("포트를 열 수 없습니다: %1 (도구 > 포트 진단)").arg(QString::fromStdString(reason)));
     MessageBox::Show(this, Text("포트를 열수가 없습니다."));
     SetConnectToggle(false);
     StopWaiting();
@@ -262,13 +272,17 @@ void CVELD_Host_ParaView::ReleaseLostPort() {
 void CVELD_Host_ParaView::OnSetMode() {
     TakeStationId();
     m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
+    // A PWR sent alone is a write group of its own: read back when asked for.
+    m_session.EndWriteGroup(m_nStationId);
+    OwnLinesQueued();
 }
 
 // ---- Timer 0 ----
 
 void CVELD_Host_ParaView::OnTimer() {
     if (std::optional<bool> opened = m_session.TakeOpenResult()) EndConnect(*opened);
-    bool pending = m_session.LinesWaiting();
+    // The buttons wait for the form's own lines, not for a tool's polling.
+    bool pending = m_session.Queue().GoneCount() < m_nOwnLinesEnd;
     m_btnApply->setHidden(pending);
     m_btnSendAll->setHidden(pending);
     int lines = m_session.Queue().Pending();
@@ -278,6 +292,9 @@ void CVELD_Host_ParaView::OnTimer() {
     // Lines queued while a port opens wait for it.
     if (lines > 0 && !connected && !m_session.IsOpening()) {
         emit StatusMessage(Text("연결되지 않음: %1줄이 전송되지 않았습니다").arg(lines));
+    }
+    if (int refused = m_session.Queue().TakeRefused()) {
+        emit StatusMessage(Text("보낼 줄이 가득 차서 %1줄을 보내지 않았습니다").arg(refused));
     }
     if (m_bRefreshParams.Take()) {
         ShowSetupParams();
@@ -294,12 +311,8 @@ void CVELD_Host_ParaView::OnTimer() {
 }
 
 void CVELD_Host_ParaView::EchoReceivedLine() {
-    const CTtyPort& port = m_session.Port();
-    if (m_nRxEchoRead == port.Ring().ReadIndex()) return;
-    char line[kEchoBytes];
-    size_t length = port.Ring().CopyLine(m_nRxEchoRead, line, kEchoBytes);
-    m_rxEcho.Add(std::string(line, length));
-    m_nRxEchoRead = RxLineRing::Next(m_nRxEchoRead);
+    std::string line;
+    if (m_rxFollower.Next(line)) m_rxEcho.Add(line.substr(0, kEchoBytes));
 }
 
 // ---- Closing ----
@@ -395,6 +408,7 @@ void CVELD_Host_ParaView::OnApplyAndSave() {
     UpdateSetupParams(false);
     TakeStationId();
     m_session.Queue().QueueSetupApply(m_nStationId, *m_pParamTable);
+    OwnLinesQueued();
 }
 
 // ---- Bulk, version, initialisation, manual ----
@@ -402,8 +416,11 @@ void CVELD_Host_ParaView::OnApplyAndSave() {
 void CVELD_Host_ParaView::OnReadAll() {
     TakeStationId();
     m_session.Queue().QueueReadAll(m_nStationId);
+    OwnLinesQueued();
     WatchForReply();
 }
+
+void CVELD_Host_ParaView::OwnLinesQueued() { m_nOwnLinesEnd = m_session.Queue().QueuedCount(); }
 
 void CVELD_Host_ParaView::WatchForReply() {
     // Lines queued without a port are reported as not sent instead.
@@ -415,22 +432,26 @@ void CVELD_Host_ParaView::WatchForReply() {
 void CVELD_Host_ParaView::OnSendAll() {
     TakeStationId();
     m_session.Queue().QueueSendAll(m_nStationId, *m_pParamTable);
+    OwnLinesQueued();
 }
 
 void CVELD_Host_ParaView::OnReadVersion() {
     TakeStationId();
     m_session.Queue().QueueReadVersion(m_nStationId);
+    OwnLinesQueued();
     WatchForReply();
 }
 
 void CVELD_Host_ParaView::OnParamInit() {
     TakeStationId();
     m_session.Queue().QueueParamInit(m_nStationId);
+    OwnLinesQueued();
 }
 
 void CVELD_Host_ParaView::OnManualSend(QString CVELD_Host_ParaView::*command) {
     UpdateData(true);
     m_session.Queue().QueueManual(Cp949Text::Encode(this->*command));
+    OwnLinesQueued();
 }
 
 // ---- The grid ----
@@ -517,6 +538,7 @@ void CVELD_Host_ParaView::OnDblClickGrid() {
     m_bRefreshParams.Raise();
     TakeStationId();
     m_session.Queue().QueueWriteGroup(m_nStationId, {{number, m_nEditValue}});
+    OwnLinesQueued();
 }
 
 // ---- Parameter files ----

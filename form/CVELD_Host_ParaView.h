@@ -15,6 +15,7 @@
 #include "params/SetupParams.h"
 #include "protocol/EchoList.h"
 #include "protocol/ReplyWatch.h"
+#include "protocol/RxLineFollower.h"
 #include "session/DriveSession.h"
 
 class CMSFlexGrid;
@@ -113,12 +114,16 @@ class CVELD_Host_ParaView : public QWidget {
     // The connect has ended: the toggle takes clicks again.
     void StopWaiting();
     void ReleaseLostPort();
+    // The status bar's words for lines a disconnect gave up.
+    QString GivenUpText(int lines) const;
     // The writer tells of each line as it leaves; the echo follows on this thread.
     void EchoLinesAsTheyLeave();
     void EchoGoneLines();
     // Presses or releases the connect toggle without running its handler.
     void SetConnectToggle(bool pressed);
     void EchoReceivedLine();
+    // The lines just queued are the form's: its buttons hide until they have left.
+    void OwnLinesQueued();
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
     void ClosePort();
@@ -170,7 +175,9 @@ class CVELD_Host_ParaView : public QWidget {
     QString m_strCmd3;
     QString m_strCmd4;
 
-    int32_t m_nRxEchoRead = 0;
+    // Behind the dispatcher, from the start of the connection: the ring starts
+    // again at each connect, and its older lines were not received now.
+    RxLineFollower m_rxFollower{m_session.Port()};
     EchoList m_rxEcho{*m_listRx};
 
     int32_t m_nEditValue = 0;
@@ -192,4 +199,6 @@ class CVELD_Host_ParaView : public QWidget {
     // An echo of the lines that left is on its way to this thread.
     std::atomic<bool> m_bEchoPosted{false};
     ReplyWatch m_replyWatch;
+    // The queue's count of lines once the form's last line was queued.
+    int64_t m_nOwnLinesEnd = 0;
 };

@@ -40,6 +40,16 @@ void MessageBox::Show(QWidget* parent, const QString& text) {
     Show(parent, Text(Notifier::kAppCaption), text);
 }
 
+void MessageBox::ShowSelectable(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, Text(Notifier::kAppCaption), text, QMessageBox::NoButton,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    AddOkButton(box);
+    MakeRoomForCaption(box);
+    box.exec();
+}
+
 bool MessageBox::AskYesNo(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, Text(Notifier::kAppCaption), text, QMessageBox::NoButton,
                     parent);

@@ -13,6 +13,8 @@ class MessageBox {
     // Waits until the operator dismisses the box.
     static void Show(QWidget* parent, const QString& caption, const QString& text);
     static void Show(QWidget* parent, const QString& text);
+    // As Show, with a text the operator can select and copy (a path, for one).
+    static void ShowSelectable(QWidget* parent, const QString& text);
     // A warning with "예" and "아니오" (the default); true for "예".
     static bool AskYesNo(QWidget* parent, const QString& text);
     // Shows the box and returns at once; it deletes itself when dismissed.

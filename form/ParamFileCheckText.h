@@ -5,7 +5,7 @@
 
 #include "params/ParamFileCheck.h"
 
-// What a parameter file lacks, in the GUI's words: why the safe writes
+// What a parameter file lacks, laid out for the GUI: why the safe writes
 // refuse to send from it, and what "열기" left as it was.
 class ParamFileCheckText {
   public:

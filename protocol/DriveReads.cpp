@@ -52,11 +52,12 @@ DriveReads::Event DriveReads::Settle(Clock::time_point now, bool closing) {
     if (!m_bPending) return Event::kNone;
     if (m_bUnsent || m_replies.BadNumberSeen()) return Finish(Event::kGaveUp);
     Clock::duration quiet = now - m_lastActivity;
-    if (m_replies.Missing(m_wanted).empty() &&
-        (closing || quiet >= kQuiet || m_replies.Carried().Size() == ParamTable::kCount)) {
+    if (m_replies.Missing(m_wanted).empty() && (closing || quiet >= ReplyWaits::kReadQuiet ||
+                                                m_replies.Carried().Size() == ParamTable::kCount)) {
         return Finish(Event::kComplete);
     }
-    bool givenUp = quiet >= m_silence || now - m_start >= std::max(m_silence, kLongest);
+    bool givenUp =
+        quiet >= m_silence || now - m_start >= std::max(m_silence, ReplyWaits::kReadLongest);
     return givenUp ? Finish(Event::kGaveUp) : Event::kNone;
 }
 

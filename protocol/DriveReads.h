@@ -7,22 +7,20 @@
 
 #include "params/ParamSet.h"
 #include "protocol/PraReplyTracker.h"
+#include "protocol/ReplyWaits.h"
 
 // Follows the drive's reads (PRA) as the queue sends them and the dispatcher
 // takes the replies, with one rule for every caller: a read is complete once
 // every parameter asked for has come from the station asked and the line has
-// then been quiet for kQuiet (at once when all 110 came); it gives up when a
+// then been quiet for ReplyWaits::kReadQuiet (at once when all 110 came); it gives up when a
 // parameter is still missing and no byte has come for the silence limit
-// (kSilence unless a caller asks for longer), after kLongest in any case, and
+// (kReadSilence unless a caller asks for longer), after kReadLongest in any case, and
 // when a reply names a parameter outside 0..109 ("통신처리에러"). Keeps the
 // drive's set from the last complete read, apart from the table, which files,
 // edits and other stations' replies change.
 class DriveReads {
   public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kQuiet{200};
-    static constexpr std::chrono::milliseconds kSilence{3000};
-    static constexpr std::chrono::milliseconds kLongest{30000};
 
     enum class Event { kNone, kComplete, kGaveUp };
 
@@ -48,7 +46,7 @@ class DriveReads {
     Event Settle(Clock::time_point now, bool closing);
     // A new connection: no read of the drive is known (the line may lead to another one).
     void Forget();
-    // A longer silence limit than kSilence, for a slow line.
+    // A longer silence limit than ReplyWaits::kReadSilence, for a slow line.
     void SetSilence(std::chrono::milliseconds silence) { m_silence = silence; }
 
     bool Pending() const { return m_bPending; }
@@ -72,6 +70,6 @@ class DriveReads {
     bool m_bHavePrevious = false;
     Clock::time_point m_start;
     Clock::time_point m_lastActivity;
-    std::chrono::milliseconds m_silence = kSilence;
+    std::chrono::milliseconds m_silence = ReplyWaits::kReadSilence;
     uint64_t m_nextSerial = 1;
 };

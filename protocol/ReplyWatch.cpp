@@ -3,7 +3,7 @@
 void ReplyWatch::Arm(int32_t readIndex, Clock::time_point now) {
     m_bArmed = true;
     m_nReadIndex = readIndex;
-    m_deadline = now + kTimeout;
+    m_deadline = now + ReplyWaits::kFormSilence;
 }
 
 bool ReplyWatch::Silent(int32_t readIndex, Clock::time_point now) {

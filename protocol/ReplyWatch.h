@@ -3,14 +3,15 @@
 #include <chrono>
 #include <cstdint>
 
+#include "protocol/ReplyWaits.h"
+
 // Notices a request that the drive left unanswered, without touching what is
 // sent: armed with the ring's read index when the request is queued, it tells
-// once when a second has passed and the dispatcher has consumed no line since.
+// once when ReplyWaits::kFormSilence has passed and the dispatcher has
+// consumed no line since.
 class ReplyWatch {
   public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kTimeout{1000};
-
     void Arm(int32_t readIndex, Clock::time_point now);
     // True once, when the time is up without a consumed line; a consumed line
     // (the read index moved) ends the watch quietly.

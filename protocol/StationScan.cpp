@@ -1,8 +1,10 @@
 #include "protocol/StationScan.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
+#include "protocol/ReplyParser.h"
 #include "protocol/ReplyStation.h"
 
 StationScan::StationScan(const CTtyPort& port, int32_t first, int32_t last,
@@ -18,19 +20,18 @@ StationScan::StationScan(const CTtyPort& port, int32_t first, int32_t last,
 }
 
 bool StationScan::ParseAnswer(const std::string& received, Answer& answer) {
-    // A drive that ends its lines with CR LF leaves the LF at the next line's start.
-    std::string line = received;
-    std::erase(line, '\n');
-    if (line.size() < 6 || line[0] != '#' || line[2] != '.' || line.compare(3, 3, "FRD") != 0 ||
+    std::string_view line = received;
+    if (!ReplyParser::TakeReplyLine(line) || line.substr(3, 3) != "FRD" ||
         (line.size() > 6 && line[6] != ' ')) {
         return false;
     }
     answer.station = ReplyStation::StationOf(line[1]);
     if (answer.station < 0) return false;
-    size_t start = line.find_first_not_of(' ', 6);
-    std::string fields = start == std::string::npos ? "" : line.substr(start);
     // The reply repeats the asked "0" before the version.
-    if (fields.rfind("0 ", 0) == 0) fields = fields.substr(fields.find_first_not_of(' ', 1));
+    std::string_view fields = line.substr(std::min(line.find_first_not_of(' ', 6), line.size()));
+    if (fields.starts_with("0 ")) {
+        fields.remove_prefix(std::min(fields.find_first_not_of(' ', 1), fields.size()));
+    }
     answer.version = fields;
     answer.line = line;
     return true;
@@ -38,8 +39,9 @@ bool StationScan::ParseAnswer(const std::string& received, Answer& answer) {
 
 void StationScan::Step(TxQueue& queue, Clock::time_point now) {
     if (m_state != State::kRunning) return;
-    // The line has left once the queue is empty; its answer may be in already.
-    if (m_phase == Phase::kQueued && !queue.HasPending()) {
+    // Its own line has left, whatever other lines (a monitor's) wait behind
+    // it; its answer may be in already.
+    if (m_phase == Phase::kQueued && queue.GoneCount() >= m_nLine) {
         m_phase = Phase::kWaiting;
         m_sentAt = now;
     }
@@ -54,7 +56,9 @@ void StationScan::Step(TxQueue& queue, Clock::time_point now) {
         m_state = State::kFinished;
         return;
     }
-    queue.QueueCommand(TxQueue::CommandLine(m_nCurrent, "FRD", "0"));
+    // A full queue refuses the line: it is asked again at the next step.
+    if (!queue.QueueCommand(TxQueue::CommandLine(m_nCurrent, "FRD", "0"))) return;
+    m_nLine = queue.QueuedCount();
     m_phase = Phase::kQueued;
 }
 

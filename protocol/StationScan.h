@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/ReplyWaits.h"
 #include "protocol/RxLineFollower.h"
 #include "protocol/TxQueue.h"
 #include "serial/CTtyPort.h"
@@ -13,14 +14,12 @@
 // Asks each station of a range for its firmware version (FRD 0) through the
 // queue every line goes through, one station at a time, and collects who
 // answered: a reply "#S.FRD ..." whose station character S names the station.
-// A station gets its wait from the moment its line has left the queue; an
+// A station gets its wait from the moment its own line has left; an
 // answer ends the wait at once. The caller steps the scan often (a timer, a
 // loop); the queue is flushed as it always is.
 class StationScan {
   public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kDefaultWait{200};
-
     enum class State { kRunning, kFinished, kCancelled, kLost };
 
     struct Answer {
@@ -39,7 +38,8 @@ class StationScan {
 
     // Lines the dispatcher consumed before the scan are not its own.
     StationScan(const CTtyPort& port, int32_t first, int32_t last,
-                std::chrono::milliseconds wait = kDefaultWait, ProgressFn progress = {});
+                std::chrono::milliseconds wait = ReplyWaits::kScanStation,
+                ProgressFn progress = {});
 
     void Step(TxQueue& queue, Clock::time_point now);
     // No further station is asked; a line already queued still goes out.
@@ -73,5 +73,6 @@ class StationScan {
     int32_t m_nCurrent;  // the station asked, or about to be
     int m_nDone = 0;
     Clock::time_point m_sentAt;
+    int64_t m_nLine = 0;  // the queue's count of lines with the station's line
     std::vector<Answer> m_answers;
 };

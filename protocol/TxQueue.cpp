@@ -1,11 +1,26 @@
 #include "protocol/TxQueue.h"
 
+#include <iterator>
+#include <utility>
+
 #include "params/SetupParams.h"
 
-void TxQueue::QueueCommand(const std::string& line) {
+bool TxQueue::Fits(int count) {
+    // One slot stays free: a full ring would read as empty.
+    if (Pending() + count < kSlots) return true;
+    m_nRefused += count;
+    return false;
+}
+
+int TxQueue::TakeRefused() { return std::exchange(m_nRefused, 0); }
+
+bool TxQueue::QueueCommand(const std::string& line) {
+    if (!Fits(1)) return false;
     m_txQueue[m_nTxWrite] = line;
     m_nTxWrite = (m_nTxWrite + 1) % kSlots;
+    ++m_nQueued;
     if (m_observer) m_observer->OnLineQueued(line);
+    return true;
 }
 
 void TxQueue::FlushTxQueue() {
@@ -38,6 +53,7 @@ void TxQueue::EchoGoneLines() {
 }
 
 void TxQueue::Echo(TxLineWriter::Gone gone) {
+    ++m_nGone;
     if (m_goneListener) m_goneListener->OnLineGone(gone);
     std::string& line = gone.line;
     if (!line.empty()) line.pop_back();
@@ -62,6 +78,7 @@ void TxQueue::QueuePsv(int32_t station) { QueueCommand(CommandLine(station, "PSV
 void TxQueue::QueueReadAll(int32_t station) { QueueCommand(CommandLine(station, "PRA")); }
 
 void TxQueue::QueueReadVersion(int32_t station) {
+    if (!Fits(2)) return;
     QueueCommand(CommandLine(station, "FRD", "0"));
     QueueCommand(CommandLine(station, "FRD", "1"));
 }
@@ -72,18 +89,22 @@ void TxQueue::QueueManual(const std::string& text) { QueueCommand(text + "\r"); 
 
 void TxQueue::QueueWriteGroup(int32_t station,
                               const std::vector<std::pair<int32_t, int32_t>>& writes) {
+    if (!Fits(static_cast<int>(writes.size()) + 2)) return;
     for (const auto& [number, value] : writes) QueueParamWrite(station, number, value);
     QueueSaveLines(station);
 }
 
 void TxQueue::QueueSendAll(int32_t station, const ParamTable& table) {
-    for (int32_t number : table.ListedNumbers()) {
+    std::vector<int32_t> listed = table.ListedNumbers();
+    if (!Fits(static_cast<int>(listed.size()) + 2)) return;
+    for (int32_t number : listed) {
         QueueParamWrite(station, number, table.GetParamValue(number));
     }
     QueueSaveLines(station);
 }
 
 void TxQueue::QueueSetupApply(int32_t station, const ParamTable& table) {
+    if (!Fits(static_cast<int>(std::size(SetupParams::kWriteOrder)) + 2)) return;
     for (int32_t number : SetupParams::kWriteOrder) {
         QueueParamWrite(station, number, table.GetParamValue(number));
     }

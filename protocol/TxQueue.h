@@ -13,7 +13,9 @@
 
 // The outgoing command lines. Builders queue complete lines; the form's tick
 // hands them to the writer in order with FlushTxQueue, which never waits on
-// the line; each line is echoed as it leaves. Belongs to one thread.
+// the line; each line is echoed as it leaves. A full queue refuses what comes,
+// a builder's lines all or none (a write group is never cut short), and
+// counts them for the owner to say. Belongs to one thread.
 class TxQueue {
   public:
     static constexpr int kSlots = 200;
@@ -30,8 +32,8 @@ class TxQueue {
     // Told of each line queued from now on (null: nobody).
     void SetObserver(TxLineObserver* observer) { m_observer = observer; }
 
-    // `line` already ends with its carriage return.
-    void QueueCommand(const std::string& line);
+    // `line` already ends with its carriage return. False when the queue is full.
+    bool QueueCommand(const std::string& line);
     void SetGoneListener(GoneListener* listener) { m_goneListener = listener; }
 
     // Hands every queued line to the writer, which writes them in order with a
@@ -47,7 +49,13 @@ class TxQueue {
     bool HasPending() const { return Pending() > 0 || m_writer.Waiting() > 0; }
     // Lines queued and not yet handed over.
     int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
+    // Lines refused since the last call, given once.
+    int TakeRefused();
     int EchoLines() const { return m_txEcho.Lines(); }
+    // Lines queued, and lines that have left (written, failed or lost), since
+    // the start: a line is still waiting while fewer than its number have left.
+    int64_t QueuedCount() const { return m_nQueued; }
+    int64_t GoneCount() const { return m_nGone; }
 
     int QueueParamWrite(int32_t station, int32_t number, int32_t value);
     void QueueCop(int32_t station);
@@ -70,6 +78,8 @@ class TxQueue {
     static std::string CommandLine(int32_t station, const char* code, const std::string& args = "");
 
   private:
+    // Whether `count` more lines fit; when not, they are counted as refused.
+    bool Fits(int count);
     void QueueSaveLines(int32_t station);
     // Tells the listener of a line that has left and echoes it without its carriage return.
     void Echo(TxLineWriter::Gone gone);
@@ -81,4 +91,7 @@ class TxQueue {
     TxLineWriter& m_writer;
     TxLineObserver* m_observer = nullptr;
     GoneListener* m_goneListener = nullptr;
+    int64_t m_nQueued = 0;
+    int64_t m_nGone = 0;
+    int m_nRefused = 0;
 };

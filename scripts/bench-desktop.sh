@@ -2,7 +2,7 @@
 # on it: Xvfb at 1280 x 1024 on whichever display number is free, openbox and a
 # D-Bus session bus, as a desktop has (without a bus, the first item view of a Qt
 # program waits about 9 ms while D-Bus tries to launch one). All of it ends with
-# the script; the programs' settings stay out of the user's.
+# the script; the programs' settings and data stay out of the user's.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -23,4 +23,5 @@ bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 pids+=("$(echo "$bus" | sed -n 2p)")
 export DBUS_SESSION_BUS_ADDRESS="$(echo "$bus" | sed -n 1p)"
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
 sleep 1

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the core benchmarks; the README's figures come from here.
+# Builds and runs the core benchmarks; the figures of docs/benchmarks.md come from here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

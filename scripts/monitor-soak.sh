@@ -35,27 +35,9 @@ minutes="${1:?usage: $0 [--all] [--interval MS] [--program PATH] [--shot FILE] M
 shot_minute="${shot_minute:-$minutes}"
 
 scripts/install-deps.sh openbox xdotool imagemagick python3-xlib dbus-daemon
-if [ -z "$program" ]; then
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target VELD_Host_Para veld-drive-sim
-    program=build/release/app/VELD_Host_Para
-fi
-sim=build/release/tools/veld-drive-sim
-[ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
-
-source scripts/bench-desktop.sh
-
-"$sim" --pty --run --log "$work/drive.log" >"$work/drive.out" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/drive.out" ] && break; sleep 0.05; done
-"$program" --port-map "COM15=$(head -n 1 "$work/drive.out")" >/dev/null 2>&1 &
-gui=$!
-pids+=($gui)
-main=$(xdotool search --sync --onlyvisible --pid "$gui" | head -n 1)
-sleep 1
-# "통신연결", where the form puts it; then "도구" → "모니터".
-xdotool mousemove --window "$main" 245 78 click 1
-sleep 0.5
+sim_options=(--run)
+source scripts/bench-connected.sh
+# "도구" → "모니터".
 xdotool key --window "$main" alt+t
 sleep 0.3
 xdotool key m

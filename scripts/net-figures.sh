@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The figures of the README's "A drive behind a serial device server": a full
+# The figures of docs/network-ports.md (a drive behind a serial device server): a full
 # read (veld-para read) of veld-drive-sim on a local pseudo-terminal, and of the
 # same through a real ser2net on 127.0.0.1 over raw TCP and over RFC 2217,
 # timed with hyperfine.

@@ -18,32 +18,13 @@ fi
 rounds="${1:-9}"
 
 scripts/install-deps.sh openbox xdotool python3-xlib dbus-daemon
-if [ -z "$program" ]; then
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target VELD_Host_Para veld-drive-sim
-    program=build/release/app/VELD_Host_Para
-fi
-sim=build/release/tools/veld-drive-sim
-[ -x "$sim" ] || { cmake --preset release >/dev/null && cmake --build --preset release --target veld-drive-sim; }
-
-source scripts/bench-desktop.sh
-export XDG_DATA_HOME="$work/data"
-
-"$sim" --pty --log "$work/drive.log" >"$work/drive.out" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/drive.out" ] && break; sleep 0.05; done
-"$program" --port-map "COM15=$(head -n 1 "$work/drive.out")" >/dev/null 2>&1 &
-gui=$!
-pids+=($gui)
-main=$(xdotool search --sync --onlyvisible --pid "$gui" | head -n 1)
-sleep 1
-# "통신연결", then "전체전송하기", where the form puts them.
-xdotool mousemove --window "$main" 245 78 click 1
-sleep 0.5
+sim_options=()
+source scripts/bench-connected.sh
 
 stalls=()
 for round in $(seq 1 "$rounds"); do
     before=$(grep -c 'PSV' "$work/drive.log" || true)
+    # "전체전송하기", where the form puts it.
     ms=$(scripts/gui-stall-probe --pid "$gui" --after 1 --json -- \
         xdotool mousemove --window "$main" 513 81 click 1 |
         python3 -c 'import json,sys; print(json.load(sys.stdin)["longest_ms"])')

@@ -122,6 +122,7 @@ uint32_t CTtyPort::ReadBlock(char* buffer, uint32_t maximum) {
         }
         if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             m_bReadFailed = true;
+            m_bTelnetBroken = n < 0 && errno == NetDevice::kTelnetBroken;
             break;
         }
         // The read ends when the interval passes without a new byte.
@@ -185,6 +186,7 @@ uint32_t CTtyPort::ReaderThreadProc() {
     WorkerThread::Prepare("veld-reader");
     m_ring.Reset();
     m_bReadFailed = false;
+    m_bTelnetBroken = false;
     m_nOverflows = 0;
     uint32_t exitCode = 1;
     while (IsConnected()) {
@@ -194,7 +196,9 @@ uint32_t CTtyPort::ReaderThreadProc() {
         uint32_t count = wake == Wake::kInput ? ReadBlock(m_rxBuffer, RxLineRing::kSlotSize) : 0;
         StoreBytes(m_rxBuffer, count);
         if (wake == Wake::kLost || m_bReadFailed) {
+            std::string telnetError = m_bTelnetBroken ? m_net.TelnetError() : std::string();
             ReleaseLostDevice();
+            if (!telnetError.empty()) ReportTelnetError(telnetError);
             exitCode = 0;
             break;
         }
@@ -205,6 +209,11 @@ uint32_t CTtyPort::ReaderThreadProc() {
     }
     m_pReaderThread.store(nullptr, std::memory_order_release);
     return exitCode;
+}
+
+void CTtyPort::ReportTelnetError(const std::string& error) {
+    m_notifier.Notify(Notifier::kAppCaption, "RFC 2217: the server broke the Telnet protocol (" +
+                                                 error + "); the connection was closed");
 }
 
 CTtyPort::Wake CTtyPort::WaitForInput() {

@@ -73,6 +73,8 @@ class CTtyPort : private RxLineRing::Events {
     void OnSlotFull() override { ++m_nOverflows; }
     void OnLineEnd() override { EndOverflowRun(); }
     void ReleaseLostDevice();
+    // Why a network port's connection was ended by this side.
+    void ReportTelnetError(const std::string& error);
     void WriteFailed(int error);
     void ReportWriteError(int error);
     void ReleaseDeviceFiles();
@@ -95,7 +97,8 @@ class CTtyPort : private RxLineRing::Events {
     // Reader thread only.
     char m_rxBuffer[RxLineRing::kSlotSize] = {};
     bool m_bReadFailed = false;
-    uint32_t m_nOverflows = 0;  // slot fills in the current run
+    bool m_bTelnetBroken = false;  // the failed read found the server's Telnet broken
+    uint32_t m_nOverflows = 0;     // slot fills in the current run
 
     int m_nOpenError = 0;
 };

@@ -140,6 +140,12 @@ ssize_t NetDevice::Receive(char* buffer, size_t maximum) {
     if (n > 0) ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
     if (n <= 0 || !IsTelnet()) return n;
     size_t data = m_telnet->Receive(m_raw.data(), static_cast<size_t>(n), buffer);
+    // Data of a piece that broke Telnet's rules is not trusted either.
+    if (!m_telnet->ProtocolError().empty()) {
+        Fail(kTelnetBroken);
+        errno = kTelnetBroken;
+        return -1;
+    }
     if (data > 0) return static_cast<ssize_t>(data);
     errno = EAGAIN;  // only Telnet commands came
     return -1;
@@ -197,6 +203,10 @@ bool NetDevice::AwaitServer(const std::function<bool()>& done, int timeoutError)
             return Fail(timeoutError == kNoTelnet && spoke ? kTelnetRefused : timeoutError);
         }
     }
+}
+
+std::string NetDevice::TelnetError() const {
+    return IsTelnet() ? m_telnet->ProtocolError() : std::string();
 }
 
 bool NetDevice::ServerCloses(std::chrono::milliseconds wait) {

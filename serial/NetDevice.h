@@ -30,12 +30,14 @@ class NetDevice : public PortDevice {
     // (ECONNREFUSED, ETIMEDOUT, ...): the host name does not resolve; the
     // server closed the connection during the open; no Telnet answer (a raw
     // port?); Telnet, but binary or the COM-PORT-OPTION refused; the server
-    // did not take the line settings.
+    // did not take the line settings. Once open, a server's stream that
+    // breaks Telnet's rules ends the connection (kTelnetBroken, TelnetError).
     static constexpr int kUnresolved = NetConnector::kUnresolved;
     static constexpr int kClosed = ECONNRESET;
     static constexpr int kNoTelnet = EPROTO;
     static constexpr int kTelnetRefused = EPROTONOSUPPORT;
     static constexpr int kLineRefused = EINVAL;
+    static constexpr int kTelnetBroken = EBADMSG;
 
     NetDevice() = default;
     ~NetDevice() override { Close(); }
@@ -65,6 +67,8 @@ class NetDevice : public PortDevice {
     // turns a client away), at most kOpenTextSize bytes.
     const std::string& OpenText() const { return m_openText; }
     static constexpr size_t kOpenTextSize = 200;
+    // What was wrong with the server's Telnet, after a kTelnetBroken.
+    std::string TelnetError() const;
 
   private:
     bool Fail(int error);

@@ -35,6 +35,14 @@ bool Wanted(unsigned char option) {
 // port text's codes plus one); stop size 1 one, 2 two.
 uint8_t StopSize(uint8_t stopBits) { return stopBits == 2 ? 2 : 1; }
 
+// libtelnet could not keep a subnegotiation's bytes (longer than its 16 KiB
+// buffer, or no memory for more): it goes on with the rest of them as data.
+// It leaves the event's error code unset, so the function that failed tells.
+// Its other warnings are about the contents of a subnegotiation it kept.
+bool SubnegotiationLost(const telnet_event_t::error_t& error) {
+    return error.func != nullptr && std::strcmp(error.func, "_buffer_byte") == 0;
+}
+
 TelnetComPort::Agreement Both(TelnetComPort::Agreement a, TelnetComPort::Agreement b) {
     using Agreement = TelnetComPort::Agreement;
     if (a == Agreement::kRefused || b == Agreement::kRefused) return Agreement::kRefused;
@@ -90,6 +98,7 @@ void TelnetComPort::SendCommand(uint8_t command, const unsigned char* value, siz
 }
 
 size_t TelnetComPort::Receive(const char* bytes, size_t count, char* data) {
+    if (!m_protocolError.empty()) return 0;
     m_data = data;
     m_nData = 0;
     m_nRoom = count;
@@ -100,6 +109,7 @@ size_t TelnetComPort::Receive(const char* bytes, size_t count, char* data) {
 }
 
 void TelnetComPort::TakeData(const char* bytes, size_t count) {
+    if (!m_protocolError.empty()) return;
     // Only a stream libtelnet inflates (MCCP, which this client never asks
     // for) could carry more data than bytes; what does not fit is dropped.
     size_t taken = std::min(count, m_nRoom - m_nData);
@@ -156,8 +166,15 @@ void TelnetComPort::OnEvent(telnet_t*, telnet_event_t* event, void* self) {
                                      event->sub.size);
             }
             break;
+        case TELNET_EV_WARNING:
+        case TELNET_EV_ERROR:
+            port.m_bSpokeTelnet = true;
+            if (event->type == TELNET_EV_ERROR || SubnegotiationLost(event->error)) {
+                if (port.m_protocolError.empty()) port.m_protocolError = event->error.msg;
+            }
+            break;
         default:
-            // Other commands (NOP, GA, ...), and what libtelnet found malformed.
+            // Other commands (NOP, GA, ...).
             port.m_bSpokeTelnet = true;
             break;
     }

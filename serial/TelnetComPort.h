@@ -37,7 +37,12 @@ class TelnetComPort {
 
     // Takes bytes from the server; its data bytes go to `data`, which has
     // room for `count` (data never outgrows what carried it). Returns how many.
+    // After a protocol error nothing more is data.
     size_t Receive(const char* bytes, size_t count, char* data);
+    // Why the server's stream cannot be parsed on, empty while it can: a
+    // subnegotiation longer than libtelnet's buffer (libtelnet would pass the
+    // rest of it on as data), or an error libtelnet cannot go on after.
+    const std::string& ProtocolError() const { return m_protocolError; }
     // What is to go to the server (negotiation answers, commands), taken.
     std::string TakeOutput();
 
@@ -74,6 +79,7 @@ class TelnetComPort {
     size_t m_nData = 0;
     size_t m_nRoom = 0;
     bool m_bSpokeTelnet = false;
+    std::string m_protocolError;
     Agreement m_binaryOut = Agreement::kPending;
     Agreement m_binaryIn = Agreement::kPending;
     Agreement m_comPort = Agreement::kPending;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "params/ParamComparison.h"
+#include "protocol/ReplyWaits.h"
 #include "protocol/SentCommand.h"
 #include "protocol/StationScan.h"
 
@@ -84,7 +85,8 @@ void Commissioning::Step(Clock::time_point now) {
             if (m_readComplete) TakeRead();
             return;
         case Phase::kVersion:
-            if (m_bVersionCame || (m_versionLeft && now - *m_versionLeft >= kVersionWait)) {
+            if (m_bVersionCame ||
+                (m_versionLeft && now - *m_versionLeft >= ReplyWaits::kCommissionVersion)) {
                 CompareAndSend(true);
             }
             return;

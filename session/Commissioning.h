@@ -24,7 +24,6 @@ class Commissioning : private DriveSession::Listener {
   public:
     using Clock = DriveSession::Clock;
     // How long the version's answer is waited for once FRD 0 has left.
-    static constexpr std::chrono::milliseconds kVersionWait{1000};
 
     enum class State {
         kWaiting,     // its turn has not come

@@ -82,6 +82,8 @@ void DriveSession::Opened(const std::string& text) {
     m_openedText = text;
     m_guard.OnPortOpened();
     m_follower.Restart();
+    // Another connection may be another drive.
+    m_unsaved = UnsavedWrites();
 }
 
 bool DriveSession::Close() {
@@ -103,9 +105,11 @@ void DriveSession::QueueRead(int32_t station, std::vector<int32_t> wanted) {
     m_queue.QueueReadAll(station);
 }
 
-void DriveSession::GiveUpLines() {
+int DriveSession::GiveUpLines() {
+    int before = m_nNotSent;
     m_queue.GiveUpWaiting();
     m_guard.DropDueReadBack();
+    return m_nNotSent - before;
 }
 
 void DriveSession::Tick(Clock::time_point now) {
@@ -119,6 +123,10 @@ void DriveSession::Tick(Clock::time_point now) {
     ReceiveLines();
     m_guard.Poll(now);
     if (handOver) QueueDueReadBack();
+}
+
+void DriveSession::HandOverLines() {
+    if (!IsOpening()) m_queue.FlushTxQueue();
 }
 
 void DriveSession::QueueDueReadBack() {
@@ -164,5 +172,7 @@ void DriveSession::OnReadBackFinished(const ReadBackReport& report) {
 
 void DriveSession::OnLineGone(const TxLineWriter::Gone& gone) {
     m_guard.OnLineGone(gone, Clock::now());
+    m_unsaved.OnLineGone(gone);
+    if (gone.fate == TxLineWriter::Fate::kNotSent) ++m_nNotSent;
     Tell([&](Listener& l) { l.OnLineGone(gone); });
 }

@@ -16,6 +16,7 @@
 #include "protocol/RxLineFollower.h"
 #include "protocol/TxLineWriter.h"
 #include "protocol/TxQueue.h"
+#include "protocol/UnsavedWrites.h"
 #include "protocol/WriteGuard.h"
 #include "serial/CTtyPort.h"
 #include "serial/Notifier.h"
@@ -102,11 +103,17 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     // write group), echoes the lines that left, takes the received lines and
     // tells the listeners what finished. Never waits on the line.
     void Tick(Clock::time_point now);
+    // Hands the queued lines to the writer now, for a tool whose line is due
+    // between two ticks; the tick does the rest.
+    void HandOverLines();
     // Lines queued or on their way to the drive.
     bool LinesWaiting() const { return m_queue.HasPending(); }
     // Gives up every line not yet written, and the read-back of a write group
-    // that was not handed over; the line in flight finishes first.
-    void GiveUpLines();
+    // that was not handed over; the line in flight finishes first. Returns
+    // how many lines were given up.
+    int GiveUpLines();
+    // A PWR went out with no PSV after it: the drive holds values it has not saved.
+    bool Unsaved() const { return m_unsaved.Unsaved(); }
     // Echoes the lines that have left since; for an owner that the writer's
     // wake calls back between ticks.
     void EchoGoneLines() { m_queue.EchoGoneLines(); }
@@ -160,6 +167,8 @@ class DriveSession : private WriteGuard::Listener, private TxQueue::GoneListener
     TxQueue m_queue;
     WriteGuard m_guard{m_port, *this};
     RxLineFollower m_follower{m_port};
+    UnsavedWrites m_unsaved;
+    int m_nNotSent = 0;  // lines that left unsent, counted for GiveUpLines
     std::vector<Listener*> m_listeners;
     bool m_bOpened = false;
     std::string m_portName;

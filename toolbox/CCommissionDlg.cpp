@@ -22,6 +22,7 @@
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
 #include "protocol/ReplyStation.h"
+#include "protocol/ReplyWaits.h"
 #include "session/StationList.h"
 
 namespace {
@@ -261,7 +262,7 @@ void CCommissionDlg::OnStart() {
 void CCommissionDlg::OnScan() {
     if (IsBusy() || !CheckConnected()) return;
     m_scan = std::make_unique<StationScan>(
-        m_session.Port(), ReplyStation::kFirst, ReplyStation::kLast, StationScan::kDefaultWait,
+        m_session.Port(), ReplyStation::kFirst, ReplyStation::kLast, ReplyWaits::kScanStation,
         [this](const StationScan::Progress& progress) { OnScanProgress(progress); });
     m_progress->setRange(0, m_scan->Total());
     m_progress->setValue(0);
@@ -365,7 +366,11 @@ void CCommissionDlg::EnableControls() {
 
 void CCommissionDlg::OnOpenReport() {
     if (!m_report) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_report->HtmlPath())));
+    QString path = QString::fromStdString(m_report->HtmlPath());
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+    MessageBox::ShowSelectable(
+        this,
+        Text("보고서를 열 프로그램(HTML을 여는 프로그램)이 없습니다.\n보고서 파일:\n") + path);
 }
 
 void CCommissionDlg::reject() {

@@ -65,12 +65,11 @@ void CMonitorWnd::CreateControls() {
     m_lblStatus->setObjectName(QStringLiteral("monitorStatus"));
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
-    m_lblShortfall = new QLabel(this);
-    m_lblShortfall->setObjectName(QStringLiteral("monitorShortfall"));
-    m_lblShortfall->setWordWrap(true);
-    m_lblShortfall->setStyleSheet(QStringLiteral("color: #b00000"));
-    m_lblShortfall->hide();
-    layout->addWidget(m_lblShortfall);
+    m_lblRate = new QLabel(this);
+    m_lblRate->setObjectName(QStringLiteral("monitorRate"));
+    m_lblRate->setWordWrap(true);
+    m_lblRate->hide();
+    layout->addWidget(m_lblRate);
     auto* charts = new QWidget;
     m_chartLayout = new QVBoxLayout(charts);
     m_chartLayout->setContentsMargins(0, 0, 0, 0);
@@ -280,7 +279,9 @@ void CMonitorWnd::OnStart() {
     m_btnStart->setChecked(true);
     m_btnStart->setText(Text("정지"));
     EnableChoice(false);
-    ShowStatus(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()));
+    // The rate's line says what runs.
+    ShowStatus(QString());
+    ShowRateLine(Text("%1 ms마다 읽습니다.").arg(m_monitor->Schedule().IntervalMs()), false);
     m_pollTimer.start();
     OnPoll();
 }
@@ -296,7 +297,7 @@ void CMonitorWnd::OnStop() {
     }
     for (MonitorChart* chart : m_charts) chart->Redraw();
     m_monitor.reset();
-    ShowShortfall();
+    ShowRate();
     m_btnStart->setChecked(false);
     m_btnStart->setText(Text("시작"));
     EnableChoice(true);
@@ -313,7 +314,9 @@ void CMonitorWnd::OnPoll() {
     PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
     for (const PollMonitor::Row& row : m_monitor->TakeReplies(now)) TakeRow(row);
     // The round goes to the writer at once, after whatever the form queued before it.
-    if (m_monitor->Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) m_session.Tick(now);
+    if (m_monitor->Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) {
+        m_session.HandOverLines();
+    }
     // The counts change every round, and each new text lays the window out
     // again: once a second is as often as they can be read.
     if (now - m_countsShownAt >= std::chrono::seconds(1)) ShowCounts();
@@ -380,43 +383,51 @@ void CMonitorWnd::OnSpanChanged(int index) {
 
 void CMonitorWnd::OnFrame() {
     for (MonitorChart* chart : m_charts) chart->Redraw();
-    ShowShortfall();
+    ShowRate();
 }
 
-void CMonitorWnd::ShowShortfall() {
+void CMonitorWnd::ShowRate() {
     const PollSchedule* schedule = Schedule();
+    if (!schedule) {
+        m_lblRate->clear();
+        m_lblRate->hide();
+        return;
+    }
     PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
     // The rounds are counted over a few intervals at least.
-    auto window = schedule
-                      ? std::max<std::chrono::milliseconds>(
-                            kShortfallWindow, 3 * std::chrono::milliseconds(schedule->IntervalMs()))
-                      : kShortfallWindow;
-    if (schedule && now - m_lastCounts.at < window) return;
+    auto window = std::max<std::chrono::milliseconds>(
+        kShortfallWindow, 3 * std::chrono::milliseconds(schedule->IntervalMs()));
+    if (now - m_lastCounts.at < window) return;
     Counts since = m_lastCounts;
-    if (schedule) m_lastCounts = {now, schedule->RoundsSent(), schedule->SlotsSkipped()};
+    m_lastCounts = {now, schedule->RoundsSent(), schedule->SlotsSkipped()};
     int64_t sent = m_lastCounts.sent - since.sent;
     double ms = std::chrono::duration<double, std::milli>(now - since.at).count();
     // A round late by a few ms now and then is no shortfall; rounds that come a
     // tenth or more apart beyond the interval are. Slots a late tick passed over
     // are not counted as skipped, so the rounds sent are what tells.
-    bool behind = schedule && (sent == 0 || ms / sent > 1.1 * schedule->IntervalMs());
+    bool behind = sent == 0 || ms / sent > 1.1 * schedule->IntervalMs();
     if (!behind) {
-        m_lblShortfall->clear();
-        m_lblShortfall->hide();
+        ShowRateLine(Text("%1 ms마다 읽습니다.").arg(schedule->IntervalMs()), false);
         return;
     }
     QString how =
         sent > 0
             ? Text("약 %1 ms마다 읽고 있습니다.").arg(std::lround(ms / sent))
             : Text("지난 %1초 동안 한 라운드도 보내지 못했습니다.").arg(std::lround(ms / 1000));
-    m_lblShortfall->setText(Text("%1 ms 주기를 지키지 못합니다: 한 라운드를 보내고 응답을 받는 데 "
-                                 "주기보다 오래 걸립니다. %2")
-                                .arg(schedule->IntervalMs())
-                                .arg(how));
-    m_lblShortfall->show();
+    ShowRateLine(Text("%1 ms 주기를 지키지 못합니다: 한 라운드를 보내고 응답을 받는 데 "
+                      "주기보다 오래 걸립니다. %2")
+                     .arg(schedule->IntervalMs())
+                     .arg(how),
+                 true);
 }
 
-QString CMonitorWnd::ShortfallText() const { return m_lblShortfall->text(); }
+void CMonitorWnd::ShowRateLine(const QString& text, bool behind) {
+    m_lblRate->setStyleSheet(behind ? QStringLiteral("color: #b00000") : QString());
+    m_lblRate->setText(text);
+    m_lblRate->show();
+}
+
+QString CMonitorWnd::RateText() const { return m_lblRate->text(); }
 
 void CMonitorWnd::ShowCounts() {
     m_countsShownAt = PollMonitor::Clock::now();
@@ -427,7 +438,11 @@ void CMonitorWnd::ShowCounts() {
                              .arg(schedule ? schedule->SlotsSkipped() : 0));
 }
 
-void CMonitorWnd::ShowStatus(const QString& text) { m_lblStatus->setText(text); }
+void CMonitorWnd::ShowStatus(const QString& text) {
+    m_lblStatus->setText(text);
+    // No empty line above the rate's.
+    m_lblStatus->setVisible(!text.isEmpty());
+}
 
 QString CMonitorWnd::StatusText() const { return m_lblStatus->text(); }
 

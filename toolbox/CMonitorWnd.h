@@ -58,8 +58,9 @@ class CMonitorWnd : public QWidget {
     // For tests: the charts in command order and the shown status.
     const std::vector<MonitorChart*>& Charts() const { return m_charts; }
     QString StatusText() const;
-    // What the window says of rounds that do not keep the interval; empty while they do.
-    QString ShortfallText() const;
+    // The one line on how often the rounds go: the interval while they keep
+    // it, in red how often they go when they do not; empty while stopped.
+    QString RateText() const;
     const PollSchedule* Schedule() const { return m_monitor ? &m_monitor->Schedule() : nullptr; }
 
   protected:
@@ -82,7 +83,8 @@ class CMonitorWnd : public QWidget {
     void OnSpanChanged(int index);
     void OnFrame();
     void ShowCounts();
-    void ShowShortfall();
+    void ShowRate();
+    void ShowRateLine(const QString& text, bool behind);
     void ShowStatus(const QString& text);
 
     DriveSession& m_session;
@@ -97,7 +99,7 @@ class CMonitorWnd : public QWidget {
     QComboBox* m_cbSpan = nullptr;
     QLabel* m_lblCounts = nullptr;
     QLabel* m_lblStatus = nullptr;
-    QLabel* m_lblShortfall = nullptr;
+    QLabel* m_lblRate = nullptr;
     QVBoxLayout* m_chartLayout = nullptr;
 
     std::unique_ptr<PollMonitor> m_monitor;

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "form/PortDescriptionText.h"
-#include "form/PortFindingText.h"
 #include "form/Utf8Text.h"
+#include "serial/PortFindingWords.h"
 
 namespace {
 
@@ -80,9 +80,10 @@ void CPortDoctorDlg::ShowReport(const PortDoctor::Report& report) {
     QString html;
     QString mono = QFontDatabase::systemFont(QFontDatabase::FixedFont).family().toHtmlEscaped();
     for (const PortFinding& finding : report.findings) {
+        PortFindingWords words = PortFindingWords::Of(finding);
         html += QStringLiteral("<p><b>%1</b></p>")
-                    .arg(PortFindingText::Reason(finding).toHtmlEscaped());
-        QString remedy = PortFindingText::Remedy(finding);
+                    .arg(QString::fromStdString(words.reason.korean).toHtmlEscaped());
+        QString remedy = QString::fromStdString(words.remedy.korean);
         if (remedy.isEmpty()) continue;
         html +=
             QStringLiteral(

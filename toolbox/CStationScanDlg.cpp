@@ -15,6 +15,7 @@
 
 #include "form/Utf8Text.h"
 #include "protocol/ReplyStation.h"
+#include "protocol/ReplyWaits.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ void CStationScanDlg::CreateControls() {
     m_spinWait->setObjectName(QStringLiteral("scanWait"));
     m_spinWait->setRange(kMinWaitMs, kMaxWaitMs);
     m_spinWait->setSingleStep(50);
-    m_spinWait->setValue(static_cast<int>(StationScan::kDefaultWait.count()));
+    m_spinWait->setValue(static_cast<int>(ReplyWaits::kScanStation.count()));
     m_spinWait->setSuffix(QStringLiteral(" ms"));
     WithRoom(m_spinWait);
     auto* fields = new QFormLayout;

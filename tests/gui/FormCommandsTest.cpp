@@ -2,6 +2,7 @@
 // four setup steps, read/send all, version, initialisation, manual commands
 // and a value edited through the grid.
 #include <QGroupBox>
+#include <QRegularExpression>
 #include <QWheelEvent>
 
 #include "FormFixture.h"
@@ -187,6 +188,40 @@ class FormCommandsTest : public QObject {
         f.Tick();
         QTest::qWait(1500);
         QCOMPARE(f.Frame().StatusText(), "연결되지 않음: 2줄이 전송되지 않았습니다");
+    }
+
+    // "통신종료" in the middle of 전체전송하기: the lines it gives up are counted, and
+    // the drive is said to hold values it has not saved (PWR went, PSV did not).
+    void disconnectDuringSendAllSaysWhatDidNotGo() {
+        ConnectedForm f;
+        f.Click(FormId::kSendAllButton);
+        const int total = static_cast<int>(ParamTable::Instance().ListedNumbers().size()) + 2;
+        QCOMPARE(f.TickAndReceive(3).size(), 3);
+        f.Click(FormId::kConnectToggle);
+        QRegularExpressionMatch said =
+            QRegularExpression(
+                "^통신종료: (\\d+)줄이 전송되지 않았습니다\\. 드라이브에 저장 안 된 값")
+                .match(f.Frame().StatusText());
+        QVERIFY2(said.hasMatch(), qPrintable(f.Frame().StatusText()));
+        // Three went before the disconnect, and a few more may have while it came.
+        int givenUp = said.captured(1).toInt();
+        QVERIFY2(givenUp > 0 && givenUp <= total - 3, qPrintable(said.captured(1)));
+        // A disconnect with nothing waiting says nothing.
+        f.Click(FormId::kConnectToggle);
+        f.Click(FormId::kConnectToggle);
+        QCOMPARE(f.Frame().StatusText(), "준비");
+    }
+
+    // Seven send-alls between two ticks do not fit the queue: the seventh is
+    // refused whole, and the status bar says so.
+    void aFullQueueRefusesASendAllWholeAndSaysSo() {
+        ConnectedForm f;
+        const int lines = static_cast<int>(ParamTable::Instance().ListedNumbers().size()) + 2;
+        for (int i = 0; i < 7; ++i) f.Click(FormId::kSendAllButton);
+        QCOMPARE(f.View().Session().Queue().Pending(), 6 * lines);
+        f.Tick();
+        QCOMPARE(f.Frame().StatusText(),
+                 QString("보낼 줄이 가득 차서 %1줄을 보내지 않았습니다").arg(lines));
     }
 
     // A wheel turned over the mode changes it only once the mode has the focus.

@@ -117,6 +117,11 @@ class FormConnectionTest : public QObject {
         f.Tick();
         QVERIFY(!f.Button(FormId::kApplyButton)->isHidden() &&
                 !f.Button(FormId::kSendAllButton)->isHidden());
+        // A tool's lines (the monitor's polling) hide nothing: they are not the form's.
+        f.View().Session().Queue().QueueCommand("#0.MVW 01\r");
+        f.Tick();
+        QVERIFY(!f.Button(FormId::kApplyButton)->isHidden() &&
+                !f.Button(FormId::kSendAllButton)->isHidden());
     }
 
     // The lines received are echoed one a tick, each cut at 25 characters.
@@ -130,6 +135,23 @@ class FormConnectionTest : public QObject {
         f.Tick();
         QCOMPARE(f.ListLines(FormId::kReceivedList),
                  QStringList({"", "#1.MVW 01 0123456789ABCDE"}));
+    }
+
+    // After a reconnect the list shows only what came since: the ring starts
+    // again, and the lines it held before were not received now.
+    void aReconnectEchoesOnlyTheLinesReceivedSince() {
+        FormOnPty f;
+        f.Click(FormId::kConnectToggle);
+        f.Write("#0.FRD 0 0105\r#0.PWR OK\r#0.STA 1\r");
+        QVERIFY(Eventually([&] { return f.View().Session().Port().Ring().ReadIndex() == 3; }));
+        for (int i = 0; i < 3; ++i) f.Tick();
+        f.Click(FormId::kConnectToggle);
+        f.Click(FormId::kConnectToggle);
+        f.Write("#0.STA 2\r");
+        QVERIFY(Eventually([&] { return f.View().Session().Port().Ring().ReadIndex() == 1; }));
+        for (int i = 0; i < 5; ++i) f.Tick();
+        QCOMPARE(f.ListLines(FormId::kReceivedList),
+                 QStringList({"#0.FRD 0 0105", "#0.PWR OK", "#0.STA 1", "#0.STA 2"}));
     }
 
     // The reader's box from before a disconnect, dismissed after the reconnect,

@@ -6,6 +6,7 @@
 
 #include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
+#include "params/ParamFileCheckWords.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -160,6 +161,29 @@ TEST(ParamFileCheckTest, AProblemCarriesWhatItsMessageNames) {
     EXPECT_EQ(again.Values().Value(20), 1);
     EXPECT_EQ(ParamFileCheck("200,x,1\n").Problems()[0].number, 200);
     EXPECT_EQ(ParamFileCheck("20,x,1,2,3\n").Problems()[0].fields, 5);
+}
+
+// Both front ends list the first few problems, then how many more, then what
+// no record sets: one row each, Korean and English side by side.
+TEST(ParamFileCheckTest, ProblemLinesStopAtTheShownCountInBothLanguages) {
+    std::string text = kSaved;
+    for (int line = 1; line <= 12; ++line) text = Replaced(text, line, "x\n");
+    ParamFileCheck check(text);
+    ASSERT_EQ(check.Problems().size(), 12u);
+    std::vector<ParamFileCheckWords::Words> lines = ParamFileCheckWords::Lines(check, 10, true);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[9].korean, "10번째 줄: 필드가 1개입니다 (레코드는 번호, 이름, 값의 3개)");
+    EXPECT_EQ(lines[9].english, "line 10: 1 fields where a record has 3 (number, name, value)");
+    EXPECT_EQ(lines[10].korean, "그 밖의 문제 2개");
+    EXPECT_EQ(lines[10].english, "... and 2 more");
+    std::string first = std::to_string(check.Missing().front());
+    EXPECT_EQ(lines[11].korean.rfind("파일에 없는 파라미터: " + first + ", ", 0), 0u);
+    EXPECT_EQ(lines[11].english.rfind("not set by any record: " + first + " ", 0), 0u);
+
+    // Every problem shown, no count of more; the missing ones left out.
+    lines = ParamFileCheckWords::Lines(check, 12, false);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines.back().english.rfind("line 12: ", 0), 0u);
 }
 
 }  // namespace

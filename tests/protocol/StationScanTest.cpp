@@ -25,7 +25,7 @@ TEST(StationScanTest, AnAnswerIsAnFrdReplyWhoseCharacterNamesTheStation) {
         {"\n#7.FRD 0 0105", true, 7, "0105"},  // after a CR LF line end
         {"#3.FRD 1 0003", true, 3, "1 0003"}, {"#3.FRDX 0 0105", false, 0, ""},
         {"#a.FRD 0 0105", false, 0, ""},      {"#12.FRD 0 0105", false, 0, ""},
-        {"#3.PRA 0 0", false, 0, ""},
+        {"#3.PRA 0 0", false, 0, ""},         {"#4.FRD 0 ", true, 4, ""},  // blanks to the end
     };
     for (const Case& c : cases) {
         StationScan::Answer answer;
@@ -93,6 +93,16 @@ TEST_F(StationScanLineTest, AnAnswerThatComesBeforeItsLineIsSeenToLeaveCounts) {
     ASSERT_EQ(scan.Answers().size(), 1u);
     EXPECT_EQ(scan.Answers()[0].version, "0105");
     Flush();
+}
+
+// Lines of another tool (a monitor polling) that keep the queue busy do not
+// hold the scan: each station's wait starts when its own line has left.
+TEST_F(StationScanLineTest, OtherLinesWaitingDoNotHoldTheScan) {
+    StationScan scan(port, 0, 2, 50ms);
+    Run(scan, {}, [&] {
+        if (queue.QueuedCount() - queue.GoneCount() < 4) queue.QueueCommand("#9.STA\r");
+    });
+    EXPECT_EQ(scan.GetState(), StationScan::State::kFinished);
 }
 
 TEST_F(StationScanLineTest, CancelStopsAskingAndALostLineEndsTheScan) {

@@ -50,11 +50,22 @@ TEST_F(TxQueueTest, LinesQueuedWhileClosedAreEchoedAndLost) {
     EXPECT_EQ(sent.caret, 19);
 }
 
-TEST_F(TxQueueTest, TwoHundredLinesBetweenFlushesReadAsEmpty) {
-    for (int i = 0; i < TxQueue::kSlots; ++i) queue.QueueCop(0);
-    EXPECT_FALSE(queue.HasPending());
-    queue.QueueCop(1);
-    EXPECT_EQ(Flush(), "#1.COP\r");
+// A full queue refuses what comes and counts it, never writing over a waiting
+// line; a builder's lines go all or none, so no write group is cut short.
+TEST_F(TxQueueTest, AFullQueueRefusesLinesAndCountsThem) {
+    session.Close();
+    for (int i = 0; i < TxQueue::kSlots - 3; ++i) EXPECT_TRUE(queue.QueueCommand("#0.STA\r"));
+    queue.QueueWriteGroup(1, {{20, 5}, {21, 6}});  // four lines, room for two
+    EXPECT_TRUE(queue.QueueCommand("#1.COP\r"));
+    queue.QueueReadVersion(1);  // two lines, room for one
+    EXPECT_TRUE(queue.QueueCommand("#2.COP\r"));
+    EXPECT_FALSE(queue.QueueCommand("#3.COP\r"));
+    EXPECT_EQ(queue.Pending(), TxQueue::kSlots - 1);
+    EXPECT_EQ(queue.TakeRefused(), 4 + 2 + 1);
+    EXPECT_EQ(queue.TakeRefused(), 0);
+    queue.FlushTxQueue();
+    EXPECT_EQ(sent.lines[sent.lines.size() - 2], "#1.COP");
+    EXPECT_EQ(sent.lines.back(), "#2.COP");
 }
 
 TEST_F(TxQueueTest, SetupApplyWritesFortyTwoToFortyNineThenThePolarities) {

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "serial/PortDoctor.h"
+#include "serial/PortFindingWords.h"
 #include "support/FakeSerialTree.h"
 #include "support/OpenWatch.h"
 #include "support/PtyPair.h"
@@ -253,6 +255,25 @@ TEST(PortDoctorTest, PortsThatAreNotThere) {
     machine.AddNode("ttyS3", "/dev/null");
     EXPECT_EQ(Kinds(doctor.Examine(dev + "/ttyS3")), std::vector<Kind>{Kind::kNoUart});
     EXPECT_EQ(Kinds(doctor.Examine("")), std::vector<Kind>{Kind::kNoSuchDevice});
+}
+
+// The GUI and veld-para say each finding from one row: every kind has a name
+// of its own for scripts, a reason in both languages, and a remedy in both or
+// in neither.
+TEST(PortDoctorTest, EveryFindingHasItsNameAndBothLanguages) {
+    std::set<std::string> names;
+    for (int kind = 0; kind <= static_cast<int>(Kind::kServerAnswers); ++kind) {
+        PortFinding finding;
+        finding.kind = static_cast<Kind>(kind);
+        finding.path = "tcp://drive:4001";
+        PortFindingWords words = PortFindingWords::Of(finding);
+        SCOPED_TRACE(words.name);
+        EXPECT_TRUE(names.insert(words.name).second);
+        EXPECT_FALSE(words.reason.korean.empty());
+        EXPECT_FALSE(words.reason.english.empty());
+        EXPECT_EQ(words.remedy.korean.empty(), words.remedy.english.empty());
+    }
+    EXPECT_EQ(names.count(""), 0u);
 }
 
 }  // namespace

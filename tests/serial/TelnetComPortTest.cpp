@@ -116,4 +116,37 @@ TEST(TelnetComPortTest, DataIsTakenOutOfTheTelnetStream) {
     EXPECT_LE(port.Receive(compressed.data(), compressed.size(), room.data()), compressed.size());
 }
 
+// A subnegotiation's bytes are never data, however long, and whatever they
+// hold (here a malformed TERMINAL-TYPE); one longer than libtelnet's buffer
+// (16 KiB) is a protocol error after which nothing is data.
+TEST(TelnetComPortTest, SubnegotiationBytesNeverBecomeData) {
+    const std::string reply = "#0.PRA 14 FFFF\r";
+    struct Case {
+        const char* what;
+        size_t length;
+        bool broken;
+    };
+    const Case cases[] = {
+        {"short", 10, false},
+        {"long, within the buffer", 16000, false},
+        {"overlong", 20000, true},
+    };
+    for (const Case& c : cases) {
+        for (size_t piece : {7, 2048, 65536}) {
+            SCOPED_TRACE(std::string(c.what) + ", pieces of " + std::to_string(piece));
+            TelnetComPort port;
+            std::string stream = "#0.STA\r" + "\xff\xfa\x18"s + std::string(c.length, 'x') + reply +
+                                 "\xff\xf0"s + reply;
+            std::string data = Data(port, stream, piece);
+            EXPECT_EQ(port.ProtocolError().empty(), !c.broken) << port.ProtocolError();
+            // The reply inside never comes out; the one after it does, unless the stream broke.
+            if (c.broken) {
+                EXPECT_EQ(data.find("PRA"), std::string::npos) << data.substr(0, 40);
+            } else {
+                EXPECT_EQ(data, "#0.STA\r" + reply);
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "params/BackupStore.h"
 #include "params/ParamFile.h"
+#include "protocol/ReplyWaits.h"
 #include "session/Commissioning.h"
 #include "session/DriveSession.h"
 #include "support/DispatchedPortTest.h"
@@ -84,7 +85,7 @@ class DriveSessionTest : public DispatchedPortTest {
         session.Queue().QueueReadAll(0);
         ASSERT_EQ(Send(), "#0.PRA\r");
         Answer(PraReply(values));
-        Later(DriveReads::kQuiet);
+        Later(ReplyWaits::kReadQuiet);
     }
 
     fs::path dir = fs::temp_directory_path() / ("veld-session-" + std::to_string(::getpid()));
@@ -121,9 +122,9 @@ TEST_F(DriveSessionTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {
     session.Queue().QueueReadAll(0);
     Send();
     Answer(PraReply({}, {20}));
-    Later(DriveReads::kQuiet);
+    Later(ReplyWaits::kReadQuiet);
     EXPECT_EQ(recorder.reads, (std::vector<bool>{true, true}));
-    Later(DriveReads::kSilence + 1s);
+    Later(ReplyWaits::kReadSilence + 1s);
     EXPECT_EQ(recorder.reads, (std::vector<bool>{true, true, false}));
     session.Queue().QueueWriteGroup(0, {{20, 1}});
     EXPECT_EQ(store.List().size(), 2u);
@@ -145,7 +146,7 @@ TEST_F(DriveSessionTest, AReadIsCompleteWhenTheStationAskedSentEveryParameterAnd
     ASSERT_EQ(Send(), "#3.PRA\r");
     // Another drive's reply sets the table (the grid's rule) but completes nothing.
     Answer({"#5.PRA 14 1F4 15 64"});
-    Later(DriveReads::kQuiet);
+    Later(ReplyWaits::kReadQuiet);
     EXPECT_TRUE(recorder.reads.empty());
     EXPECT_EQ(table.GetParamValue(20), 500);
     Answer({"#3.PRA 14 12C 15 C8"});
@@ -154,9 +155,9 @@ TEST_F(DriveSessionTest, AReadIsCompleteWhenTheStationAskedSentEveryParameterAnd
     // A line still arriving is no quiet time.
     pty.Write("#3.STA");
     ASSERT_TRUE(Eventually([&] { return session.Port().Ring().Offset() > 0; }));
-    Later(DriveReads::kQuiet);
+    Later(ReplyWaits::kReadQuiet);
     EXPECT_TRUE(recorder.reads.empty());
-    Later(2 * DriveReads::kQuiet);
+    Later(2 * ReplyWaits::kReadQuiet);
     EXPECT_EQ(recorder.reads, std::vector<bool>{true});
     ASSERT_NE(session.LastRead(), nullptr);
     EXPECT_EQ(session.LastRead()->values.Value(20), 300);
@@ -168,7 +169,7 @@ TEST_F(DriveSessionTest, ReadsBackAWriteGroupOnlyWhenAsked) {
     session.Queue().QueueWriteGroup(0, {{21, 9}});
     EXPECT_EQ(Send(), "#0.PWR 21 9\r#0.COP\r#0.PSV\r#0.PRA\r");
     Answer(PraReply({{21, 9}}));
-    Later(DriveReads::kQuiet);
+    Later(ReplyWaits::kReadQuiet);
     ASSERT_EQ(recorder.readBacks.size(), 1u);
     EXPECT_EQ(recorder.readBacks[0].Result(), ReadBackReport::Outcome::kConfirmed);
     session.Queue().QueueWriteGroup(0, {{21, 10}});
@@ -178,7 +179,7 @@ TEST_F(DriveSessionTest, ReadsBackAWriteGroupOnlyWhenAsked) {
     session.ReadBackNextGroup();
     session.Queue().QueueWriteGroup(0, {{20, 300}});
     Send();
-    Later(DriveReads::kSilence + 1s);
+    Later(ReplyWaits::kReadSilence + 1s);
     ASSERT_EQ(recorder.readBacks.size(), 2u);
     EXPECT_EQ(recorder.readBacks[1].Result(), ReadBackReport::Outcome::kNoCompleteReply);
     EXPECT_EQ(recorder.readBacks[1].Missing(), std::vector<int32_t>{20});
@@ -196,7 +197,7 @@ TEST_F(DriveSessionTest, GroupsQueuedDuringAReadBackAreReadBackAfterIt) {
               "#0.PWR 20 3\r#0.PWR 23 4\r#0.COP\r#0.PSV\r#0.PRA\r");
     // The drive keeps 16 bits of 70000.
     Answer(PraReply({{20, 3}, {21, 2}, {22, 70000}, {23, 4}}));
-    Later(DriveReads::kQuiet);
+    Later(ReplyWaits::kReadQuiet);
     ASSERT_EQ(recorder.readBacks.size(), 1u);
     const ReadBackReport& first = recorder.readBacks[0];
     EXPECT_EQ(first.Result(), ReadBackReport::Outcome::kMismatch);

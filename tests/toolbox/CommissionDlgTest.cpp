@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "FormFixture.h"
@@ -108,6 +110,23 @@ class CommissionDlgTest : public QObject {
                     .contains(QString::fromStdString(dialog.Report()->HtmlPath())));
         QVERIFY(Child<QPushButton>(&dialog, "commissionOpenReport")->isEnabled());
         QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
+
+        // No program to open HTML: said so, with the report's path to copy.
+        QTemporaryDir noPrograms;
+        QByteArray path = qgetenv("PATH");
+        qputenv("PATH", noPrograms.path().toLocal8Bit());
+        MessageBoxAnswerer answerer;
+        answerer.RecordAlongside([] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            bool selectable = box && (box->textInteractionFlags() & Qt::TextSelectableByMouse);
+            return QString::fromLatin1(selectable ? "selectable" : "fixed");
+        });
+        Click(&dialog, "commissionOpenReport");
+        qputenv("PATH", path);
+        QCOMPARE(answerer.Texts().size(), 1);
+        QVERIFY(answerer.Texts()[0].contains("프로그램"));
+        QVERIFY(answerer.Texts()[0].endsWith(QString::fromStdString(dialog.Report()->HtmlPath()) +
+                                             " / selectable"));
     }
 };
 

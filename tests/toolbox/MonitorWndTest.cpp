@@ -163,14 +163,16 @@ class MonitorWndTest : public QObject {
         auto* prd = In<QListWidget>(wnd, "monitorPrd");
         for (int n = 0; n < 30; ++n) prd->item(n)->setCheckState(Qt::Checked);
         In<QSpinBox>(wnd, "monitorInterval")->setValue(100);
-        QVERIFY(wnd->ShortfallText().isEmpty());
+        QVERIFY(wnd->RateText().isEmpty());
         ClickStart(wnd);
-        QTRY_VERIFY_WITH_TIMEOUT(wnd->ShortfallText().contains("100 ms 주기를 지키지 못합니다"),
-                                 10000);
-        QVERIFY(In<QLabel>(wnd, "monitorShortfall")->isVisible());
+        QCOMPARE(wnd->RateText(), "100 ms마다 읽습니다.");
+        // One line on the rate, and it is true: the interval it fails is not claimed.
+        QTRY_VERIFY_WITH_TIMEOUT(wnd->RateText().contains("100 ms 주기를 지키지 못합니다"), 10000);
+        QVERIFY(In<QLabel>(wnd, "monitorRate")->isVisible());
+        QVERIFY(!wnd->StatusText().contains("ms마다"));
         ClickStart(wnd);
-        QVERIFY(wnd->ShortfallText().isEmpty());
-        QVERIFY(!In<QLabel>(wnd, "monitorShortfall")->isVisible());
+        QVERIFY(wnd->RateText().isEmpty());
+        QVERIFY(!In<QLabel>(wnd, "monitorRate")->isVisible());
     }
 
     // A frame lays the curves out again only when they would move by a whole

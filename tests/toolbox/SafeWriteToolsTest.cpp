@@ -269,6 +269,9 @@ class SafeWriteToolsTest : public QObject {
         f.EditCell(8, 2, "600");  // parameter 21
         QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 0/1 — 불일치: 21 (600→500)",
                                   kTimeoutMs);
+        // So is "SET로 모드변경", a PWR sent alone, as veld-para setmode reads it back.
+        f.Click(FormId::kSetModeToggle);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 1/1", kTimeoutMs);
     }
 };
 

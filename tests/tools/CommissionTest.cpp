@@ -67,7 +67,7 @@ class CommissionTest : public ToolsTest {
 };
 
 TEST_F(CommissionTest, EachStationGetsOnlyItsDifferencesAndTheReportRecordsIt) {
-    StartSim({"--ids", "1,2,3"});
+    StartSim({"--ids", "1-3"});
     std::string target = Target();
     // Station 2 holds one of the two values already.
     ASSERT_EQ(Para({"-q", "-i", "2", "set", "20", "999"}).code, 0);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "HostileTelnetServer.h"
 #include "Ser2netBench.h"
 #include "SilentServer.h"
 #include "ToolsFixture.h"
@@ -167,6 +168,21 @@ TEST_F(NetworkTest, NetworkFaultsEndWithTheirReason) {
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+// A reply hidden in a Telnet subnegotiation longer than libtelnet's buffer is
+// never taken as the drive's: the connection ends, and says why.
+TEST_F(NetworkTest, AnOverlongSubnegotiationEndsTheConnectionAndIsNeverData) {
+    std::string lines;
+    for (int i = 0; i < 2500; ++i) lines += "xxxxxxx\r";
+    HostileTelnetServer server("\xff\xfa\x18" + lines + "#0.PRA 14 FFFF\r" + "\xff\xf0");
+    port = server.Name();
+    ParaRun run = Para({"-q", "-w", "500", "read"});
+    EXPECT_EQ(run.code, 3) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("subnegotiation buffer size limit reached"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("the port was lost"), std::string::npos) << run.err;
 }
 
 TEST_F(NetworkTest, AServerKilledMidReadOrMidWatchIsALostPort) {

@@ -14,6 +14,8 @@ class SilentServer {
 
     // "SCHEME://127.0.0.1:PORT".
     std::string Name(const char* scheme) const;
+    // For a server that does answer: the listening socket, to accept on.
+    int ListeningFd() const { return m_fd; }
 
   private:
     int m_fd;

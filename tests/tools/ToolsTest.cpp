@@ -334,6 +334,16 @@ TEST_F(ToolsTest, UsageErrorsGiveExitTwoAndSendNothing) {
         {{"scan", "--ids"}, "--ids"},
         {{"scan", "-w", "0"}, "--wait: scan waits 1 to 60000 ms"},
         {{"doctor"}, "PORT is required"},
+        // One argument is one drive command; one parameter is written once.
+        {{"send", "#0.STA\r#0.PWR 20 5"}, "a LINE holds a carriage return"},
+        {{"set", "20", "5", "20", "6"}, "parameter 20 is given twice"},
+        // An empty value after "=" is refused, never taken from the next word.
+        {{"--port=", "read"}, "--port= gives no value"},
+        {{"read", "--wait=", "100"}, "--wait= gives no value"},
+        {{"-p", "", "read"}, "NAME expected, not an empty word"},
+        {{"read", "--", "-q"}, "unexpected: -q"},
+        {{"--", "read"}, "the command goes before \"--\""},
+        {{"scan", "--ids", "3,7"}, "scan asks a run of stations"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -385,6 +395,8 @@ TEST_F(ToolsTest, EveryFormOfAnOptionMeansTheSame) {
         {{"-q", "set", "--no-verify", "--json", "--", "21", "-5"},
          0,
          "\"result\": \"sent, not read back\""},
+        // Also once the command's values are complete: the words after it stay values.
+        {{"-q", "set", "--json", "20", "400", "--", "21", "-5"}, 0, "\"result\": \"confirmed\""},
     };
     for (const FormCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -414,8 +426,21 @@ TEST_F(ToolsTest, SimulatorKeepsItsStateAndItsLinkAndServesASerialDevice) {
     line.Write("#12.FRD 1\r#12.STA\r");
     EXPECT_EQ(line.ReadUntil("#C.STA 00000001\r", 10s), "#C.FRD 1 0003\r#C.STA 00000001\r");
 
-    ToolProcess bad({VELD_DRIVE_SIM_PATH, "--id", "99"}, (dir / "bad").string());
-    EXPECT_EQ(bad.Wait(kRunLimit), 2);
+    const std::vector<std::string> badLines[] = {
+        {"--id", "99"},
+        {"--id", "3", "--ids", "1-3"},
+        {"--silent", "x"},
+        {"--device=", "/dev/null"},
+        {"--listen", "127.0.0.1:0", "--link", link.string()},
+        {"--ids", "1,2", "--state", state.string()},
+    };
+    for (std::vector<std::string> args : badLines) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        args.insert(args.begin(), VELD_DRIVE_SIM_PATH);
+        ToolProcess bad(args, (dir / "bad").string());
+        EXPECT_EQ(bad.Wait(kRunLimit), 2);
+        EXPECT_NE(bad.Stderr().find("(see veld-drive-sim --help)"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -38,15 +38,15 @@ class SimOptions {
     std::vector<ReadOnly> readOnly;
     bool runCycle = false;  // the motor runs its RUN cycle
 
-    Outcome Parse(int argc, char** argv, std::string& error);
+    // With kHelp, kVersion and kUsageError, `text` is what to print.
+    Outcome Parse(int argc, char** argv, std::string& text);
     // The parameters whose writes the drive `station` ignores.
     std::vector<int32_t> ReadOnlyOf(int32_t station) const;
     bool Silent(int32_t station) const;
-    static std::string Help();
 
   private:
-    // --silent, and the station after it when the next word is one.
-    void TakeSilent(int argc, char** argv);
     // "N" or "S:N"; false for anything else.
     bool AddReadOnly(std::string_view text);
+    // What is decided by the whole line: the stations, the way the line is served.
+    void Settle(const std::vector<std::string>& stationLists, bool servesTcp);
 };

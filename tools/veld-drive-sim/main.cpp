@@ -14,7 +14,6 @@
 #include "SimLink.h"
 #include "SimOptions.h"
 #include "SimServer.h"
-#include "VeldVersion.h"
 #include "WireLog.h"
 #include "serial/ExclusiveRelease.h"
 
@@ -49,17 +48,14 @@ bool FileExists(const std::string& path) {
 int main(int argc, char** argv) {
     ExclusiveRelease::Install();
     SimOptions options;
-    std::string error;
-    switch (options.Parse(argc, argv, error)) {
+    std::string text;
+    switch (options.Parse(argc, argv, text)) {
         case SimOptions::Outcome::kHelp:
-            std::fputs(SimOptions::Help().c_str(), stdout);
-            return 0;
         case SimOptions::Outcome::kVersion:
-            std::printf("veld-drive-sim %s\n", VeldVersion::kFull);
+            std::fputs(text.c_str(), stdout);
             return 0;
         case SimOptions::Outcome::kUsageError:
-            std::fprintf(stderr, "veld-drive-sim: %s\n(see veld-drive-sim --help)\n",
-                         error.c_str());
+            std::fprintf(stderr, "veld-drive-sim: %s\n(see veld-drive-sim --help)\n", text.c_str());
             return kExitUsage;
         case SimOptions::Outcome::kRun:
             break;

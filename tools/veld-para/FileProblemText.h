@@ -4,7 +4,7 @@
 
 #include "params/ParamFileCheck.h"
 
-// What keeps a parameter file from being sent, in veld-para's words.
+// What keeps a parameter file from being sent, laid out for a terminal.
 class FileProblemText {
   public:
     // An indented line per problem, the first few, then how many more ("line

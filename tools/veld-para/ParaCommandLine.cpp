@@ -1,19 +1,19 @@
 #include "ParaCommandLine.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "OptionKinds.h"
-#include "ParaHelpFormat.h"
 #include "VeldVersion.h"
+#include "common/HelpFormat.h"
+#include "common/OptionKinds.h"
 
 namespace {
 
 using Outcome = ParaCommandLine::Outcome;
+using Command = ParaCommandList::Command;
 
 constexpr const char* kProgram = "veld-para";
 constexpr const char* kCommonGroup = "Options of every command, before or after it";
@@ -38,34 +38,61 @@ constexpr const char* kProgramNotes =
     "  8  the output could not be written (stdout full, closed or gone)\n"
     "  128+N  stopped by signal N";
 
-// Every app of veld-para: its help's layout, the last of an option's values.
-void Prepare(CLI::App& app, std::shared_ptr<ParaHelpFormat> format) {
-    app.formatter(std::move(format));
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+constexpr const char* kBeyond = "BEYOND";
+
+constexpr const char* kCommandNote =
+    "The options of every command may stand here too (veld-para --help).";
+
+// The command given, or the program when none was.
+const CLI::App& Given(const CLI::App& program) {
+    std::vector<CLI::App*> given = program.get_subcommands();
+    return given.empty() ? program : *given.front();
 }
 
-// After the app's own options, so that it ends their list.
-void AddHelp(CLI::App& app, const std::string& description) {
-    app.set_help_flag("-h,--help", description);
+std::string NameOf(const CLI::App& app) {
+    return app.get_parent() == nullptr ? kProgram : std::string(kProgram) + " " + app.get_name();
 }
 
-std::string ProgramFooter(const ParaHelpFormat& format) {
-    std::string footer = "Commands:\n";
-    for (const ParaCommandList::Command& command : ParaCommandList::All()) {
-        footer += format.Row(command.name, command.summary);
-    }
-    return footer + "\n" + kProgramNotes;
-}
-
-Outcome UsageError(const CLI::App& app, const ParaHelpFormat& format, const std::string& why) {
-    std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", app.get_name().c_str(), why.c_str(),
-                 format.make_usage(&app, app.get_name()).c_str(), app.get_name().c_str());
+Outcome UsageError(const CLI::App& program, const std::string& why) {
+    const CLI::App& app = Given(program);
+    std::string name = NameOf(app);
+    std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", name.c_str(), why.c_str(),
+                 HelpFormat(kCommonGroup).make_usage(&app, name).c_str(), name.c_str());
     return Outcome::kUsageError;
 }
 
-Outcome Help(const CLI::App& app) {
-    std::fputs(app.help().c_str(), stdout);
-    return Outcome::kDone;
+// The first word the program did not take, before the command or instead of it:
+// after "--" it stood where the command goes.
+std::string ProgramExtra(const CLI::App& program) {
+    bool optionsEnded = false;
+    for (const std::string& word : program.remaining()) {
+        if (word == "--") {
+            optionsEnded = true;
+        } else {
+            return (!optionsEnded && word.starts_with('-') ? "unknown option: "
+                                                           : "unknown command: ") +
+                   word;
+        }
+    }
+    // CLI11 takes a command after "--" without counting it as given.
+    return optionsEnded ? "the command goes before \"--\", which ends the options" : "";
+}
+
+// What makes the line unusable: a word the program could not place first,
+// then CLI11's finding in the program's words.
+std::string Problem(const CLI::App& program, const CLI::ParseError& error) {
+    std::string extra = ProgramExtra(program);
+    if (!extra.empty()) return extra;
+    bool commandGiven = !program.get_subcommands().empty();
+    if (!commandGiven && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+        return "no command";
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) == nullptr) return error.what();
+    std::string extras = "unexpected:";
+    for (const std::string& word : Given(program).remaining()) {
+        if (word != "--") extras += " " + word;
+    }
+    return extras;
 }
 
 // An option among the command's values ("set 20 --no-verify 300") is refused:
@@ -86,86 +113,68 @@ void CheckValuesTogether(const CLI::App& app) {
     }
 }
 
-// The options before the command, then the command: its words are left in `words`,
-// "--" first when it came before the command.
-Outcome ReadProgram(int argc, char** argv, ParaArgs& args, std::vector<std::string>& words,
-                    const ParaCommandList::Command*& command) {
-    auto format = std::make_shared<ParaHelpFormat>(" COMMAND [ARGS]", "");
-    CLI::App program("veld-para: set up a VELD motor drive from the command line", kProgram);
-    Prepare(program, format);
-    bool version = false;
-    OptionKinds::Flag(program, "--version", version, "the program's version");
-    AddHelp(program, "this text; COMMAND --help: the command's values and options");
-    ParaCommandList::DefineCommon(program, args, kCommonGroup);
-    // The first word that is not an option names the command; the rest is its own.
-    program.prefix_command();
-    program.footer(ProgramFooter(*format));
-    try {
-        program.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        return Help(program);
-    } catch (const CLI::ParseError& error) {
-        return UsageError(program, *format, error.what());
+// Words after "--" that no value of the command took.
+void CheckNothingBeyond(const CLI::App& app) {
+    const CLI::Option* beyond = app.get_option(kBeyond);
+    if (beyond->count() > 0) {
+        throw CLI::ValidationError("unexpected", CLI::detail::join(beyond->results(), " "));
     }
-    if (version) {
-        std::printf("%s %s\n", kProgram, VeldVersion::kFull);
-        return Outcome::kDone;
-    }
-    words = program.remaining();
-    // "--" before the command ends the options of the command too.
-    bool optionsEnded = !words.empty() && words.front() == "--";
-    size_t name = optionsEnded ? 1 : 0;
-    if (words.size() == name) return UsageError(program, *format, "no command");
-    if (!optionsEnded && words.front().starts_with('-')) {
-        return UsageError(program, *format, "unknown option: " + words.front());
-    }
-    command = ParaCommandList::Find(words[name]);
-    if (command == nullptr) {
-        return UsageError(program, *format, "unknown command: " + words[name]);
-    }
-    words.erase(words.begin() + static_cast<long>(name));
-    return Outcome::kRun;
 }
 
-// The command's own values and options, and those of every command after its name.
-Outcome ReadCommand(const ParaCommandList::Command& command, std::vector<std::string> words,
-                    ParaArgs& args) {
-    CLI::App app(std::string(command.name) + ": " + command.summary,
-                 std::string(kProgram) + " " + command.name);
-    // The options of every command are listed once, in the program's help.
-    auto format = std::make_shared<ParaHelpFormat>("", kCommonGroup);
-    Prepare(app, format);
-    command.define(app, args);
-    AddHelp(app, "this text");
-    ParaCommandList::DefineCommon(app, args, kCommonGroup);
-    std::string note = "The options of every command may stand here too (veld-para --help).";
-    app.footer(app.get_footer().empty() ? note : app.get_footer() + "\n\n" + note);
-    // CLI11 takes the words last first.
-    std::reverse(words.begin(), words.end());
-    try {
-        app.parse(words);
-        CheckValuesTogether(app);
-    } catch (const CLI::CallForHelp&) {
-        return Help(app);
-    } catch (const CLI::ExtrasError&) {
-        // In the order given (CLI11's message has them last first), without the "--" mark.
-        std::string extras;
-        for (const std::string& word : app.remaining()) {
-            if (word != "--") extras += " " + word;
-        }
-        return UsageError(app, *format, "unexpected:" + extras);
-    } catch (const CLI::ParseError& error) {
-        return UsageError(app, *format, error.what());
-    }
-    args.command = command.name;
-    return Outcome::kRun;
+// A command with its own options and values, then those of every command,
+// which the program's help lists once.
+CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
+    CLI::App* app = program.add_subcommand(command.name, command.summary)->group("Commands");
+    command.define(*app, args);
+    // A value still open keeps "--" with the command: CLI11 hands it back to the program
+    // once the command's values are complete, and the words after it would be read as
+    // options. The command's values come first and take every word they may.
+    app->add_option(kBeyond)->expected(1, -1)->allow_extra_args()->group("");
+    app->set_help_flag("-h,--help", "this text");
+    ParaCommandList::DefineCommon(*app, args, kCommonGroup);
+    app->footer(app->get_footer().empty() ? kCommandNote
+                                          : app->get_footer() + "\n\n" + kCommandNote);
+    return app;
 }
 
 }  // namespace
 
-Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args,
-                               const ParaCommandList::Command*& command) {
-    std::vector<std::string> words;
-    Outcome read = ReadProgram(argc, argv, args, words, command);
-    return read == Outcome::kRun ? ReadCommand(*command, std::move(words), args) : read;
+Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Command*& command) {
+    CLI::App program("veld-para: set up a VELD motor drive from the command line", kProgram);
+    // Before the commands, which take both from the program.
+    program.formatter(std::make_shared<HelpFormat>(kCommonGroup));
+    program.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    program.set_version_flag("--version", std::string(kProgram) + " " + VeldVersion::kFull,
+                             "the program's version");
+    program.set_help_flag("-h,--help",
+                          "this text; COMMAND --help: the command's values and options");
+    ParaCommandList::DefineCommon(program, args, kCommonGroup);
+    // One command; a value named like another command stays a value.
+    program.require_subcommand(1);
+    program.footer(kProgramNotes);
+    std::vector<std::pair<const CLI::App*, const Command*>> commands;
+    for (const Command& each : ParaCommandList::All()) {
+        commands.emplace_back(AddCommand(program, each, args), &each);
+    }
+    try {
+        if (std::string empty = OptionKinds::EmptyValue(argc, argv); !empty.empty()) {
+            return UsageError(program, empty);
+        }
+        program.parse(argc, argv);
+        CheckValuesTogether(Given(program));
+        CheckNothingBeyond(Given(program));
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(program.help().c_str(), stdout);
+        return Outcome::kDone;
+    } catch (const CLI::CallForVersion& version) {
+        std::printf("%s\n", version.what());
+        return Outcome::kDone;
+    } catch (const CLI::ParseError& error) {
+        return UsageError(program, Problem(program, error));
+    }
+    for (const auto& [app, each] : commands) {
+        if (app->parsed()) command = each;
+    }
+    args.command = command->name;
+    return Outcome::kRun;
 }

@@ -2,15 +2,15 @@
 
 #include <CLI/CLI.hpp>
 #include <optional>
+#include <set>
 
 #include "HistoryCommands.h"
-#include "OptionKinds.h"
 #include "common/NumberArg.h"
+#include "common/OptionKinds.h"
 #include "params/ParamPreset.h"
 #include "params/ParamTable.h"
 #include "protocol/PollSchedule.h"
 #include "serial/PortMap.h"
-#include "session/StationList.h"
 
 namespace {
 
@@ -54,6 +54,7 @@ std::vector<std::pair<int32_t, int32_t>> Pairs(const std::vector<std::string>& w
         throw CLI::ValidationError("N V", "at most 110 pairs");
     }
     std::vector<std::pair<int32_t, int32_t>> pairs;
+    std::set<int32_t> numbers;
     for (size_t i = 0; i < words.size(); i += 2) {
         int32_t number = 0;
         int32_t value = 0;
@@ -61,6 +62,11 @@ std::vector<std::pair<int32_t, int32_t>> Pairs(const std::vector<std::string>& w
             !NumberArg::Parse(words[i + 1], INT32_MIN, INT32_MAX, value)) {
             throw CLI::ValidationError("N V", "bad pair " + words[i] + " " + words[i + 1] +
                                                   " (a number 0 to 109, a 32-bit value)");
+        }
+        // Both values would go out; the drive keeps only the last.
+        if (!numbers.insert(number).second) {
+            throw CLI::ValidationError(
+                "N V", "parameter " + words[i] + " is given twice; give each number once");
         }
         pairs.emplace_back(number, value);
     }
@@ -82,15 +88,6 @@ std::vector<PollCommand> PollCommands(const std::vector<std::string>& words) {
         commands.push_back(*command);
     }
     return commands;
-}
-
-// "3-7" or "5", within the stations a reply can name; false otherwise.
-bool ParseIds(const std::string& text, int32_t& first, int32_t& last) {
-    size_t dash = text.find('-');
-    std::string from = text.substr(0, dash);
-    std::string to = dash == std::string::npos ? from : text.substr(dash + 1);
-    return NumberArg::Parse(from, ReplyStation::kFirst, ReplyStation::kLast, first) &&
-           NumberArg::Parse(to, ReplyStation::kFirst, ReplyStation::kLast, last) && first <= last;
 }
 
 void DefineRead(CLI::App& app, ParaArgs& args) {
@@ -144,7 +141,14 @@ void DefineRestore(CLI::App& app, ParaArgs& args) {
 
 void DefineSend(CLI::App& app, ParaArgs& args) {
     OptionKinds::Values(app, "LINE", args.values, 1, -1,
-                        "a command line, sent as typed (-- before lines that begin with -)");
+                        "a command line, sent as typed (-- before lines that begin with -)")
+        ->check([](const std::string& line) {
+            // The drive ends a command at CR: one LINE would go out as two commands.
+            return line.find('\r') == std::string::npos
+                       ? ""
+                       : "a LINE holds a carriage return, which would end it early and send the "
+                         "rest as a second command; give each command as a LINE of its own";
+        });
 }
 
 void DefineWatch(CLI::App& app, ParaArgs& args) {
@@ -179,15 +183,8 @@ void DefineDoctor(CLI::App& app, ParaArgs& args) {
 }
 
 void DefineScan(CLI::App& app, ParaArgs& args) {
-    app.add_option_function<std::string>(
-           "--ids", [&args](const std::string& ids) { ParseIds(ids, args.firstId, args.lastId); },
-           "the stations to ask (default 0-35)")
-        ->type_name("FROM-TO")
-        ->check([](const std::string& ids) {
-            int32_t first = 0;
-            int32_t last = 0;
-            return ParseIds(ids, first, last) ? "" : "FROM-TO within 0-35 expected, not " + ids;
-        });
+    OptionKinds::Stations(app, "--ids", args.stations, "the stations to ask (default 0-35)")
+        ->type_name("FROM-TO");
     Json(app, args, "the stations that answered as one JSON document");
     app.footer(
         "Each station's answer is awaited -w MS (1 to 60000, default 200 here). Progress goes to "
@@ -197,6 +194,14 @@ void DefineScan(CLI::App& app, ParaArgs& args) {
             throw CLI::ValidationError("--wait", "scan waits 1 to 60000 ms for each station, not " +
                                                      std::to_string(args.waitMs));
         }
+        if (args.stations.empty()) return;
+        // The scan asks one run of stations, from the first to the last.
+        if (args.stations.back() - args.stations.front() + 1 !=
+            static_cast<int32_t>(args.stations.size())) {
+            throw CLI::ValidationError("--ids", "scan asks a run of stations FROM-TO, not a list");
+        }
+        args.firstId = args.stations.front();
+        args.lastId = args.stations.back();
     });
 }
 
@@ -204,17 +209,9 @@ void DefineInit(CLI::App& app, ParaArgs& args) { Backup(app, args); }
 
 void DefineCommission(CLI::App& app, ParaArgs& args) {
     OptionKinds::Values(app, "FILE", args.values, 1, 1, "the parameter file every station gets");
-    app.add_option_function<std::string>(
-           "--ids", [&args](const std::string& ids) { StationList::Parse(ids, args.stations); },
-           "the stations, in order: 3,7 or 1-8 or 1-3,7 (0 to 35, each once)")
-        ->type_name("LIST")
-        ->required()
-        ->check([](const std::string& ids) {
-            std::vector<int32_t> stations;
-            return StationList::Parse(ids, stations)
-                       ? ""
-                       : "stations 0 to 35, each once, as 3,7 or 1-8 or 1-3,7, not " + ids;
-        });
+    OptionKinds::Stations(app, "--ids", args.stations,
+                          "the stations, in order: 3,7 or 1-8 or 1-3,7 (0 to 35, each once)")
+        ->required();
     OptionKinds::Text(app, "--report", "DIR", args.reportFolder,
                       "write the report (JSON, HTML) and the backups in DIR (default "
                       "$XDG_DATA_HOME/VELD_Host_Para/reports)");
@@ -265,19 +262,12 @@ const ParaCommandList::Command kCommands[] = {
 
 std::span<const ParaCommandList::Command> ParaCommandList::All() { return kCommands; }
 
-const ParaCommandList::Command* ParaCommandList::Find(const std::string& name) {
-    for (const Command& command : kCommands) {
-        if (name == command.name) return &command;
-    }
-    return nullptr;
-}
-
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
-    app.add_option("-p,--port", args.port,
-                   "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
-                   "rfc2217://HOST:PORT (default COM15); history: the port whose entries to list")
+    OptionKinds::Text(app, "-p,--port", "NAME", args.port,
+                      "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
+                      "rfc2217://HOST:PORT (default COM15); history: the port whose entries to "
+                      "list")
         ->each([&args](const std::string&) { args.portGiven = true; })
-        ->type_name("NAME")
         ->group(group);
     OptionKinds::Number(
         app, "-b,--baud", "RATE", 1, INT32_MAX,

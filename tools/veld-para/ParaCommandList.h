@@ -23,8 +23,6 @@ class ParaCommandList {
     };
 
     static std::span<const Command> All();
-    // nullptr when no command has that name.
-    static const Command* Find(const std::string& name);
     // The options every command takes, before or after its name, in the
     // help's `group`.
     static void DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group);

@@ -9,6 +9,7 @@
 #include "SentLinesText.h"
 #include "params/DecimalText.h"
 #include "params/ParamFileCheck.h"
+#include "protocol/ReplyWaits.h"
 #include "serial/NetAddress.h"
 #include "serial/PortDoctor.h"
 
@@ -31,7 +32,7 @@ int ParaContext::OpenPort() {
     ParaSession::StopOnSignals();
     // A slow line may want a longer silence before a read gives up.
     std::chrono::milliseconds wait(m_args.waitMs);
-    if (wait > DriveReads::kSilence) m_session.Session().SetReadSilence(wait);
+    if (wait > ReplyWaits::kReadSilence) m_session.Session().SetReadSilence(wait);
     if (m_session.Open(m_args.port, m_args.baud)) return kDone;
     PortDoctor::Report report = PortDoctor().Examine(m_args.port, m_session.LastOpenError());
     std::fprintf(stderr, "포트를 열수가 없습니다.\n%s%s", PortReportText::Header(report).c_str(),

@@ -13,6 +13,7 @@
 #include "PortReportText.h"
 #include "protocol/StationScan.h"
 #include "serial/PortDoctor.h"
+#include "serial/PortFindingWords.h"
 #include "serial/PortInventory.h"
 
 namespace {
@@ -44,7 +45,7 @@ int ParaCommands::Ports() {
             port.byId.empty() ? "-" : std::filesystem::path(port.byId.front()).filename().string();
         std::printf("%s\t%s\t%s\t%s\n", port.path.c_str(), byId.c_str(),
                     PortReportText::Hardware(port).c_str(),
-                    PortReportText::Reason(report.Verdict()).c_str());
+                    PortFindingWords::Of(report.Verdict()).reason.english.c_str());
     }
     if (m_args.json) {
         JsonReport json("ports");
@@ -77,7 +78,7 @@ int ParaCommands::Scan() {
     const int32_t first = m_args.firstId;
     const int32_t last = m_args.lastId;
     const int32_t waitMs =
-        m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(StationScan::kDefaultWait.count());
+        m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(ReplyWaits::kScanStation.count());
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
     StationScan scan(m_session.Port(), first, last, std::chrono::milliseconds(waitMs),
                      PrintProgress);

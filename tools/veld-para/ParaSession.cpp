@@ -61,6 +61,10 @@ ParaSession::Outcome ParaSession::Step(bool toStdout) {
     m_bToStdout = toStdout;
     m_session.Tick(Clock::now());
     m_bToStdout = false;
+    if (int refused = m_session.Queue().TakeRefused()) {
+        std::fprintf(stderr, "veld-para: the send queue was full: %d lines were refused\n",
+                     refused);
+    }
     if (m_bWriteFailed) {
         // A device that went away fails the write it was given too; the reader
         // tells that apart within moments.

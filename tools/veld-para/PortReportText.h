@@ -7,15 +7,12 @@
 #include "serial/PortFinding.h"
 #include "serial/PortInventory.h"
 
-// The port doctor's findings and the port list in veld-para's words: English
-// lines for a terminal, JSON for scripts.
+// The port doctor's report and the port list laid out for veld-para: the
+// findings' English words as lines for a terminal, JSON for scripts.
 class PortReportText {
   public:
     // "COM15 (/dev/ttyS14)" and what is known of the device, a line each.
     static std::string Header(const PortDoctor::Report& report);
-    static std::string Reason(const PortFinding& finding);
-    // What to do, one command a line where there are any; "" when nothing is to be done.
-    static std::string Remedy(const PortFinding& finding);
     // One "- reason" line a finding, its remedy indented below it.
     static std::string Findings(const PortDoctor::Report& report);
     // The description without the by-id names, which have a field of their own.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "protocol/SentCommand.h"
+#include "protocol/UnsavedWrites.h"
 
 namespace {
 
@@ -21,16 +21,9 @@ bool SentLinesText::Incomplete() const {
 }
 
 bool SentLinesText::Unsaved() const {
-    bool unsaved = false;
-    for (const TxLineWriter::Gone& gone : m_lines) {
-        SentCommand command;
-        if (gone.fate != TxLineWriter::Fate::kWritten || !SentCommand::Parse(gone.line, command)) {
-            continue;
-        }
-        if (command.Code() == "PWR") unsaved = true;
-        if (command.EndsWriteGroup()) unsaved = false;
-    }
-    return unsaved;
+    UnsavedWrites unsaved;
+    for (const TxLineWriter::Gone& gone : m_lines) unsaved.OnLineGone(gone);
+    return unsaved.Unsaved();
 }
 
 void SentLinesText::Print() const {

@@ -10,7 +10,7 @@ class App;
 class Option;
 }  // namespace CLI
 
-// The kinds of option and value veld-para's commands take, each with one rule
+// The kinds of option and value the programs take, each with one rule
 // wherever it stands. `names` as CLI11 takes them: "-w,--wait"; a name without
 // a hyphen is a value.
 class OptionKinds {
@@ -31,4 +31,12 @@ class OptionKinds {
     static CLI::Option* Values(CLI::App& app, const std::string& name,
                                std::vector<std::string>& values, int least, int most,
                                const std::string& description);
+    // Stations as StationList reads them ("3,7", "1-8", "1-3,7"), in station order.
+    static CLI::Option* Stations(CLI::App& app, const std::string& names,
+                                 std::vector<int32_t>& stations, const std::string& description);
+
+    // "--NAME=" with nothing after the "=", before a "--" that ends the
+    // options, said as a problem; "" when there is none. CLI11 would take the
+    // word after it as the value.
+    static std::string EmptyValue(int argc, char** argv);
 };

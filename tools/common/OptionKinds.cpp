@@ -1,10 +1,12 @@
-#include "OptionKinds.h"
+#include "common/OptionKinds.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "common/NumberArg.h"
+#include "session/StationList.h"
 
 namespace {
 
@@ -39,15 +41,14 @@ CLI::Option* OptionKinds::Number(CLI::App& app, const std::string& names,
         return "a decimal number from " + std::to_string(low) + " to " + std::to_string(high) +
                " expected, not " + text;
     };
-    // The check has refused what does not parse by the time the value is taken.
+    // Each value in turn, once checked: the last one counts, or each one for an option
+    // that takes every value given.
     auto taken = [low, high, take](const std::string& text) {
         int32_t value = 0;
         NumberArg::Parse(text, low, high, value);
         take(value);
     };
-    return app.add_option_function<std::string>(names, taken, description)
-        ->check(problem)
-        ->type_name(typeName);
+    return app.add_option(names, description)->check(problem)->each(taken)->type_name(typeName);
 }
 
 CLI::Option* OptionKinds::Text(CLI::App& app, const std::string& names, const std::string& typeName,
@@ -68,4 +69,30 @@ CLI::Option* OptionKinds::Values(CLI::App& app, const std::string& name,
         ->required()
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
         ->type_name("");
+}
+
+CLI::Option* OptionKinds::Stations(CLI::App& app, const std::string& names,
+                                   std::vector<int32_t>& stations, const std::string& description) {
+    auto problem = [](const std::string& text) {
+        std::vector<int32_t> parsed;
+        return StationList::Parse(text, parsed)
+                   ? std::string()
+                   : "stations (3,7 or 1-8 or 1-3,7, each once) within 0-35 expected, not " + text;
+    };
+    // The check has refused what does not parse by the time the list is taken.
+    auto taken = [&stations](const std::string& text) { StationList::Parse(text, stations); };
+    return app.add_option_function<std::string>(names, taken, description)
+        ->check(problem)
+        ->type_name("LIST");
+}
+
+std::string OptionKinds::EmptyValue(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        if (word == "--") break;
+        if (word.size() > 3 && word.starts_with("--") && word.ends_with('=')) {
+            return std::string(word) + " gives no value: write it after the \"=\"";
+        }
+    }
+    return "";
 }
