@@ -201,6 +201,19 @@ TEST_F(JournalTest, DamagedFilesArePutAsideAndANewJournalBegun) {
         JournalEntry entry = ReadEntry(JournalSession({}, "COM1"), 0, 1);
         EXPECT_TRUE(journal->Append(entry)) << c.what;
     }
+
+    // Damage deeper in the file is not looked for at each open; the check finds it.
+    fs::remove_all(dir / "data");
+    fs::create_directories(dir / "data");
+    std::string inner = whole;
+    std::fill(inner.begin() + 4 * 4096, inner.begin() + 6 * 4096, '\xff');
+    Write(path, inner);
+    std::unique_ptr<Journal> journal = OpenOrFail();
+    ASSERT_TRUE(journal);
+    EXPECT_FALSE(journal->TakeNotice());
+    Journal::Verification result;
+    ASSERT_TRUE(journal->Verify(result)) << journal->Error();
+    EXPECT_FALSE(result.damage.empty());
 }
 
 TEST_F(JournalTest, MigratesAnEmptyFileAndLeavesALaterVersionAlone) {

@@ -265,7 +265,8 @@ std::span<const ParaCommandList::Command> ParaCommandList::All() { return kComma
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
     OptionKinds::Text(app, "-p,--port", "NAME", args.port,
                       "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
-                      "rfc2217://HOST:PORT (default COM15); history: the port whose entries to list")
+                      "rfc2217://HOST:PORT (default COM15); history: the port whose entries to "
+                      "list")
         ->each([&args](const std::string&) { args.portGiven = true; })
         ->group(group);
     OptionKinds::Number(
