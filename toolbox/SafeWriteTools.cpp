@@ -113,6 +113,10 @@ void SafeWriteTools::OnCompareWithDrive() {
     if (file) StartCompare(*file, Text("파일: %1").arg(path));
 }
 
+void SafeWriteTools::CompareWithRecorded(const ParamSet& values, const QString& source) {
+    if (CheckConnected()) StartCompare(values, source);
+}
+
 void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
     if (m_compare) m_compare->close();
     m_compareFile = file;

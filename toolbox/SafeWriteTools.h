@@ -31,6 +31,9 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     void OnCompareWithDrive();
     // "되돌리기(&U)...".
     void OnUndo();
+    // Values recorded before (a journal's read) offered for sending: the
+    // drive is read first and shown beside them, as "드라이브와 비교" does.
+    void CompareWithRecorded(const ParamSet& values, const QString& source);
     // "전송 후 확인(&V)".
     void SetVerifyAfterWrite(bool on) { m_session.SetVerifyAfterWrite(on); }
 
