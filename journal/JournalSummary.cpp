@@ -68,8 +68,8 @@ std::string JournalSummary::Change(const Json& parameter) {
         int64_t n = number.get<int64_t>();
         if (n >= 0 && n < ParamTable::kCount) name = ParamTable::NameOf(static_cast<int32_t>(n));
     }
-    return Value(number, "?") + " " + name + " " + Value(Field(parameter, "before"), "?") + " → " +
-           Value(Field(parameter, "sent"), "?");
+    return Value(number, "?") + (name.empty() ? "" : " " + name) + " " +
+           Value(Field(parameter, "before"), "?") + " → " + Value(Field(parameter, "sent"), "?");
 }
 
 size_t JournalSummary::Unsent(const Json& payload) {
