@@ -45,6 +45,14 @@ void SetRow(QTableWidget* table, int row, const QStringList& texts) {
     }
 }
 
+// Every column but the last, which stretches, as wide as its texts
+// (resizeColumnsToContents would take the stretch away until the next resize).
+void FitColumns(QTableWidget* table) {
+    for (int column = 0; column + 1 < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+    }
+}
+
 }  // namespace
 
 CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
@@ -182,7 +190,9 @@ QTableWidget* CHistoryWnd::MakeTable(const QStringList& headers) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setWordWrap(false);
-    table->horizontalHeader()->setStretchLastSection(true);
+    // The last column takes the room left.
+    table->horizontalHeader()->setSectionResizeMode(static_cast<int>(headers.size()) - 1,
+                                                    QHeaderView::Stretch);
     return table;
 }
 
@@ -241,7 +251,7 @@ void CHistoryWnd::ShowSessions(quint64 request, const JournalSessions& sessions,
                 QString::number(info.entries)});
         m_sessionList.push_back(info);
     }
-    if (m_sessionList.size() == sessions.size()) m_sessions->resizeColumnsToContents();
+    if (m_sessionList.size() == sessions.size()) FitColumns(m_sessions);
     m_more->setEnabled(more);
     SetStatus(m_sessionList.empty() ? Text("찾는 작업 기록이 없습니다.")
                                     : Text("작업 %1개%2")
@@ -276,7 +286,7 @@ void CHistoryWnd::ShowEntries(quint64 request, const JournalEntries& entries) {
                 entry.station ? QString::number(*entry.station) : QString(),
                 FromUtf8(JournalSummary::Of(entry))});
     }
-    m_entries->resizeColumnsToContents();
+    FitColumns(m_entries);
     SetStatus(
         Text("작업 %1개, 고른 작업의 기록 %2개").arg(m_sessionList.size()).arg(entries.size()),
         false);
