@@ -117,9 +117,11 @@ sqlite3* Journal::OpenDatabase(const std::string& path, std::string& error) {
 
 bool Journal::Damaged(sqlite3* db, const std::string& path) {
     if (JournalFile::CutShort(path)) return true;
-    SqliteStatement check(db, "PRAGMA quick_check");
-    if (!check.Step()) return IsDamage(sqlite3_extended_errcode(db));
-    return check.Text(0) != "ok";
+    // The schema is read from the file's first pages: no database, or a
+    // damaged one, fails here. The whole file is checked by Verify, not at
+    // each open: a quick_check of a million entries takes seconds.
+    SqliteStatement schema(db, "SELECT count(*) FROM sqlite_master");
+    return !schema.Step() && IsDamage(sqlite3_extended_errcode(db));
 }
 
 bool Journal::Configure() {
@@ -340,6 +342,12 @@ bool Journal::StationsOf(SessionInfo& session) {
 
 bool Journal::Verify(Verification& result) {
     result = {};
+    SqliteStatement check(m_db, "PRAGMA quick_check");
+    if (!check.Step()) return Fail("cannot check the journal " + m_path);
+    if (check.Text(0) != "ok") {
+        result.damage = check.Text(0);
+        return true;
+    }
     SqliteStatement rows(m_db, (std::string(kColumns) + " ORDER BY e.id").c_str());
     std::string previous;
     while (rows.Step()) {

@@ -39,15 +39,17 @@ class Journal {
     };
 
     struct Verification {
+        // What SQLite's check of the file found first; empty when the file is sound.
+        std::string damage;
         int64_t checked = 0;
         // The first entry whose hash does not match its fields and the entry before.
         std::optional<int64_t> firstMismatch;
     };
 
     // Opens the journal at `path`, made when missing. A file that is no
-    // SQLite database, or a damaged one, is put aside and a new one begun
-    // (Notice tells). nullptr, with the reason in `error`, when it cannot be
-    // opened or written.
+    // SQLite database, one cut short or one whose first pages are damaged is
+    // put aside and a new one begun (Notice tells). nullptr, with the reason in `error`, when it
+    // cannot be opened or written.
     static std::unique_ptr<Journal> Open(const std::string& path, std::string& error);
     ~Journal();
     Journal(const Journal&) = delete;
@@ -76,7 +78,7 @@ class Journal {
     // Sessions with an entry the filter wants, newest first.
     bool Sessions(const JournalFilter& filter, size_t limit, size_t offset,
                   std::vector<SessionInfo>& sessions);
-    // Checks every entry's hash, in order.
+    // Checks the file, then every entry's hash in order.
     bool Verify(Verification& result);
 
   private:

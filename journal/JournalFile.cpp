@@ -24,7 +24,8 @@ uint32_t BigEndian(const unsigned char* bytes, int count) {
 }
 
 bool MakeFolders(const fs::path& folder, std::string& error) {
-    if (folder.empty() || fs::exists(folder)) return true;
+    std::error_code unknown;
+    if (folder.empty() || fs::exists(folder, unknown)) return true;
     if (!MakeFolders(folder.parent_path(), error)) return false;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         error = "cannot make the folder " + folder.string() + ": " + std::strerror(errno);

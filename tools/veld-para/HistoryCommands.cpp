@@ -85,8 +85,9 @@ void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
     OptionKinds::Flag(app, "--json", args.json, "the entries as one JSON document");
     app.footer(
         "--port, --station, --since and --last filter the list and export (--port, --since); "
-        "diff exits 5 when the two differ; verify exits 5 naming the first entry that does not "
-        "match its hash; 4 when the journal cannot be opened or has no such entry.");
+        "diff exits 5 when the two differ; verify exits 5 when the file is damaged or naming "
+        "the first entry that does not match its hash; 4 when the journal cannot be opened or has "
+        "no such entry.");
     app.callback([&args] {
         if (args.noJournal) {
             throw CLI::ValidationError("--no-journal", "history reads the journal");
@@ -235,6 +236,10 @@ int HistoryCommands::Verify() {
     if (!m_journal->Verify(result)) {
         std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
         return kFileError;
+    }
+    if (!result.damage.empty()) {
+        std::printf("the journal file is damaged: %s\n", result.damage.c_str());
+        return kDiffer;
     }
     if (result.firstMismatch) {
         std::printf(
