@@ -265,6 +265,11 @@ class CHistoryWndTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(window->Status(), QString("찾는 작업 기록이 없습니다."),
                                   kTimeoutMs);
         QVERIFY(!QFile::exists(QString::fromStdString(JournalPath::Default())));
+
+        // A journal that cannot be opened (a folder) is said, not shown as empty.
+        CHistoryWnd folder(m_dir.path().toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(folder.Status().contains("작업 기록을 읽지 못했습니다"),
+                                 kTimeoutMs);
     }
 };
 
