@@ -6,14 +6,16 @@ using Json = ReportHtml::Json;
 
 namespace {
 
-// Printed on A4, nothing may run past the page's edge: tables take the width
-// and wrap their cells, and a long path or line breaks where it must.
+// Printed on A4, nothing may run past the page's edge: a cell breaks a word
+// that does not fit, and a cell that may hold a long path or line ("long")
+// breaks it anywhere, so that the table never needs more than the width.
 constexpr const char* kStyle =
     "@page{size:A4;margin:15mm}"
     "body{font-family:\"NanumGothic\",\"Gulim\",sans-serif;font-size:10pt;margin:1.5em}"
     "table{border-collapse:collapse;margin:.5em 0;max-width:100%}"
     "th,td{border:1px solid #999;padding:2px 8px;text-align:left;vertical-align:top;"
-    "overflow-wrap:anywhere;word-break:break-word}"
+    "overflow-wrap:break-word}"
+    "th{white-space:nowrap}td.long,.facts td{overflow-wrap:anywhere}"
     "td.n{text-align:right}"
     "pre,code{white-space:pre-wrap;overflow-wrap:anywhere;word-break:break-all}"
     ".warn{color:#a00;font-weight:bold}"
@@ -73,6 +75,10 @@ std::string ReportHtml::Text(const Json& value) {
 
 std::string ReportHtml::Cell(const std::string& html, bool number) {
     return std::string(number ? "<td class=\"n\">" : "<td>") + html + "</td>";
+}
+
+std::string ReportHtml::LongCell(const std::string& html) {
+    return "<td class=\"long\">" + html + "</td>";
 }
 
 std::string ReportHtml::Row(const char* header, const std::string& html) {

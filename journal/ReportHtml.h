@@ -24,6 +24,8 @@ class ReportHtml {
     // A field as text: a string escaped, a number as it is, null as a dash.
     static std::string Text(const Json& value);
     static std::string Cell(const std::string& html, bool number = false);
+    // A cell that may hold a long path or line, broken anywhere to fit.
+    static std::string LongCell(const std::string& html);
     // A row of a facts table: its header and its cell.
     static std::string Row(const char* header, const std::string& html);
     // Each line of `lines` (texts) in a preformatted block that wraps.

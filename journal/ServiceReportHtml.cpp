@@ -15,7 +15,10 @@ constexpr const char* kStyle =
     ".session{margin-top:1.5em}.session+.session{break-before:page;page-break-before:always}"
     "tr.differ{background:#fbe3e3}";
 
-std::string Local(const std::string& utc) { return Html::Escape(JournalTime::Local(utc)); }
+// A journal time in local time to the second.
+std::string Local(const std::string& utc) {
+    return Html::Escape(JournalTime::Local(utc).substr(0, 19));
+}
 
 std::string Stations(const std::vector<int32_t>& stations) {
     std::string text;
@@ -68,13 +71,12 @@ std::string ServiceReportHtml::Page(const std::vector<Session>& sessions) {
 std::string ServiceReportHtml::Overview(const std::vector<Session>& sessions) {
     std::string html =
         "<h2>작업 목록</h2>\n<table class=\"wide\">\n<tr><th>작업</th><th>시작</th><th>포트</th>"
-        "<th>국번</th><th>프로그램</th><th>사용자</th><th>기록 수</th></tr>\n";
+        "<th>국번</th><th>사용자</th><th>기록 수</th></tr>\n";
     for (size_t i = 0; i < sessions.size(); ++i) {
         const Journal::SessionInfo& info = sessions[i].info;
         html += "<tr>" + Html::Cell(std::to_string(i + 1), true) + Html::Cell(Local(info.started)) +
-                Html::Cell(Html::Escape(info.port)) + Html::Cell(Stations(info.stations)) +
-                Html::Cell(Html::Escape(info.program + " " + info.version)) +
-                Html::Cell(Html::Escape(info.user + "@" + info.host)) +
+                Html::LongCell(Html::Escape(info.port)) + Html::Cell(Stations(info.stations)) +
+                Html::LongCell(Html::Escape(info.user + "@" + info.host)) +
                 Html::Cell(std::to_string(info.entries), true) + "</tr>\n";
     }
     return html + "</table>\n";
@@ -138,7 +140,7 @@ std::string ServiceReportHtml::Done(const std::vector<JournalEntry>& entries) {
         html += "<tr>" + Html::Cell(std::to_string(entry.id), true) +
                 Html::Cell(Local(entry.time)) + Html::Cell(JournalSummary::KindText(entry.kind)) +
                 Html::Cell(StationOf(entry), true) +
-                Html::Cell(Html::Escape(JournalSummary::Of(entry))) + "</tr>\n";
+                Html::LongCell(Html::Escape(JournalSummary::Of(entry))) + "</tr>\n";
     }
     return html + "</table>\n";
 }

@@ -80,8 +80,9 @@ ServiceReportHtml::Session SessionOf(std::vector<JournalEntry> entries) {
 }
 
 // What the report says of a write: its values before and sent beside the
-// drive's after the read-back that answers it, and what went wrong.
-TEST(ServiceReportHtmlTest, PairsEachWriteWithItsReadBackAndListsTheFailures) {
+// drive's after the read-back that answers it, and what went wrong ("없음"
+// where nothing changed or failed).
+TEST(ServiceReportHtmlTest, PairsEachWriteWithItsReadBackAndListsTheFailuresOrNone) {
     std::string html = ServiceReportHtml::Page({SessionOf({
         Entry(Kind::kWrite, {{"parameters", {{{"number", 20}, {"before", 500}, {"sent", 300}}}},
                              {"lines", {{{"line", "#3.PWR 20 <300>"}, {"fate", "not sent"}}}},
@@ -103,11 +104,8 @@ TEST(ServiceReportHtmlTest, PairsEachWriteWithItsReadBackAndListsTheFailures) {
     }
     EXPECT_NE(html.find("&lt;b&gt;COM3&lt;/b&gt;"), std::string::npos);
     EXPECT_NE(html.find("kim\xEF\xBF\xBD"), std::string::npos);
-}
 
-TEST(ServiceReportHtmlTest, SaysNoneWhereNothingChangedOrFailed) {
-    std::string html =
-        ServiceReportHtml::Page({SessionOf({Entry(Kind::kConnect, Json::object())})});
+    html = ServiceReportHtml::Page({SessionOf({Entry(Kind::kConnect, Json::object())})});
     EXPECT_NE(html.find("<h3>바꾼 값</h3>\n<p>없음</p>"), std::string::npos);
     EXPECT_NE(html.find("<h3>실패</h3>\n<p>없음</p>"), std::string::npos);
 }
