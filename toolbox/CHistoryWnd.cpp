@@ -262,6 +262,7 @@ void CHistoryWnd::ShowSessions(quint64 request, const JournalSessions& sessions,
 }
 
 void CHistoryWnd::OnSessionSelected() {
+    m_nEntriesRequest = 0;  // an answer on its way is for the selection before
     m_entryList.clear();
     m_entries->setRowCount(0);
     UpdateButtons();
@@ -327,7 +328,10 @@ QString CHistoryWnd::EntryLabel(const JournalEntry& entry) const {
 
 void CHistoryWnd::Restore() {
     std::optional<ParamSet> values = SelectedRead();
-    if (values) emit RestoreRequested(*values, EntryLabel(m_entryList[m_entries->currentRow()]));
+    if (!values) return;
+    const JournalEntry& read = m_entryList[m_entries->currentRow()];
+    emit RestoreRequested(*values, EntryLabel(read), read.station.value_or(-1),
+                          FromUtf8(read.port));
 }
 
 void CHistoryWnd::AskCompareWithEntry() {

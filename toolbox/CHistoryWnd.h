@@ -56,8 +56,10 @@ class CHistoryWnd : public QDialog {
     CompareDialog* Comparison() const { return m_diff; }
 
   signals:
-    // "이 값으로 되돌리기": a recorded read's values, and what to call them.
-    void RestoreRequested(const ParamSet& values, const QString& label);
+    // "이 값으로 되돌리기": a recorded read's values, what to call them, and
+    // the station (-1 when not recorded) and port they were read from.
+    void RestoreRequested(const ParamSet& values, const QString& label, int32_t station,
+                          const QString& port);
     // The journal answered a request (found, saved or failed).
     void Answered();
 

@@ -184,7 +184,9 @@ class CHistoryWndTest : public QObject {
         auto values = restored.at(0).at(0).value<ParamSet>();
         QCOMPARE(values.Value(20), 500);
         QCOMPARE(values.Size(), size_t{2});
-        QVERIFY(restored.at(0).at(1).toString().contains("국번 3"));
+        QVERIFY(restored.at(0).at(1).toString().contains("기록 #2"));
+        QCOMPARE(restored.at(0).at(2).toInt(), 3);
+        QCOMPARE(restored.at(0).at(3).toString(), "COM3");
 
         QVERIFY(Answered(*window, [&] { window->CompareWithEntry(m_otherRead); }));
         QVERIFY(window->Comparison());
