@@ -65,6 +65,8 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     connect(m_query, &HistoryQuery::EntriesFound, this, &CHistoryWnd::ShowEntries);
     connect(m_query, &HistoryQuery::EntryFound, this, &CHistoryWnd::ShowOtherRead);
     connect(m_query, &HistoryQuery::Failed, this, &CHistoryWnd::ShowFailure);
+    connect(m_query, &HistoryQuery::PutAside, this,
+            [this](const QString& text) { MessageBox::Show(this, text); });
     connect(m_query, &HistoryQuery::ReportSaved, this, [this](quint64, const QString& path) {
         SetStatus(Text("보고서를 저장했습니다: %1").arg(path), false);
         emit Answered();

@@ -21,7 +21,13 @@ Journal* HistoryQuery::Open(quint64 request, bool& missing) {
     }
     std::string reason;
     m_journal = Journal::Open(m_path, reason);
-    if (!m_journal) Fail(request, reason);
+    if (!m_journal) {
+        Fail(request, reason);
+        return nullptr;
+    }
+    if (std::optional<Journal::Notice> notice = m_journal->TakeNotice()) {
+        emit PutAside(QString::fromStdString(notice->korean));
+    }
     return m_journal.get();
 }
 

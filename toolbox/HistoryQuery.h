@@ -38,6 +38,8 @@ class HistoryQuery : public QObject {
     void EntryFound(quint64 request, const JournalEntries& entry);
     void ReportSaved(quint64 request, const QString& path);
     void Failed(quint64 request, const QString& reason);
+    // Opening found the journal damaged, put it aside and began a new one.
+    void PutAside(const QString& text);
 
   private:
     // The journal, opened on first use; nullptr (Failed told) when it cannot

@@ -14,6 +14,7 @@
 
 #include "FormFixture.h"
 #include "Legibility.h"
+#include "MessageBoxAnswerer.h"
 #include "app/CMainFrame.h"
 #include "journal/Journal.h"
 #include "journal/JournalPath.h"
