@@ -114,7 +114,8 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
 }
 
 CHistoryWnd::~CHistoryWnd() {
-    m_thread.quit();
+    // After the queries asked for: a report asked for is written before the window goes.
+    QMetaObject::invokeMethod(m_query, [thread = &m_thread] { thread->quit(); });
     m_thread.wait();
 }
 
