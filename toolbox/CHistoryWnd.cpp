@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "form/MessageBox.h"
@@ -56,22 +57,12 @@ void FitColumns(QTableWidget* table) {
 }  // namespace
 
 CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
-    : QDialog(parent), m_query(new HistoryQuery(std::move(journalPath))) {
+    : QDialog(parent), m_query(std::make_unique<HistoryQuery>(std::move(journalPath))) {
     setObjectName(QStringLiteral("historyWnd"));
     setWindowTitle(Text("작업 기록"));
-    m_query->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_query, &QObject::deleteLater);
-    connect(m_query, &HistoryQuery::SessionsFound, this, &CHistoryWnd::ShowSessions);
-    connect(m_query, &HistoryQuery::EntriesFound, this, &CHistoryWnd::ShowEntries);
-    connect(m_query, &HistoryQuery::EntryFound, this, &CHistoryWnd::ShowOtherRead);
-    connect(m_query, &HistoryQuery::Failed, this, &CHistoryWnd::ShowFailure);
-    connect(m_query, &HistoryQuery::PutAside, this,
-            [this](const QString& text) { MessageBox::Show(this, text); });
-    connect(m_query, &HistoryQuery::ReportSaved, this, [this](quint64, const QString& path) {
-        SetStatus(Text("보고서를 저장했습니다: %1").arg(path), false);
-        emit Answered();
-    });
-    m_thread.start();
+    m_collect = new QTimer(this);
+    m_collect->setInterval(15);
+    connect(m_collect, &QTimer::timeout, this, &CHistoryWnd::CollectAnswers);
 
     m_sessions = MakeTable({Text("시작"), Text("포트"), Text("국번"), Text("프로그램"),
                             Text("사용자"), Text("기록 수")});
@@ -113,11 +104,9 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     Find();
 }
 
-CHistoryWnd::~CHistoryWnd() {
-    // After the queries asked for: a report asked for is written before the window goes.
-    QMetaObject::invokeMethod(m_query, [thread = &m_thread] { thread->quit(); });
-    m_thread.wait();
-}
+// The query thread ends after the jobs asked for: a report asked for is
+// written before the window goes.
+CHistoryWnd::~CHistoryWnd() = default;
 
 QWidget* CHistoryWnd::MakeFilterRow() {
     auto* row = new QWidget(this);
@@ -202,7 +191,9 @@ QTableWidget* CHistoryWnd::MakeTable(const QStringList& headers) {
 template <typename Query>
 quint64 CHistoryWnd::Post(Query query) {
     quint64 request = ++m_nRequest;
-    QMetaObject::invokeMethod(m_query, [q = m_query, query, request] { query(*q, request); });
+    m_query->Post([query, request](HistoryQuery& each) { query(each, request); });
+    ++m_nDue;
+    m_collect->start();
     return request;
 }
 
@@ -243,8 +234,40 @@ void CHistoryWnd::RequestSessions(size_t offset) {
     });
 }
 
-void CHistoryWnd::ShowSessions(quint64 request, const JournalSessions& sessions, bool more) {
-    if (request != m_nSessionsRequest) return;
+void CHistoryWnd::CollectAnswers() {
+    for (const HistoryQuery::Answer& answer : m_query->TakeAnswers()) {
+        if (answer.kind != HistoryQuery::Answer::Kind::kPutAside) --m_nDue;
+        Show(answer);
+    }
+    if (m_nDue <= 0) m_collect->stop();
+}
+
+void CHistoryWnd::Show(const HistoryQuery::Answer& answer) {
+    using Kind = HistoryQuery::Answer::Kind;
+    switch (answer.kind) {
+        case Kind::kSessions:
+            return ShowSessions(answer);
+        case Kind::kEntries:
+            return ShowEntries(answer);
+        case Kind::kEntry:
+            return ShowOtherRead(answer);
+        case Kind::kReportSaved:
+            SetStatus(Text("보고서를 저장했습니다: %1").arg(answer.text), false);
+            break;
+        case Kind::kFailed:
+            SetStatus(answer.text, false);
+            break;
+        case Kind::kPutAside:
+            MessageBox::Show(this, answer.text);
+            return;
+    }
+    emit Answered();
+}
+
+void CHistoryWnd::ShowSessions(const HistoryQuery::Answer& answer) {
+    if (answer.request != m_nSessionsRequest) return;
+    const JournalSessions& sessions = answer.sessions;
+    bool more = answer.more;
     int row = m_sessions->rowCount();
     m_sessions->setRowCount(row + static_cast<int>(sessions.size()));
     for (const Journal::SessionInfo& info : sessions) {
@@ -278,8 +301,9 @@ void CHistoryWnd::OnSessionSelected() {
         [session](HistoryQuery& query, quint64 request) { query.FindEntries(session, request); });
 }
 
-void CHistoryWnd::ShowEntries(quint64 request, const JournalEntries& entries) {
-    if (request != m_nEntriesRequest) return;
+void CHistoryWnd::ShowEntries(const HistoryQuery::Answer& answer) {
+    if (answer.request != m_nEntriesRequest) return;
+    const JournalEntries& entries = answer.entries;
     m_entryList = entries;
     m_entries->setRowCount(static_cast<int>(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -295,11 +319,6 @@ void CHistoryWnd::ShowEntries(quint64 request, const JournalEntries& entries) {
         Text("작업 %1개, 고른 작업의 기록 %2개").arg(m_sessionList.size()).arg(entries.size()),
         false);
     UpdateButtons();
-    emit Answered();
-}
-
-void CHistoryWnd::ShowFailure(quint64, const QString& reason) {
-    SetStatus(reason, false);
     emit Answered();
 }
 
@@ -355,8 +374,9 @@ void CHistoryWnd::CompareWithEntry(int64_t id) {
         Post([id](HistoryQuery& query, quint64 request) { query.FindEntry(id, request); });
 }
 
-void CHistoryWnd::ShowOtherRead(quint64 request, const JournalEntries& entry) {
-    if (request != m_nOtherRequest) return;
+void CHistoryWnd::ShowOtherRead(const HistoryQuery::Answer& answer) {
+    if (answer.request != m_nOtherRequest) return;
+    const JournalEntries& entry = answer.entries;
     std::optional<ParamSet> values;
     if (!entry.empty() && entry.front().kind == JournalEntry::Kind::kRead) {
         values = JournalRecord::ReadValues(entry.front().payload);

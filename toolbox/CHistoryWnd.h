@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-#include <QThread>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,13 +16,15 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTableWidget;
 
 // "작업 기록": the journal's sessions, newest first and a page at a time,
 // filtered by port, station, date and text; the entries of the one selected;
 // a recorded complete read offered for restoring or compared with another
 // read or a file; the service report of the selected sessions saved. The
-// journal is queried on a thread of the window's own.
+// journal is queried on a thread of the window's own, whose answers the
+// window collects while any is due.
 class CHistoryWnd : public QDialog {
     Q_OBJECT
   public:
@@ -70,10 +72,12 @@ class CHistoryWnd : public QDialog {
     // The filter the fields say; nullopt (the status tells) when the date is none.
     std::optional<JournalFilter> FilterOfFields();
     void RequestSessions(size_t offset);
-    void ShowSessions(quint64 request, const JournalSessions& sessions, bool more);
-    void ShowEntries(quint64 request, const JournalEntries& entries);
-    void ShowOtherRead(quint64 request, const JournalEntries& entry);
-    void ShowFailure(quint64 request, const QString& reason);
+    // Takes the answers come and shows each.
+    void CollectAnswers();
+    void Show(const HistoryQuery::Answer& answer);
+    void ShowSessions(const HistoryQuery::Answer& answer);
+    void ShowEntries(const HistoryQuery::Answer& answer);
+    void ShowOtherRead(const HistoryQuery::Answer& answer);
     void OnSessionSelected();
     void UpdateButtons();
     // The selected entry's values when it is a complete read.
@@ -89,8 +93,9 @@ class CHistoryWnd : public QDialog {
     template <typename Query>
     quint64 Post(Query query);
 
-    QThread m_thread;
-    HistoryQuery* m_query;
+    std::unique_ptr<HistoryQuery> m_query;
+    QTimer* m_collect = nullptr;
+    int m_nDue = 0;  // requests not answered yet
     quint64 m_nRequest = 0;
     quint64 m_nSessionsRequest = 0;
     quint64 m_nEntriesRequest = 0;
