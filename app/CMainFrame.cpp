@@ -15,7 +15,9 @@
 #include "app/RecentFileList.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "form/Utf8Text.h"
+#include "journal/JournalPath.h"
 #include "toolbox/CCommissionDlg.h"
+#include "toolbox/CHistoryWnd.h"
 #include "toolbox/CMonitorWnd.h"
 #include "toolbox/CPortDoctorDlg.h"
 #include "toolbox/CStationScanDlg.h"
@@ -177,6 +179,11 @@ void CMainFrame::CreateToolsMenu() {
     commission->setStatusTip(
         Text("한 파라미터 파일을 여러 국번에 보내고 확인한 뒤 보고서를 남깁니다"));
     connect(commission, &QAction::triggered, this, &CMainFrame::OnCommission);
+    QAction* history = tools->addAction(Text("작업 기록(&H)..."));
+    history->setObjectName(QStringLiteral("toolHistory"));
+    history->setStatusTip(
+        Text("드라이브에 한 작업을 찾아 보고, 기록된 값으로 되돌리거나 보고서로 저장합니다"));
+    connect(history, &QAction::triggered, this, &CMainFrame::OnHistory);
 }
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
@@ -219,6 +226,14 @@ void CMainFrame::OnStationScan() {
 void CMainFrame::OnCommission() {
     CCommissionDlg dialog(m_view->Session(), this);
     dialog.exec();
+}
+
+void CMainFrame::OnHistory() {
+    auto* window = new CHistoryWnd(JournalPath::Default(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &CHistoryWnd::RestoreRequested, m_safeWrite,
+            &SafeWriteTools::CompareWithRecorded);
+    window->show();
 }
 
 void CMainFrame::OnPortDoctor() {

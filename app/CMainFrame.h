@@ -56,6 +56,9 @@ class CMainFrame : public QMainWindow {
     void OnStationScan();
     void OnPortDoctor();
     void OnCommission();
+    // "작업 기록": a window of its own on the journal; its restore goes
+    // through the compare flow of the safe writes.
+    void OnHistory();
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();

@@ -1,14 +1,20 @@
 // The GUI thread's cost of what the live monitor brings ten times a second, as
 // CPU time alone (offscreen, no display): a line echoed into a full echo list,
-// and one frame of a chart that follows the time.
+// and one frame of a chart that follows the time. Then the time from opening
+// "작업 기록" on a journal of a million entries to its first page shown.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QTableWidget>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "form/EchoListBox.h"
 #include "protocol/EchoList.h"
+#include "toolbox/CHistoryWnd.h"
 #include "toolbox/MonitorChart.h"
 
 namespace {
@@ -51,6 +57,25 @@ void BM_MonitorFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MonitorFrame);
+
+// The journal veld_journal_bench builds (a million entries) and keeps.
+void BM_HistoryWindowFirstPage(benchmark::State& state) {
+    const char* chosen = std::getenv("VELD_BENCH_JOURNAL");
+    std::string path = chosen ? chosen : "/tmp/veld-bench-journal.sqlite3";
+    if (!QFile::exists(QString::fromStdString(path))) {
+        state.SkipWithError("no big journal: run veld_journal_bench first");
+        return;
+    }
+    for (auto _ : state) {
+        CHistoryWnd window(path);
+        QEventLoop answered;
+        QObject::connect(&window, &CHistoryWnd::Answered, &answered, &QEventLoop::quit);
+        window.show();
+        answered.exec();
+        if (window.Sessions()->rowCount() == 0) state.SkipWithError("the first page is empty");
+    }
+}
+BENCHMARK(BM_HistoryWindowFirstPage)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

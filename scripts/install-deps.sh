@@ -22,6 +22,8 @@ packages=(
     libtelnet-dev ser2net
     xvfb xauth
     librsvg2-bin
+    # The printable reports printed to PDF by a real browser, and their text read back.
+    chromium poppler-utils
 )
 packages+=("$@")
 

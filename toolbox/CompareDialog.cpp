@@ -31,10 +31,10 @@ QString ValueText(bool has, int32_t value, bool bitField, uint32_t otherBits) {
     return QStringLiteral("%1 (%2)").arg(value).arg(binary);
 }
 
-QString DifferenceText(const ParamComparison::Row& row) {
+QString DifferenceText(const ParamComparison::Row& row, const QString& a, const QString& b) {
     if (!row.differ) return QString();
-    if (!row.hasA) return Text("파일에 없음");
-    if (!row.hasB) return Text("드라이브에 없음");
+    if (!row.hasA) return Text("%1에 없음").arg(a);
+    if (!row.hasB) return Text("%1에 없음").arg(b);
     QStringList parts;
     if (!ParamComparison::Fits16(row.a)) {
         parts << Text("16비트를 넘는 값: 드라이브는 %1로 저장").arg(ParamComparison::Kept16(row.a));
@@ -47,7 +47,8 @@ QString DifferenceText(const ParamComparison::Row& row) {
 
 }  // namespace
 
-CompareDialog::CompareDialog(const QString& source, QWidget* parent) : QDialog(parent) {
+CompareDialog::CompareDialog(const QString& source, QWidget* parent)
+    : QDialog(parent), m_nameA(Text("파일")), m_nameB(Text("드라이브")) {
     setWindowTitle(Text("드라이브와 비교"));
     setObjectName(QStringLiteral("compareDialog"));
     m_source = new QLabel(source, this);
@@ -127,18 +128,27 @@ void CompareDialog::ShowComparison(const ParamComparison& comparison, int32_t st
     m_status->setText(QString());
 }
 
+void CompareDialog::ShowDifferences(const ParamComparison& comparison, const QString& a,
+                                    const QString& b) {
+    setWindowTitle(Text("기록 비교"));
+    m_bReadOnly = true;
+    m_nameA = a;
+    m_nameB = b;
+    m_table->setHorizontalHeaderLabels(
+        {Text("번호"), Text("이름"), a, b, Text("차이 (%1→%2)").arg(a, b), QString()});
+    m_table->hideColumn(kResult);
+    m_send->hide();
+    FillRows(comparison, ParamSet());
+    int differ = comparison.Differences();
+    m_summary->setText(differ == 0
+                           ? Text("%1개 항목이 모두 같습니다.").arg(m_rows.size())
+                           : Text("%1개 항목 중 %2개가 다릅니다.").arg(m_rows.size()).arg(differ));
+    m_status->setText(QString());
+    SetBusy(false);
+}
+
 void CompareDialog::Fill(const ParamComparison& comparison, int32_t station, const ParamSet& sent) {
-    m_rows = comparison.DifferingFirst();
-    std::stable_partition(m_rows.begin(), m_rows.end(), [&sent](const ParamComparison::Row& row) {
-        return row.differ || sent.Has(row.number);
-    });
-    QSignalBlocker quiet(m_table);
-    m_table->setRowCount(static_cast<int>(m_rows.size()));
-    // Ticked at first; after a send the operator has chosen what goes.
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        AddRow(static_cast<int>(i), m_rows[i], sent.Empty());
-    }
-    m_table->resizeColumnsToContents();
+    FillRows(comparison, sent);
     int differ = comparison.Differences();
     int total = static_cast<int>(m_rows.size());
     m_summary->setText(
@@ -153,12 +163,26 @@ void CompareDialog::Fill(const ParamComparison& comparison, int32_t station, con
     SetBusy(false);
 }
 
+void CompareDialog::FillRows(const ParamComparison& comparison, const ParamSet& sent) {
+    m_rows = comparison.DifferingFirst();
+    std::stable_partition(m_rows.begin(), m_rows.end(), [&sent](const ParamComparison::Row& row) {
+        return row.differ || sent.Has(row.number);
+    });
+    QSignalBlocker quiet(m_table);
+    m_table->setRowCount(static_cast<int>(m_rows.size()));
+    // Ticked at first; after a send the operator has chosen what goes.
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        AddRow(static_cast<int>(i), m_rows[i], sent.Empty());
+    }
+    m_table->resizeColumnsToContents();
+}
+
 void CompareDialog::AddRow(int index, const ParamComparison::Row& row, bool tick) {
     auto* number = new QTableWidgetItem(QString::number(row.number));
     number->setFlags(Qt::ItemIsEnabled);
     // A parameter the file does not hold has nothing to send. A value the
     // drive would not keep as it is goes only when the operator ticks it.
-    if (row.differ && row.hasA) {
+    if (row.differ && row.hasA && !m_bReadOnly) {
         number->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         number->setCheckState(tick && ParamComparison::Fits16(row.a) ? Qt::Checked : Qt::Unchecked);
     }
@@ -168,7 +192,8 @@ void CompareDialog::AddRow(int index, const ParamComparison::Row& row, bool tick
                      new QTableWidgetItem(ValueText(row.hasA, row.a, row.bitField, row.bits)));
     m_table->setItem(index, kDrive,
                      new QTableWidgetItem(ValueText(row.hasB, row.b, row.bitField, row.bits)));
-    m_table->setItem(index, kDifference, new QTableWidgetItem(DifferenceText(row)));
+    m_table->setItem(index, kDifference,
+                     new QTableWidgetItem(DifferenceText(row, m_nameA, m_nameB)));
     m_table->setItem(index, kResult, new QTableWidgetItem());
     if (!row.differ) return;
     for (int column = 0; column < kColumns; ++column) {

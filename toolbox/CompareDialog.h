@@ -33,6 +33,9 @@ class CompareDialog : public QDialog {
     // The read or the send went wrong; nothing more can happen here.
     void ShowFailure(const QString& text);
     void ShowComparison(const ParamComparison& comparison, int32_t station);
+    // Two recorded sets side by side, with nothing to send: `a` and `b` name
+    // the sides, as the column headers and the summary show them.
+    void ShowDifferences(const ParamComparison& comparison, const QString& a, const QString& b);
     // The ticked values are on their way, the read-back follows.
     void ShowSending(int count);
     // The comparison again after a send, with the drive as it was read back:
@@ -52,6 +55,7 @@ class CompareDialog : public QDialog {
 
   private:
     void Fill(const ParamComparison& comparison, int32_t station, const ParamSet& sent);
+    void FillRows(const ParamComparison& comparison, const ParamSet& sent);
     void AddRow(int index, const ParamComparison::Row& row, bool tick);
     void MarkReadBack(const ReadBackReport& report);
     void ShowBusy(const QString& text);
@@ -69,4 +73,8 @@ class CompareDialog : public QDialog {
     std::vector<ParamComparison::Row> m_rows;
     bool m_bSent = false;
     bool m_bBusy = false;
+    // Sets compared, not a drive: no check boxes, nothing to send.
+    bool m_bReadOnly = false;
+    QString m_nameA;
+    QString m_nameB;
 };

@@ -101,6 +101,12 @@ void SafeWriteTools::OnCompareWithDrive() {
     if (file) StartCompare(*file, Text("파일: %1").arg(path));
 }
 
+void SafeWriteTools::CompareWithRecorded(const ParamSet& values, const QString& source,
+                                         int32_t station, const QString& port) {
+    if (!CheckConnected() || !ConfirmOtherDrive(station, port.toStdString(), "기록")) return;
+    StartCompare(values, source);
+}
+
 void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
     if (m_compare) m_compare->close();
     m_compareFile = file;
@@ -176,7 +182,7 @@ void SafeWriteTools::UndoTo(const QString& path) {
     BackupStore::Entry entry;
     BackupStore::Describe(path.toStdString(), entry);
     std::optional<ParamSet> backup = LoadForSending(m_window, path);
-    if (!backup || !ConfirmOtherDrive(entry)) return;
+    if (!backup || !ConfirmOtherDrive(entry.station, entry.port, "백업")) return;
     StartCompare(*backup, Text("백업: %1, 국번 %2, 포트 %3 (%4)")
                               .arg(QString::fromStdString(entry.When()))
                               .arg(entry.station)
@@ -184,17 +190,19 @@ void SafeWriteTools::UndoTo(const QString& path) {
                               .arg(path));
 }
 
-bool SafeWriteTools::ConfirmOtherDrive(const BackupStore::Entry& backup) {
+bool SafeWriteTools::ConfirmOtherDrive(int32_t readStation, const std::string& readPort,
+                                       const char* what) {
     int32_t station = m_stationId();
     std::string port = m_session.OpenPort();
-    if (backup.station == station && SamePort(backup.port, port)) return true;
+    if (readStation == station && SamePort(readPort, port)) return true;
     return MessageBox::AskYesNo(
-        m_window, Text("이 백업은 지금 연결된 것과 다른 국번이나 포트에서 읽은 값입니다.\n"
-                       "백업: 국번 %1, 포트 %2\n"
-                       "연결된 드라이브: 국번 %3, 포트 %4\n\n"
-                       "이 백업의 값을 국번 %3 드라이브와 비교하고 전송하시겠습니까?")
-                      .arg(backup.station)
-                      .arg(PortShown(backup.port))
+        m_window, Text("이 %1은 지금 연결된 것과 다른 국번이나 포트에서 읽은 값입니다.\n"
+                       "%1: 국번 %2, 포트 %3\n"
+                       "연결된 드라이브: 국번 %4, 포트 %5\n\n"
+                       "이 %1의 값을 국번 %4 드라이브와 비교하고 전송하시겠습니까?")
+                      .arg(Text(what))
+                      .arg(readStation)
+                      .arg(PortShown(readPort))
                       .arg(station)
                       .arg(QString::fromStdString(port)));
 }

@@ -31,6 +31,11 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     void OnCompareWithDrive();
     // "되돌리기(&U)...".
     void OnUndo();
+    // Values recorded before (a journal's read of `station` on `port`)
+    // offered for sending: the drive is read first and shown beside them, as
+    // "드라이브와 비교" does; another drive's only when the operator says so.
+    void CompareWithRecorded(const ParamSet& values, const QString& source, int32_t station,
+                             const QString& port);
     // "전송 후 확인(&V)".
     void SetVerifyAfterWrite(bool on) { m_session.SetVerifyAfterWrite(on); }
 
@@ -45,8 +50,9 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     void SendChosen(const ParamSet& chosen);
     BackupListDialog::Item ListItem(const BackupStore::Entry& entry) const;
     void UndoTo(const QString& path);
-    // A backup of another station or port is restored only when the operator says so.
-    bool ConfirmOtherDrive(const BackupStore::Entry& backup);
+    // Values read from another station or port (`what`: "백업", "기록") are
+    // restored only when the operator says so.
+    bool ConfirmOtherDrive(int32_t readStation, const std::string& readPort, const char* what);
     bool CheckConnected();
     // The port the last complete read came from; empty when not known.
     std::string LastReadPort() const;
