@@ -96,13 +96,18 @@ FormOnPty::FormOnPty() {
 FormOnPty::~FormOnPty() { PortMap::Clear(); }
 
 QStringList FormOnPty::TickAndReceive(int count) {
-    Tick();
+    // Ticks as the form's timer would while the lines come: a write waits a
+    // tick or two for the journal to hold what came before it.
     QStringList lines;
-    for (int i = 0; i < count; ++i) {
-        std::string line = ReadUntil("\r", std::chrono::seconds(10));
-        if (line.empty() || line.back() != '\r') break;
+    std::string line;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (lines.size() < count && std::chrono::steady_clock::now() < end) {
+        Tick();
+        line += ReadUntil("\r", std::chrono::milliseconds(100));
+        if (line.empty() || line.back() != '\r') continue;
         line.pop_back();
         lines << QString::fromStdString(line);
+        line.clear();
     }
     return lines;
 }

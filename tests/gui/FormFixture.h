@@ -76,6 +76,7 @@ class FormOnPty : public PtyPair, public FormFixture {
     FormOnPty();
     ~FormOnPty();
 
-    // Ticks once and returns the `count` lines the drive receives, without their CRs.
+    // Ticks until the drive has received `count` lines (10 s at most) and
+    // returns them without their CRs.
     QStringList TickAndReceive(int count);
 };
