@@ -28,9 +28,8 @@ DriveSession::DriveSession(ParamTable& table, RefreshFlag& refresh, Notifier& po
 }
 
 DriveSession::~DriveSession() {
-    WaitForOpen();
-    m_writer.GiveUpWaiting();
-    m_port.Close();
+    // Closed as the owner would, so that the journal records the end.
+    Close();
     m_dispatcher.Stop();
 }
 
