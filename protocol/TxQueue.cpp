@@ -60,6 +60,10 @@ void TxQueue::EchoGoneLines() {
 void TxQueue::Echo(TxLineWriter::Gone gone) {
     ++m_nGone;
     if (m_goneListener) m_goneListener->OnLineGone(gone);
+    // A line given up while the port is open (refused, interrupted) did not
+    // go out and is not shown as sent; lines lost with no port open are
+    // echoed, as they always were.
+    if (gone.fate == TxLineWriter::Fate::kNotSent && m_writer.PortOpen()) return;
     std::string& line = gone.line;
     if (!line.empty()) line.pop_back();
     m_txEcho.Add(line);

@@ -93,10 +93,12 @@ bool DriveSession::Close() {
     WaitForOpen();
     // The writer must be outside its write before the device goes.
     m_writer.GiveUpWaiting();
+    bool closed = m_port.Close();
+    // The lines given up belong to the connection that ends, which the journal closes.
     m_queue.EchoGoneLines();
     if (m_bOpened) m_journal.Disconnected();
     m_bOpened = false;
-    return m_port.Close();
+    return closed;
 }
 
 bool DriveSession::TakePortLost() {

@@ -160,6 +160,8 @@ TEST_F(SessionJournalTest, AWriteIsRefusedWhenTheJournalCannotRecordWhatCameBefo
         20s));
     EXPECT_FALSE(session.LinesWaiting());
     EXPECT_EQ(pty.Read(1 << 16, 50ms), "");
+    // Nor are they echoed as sent.
+    EXPECT_EQ(sent.lines, std::vector<std::string>{"#0.PRA"});
 
     // Once the journal takes entries again, the read is recorded and the next write goes.
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
