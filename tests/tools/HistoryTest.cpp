@@ -1,3 +1,4 @@
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "ToolsFixture.h"
@@ -5,6 +6,7 @@
 #include "journal/JournalRecord.h"
 #include "journal/JournalSession.h"
 #include "params/ParamFile.h"
+#include "params/ParamTable.h"
 #include "support/ScopedEnv.h"
 
 namespace {
@@ -64,6 +66,43 @@ class HistoryTest : public ToolsTest {
     std::unique_ptr<ScopedEnv> data;
     std::string journal;
 };
+
+// What veld-para does to the drive is recorded as it happened: a write sent
+// from a file with its fingerprint, each line's fate, the read-back; a write
+// the journal cannot record first is not sent at all.
+TEST_F(HistoryTest, RecordsWhatACommandDidToTheDrive) {
+    StartSim();
+    std::string file = (dir / "target.par").string();
+    ParamSet values;
+    for (int32_t number : ParamTable::Instance().ListedNumbers()) values.Set(number, 0);
+    values.Set(20, 300);
+    ASSERT_TRUE(ParamFile::Write(file, values));
+    ASSERT_EQ(Para({"--journal", journal, "write", file}).code, 0);
+    ParaRun listed = History({"--json"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    Json entries = Json::parse(listed.out)["entries"];
+    std::vector<std::string> kinds;
+    for (const Json& entry : entries) kinds.push_back(entry["kind"]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"connect", "file", "write", "read", "read-back",
+                                               "disconnect"}));
+    EXPECT_EQ(entries[1]["action"], "sent from");
+    EXPECT_EQ(entries[1]["sha256"].get<std::string>().size(), 64u);
+    EXPECT_EQ(entries[2]["lines"].size(), 31u);
+    EXPECT_EQ(entries[2]["lines"][30], Json::parse(R"({"line": "#0.PSV", "fate": "sent"})"));
+    EXPECT_TRUE(entries[2]["saved"]);
+    EXPECT_EQ(entries[4]["result"], "confirmed");
+    EXPECT_EQ(History({"verify"}).code, 0);
+
+    // A journal in a folder that cannot take it: nothing goes to the drive.
+    std::filesystem::path folder = dir / "not-a-folder";
+    std::ofstream(folder.string()) << "a file where the journal's folder would be";
+    size_t wireBefore = WireTexts().size();
+    ParaRun refused = Para({"--journal", (folder / "journal.sqlite3").string(), "set", "20", "5"});
+    EXPECT_EQ(refused.code, 4) << refused.err;
+    EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
+    EXPECT_EQ(WireTexts().size(), wireBefore);
+    EXPECT_EQ(Para({"--no-journal", "set", "20", "5"}).code, 0);
+}
 
 TEST_F(HistoryTest, ListsFiltersAndShowsEntries) {
     Record();

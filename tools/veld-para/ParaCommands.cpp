@@ -8,6 +8,7 @@
 #include "HistoryCommands.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
+#include "journal/JournalRecord.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/SetupParams.h"
@@ -77,6 +78,7 @@ int ParaCommands::Write() {
     for (int32_t number : values.Numbers()) file.SetParamValue(number, values.Value(number));
     SafeWriteCommands safe(m_context);
     if (int opened = safe.OpenForWriting(); opened != kDone) return opened;
+    m_session.Session().Journal().Record(JournalRecord::File("sent from", m_args.values[0]));
     safe.BeforeWriteGroup();
     m_session.Queue().QueueSendAll(m_nStationId, file);
     return safe.SendWriteGroup(ParamSet::Listed(file));
