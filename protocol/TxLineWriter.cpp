@@ -65,7 +65,7 @@ void TxLineWriter::GiveUpWaiting() {
 void TxLineWriter::Run() {
     WorkerThread::Prepare("veld-writer");
     uint32_t next = 0;
-    uint32_t stoppedBelow = 0;  // lines behind a failed one, when asked to stop there
+    bool stopped = false;  // a line failed and nothing behind it may go
     Clock::time_point pauseEnd;
     for (;;) {
         // Read before the checks, so a hand-over after them ends the wait at once.
@@ -79,14 +79,14 @@ void TxLineWriter::Run() {
         uint32_t slot = next % kSlots;
         // The pause after the line before; a line given up meanwhile is not written.
         std::this_thread::sleep_until(pauseEnd);
-        bool givenUp = Before(next, m_nGiveUpBelow.load(std::memory_order_acquire)) ||
-                       Before(next, stoppedBelow);
+        bool givenUp = stopped || Before(next, m_nGiveUpBelow.load(std::memory_order_acquire));
         Fate fate = givenUp ? Fate::kNotSent : WriteLine(m_lines[slot]);
         if (fate != Fate::kNotSent)
             pauseEnd = Clock::now() + std::chrono::milliseconds(kLinePauseMs);
-        // Nothing behind a failed line goes out: a write group must not go on half.
+        // Nothing behind a failed line goes out, not even a line handed over
+        // later: a write group must not go on half.
         if (fate == Fate::kFailed && m_bStopAfterFailure.load(std::memory_order_relaxed)) {
-            stoppedBelow = handed;
+            stopped = true;
         }
         m_fates[slot] = fate;
         m_nGone.store(++next, std::memory_order_release);

@@ -52,7 +52,8 @@ class TxLineWriter {
     // The lines not yet written are given up (they go as kNotSent); returns
     // once the writer is no longer inside a write, so the device may close.
     void GiveUpWaiting();
-    // After a failed line the lines behind it are given up too.
+    // After a failed line every line behind it, handed over then or later, is
+    // given up too (for a run that ends at its first failure).
     void SetStopAfterFailure(bool stop) { m_bStopAfterFailure.store(stop); }
     // Called on the writer's thread after each line has gone; set before the
     // first line is handed over.

@@ -236,6 +236,30 @@ TEST_F(DriveSessionTest, ClosingGivesUpTheLinesNotYetWritten) {
     EXPECT_EQ(recorder.fates.front(), TxLineWriter::Fate::kWritten);
 }
 
+// Asked to stop at a failed write, the writer sends nothing behind it: neither the
+// line handed over while the failed one stalled nor a line handed over later.
+TEST_F(DriveSessionTest, AfterAFailedWriteNothingMoreGoesOutWhenAskedSo) {
+    session.SetStopAfterWriteFailure(true);
+    session.Queue().QueueCommand(std::string(100000, 'x'));  // the drive reads none of it
+    session.Tick(Clock::now());
+    session.Queue().QueueCop(0);
+    session.Tick(Clock::now());
+    ASSERT_TRUE(Eventually(
+        [&] {
+            session.Tick(Clock::now());
+            return recorder.fates.size() == 2;
+        },
+        10s));
+    session.Queue().QueueCop(0);
+    ASSERT_TRUE(Eventually([&] {
+        session.Tick(Clock::now());
+        return recorder.fates.size() == 3;
+    }));
+    using Fate = TxLineWriter::Fate;
+    EXPECT_EQ(recorder.fates, (std::vector<Fate>{Fate::kFailed, Fate::kNotSent, Fate::kNotSent}));
+    EXPECT_EQ(pty.Read(1 << 20, 200ms).find("COP"), std::string::npos);
+}
+
 // An open begun off the owner's thread: the session is not connected and hands
 // no line to the writer until its result is taken; then the lines queued
 // meanwhile go out on the port opened, or are lost as lines without a port are.
