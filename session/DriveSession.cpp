@@ -102,10 +102,18 @@ bool DriveSession::Close() {
 }
 
 bool DriveSession::TakePortLost() {
-    if (!m_bOpened || m_port.IsConnected()) return false;
+    if (!PortWentAndDrained()) return false;
     m_bOpened = false;
     m_journal.PortLost();
     return true;
+}
+
+bool DriveSession::PortWentAndDrained() const {
+    if (!m_bOpened || m_port.IsConnected()) return false;
+    // The reader publishes its last lines before it lets the port go; the
+    // session takes lines behind the dispatcher, which may still be on them.
+    const RxLineRing& ring = m_port.Ring();
+    return !m_dispatcher.IsRunning() || ring.ReadIndex() == ring.WriteIndex();
 }
 
 DriveSession::LineFault DriveSession::Fault(Clock::time_point now) const {
@@ -132,7 +140,7 @@ void DriveSession::Tick(Clock::time_point now) {
     // While a port opens the lines wait for its result.
     bool handOver = !IsOpening();
     // Seen before the lines are taken, so that every line the port received is among them.
-    m_bLineGone = m_bOpened && !m_port.IsConnected();
+    m_bLineGone = PortWentAndDrained();
     if (handOver) FlushQueue();
     ReceiveLines();
     m_guard.Poll(now, m_bLineGone);

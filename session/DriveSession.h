@@ -179,6 +179,8 @@ class DriveSession : private WriteGuard::Listener,
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnLineGone(const TxLineWriter::Gone& gone) override;
     void OnLineQueued(const std::string& line, Origin origin) override;
+    // The port went by itself and the dispatcher has taken every line it received.
+    bool PortWentAndDrained() const;
     // Hands the queued lines over, each write once the journal holds what came before it.
     void FlushQueue();
     void Opened(const std::string& text);

@@ -262,7 +262,9 @@ TEST_F(ToolsTest, APeerThatHangsUpGetsOnlyTrueWords) {
         {"#0.PRA\r", "#0.PRA 0014 012C\r", 0,
          "holds all 1 values sent\nveld-para: the port was lost after the drive's last reply"},
     };
-    for (const Case& c : cases) {
+    // The last reply and the hang-up race the dispatcher: five rounds let a lost reply show.
+    for (size_t n = 0; n < 5 * std::size(cases); ++n) {
+        const Case& c = cases[n % std::size(cases)];
         SCOPED_TRACE(::testing::PrintToString(c.trigger));
         SilentServer peer;
         peer.HangUpAfter(c.trigger, c.answer);
