@@ -104,6 +104,32 @@ TEST_F(HistoryTest, RecordsWhatACommandDidToTheDrive) {
     EXPECT_EQ(Para({"--no-journal", "set", "20", "5"}).code, 0);
 }
 
+// A recorded read put back: the drive is read, what differs is sent and read
+// back, and that write is recorded with the values it replaced.
+TEST_F(HistoryTest, RestorePutsARecordedReadBackOnTheDrive) {
+    StartSim();
+    ASSERT_EQ(Para({"--journal", journal, "read"}).code, 0);  // entries 1 to 3, the read 2
+    ASSERT_EQ(Para({"--journal", journal, "set", "20", "777", "21", "5"}).code, 0);
+    size_t wireBefore = WireTexts().size();
+    EXPECT_EQ(Para({"--journal", journal, "history", "restore", "1"}).code, 4) << "not a read";
+    EXPECT_EQ(WireTexts().size(), wireBefore);
+    ParaRun restored = Para({"--journal", journal, "history", "restore", "2"});
+    ASSERT_EQ(restored.code, 0) << restored.err;
+    std::vector<std::string> drive = Lines(Para({"read"}).out);
+    EXPECT_EQ(drive[6], "20\t가속시간\t500");
+    EXPECT_EQ(drive[7], "21\t감속시간\t500");
+    Json entries = Json::parse(History({"--json", "--last", "4"}).out)["entries"];
+    EXPECT_EQ(entries[0]["kind"], "write");
+    EXPECT_EQ(entries[0]["parameters"], Json::parse(R"([{"number": 20, "before": 777, "sent": 500},
+        {"number": 21, "before": 5, "sent": 500}])"));
+    EXPECT_EQ(entries[2]["result"], "confirmed");
+    ParaRun again = Para({"--journal", journal, "history", "restore", "2"});
+    EXPECT_EQ(again.code, 0);
+    EXPECT_NE(again.err.find("holds the recorded read's values; nothing was sent"),
+              std::string::npos)
+        << again.err;
+}
+
 TEST_F(HistoryTest, ListsFiltersAndShowsEntries) {
     Record();
     struct Case {

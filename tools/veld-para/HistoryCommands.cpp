@@ -9,6 +9,8 @@
 #include "FileProblemText.h"
 #include "HistoryText.h"
 #include "JsonReport.h"
+#include "ParaCommandList.h"
+#include "SafeWriteCommands.h"
 #include "StdoutCheck.h"
 #include "common/NumberArg.h"
 #include "common/OptionKinds.h"
@@ -27,7 +29,8 @@ struct Action {
     const char* name;
     size_t values;
 };
-constexpr Action kActions[] = {{"", 0}, {"show", 1}, {"diff", 2}, {"export", 0}, {"verify", 0}};
+constexpr Action kActions[] = {{"", 0},        {"show", 1},   {"diff", 2},
+                               {"restore", 1}, {"export", 0}, {"verify", 0}};
 
 // An entry's id: digits only, from 1 up.
 std::optional<int64_t> ParseId(const std::string& text) {
@@ -55,9 +58,13 @@ void CheckValues(const ParaArgs& args) {
         if (each.values > 0 && !ParseId(args.values[1])) {
             throw CLI::ValidationError("ID", "an entry's number expected, not " + args.values[1]);
         }
+        if (action != "restore" && (args.noVerify || !args.backupPath.empty())) {
+            throw CLI::ValidationError("--no-verify/--backup", "only history restore writes");
+        }
         return;
     }
-    throw CLI::ValidationError("ACTION", "show, diff, export or verify expected, not " + action);
+    throw CLI::ValidationError("ACTION",
+                               "show, diff, restore, export or verify expected, not " + action);
 }
 
 }  // namespace
@@ -65,7 +72,7 @@ void CheckValues(const ParaArgs& args) {
 void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
     OptionKinds::Values(app, "ACTION", args.values, 0, 3,
                         "nothing: the entries; show ID; diff ID ID|FILE (a FILE named by digits "
-                        "alone as ./NAME); export; verify")
+                        "alone as ./NAME); restore ID; export; verify")
         ->required(false);
     OptionKinds::Number(
         app, "--station", "S", INT32_MIN, INT32_MAX, [&args](int32_t s) { args.station = s; },
@@ -82,10 +89,14 @@ void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
     OptionKinds::Number(
         app, "--last", "N", 1, INT32_MAX, [&args](int32_t n) { args.last = n; },
         "only the last N entries (still oldest first)");
-    OptionKinds::Flag(app, "--json", args.json, "the entries as one JSON document");
+    OptionKinds::Flag(app, "--json", args.json,
+                      "the entries as one JSON document (restore: its read-back report)");
+    ParaCommandList::DefineWriteSafety(app, args);
     app.footer(
         "--port, --station, --since and --last filter the list and export (--port, --since); "
-        "diff exits 5 when the two differ; verify exits 5 when the file is damaged or naming "
+        "diff exits 5 when the two differ; restore ID reads the drive (-p, -i), sends the values "
+        "of the recorded read ID that differ, COP and PSV, reads back, and exits as restore FILE; "
+        "verify exits 5 when the file is damaged or naming "
         "the first entry that does not match its hash; 4 when the journal cannot be opened or has "
         "no such entry.");
     app.callback([&args] {
@@ -96,7 +107,8 @@ void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
     });
 }
 
-HistoryCommands::HistoryCommands(const ParaArgs& args) : m_args(args) {}
+HistoryCommands::HistoryCommands(ParaContext& context)
+    : m_context(context), m_args(context.Args()) {}
 
 int HistoryCommands::Run() {
     if (!OpenJournal()) return kFileError;
@@ -104,6 +116,7 @@ int HistoryCommands::Run() {
     std::string action = values.empty() ? "" : values[0];
     if (action == "show") return Show(*ParseId(values[1]));
     if (action == "diff") return Diff(*ParseId(values[1]), values[2]);
+    if (action == "restore") return Restore(*ParseId(values[1]));
     if (action == "export") return Export();
     if (action == "verify") return Verify();
     return List();
@@ -211,6 +224,12 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
         return kFileError;
     }
     return comparison.Differences() == 0 ? kDone : kDiffer;
+}
+
+int HistoryCommands::Restore(int64_t id) {
+    std::optional<ParamSet> values = RecordedRead(id);
+    if (!values) return kFileError;
+    return SafeWriteCommands(m_context).Restore(*values, "the recorded read's");
 }
 
 int HistoryCommands::Export() {

@@ -37,9 +37,7 @@ void Backup(CLI::App& app, ParaArgs& args) {
 
 // write, set, setup, setmode and restore.
 void WriteOptions(CLI::App& app, ParaArgs& args, const std::string& note = "") {
-    OptionKinds::Flag(app, "--no-verify", args.noVerify,
-                      "send only; done once every line went out");
-    Backup(app, args);
+    ParaCommandList::DefineWriteSafety(app, args);
     Json(app, args, "print the read-back report as one JSON document");
     app.footer(note.empty() ? kReadBackNote : note + "\n" + kReadBackNote);
 }
@@ -261,6 +259,12 @@ const ParaCommandList::Command kCommands[] = {
 }  // namespace
 
 std::span<const ParaCommandList::Command> ParaCommandList::All() { return kCommands; }
+
+void ParaCommandList::DefineWriteSafety(CLI::App& app, ParaArgs& args) {
+    OptionKinds::Flag(app, "--no-verify", args.noVerify,
+                      "send only; done once every line went out");
+    Backup(app, args);
+}
 
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
     OptionKinds::Text(app, "-p,--port", "NAME", args.port,

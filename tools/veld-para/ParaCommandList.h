@@ -26,4 +26,6 @@ class ParaCommandList {
     // The options every command takes, before or after its name, in the
     // help's `group`.
     static void DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group);
+    // --no-verify and --backup, of every command that writes.
+    static void DefineWriteSafety(CLI::App& app, ParaArgs& args);
 };

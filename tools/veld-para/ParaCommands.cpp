@@ -177,7 +177,7 @@ int ParaCommands::Diff() { return SafeWriteCommands(m_context).Diff(); }
 
 int ParaCommands::Restore() { return SafeWriteCommands(m_context).Restore(); }
 
-int ParaCommands::History() { return HistoryCommands(m_args).Run(); }
+int ParaCommands::History() { return HistoryCommands(m_context).Run(); }
 
 int ParaCommands::Monitor() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;

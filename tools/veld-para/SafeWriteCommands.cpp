@@ -65,19 +65,23 @@ bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCh
 
 int SafeWriteCommands::Restore() {
     const std::string& path = m_args.values[0];
-    if (int target = CheckBackupTarget(); target != kDone) return target;
     ParamSet file;
     if (!ParaContext::LoadFile(path, file, "nothing was sent")) return kFileError;
-    if (int read = m_context.ReadDrive(file.Numbers()); read != kDone) return read;
+    return Restore(file, "the file's");
+}
+
+int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose) {
+    if (int target = CheckBackupTarget(); target != kDone) return target;
+    if (int read = m_context.ReadDrive(values.Numbers()); read != kDone) return read;
     const ParamSet& drive = m_context.DriveValues();
     if (int saved = SaveBackup(); saved != kDone) return saved;
     ParamSet differing;
-    ParamComparison comparison(file, drive, file.Numbers());
+    ParamComparison comparison(values, drive, values.Numbers());
     for (const ParamComparison::Row& row : comparison.Rows()) {
         if (row.differ) differing.Set(row.number, row.a);
     }
     if (differing.Empty()) {
-        ReportNothingToSend();
+        ReportNothingToSend(whose);
         return kDone;
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
@@ -216,9 +220,10 @@ void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
     json.Print();
 }
 
-void SafeWriteCommands::ReportNothingToSend() const {
+void SafeWriteCommands::ReportNothingToSend(const std::string& whose) const {
     if (!m_args.quiet) {
-        std::fprintf(stderr, "veld-para: the drive holds the file's values; nothing was sent\n");
+        std::fprintf(stderr, "veld-para: the drive holds %s values; nothing was sent\n",
+                     whose.c_str());
     }
     if (!m_args.json) return;
     JsonReport json(m_args.command);

@@ -22,6 +22,8 @@ class SafeWriteCommands {
     // restore FILE: reads the drive, sends the parameters of FILE that differ
     // from it, reads back.
     int Restore();
+    // The same with `values` (`whose`: "the file's" as the report says it).
+    int Restore(const ParamSet& values, const std::string& whose);
 
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
@@ -44,7 +46,7 @@ class SafeWriteCommands {
     void ReportUnverified(const ParamSet& sent) const;
     // --json: a write group that stopped before all of it went out.
     void ReportStopped(ParaSession::Outcome outcome) const;
-    void ReportNothingToSend() const;
+    void ReportNothingToSend(const std::string& whose) const;
     // The JSON document's fields common to every write command.
     void Describe(JsonReport& json) const;
 
