@@ -68,6 +68,45 @@ JournalRecord JournalRecord::File(const std::string& action, const std::string& 
             Json{{"action", action}, {"path", path}, {"sha256", std::move(sha)}}};
 }
 
+JournalRecord JournalRecord::Failure(std::optional<int32_t> station, const std::string& what,
+                                     Json details) {
+    Json payload{{"what", what}};
+    payload.update(details);
+    return {Kind::kFailure, station, std::move(payload)};
+}
+
+JournalRecord JournalRecord::Scan(const StationScan& scan) {
+    Json answers = Json::array();
+    for (const StationScan::Answer& answer : scan.Answers()) {
+        answers.push_back({{"station", answer.station}, {"version", answer.version}});
+    }
+    const char* result = scan.GetState() == StationScan::State::kCancelled ? "cancelled"
+                         : scan.GetState() == StationScan::State::kLost    ? "port lost"
+                                                                           : "finished";
+    return {Kind::kScan, std::nullopt,
+            Json{{"first", scan.First()},
+                 {"last", scan.Last()},
+                 {"result", result},
+                 {"answers", std::move(answers)}}};
+}
+
+JournalRecord JournalRecord::MonitorStart(int32_t station, const PollSchedule& schedule) {
+    Json commands = Json::array();
+    for (const PollCommand& command : schedule.Commands()) commands.push_back(command.Name());
+    return {Kind::kMonitor, station,
+            Json{{"action", "start"},
+                 {"commands", std::move(commands)},
+                 {"interval_ms", schedule.IntervalMs()}}};
+}
+
+JournalRecord JournalRecord::MonitorStop(int32_t station, const PollSchedule& schedule) {
+    return {Kind::kMonitor, station,
+            Json{{"action", "stop"},
+                 {"rounds_sent", schedule.RoundsSent()},
+                 {"rounds_answered", schedule.RoundsAnswered()},
+                 {"rounds_unanswered", schedule.RoundsUnanswered()}}};
+}
+
 JournalRecord JournalRecord::Other(Kind kind, std::optional<int32_t> station, Json payload) {
     return {kind, station, std::move(payload)};
 }

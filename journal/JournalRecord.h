@@ -8,7 +8,9 @@
 
 #include "journal/JournalEntry.h"
 #include "params/ParamSet.h"
+#include "protocol/PollSchedule.h"
 #include "protocol/ReadBackReport.h"
+#include "protocol/StationScan.h"
 #include "protocol/TxLineWriter.h"
 
 // What happened, before the journal stamps it with time, origin and session:
@@ -34,7 +36,17 @@ struct JournalRecord {
     // "sent from", with the fingerprint of its bytes as they are now (null
     // when it cannot be read).
     static JournalRecord File(const std::string& action, const std::string& path);
-    // The kinds whose document is their recorder's own (a version reply, a scan's result).
+    // {"what": "port lost"|"write failed"|"stopped by a signal", ...`details`}.
+    static JournalRecord Failure(std::optional<int32_t> station, const std::string& what,
+                                 nlohmann::ordered_json details = nlohmann::ordered_json::object());
+    // {"first", "last", "result": "finished"|"cancelled"|"port lost",
+    //  "answers": [{"station", "version"}]}: a scan as it ended.
+    static JournalRecord Scan(const StationScan& scan);
+    // {"action": "start", "commands": ["STA", "PRD 20"], "interval_ms"}, or
+    // {"action": "stop", "rounds_sent", "rounds_answered", "rounds_unanswered"}.
+    static JournalRecord MonitorStart(int32_t station, const PollSchedule& schedule);
+    static JournalRecord MonitorStop(int32_t station, const PollSchedule& schedule);
+    // The kinds whose document is their recorder's own (a version reply, a commissioning run).
     static JournalRecord Other(JournalEntry::Kind kind, std::optional<int32_t> station,
                                nlohmann::ordered_json payload);
 

@@ -47,6 +47,8 @@ class StationScan {
 
     State GetState() const { return m_state; }
     bool IsRunning() const { return m_state == State::kRunning; }
+    int32_t First() const { return m_nFirst; }
+    int32_t Last() const { return m_nLast; }
     int Total() const { return m_nLast - m_nFirst + 1; }
     // Those that answered, in the order of their answers.
     const std::vector<Answer>& Answers() const { return m_answers; }

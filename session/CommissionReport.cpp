@@ -119,6 +119,23 @@ Json CommissionReport::Document(const Commissioning& run) const {
     };
 }
 
+JournalRecord CommissionReport::Record(const Commissioning& run) const {
+    Json stations = Json::array();
+    for (const Commissioning::Station& station : run.Stations()) {
+        stations.push_back({{"station", station.id},
+                            {"result", Commissioning::ResultName(station.state)},
+                            {"version", station.version ? Json(*station.version) : Json()}});
+    }
+    Json document = Document(run);
+    return JournalRecord::Other(JournalEntry::Kind::kCommission, std::nullopt,
+                                Json{{"file", m_file},
+                                     {"sha256", m_sha256},
+                                     {"mode", document["mode"]},
+                                     {"stopped", document["stopped"]},
+                                     {"report", m_htmlPath},
+                                     {"stations", std::move(stations)}});
+}
+
 Json CommissionReport::StationJson(const Commissioning::Station& station) {
     Json mismatches = Json::array();
     for (const Commissioning::Mismatch& m : station.mismatches) {

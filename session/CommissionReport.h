@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "journal/JournalRecord.h"
 #include "params/ParamSet.h"
 #include "session/CommissionTarget.h"
 #include "session/Commissioning.h"
@@ -37,6 +38,9 @@ class CommissionReport {
     bool Save(const Commissioning& run, std::optional<std::time_t> end = std::nullopt);
     // The document of the JSON file.
     nlohmann::ordered_json Document(const Commissioning& run) const;
+    // The run for the journal: {"file", "sha256", "mode", "stopped", "report",
+    // "stations": [{"station", "result", "version"}]}.
+    JournalRecord Record(const Commissioning& run) const;
 
     const std::string& Folder() const { return m_folder; }
     const std::string& JsonPath() const { return m_jsonPath; }

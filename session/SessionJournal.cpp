@@ -64,7 +64,7 @@ void SessionJournal::Disconnected() {
 
 void SessionJournal::PortLost() {
     FinishCollecting();
-    Post(JournalRecord::Other(Kind::kFailure, std::nullopt, Json{{"what", "port lost"}}));
+    Post(JournalRecord::Failure(std::nullopt, "port lost"));
     Post(JournalRecord::Other(Kind::kDisconnect, std::nullopt, Json{{"lost", true}}));
     EndSession();
 }
@@ -131,6 +131,13 @@ void SessionJournal::EndWriteGroup(int32_t station) {
 
 void SessionJournal::LineGone(const TxLineWriter::Gone& gone, Clock::time_point now) {
     FinishCollecting();
+    if (gone.fate == TxLineWriter::Fate::kFailed) {
+        SentCommand command;
+        std::optional<int32_t> station;
+        if (SentCommand::Parse(gone.line, command)) station = command.Station();
+        Post(JournalRecord::Failure(station, "write failed",
+                                    Json{{"line", WithoutLineEnd(gone.line)}}));
+    }
     if (m_pending.empty()) return;
     Pending& front = m_pending.front();
     front.gone.push_back(gone);

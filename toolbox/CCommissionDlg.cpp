@@ -21,6 +21,7 @@
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
+#include "journal/JournalRecord.h"
 #include "protocol/ReplyStation.h"
 #include "protocol/ReplyWaits.h"
 #include "session/StationList.h"
@@ -331,7 +332,9 @@ void CCommissionDlg::ShowOutcome() {
     }
     m_lblStatus->setText(StopText(m_run->Stopped()) + Text("끝: ") + parts.join(", "));
     QString html = QString::fromStdString(m_report->HtmlPath());
-    if (m_report->Save(*m_run, std::time(nullptr))) {
+    bool saved = m_report->Save(*m_run, std::time(nullptr));
+    m_session.Journal().Record(m_report->Record(*m_run));
+    if (saved) {
         m_lblReport->setText(Text("보고서: %1").arg(html));
     } else {
         m_lblReport->setText(Text("보고서를 저장하지 못했습니다: %1").arg(html));
@@ -354,6 +357,7 @@ void CCommissionDlg::OnScanProgress(const StationScan::Progress& progress) {
 }
 
 void CCommissionDlg::ShowScanOutcome() {
+    m_session.Journal().Record(JournalRecord::Scan(*m_scan));
     std::vector<StationScan::Answer> answers = m_scan->Answers();
     std::sort(answers.begin(), answers.end(),
               [](const auto& a, const auto& b) { return a.station < b.station; });

@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "form/Utf8Text.h"
+#include "journal/JournalRecord.h"
 #include "params/ParamTable.h"
 #include "toolbox/MonitorChart.h"
 #include "toolbox/ParamNameText.h"
@@ -262,6 +263,7 @@ void CMonitorWnd::OnStart() {
     m_lastCounts = {PollMonitor::Clock::now(), 0, 0};
     m_monitor = std::make_unique<PollMonitor>(m_session.Port(), m_stationId(), commands,
                                               m_interval->value(), PollMonitor::Clock::now());
+    m_session.Journal().Record(JournalRecord::MonitorStart(m_stationId(), m_monitor->Schedule()));
     double span = kSpanMinutes[m_cbSpan->currentIndex()] * 60.0;
     for (const PollCommand& command : m_monitor->Schedule().Commands()) {
         QString name = QString::fromStdString(command.Name());
@@ -294,6 +296,8 @@ void CMonitorWnd::OnStop() {
             TakeRow(row);
         }
         ShowCounts();
+        m_session.Journal().Record(
+            JournalRecord::MonitorStop(m_stationId(), m_monitor->Schedule()));
     }
     for (MonitorChart* chart : m_charts) chart->Redraw();
     m_monitor.reset();

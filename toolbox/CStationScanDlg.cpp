@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "form/Utf8Text.h"
+#include "journal/JournalRecord.h"
 #include "protocol/ReplyStation.h"
 #include "protocol/ReplyWaits.h"
 
@@ -168,6 +169,7 @@ void CStationScanDlg::OnStep() {
     m_scan->Step(m_session.Queue(), StationScan::Clock::now());
     if (m_scan->IsRunning()) return;
     m_stepTimer.stop();
+    m_session.Journal().Record(JournalRecord::Scan(*m_scan));
     ShowOutcome();
     EnableChoice();
     // Enter now takes the station found rather than scanning again.

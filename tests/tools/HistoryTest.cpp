@@ -1,4 +1,5 @@
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "ToolsFixture.h"
@@ -102,6 +103,45 @@ TEST_F(HistoryTest, RecordsWhatACommandDidToTheDrive) {
     EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
     EXPECT_EQ(WireTexts().size(), wireBefore);
     EXPECT_EQ(Para({"--no-journal", "set", "20", "5"}).code, 0);
+}
+
+// A scan, a watch, a commissioning run and a line that could not be written
+// are recorded with what came of them, and listed in words.
+TEST_F(HistoryTest, RecordsWhatTheToolsDid) {
+    StartSim();
+    std::string target = (dir / "target.par").string();
+    std::string reports = (dir / "reports").string();
+    ASSERT_EQ(Para({"--journal", journal, "read", "-o", target}).code, 0);
+    ASSERT_EQ(Para({"--journal", journal, "scan", "--ids", "0-1", "-w", "300"}).code, 0);
+    ASSERT_EQ(Para({"--journal", journal, "watch", "STA", "--count", "2"}).code, 0);
+    ParaRun run =
+        Para({"--journal", journal, "commission", target, "--ids", "0", "--report", reports});
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::map<std::string, std::vector<Json>> byKind;
+    Json entries = Json::parse(History({"--json"}).out)["entries"];
+    for (const Json& entry : entries) {
+        byKind[entry["kind"].get<std::string>()].push_back(entry);
+    }
+    ASSERT_EQ(byKind["scan"].size(), 1u);
+    EXPECT_EQ(byKind["scan"][0]["result"], "finished");
+    EXPECT_EQ(byKind["scan"][0]["answers"].size(), 1u);
+    ASSERT_EQ(byKind["monitor"].size(), 2u);
+    EXPECT_EQ(byKind["monitor"][0]["commands"], Json::parse(R"(["STA"])"));
+    EXPECT_EQ(byKind["monitor"][1]["rounds_answered"], 2);
+    ASSERT_EQ(byKind["commission"].size(), 1u);
+    EXPECT_EQ(byKind["commission"][0]["stations"][0]["result"], "verified");
+    EXPECT_TRUE(std::filesystem::exists(byKind["commission"][0]["report"].get<std::string>()));
+
+    ParaRun failed = ParaAgainst(
+        {"--no-read"}, {"--journal", journal, "send", "#0.STA", std::string(100000, 'x')});
+    EXPECT_EQ(failed.code, 7) << failed.err;
+    Json session = Json::parse(History({"--json", "--last", "3"}).out)["entries"];
+    EXPECT_EQ(session[0]["kind"], "failure");
+    EXPECT_EQ(session[0]["what"], "write failed");
+    EXPECT_EQ(session[1]["lines"][0]["fate"], "failed");
+    for (const std::string& line : Lines(History({}).out)) {
+        EXPECT_EQ(line.find('{'), std::string::npos) << "a summary in words: " << line;
+    }
 }
 
 // A recorded read put back: the drive is read, what differs is sent and read

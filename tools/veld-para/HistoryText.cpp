@@ -1,7 +1,10 @@
 #include "HistoryText.h"
 
+#include <utility>
+
 #include "JsonReport.h"
 #include "journal/JournalTime.h"
+#include "journal/ReportHtml.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -9,12 +12,25 @@ namespace {
 using Json = nlohmann::ordered_json;
 using Kind = JournalEntry::Kind;
 
+// A document's field, null where there is none: a document changed by hand
+// is shown as it stands, never taken for the shape it should have.
+constexpr auto Field = &ReportHtml::Field;
+
+const Json& List(const Json& payload, const char* key) {
+    static const Json kEmpty = Json::array();
+    const Json& list = Field(payload, key);
+    return list.is_array() ? list : kEmpty;
+}
+
 std::string Station(const JournalEntry& entry) {
     return entry.station ? "station " + std::to_string(*entry.station) : "no station";
 }
 
-// A value of a document: a number, or "-" where it is null.
-std::string Value(const Json& value) { return value.is_null() ? "-" : JsonReport::Dump(value, -1); }
+// A value of a document: a string as it is, anything else as JSON, "-" where null.
+std::string Value(const Json& value) {
+    if (value.is_null()) return "-";
+    return value.is_string() ? value.get<std::string>() : JsonReport::Dump(value, -1);
+}
 
 std::string Name(const Json& number) {
     int64_t n = number.is_number_integer() ? number.get<int64_t>() : -1;
@@ -26,19 +42,93 @@ std::string Name(const Json& number) {
 size_t CountOf(const Json& list, const char* key, const char* value) {
     size_t count = 0;
     for (const Json& item : list) {
-        if (item.value(key, "") == value) ++count;
+        if (Field(item, key) == value) ++count;
     }
     return count;
+}
+
+// The `key` of each item of `list`, joined by `separator`.
+std::string Joined(const Json& list, const char* key, const char* separator) {
+    std::string text;
+    for (const Json& item : list) {
+        text += (text.empty() ? "" : separator) + Value(key ? Field(item, key) : item);
+    }
+    return text;
 }
 
 // Each item of the document's `list` as a line of its `keys`, after the parameter's name.
 std::string Rows(const Json& payload, const char* list, std::initializer_list<const char*> keys) {
     std::string text;
-    for (const Json& item : payload.value(list, Json::array())) {
-        std::string line =
-            Value(item.value("number", Json())) + "\t" + Name(item.value("number", Json()));
-        for (const char* key : keys) line += "\t" + Value(item.value(key, Json()));
+    for (const Json& item : List(payload, list)) {
+        std::string line = Value(Field(item, "number")) + "\t" + Name(Field(item, "number"));
+        for (const char* key : keys) line += "\t" + Value(Field(item, key));
         text += line + "\n";
+    }
+    return text;
+}
+
+std::string ReadSummary(const Json& payload) {
+    const Json& values = Field(payload, "values");
+    return std::string(Field(payload, "complete") == true ? "complete" : "incomplete") + ", " +
+           std::to_string(values.is_object() ? values.size() : 0) + " values";
+}
+
+std::string WriteSummary(const Json& payload) {
+    const Json& lines = List(payload, "lines");
+    return std::to_string(List(payload, "parameters").size()) + " parameters, " +
+           std::to_string(CountOf(lines, "fate", "sent")) + " of " + std::to_string(lines.size()) +
+           " lines sent, " + (Field(payload, "saved") == true ? "saved" : "not saved");
+}
+
+// Lines sent and what came back: "#0.FRD 0 (sent) -> #0.FRD 0 0105".
+std::string LinesSummary(const Json& payload) {
+    std::string text;
+    for (const Json& line : List(payload, "lines")) {
+        text += (text.empty() ? "" : ", ") + Value(Field(line, "line")) + " (" +
+                Value(Field(line, "fate")) + ")";
+    }
+    const Json& replies = List(payload, "replies");
+    if (!replies.empty()) text += " -> " + Joined(replies, nullptr, ", ");
+    return text;
+}
+
+std::string ScanSummary(const Json& payload) {
+    std::string text = "stations " + Value(Field(payload, "first")) + " to " +
+                       Value(Field(payload, "last")) + ", " + Value(Field(payload, "result")) +
+                       ": " + std::to_string(List(payload, "answers").size()) + " answered";
+    for (const Json& answer : List(payload, "answers")) {
+        text +=
+            ", " + Value(Field(answer, "station")) + " (" + Value(Field(answer, "version")) + ")";
+    }
+    return text;
+}
+
+std::string MonitorSummary(const Json& payload) {
+    if (Field(payload, "action") == "start") {
+        return "start: " + Joined(List(payload, "commands"), nullptr, ", ") + " every " +
+               Value(Field(payload, "interval_ms")) + " ms";
+    }
+    return Value(Field(payload, "action")) + ": " + Value(Field(payload, "rounds_sent")) +
+           " rounds, " + Value(Field(payload, "rounds_answered")) + " answered";
+}
+
+std::string CommissionSummary(const Json& payload) {
+    std::string text = Value(Field(payload, "mode")) + " " + Value(Field(payload, "file"));
+    for (const Json& station : List(payload, "stations")) {
+        text +=
+            ", station " + Value(Field(station, "station")) + " " + Value(Field(station, "result"));
+    }
+    if (!Field(payload, "stopped").is_null())
+        text += "; stopped: " + Value(Field(payload, "stopped"));
+    return text + "; report " + Value(Field(payload, "report"));
+}
+
+// Every field but the first (`what` or `action`), as "key value".
+std::string Rest(const Json& payload) {
+    std::string text;
+    bool first = true;
+    for (const auto& [key, value] : payload.items()) {
+        if (!std::exchange(first, false)) text += " " + key + " " + Value(value);
     }
     return text;
 }
@@ -56,23 +146,33 @@ std::string HistoryText::Line(const JournalEntry& entry) {
 
 std::string HistoryText::Summary(const JournalEntry& entry) {
     const Json& payload = entry.payload;
+    if (!payload.is_object()) return Value(payload);
     switch (entry.kind) {
         case Kind::kRead:
-            return std::string(payload.value("complete", false) ? "complete" : "incomplete") +
-                   ", " + std::to_string(payload.value("values", Json::object()).size()) +
-                   " values";
-        case Kind::kWrite: {
-            Json lines = payload.value("lines", Json::array());
-            return std::to_string(payload.value("parameters", Json::array()).size()) +
-                   " parameters, " + std::to_string(CountOf(lines, "fate", "sent")) + " of " +
-                   std::to_string(lines.size()) + " lines sent, " +
-                   (payload.value("saved", false) ? "saved" : "not saved");
-        }
+            return ReadSummary(payload);
+        case Kind::kWrite:
+        case Kind::kSetMode:
+            return WriteSummary(payload);
         case Kind::kReadBack:
-            return payload.value("result", "");
-        default:
-            return payload.empty() ? "" : JsonReport::Dump(payload, -1);
+            return Value(Field(payload, "result"));
+        case Kind::kInit:
+        case Kind::kSend:
+        case Kind::kVersion:
+            return LinesSummary(payload);
+        case Kind::kScan:
+            return ScanSummary(payload);
+        case Kind::kMonitor:
+            return MonitorSummary(payload);
+        case Kind::kCommission:
+            return CommissionSummary(payload);
+        case Kind::kFile:
+        case Kind::kFailure:
+            return payload.empty() ? "" : Value(payload.begin().value()) + Rest(payload);
+        case Kind::kConnect:
+        case Kind::kDisconnect:
+            break;
     }
+    return payload.empty() ? "" : JsonReport::Dump(payload, -1);
 }
 
 std::string HistoryText::Details(const JournalEntry& entry) {
@@ -85,10 +185,8 @@ std::string HistoryText::Details(const JournalEntry& entry) {
     text += "station\t" + (entry.station ? std::to_string(*entry.station) : "-") + "\n";
     text += "session\t" + std::to_string(entry.session) + "\n";
     text += "hash\t" + entry.hash + "\n";
-    // The other kinds' documents follow whole.
-    if (entry.kind == Kind::kRead || entry.kind == Kind::kWrite || entry.kind == Kind::kReadBack) {
-        text += "result\t" + Summary(entry) + "\n";
-    }
+    std::string summary = Summary(entry);
+    if (!summary.empty()) text += "result\t" + summary + "\n";
     return text + Contents(entry);
 }
 
@@ -97,18 +195,20 @@ std::string HistoryText::Contents(const JournalEntry& entry) {
     switch (entry.kind) {
         case Kind::kRead: {
             std::string text = "\nnumber\tname\tvalue\n";
-            Json values = payload.value("values", Json::object());
+            const Json& values = Field(payload, "values");
+            if (!values.is_object()) return text;
             for (const auto& [number, value] : values.items()) {
                 text += number + "\t" + Name(Json::parse(number, nullptr, false)) + "\t" +
                         Value(value) + "\n";
             }
             return text;
         }
-        case Kind::kWrite: {
+        case Kind::kWrite:
+        case Kind::kSetMode: {
             std::string text = "\nnumber\tname\tbefore\tsent\n" +
                                Rows(payload, "parameters", {"before", "sent"}) + "\nline\tfate\n";
-            for (const Json& line : payload.value("lines", Json::array())) {
-                text += line.value("line", "") + "\t" + line.value("fate", "") + "\n";
+            for (const Json& line : List(payload, "lines")) {
+                text += Value(Field(line, "line")) + "\t" + Value(Field(line, "fate")) + "\n";
             }
             return text;
         }

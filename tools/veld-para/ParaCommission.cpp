@@ -158,6 +158,7 @@ int ParaCommands::Commission() {
     run.Step(Commissioning::Clock::now());
 
     bool saved = report.Save(run, std::time(nullptr));
+    m_session.Session().Journal().Record(report.Record(run));
     if (m_args.json) {
         std::printf("%s\n", JsonReport::Dump(report.Document(run), 2).c_str());
     } else {

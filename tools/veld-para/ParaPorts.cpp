@@ -11,6 +11,7 @@
 #include "JsonReport.h"
 #include "ParaCommands.h"
 #include "PortReportText.h"
+#include "journal/JournalRecord.h"
 #include "protocol/StationScan.h"
 #include "serial/PortDoctor.h"
 #include "serial/PortFindingWords.h"
@@ -89,6 +90,7 @@ int ParaCommands::Scan() {
         if (sent == ParaSession::Outcome::kWriteFailed) return m_context.ExitCode(sent);
         m_session.WaitReplies(kScanStepMs, false);
     }
+    m_session.Session().Journal().Record(JournalRecord::Scan(scan));
 
     std::vector<StationScan::Answer> answers = scan.Answers();
     std::sort(answers.begin(), answers.end(),

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "journal/JournalRecord.h"
+
 namespace {
 
 std::atomic<int> g_nStopSignal{0};
@@ -99,6 +101,10 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
                 break;
         }
         if (outcome != Outcome::kDone) {
+            if (outcome == Outcome::kInterrupted) {
+                m_session.Journal().Record(JournalRecord::Failure(
+                    std::nullopt, "stopped by a signal", {{"signal", StopSignal()}}));
+            }
             // What was not written by now never will be: it is told as not sent.
             m_session.GiveUpLines();
             // The caller tells this loss; one before it is then told with it.

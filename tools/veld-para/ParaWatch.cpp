@@ -4,6 +4,7 @@
 #include "ParaCommands.h"
 #include "StdoutCheck.h"
 #include "WatchRowFormat.h"
+#include "journal/JournalRecord.h"
 #include "protocol/PollMonitor.h"
 
 namespace {
@@ -29,6 +30,8 @@ int ParaCommands::Watch() {
     PollMonitor monitor(m_session.Port(), m_nStationId, m_args.pollCommands, m_args.intervalMs,
                         PollMonitor::Clock::now());
     const PollSchedule& schedule = monitor.Schedule();
+    SessionJournal& journal = m_session.Session().Journal();
+    journal.Record(JournalRecord::MonitorStart(m_nStationId, schedule));
     int result = kDone;
     // A signal is how a watch without a count ends; rows that cannot be written
     // end it too: nobody sees them.
@@ -48,13 +51,20 @@ int ParaCommands::Watch() {
         } else if (monitor.Tick(now, m_session.Queue()) == PollSchedule::Slot::kSent) {
             ParaSession::Outcome sent = m_session.Flush();
             if (sent == ParaSession::Outcome::kInterrupted) break;
-            if (sent != ParaSession::Outcome::kDone) return m_context.ExitCode(sent);
+            if (sent != ParaSession::Outcome::kDone) {
+                result = m_context.ExitCode(sent);
+                break;
+            }
             continue;
         }
         // Echoes what came, on stderr, while it waits.
         ParaSession::Outcome waited = m_session.WaitReplies(kPollPauseMs, false);
-        if (waited == ParaSession::Outcome::kLost) return m_context.ExitCode(waited);
+        if (waited == ParaSession::Outcome::kLost) {
+            result = m_context.ExitCode(waited);
+            break;
+        }
     }
+    journal.Record(JournalRecord::MonitorStop(m_nStationId, schedule));
     if (!m_args.quiet) {
         std::fprintf(stderr,
                      "veld-para: %lld rounds: %lld answered, %lld unanswered; %lld slots skipped "
