@@ -188,7 +188,6 @@ void CMainFrame::CreateToolsMenu() {
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
     m_journal = new JournalTools(m_view->Session(), this);
-    connect(m_journal, &JournalTools::StatusMessage, this, &CMainFrame::ShowMessage);
     m_safeWrite = new SafeWriteTools(
         m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);

@@ -21,8 +21,10 @@ void JournalTools::ShowNotice() {
     if (std::optional<Journal::Notice> notice = journal.TakeNotice()) {
         MessageBox::Show(m_window, QString::fromStdString(notice->korean));
     } else if (!journal.Recording()) {
-        emit StatusMessage(Text("작업 기록을 열 수 없습니다: %1 — 쓰기는 전송되지 않습니다")
-                               .arg(QString::fromStdString(journal.Reason())));
+        // A box, not the status bar: the next status message would hide why no write goes.
+        MessageBox::Show(m_window, Text("작업 기록을 열 수 없습니다:\n%1\n\n드라이브에 쓰는 "
+                                        "명령은 전송되지 않습니다.")
+                                       .arg(QString::fromStdString(journal.Reason())));
     }
 }
 

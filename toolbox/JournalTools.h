@@ -7,7 +7,8 @@
 #include "session/DriveSession.h"
 
 // The GUI's side of the journal: opens it for the drive session as the
-// program starts, tells the operator once of a damaged file put aside, and
+// program starts, tells the operator once of a damaged file put aside or of
+// a journal that cannot be opened (no write is then sent), and
 // says why a write was not sent when the journal could not record what came
 // before it.
 class JournalTools : public QObject, private DriveSession::Listener {
@@ -17,9 +18,6 @@ class JournalTools : public QObject, private DriveSession::Listener {
 
     JournalTools(DriveSession& session, QWidget* window);
     ~JournalTools() override;
-
-  signals:
-    void StatusMessage(const QString& text);
 
   private:
     void OnJournalRefused(const std::string& reason) override;

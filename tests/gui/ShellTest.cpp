@@ -16,6 +16,7 @@
 #include "app/CVELD_Host_ParaApp.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "serial/PortMap.h"
+#include "support/ScopedEnv.h"
 
 class ShellTest : public QObject {
     Q_OBJECT
@@ -56,6 +57,16 @@ class ShellTest : public QObject {
         frame->Command(57665)->trigger();
         QTRY_VERIFY(!frame->isVisible());
         QVERIFY(answerer.Texts().isEmpty());
+    }
+
+    // Without a journal no write goes out: the operator is told so in a box at the start.
+    void aJournalThatCannotBeOpenedIsToldInABox() {
+        ScopedEnv journal("VELD_JOURNAL", "/proc/veld/journal.sqlite3");
+        MessageBoxAnswerer answerer;
+        QVERIFY(m_app.InitInstance({}));
+        QTRY_COMPARE(answerer.Texts().size(), 1);
+        QVERIFY(answerer.Texts()[0].startsWith("작업 기록을 열 수 없습니다:\n"));
+        QVERIFY(answerer.Texts()[0].contains("/proc/veld"));
     }
 
     // Qt's own buttons and dialogs are translated as well.
