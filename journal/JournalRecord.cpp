@@ -15,11 +15,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 using Kind = JournalEntry::Kind;
 
-std::string WithoutLineEnd(std::string line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    return line;
-}
-
 }  // namespace
 
 JournalRecord JournalRecord::Read(int32_t station, const ParamSet& values, bool complete) {
@@ -38,14 +33,9 @@ JournalRecord JournalRecord::Write(int32_t station, const ParamSet& sent,
                               {"before", known ? Json(before->Value(number)) : Json()},
                               {"sent", sent.Value(number)}});
     }
-    Json fates = Json::array();
-    for (const TxLineWriter::Gone& gone : lines) {
-        fates.push_back(
-            {{"line", WithoutLineEnd(gone.line)}, {"fate", TxLineWriter::FateName(gone.fate)}});
-    }
     return {
         Kind::kWrite, station,
-        Json{{"parameters", std::move(parameters)}, {"lines", std::move(fates)}, {"saved", saved}}};
+        Json{{"parameters", std::move(parameters)}, {"lines", LineFates(lines)}, {"saved", saved}}};
 }
 
 JournalRecord JournalRecord::ReadBack(int32_t station, const ReadBackReport& report) {
@@ -109,6 +99,20 @@ JournalRecord JournalRecord::MonitorStop(int32_t station, const PollSchedule& sc
 
 JournalRecord JournalRecord::Other(Kind kind, std::optional<int32_t> station, Json payload) {
     return {kind, station, std::move(payload)};
+}
+
+Json JournalRecord::LineFates(const std::vector<TxLineWriter::Gone>& lines) {
+    Json fates = Json::array();
+    for (const TxLineWriter::Gone& gone : lines) {
+        fates.push_back(
+            {{"line", LineText(gone.line)}, {"fate", TxLineWriter::FateName(gone.fate)}});
+    }
+    return fates;
+}
+
+std::string JournalRecord::LineText(std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    return line;
 }
 
 std::optional<ParamSet> JournalRecord::ReadValues(const Json& payload) {

@@ -50,6 +50,11 @@ struct JournalRecord {
     static JournalRecord Other(JournalEntry::Kind kind, std::optional<int32_t> station,
                                nlohmann::ordered_json payload);
 
+    // [{"line", "fate"}]: each line without its carriage return, with its fate.
+    static nlohmann::ordered_json LineFates(const std::vector<TxLineWriter::Gone>& lines);
+    // A line as the journal keeps it: without its carriage return.
+    static std::string LineText(std::string line);
+
     // The values of a read's document; nullopt when it is no read's.
     static std::optional<ParamSet> ReadValues(const nlohmann::ordered_json& payload);
 };

@@ -13,11 +13,6 @@ namespace {
 using Kind = JournalEntry::Kind;
 using Json = nlohmann::ordered_json;
 
-std::string WithoutLineEnd(std::string line) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
 bool Written(const TxLineWriter::Gone& gone) { return gone.fate == TxLineWriter::Fate::kWritten; }
 
 }  // namespace
@@ -136,7 +131,7 @@ void SessionJournal::LineGone(const TxLineWriter::Gone& gone, Clock::time_point 
         std::optional<int32_t> station;
         if (SentCommand::Parse(gone.line, command)) station = command.Station();
         Post(JournalRecord::Failure(station, "write failed",
-                                    Json{{"line", WithoutLineEnd(gone.line)}}));
+                                    Json{{"line", JournalRecord::LineText(gone.line)}}));
     }
     if (m_pending.empty()) return;
     Pending& front = m_pending.front();
@@ -193,12 +188,7 @@ JournalRecord SessionJournal::Describe(const Pending& pending) const {
         record.kind = *pending.kind;
         return record;
     }
-    Json lines = Json::array();
-    for (const TxLineWriter::Gone& gone : pending.gone) {
-        lines.push_back(
-            {{"line", WithoutLineEnd(gone.line)}, {"fate", TxLineWriter::FateName(gone.fate)}});
-    }
-    Json payload{{"lines", std::move(lines)}};
+    Json payload{{"lines", JournalRecord::LineFates(pending.gone)}};
     if (*pending.kind != Kind::kInit) payload["replies"] = pending.replies;
     return JournalRecord::Other(*pending.kind, pending.station, std::move(payload));
 }
