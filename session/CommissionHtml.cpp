@@ -38,16 +38,9 @@ std::string ResultClass(const Json& result) {
 }
 
 std::string StopText(const Json& stopped) {
-    static const std::pair<const char*, const char*> kTexts[] = {
-        {"cancelled", "작업자가 취소했습니다"},
-        {"port lost", "포트 연결이 끊어졌습니다"},
-        {"write failed", "줄을 포트에 쓰지 못했습니다 (TTY Error!)"},
-        {"backup failed", "백업을 저장하지 못해 더 보내지 않았습니다"},
-    };
-    for (const auto& [name, text] : kTexts) {
-        if (stopped == name) return text;
-    }
-    return Html::Text(stopped);
+    const char* text =
+        stopped.is_string() ? Commissioning::StopText(stopped.get<std::string>()) : nullptr;
+    return text ? text : Html::Text(stopped);
 }
 
 std::string NumberList(const Json& numbers) {

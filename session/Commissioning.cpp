@@ -23,6 +23,17 @@ constexpr StateWords kStateWords[] = {
 };
 static_assert(std::size(kStateWords) == static_cast<size_t>(Commissioning::State::kCancelled) + 1);
 
+// Why a run ended early: the report's word and what the operator reads.
+constexpr StateWords kStopWords[] = {
+    {"", ""},
+    {"cancelled", "작업자가 취소했습니다"},
+    {"port lost", "포트 연결이 끊어졌습니다"},
+    {"write failed", "줄을 포트에 쓰지 못했습니다 (TTY Error!)"},
+    {"backup failed", "백업을 저장하지 못해 더 보내지 않았습니다"},
+    {"report not saved", "보고서를 저장하지 못해 더 보내지 않았습니다"},
+};
+static_assert(std::size(kStopWords) == static_cast<size_t>(Commissioning::Stop::kReportFailed) + 1);
+
 bool IsWriteLine(const SentCommand& command) {
     return command.Code() == "PWR" || command.Code() == "COP" || command.Code() == "PSV";
 }
@@ -246,19 +257,12 @@ const char* Commissioning::StateText(State state) {
 }
 
 const char* Commissioning::StopName(Stop stop) {
-    switch (stop) {
-        case Stop::kNone:
-            return "";
-        case Stop::kCancelled:
-            return "cancelled";
-        case Stop::kPortLost:
-            return "port lost";
-        case Stop::kWriteFailed:
-            return "write failed";
-        case Stop::kBackupFailed:
-            return "backup failed";
-        case Stop::kReportFailed:
-            break;
+    return kStopWords[static_cast<size_t>(stop)].result;
+}
+
+const char* Commissioning::StopText(const std::string& name) {
+    for (const StateWords& words : kStopWords) {
+        if (name == words.result) return words.text;
     }
-    return "report not saved";
+    return nullptr;
 }

@@ -93,6 +93,10 @@ class Commissioning : private DriveSession::Listener {
     // What the operator reads: "확인됨", "응답 없음", ...
     static const char* StateText(State state);
     static const char* StopName(Stop stop);
+    // What the operator reads for a stop named by StopName: "포트 연결이 끊어졌습니다";
+    // null for a name that is none.
+    static const char* StopText(const std::string& name);
+    static const char* StopText(Stop stop) { return StopText(StopName(stop)); }
 
   private:
     enum class Phase { kIdle, kRead, kVersion, kReadBack };

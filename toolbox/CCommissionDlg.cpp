@@ -71,21 +71,8 @@ void AddEditRow(QFormLayout* fields, const QString& label, QLineEdit* edit, QPus
 }
 
 QString StopText(Commissioning::Stop stop) {
-    switch (stop) {
-        case Commissioning::Stop::kCancelled:
-            return Text("취소했습니다. ");
-        case Commissioning::Stop::kPortLost:
-            return Text("포트 연결이 끊어져 멈췄습니다. ");
-        case Commissioning::Stop::kWriteFailed:
-            return Text("줄을 포트에 쓰지 못해 멈췄습니다. ");
-        case Commissioning::Stop::kBackupFailed:
-            return Text("백업을 저장하지 못해 더 보내지 않았습니다. ");
-        case Commissioning::Stop::kReportFailed:
-            return Text("보고서를 저장하지 못해 더 보내지 않았습니다. ");
-        case Commissioning::Stop::kNone:
-            break;
-    }
-    return {};
+    if (stop == Commissioning::Stop::kNone) return {};
+    return Text(Commissioning::StopText(stop)) + Text(". ");
 }
 
 }  // namespace

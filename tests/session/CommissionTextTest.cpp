@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/CommissionHtml.h"
+#include "session/Commissioning.h"
 #include "session/StationList.h"
 
 namespace {
@@ -71,6 +72,19 @@ TEST(CommissionHtmlTest, EveryTextIsEscaped) {
     }
     EXPECT_NE(html.find("\xEF\xBF\xBD"), std::string::npos);
     EXPECT_EQ(html.find("\xB0\xA1"), std::string::npos);
+}
+
+// Every way a run can end early is told in the operator's words.
+TEST(CommissionHtmlTest, TellsEveryStopInWords) {
+    using Stop = Commissioning::Stop;
+    for (Stop stop : {Stop::kCancelled, Stop::kPortLost, Stop::kWriteFailed, Stop::kBackupFailed,
+                      Stop::kReportFailed}) {
+        nlohmann::ordered_json report = {{"stopped", Commissioning::StopName(stop)},
+                                         {"stations", nlohmann::ordered_json::array()}};
+        EXPECT_NE(CommissionHtml::Page(report).find(Commissioning::StopText(stop)),
+                  std::string::npos)
+            << Commissioning::StopName(stop);
+    }
 }
 
 }  // namespace
