@@ -40,14 +40,6 @@ bool IsWriteLine(const SentCommand& command) {
 
 }  // namespace
 
-bool Commissioning::Station::Unsaved() const {
-    auto psv = std::find_if(sent.rbegin(), sent.rend(),
-                            [](const std::string& line) { return line.ends_with(".PSV"); });
-    return std::any_of(sent.rbegin(), psv, [](const std::string& line) {
-        return line.find(".PWR ") != std::string::npos;
-    });
-}
-
 Commissioning::Commissioning(DriveSession& session, ParamSet target,
                              const std::vector<int32_t>& stations, bool compareOnly,
                              BackupSaver saveBackup, RecordFn record, ProgressFn progress)
@@ -234,6 +226,7 @@ void Commissioning::OnLineGone(const TxLineWriter::Gone& gone) {
     // A version that cannot be asked is not waited for.
     if (gone.line == m_versionLine && m_phase == Phase::kVersion) m_versionLeft = Clock::now();
     if (!IsWriteLine(command)) return;
+    Current().saves.OnLineGone(gone);
     std::string line = gone.line.substr(0, gone.line.size() - 1);
     (written ? Current().sent : Current().unsent).push_back(line);
 }

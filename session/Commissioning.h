@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "params/ParamSet.h"
+#include "protocol/UnsavedWrites.h"
 #include "session/DriveSession.h"
 
 // One target set brought to several drives on the session's line, one station
@@ -55,9 +56,12 @@ class Commissioning : private DriveSession::Listener {
         std::vector<Mismatch> mismatches;
         std::vector<int32_t> missing;  // what a reply that came incomplete lacked
 
+        // Whether a PWR went out with no PSV after it.
+        UnsavedWrites saves;
+
         bool Finished() const { return state > State::kSending; }
-        // A PWR went out with no PSV after it: the drive holds values it has not saved.
-        bool Unsaved() const;
+        // The drive holds values it has not saved.
+        bool Unsaved() const { return saves.Unsaved(); }
     };
     // Saves a station's read as its backup: the path, or empty when it could not.
     using BackupSaver = std::function<std::string(const ParamSet& set, int32_t station)>;
