@@ -9,7 +9,6 @@
 #include "FileProblemText.h"
 #include "HistoryText.h"
 #include "JsonReport.h"
-#include "ParaCommandList.h"
 #include "SafeWriteCommands.h"
 #include "StdoutCheck.h"
 #include "common/NumberArg.h"
@@ -91,7 +90,6 @@ void HistoryCommands::Define(CLI::App& app, ParaArgs& args) {
         "only the last N entries (still oldest first)");
     OptionKinds::Flag(app, "--json", args.json,
                       "the entries as one JSON document (restore: its read-back report)");
-    ParaCommandList::DefineWriteSafety(app, args);
     app.footer(
         "--port, --station, --since and --last filter the list and export (--port, --since); "
         "diff exits 5 when the two differ; restore ID reads the drive (-p, -i), sends the values "

@@ -223,6 +223,12 @@ void DefineCommission(CLI::App& app, ParaArgs& args) {
 
 void DefineNothing(CLI::App&, ParaArgs&) {}
 
+// history restore writes as restore does.
+void DefineHistory(CLI::App& app, ParaArgs& args) {
+    HistoryCommands::Define(app, args);
+    ParaCommandList::DefineWriteSafety(app, args);
+}
+
 const ParaCommandList::Command kCommands[] = {
     {"read", "read the drive (PRA); print number, name and value of the listed parameters",
      DefineRead, &ParaCommands::Read},
@@ -253,7 +259,7 @@ const ParaCommandList::Command kCommands[] = {
      &ParaCommands::Scan},
     {"commission", "one FILE to each station of a list, verified, with a report", DefineCommission,
      &ParaCommands::Commission},
-    {"history", HistoryCommands::kSummary, HistoryCommands::Define, &ParaCommands::History},
+    {"history", HistoryCommands::kSummary, DefineHistory, &ParaCommands::History},
 };
 
 }  // namespace
