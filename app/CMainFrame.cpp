@@ -200,7 +200,8 @@ void CMainFrame::AddSafeWriteItems(QMenu* tools) {
     connect(add("toolCompare", "드라이브와 비교(&C)...",
                 "파일과 드라이브의 값을 비교하고 고른 항목만 전송합니다"),
             &QAction::triggered, m_safeWrite, &SafeWriteTools::OnCompareWithDrive);
-    connect(add("toolUndo", "되돌리기(&U)...", "쓰기 전에 저장한 백업으로 드라이브를 되돌립니다"),
+    connect(add("toolUndo", "되돌리기(&U)...",
+                "작업 기록에 남은 드라이브 읽기 값으로 되돌리거나 파일로 저장합니다"),
             &QAction::triggered, m_safeWrite, &SafeWriteTools::OnUndo);
     QAction* verify = add("toolVerify", "전송 후 확인(&V)",
                           "쓰기마다 드라이브를 다시 읽어 보낸 값을 갖고 있는지 확인합니다");

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
@@ -543,18 +542,8 @@ void CVELD_Host_ParaView::OnDblClickGrid() {
 
 // ---- Parameter files ----
 
-QString CVELD_Host_ParaView::ChooseParamFile(bool save, bool existingOnly) {
-    return ParamFileDialog::Choose(this, save, existingOnly);
-}
-
-bool CVELD_Host_ParaView::ConfirmReplace(const QString& path) {
-    if (!QFileInfo::exists(path)) return true;
-    return MessageBox::AskYesNo(
-        this, QFileInfo(path).fileName() + Text("이(가) 이미 있습니다.\n바꾸시겠습니까?"));
-}
-
 void CVELD_Host_ParaView::OnFileOpenParams() {
-    QString path = ChooseParamFile(false, false);
+    QString path = ParamFileDialog::Choose(this, false, false);
     if (path.isEmpty()) return;
     m_strFilePath = path;
     if (!ParamFile::Read(m_strFilePath.toStdString(), *m_pParamTable, m_bRefreshParams)) {
@@ -566,12 +555,8 @@ void CVELD_Host_ParaView::OnFileOpenParams() {
 }
 
 void CVELD_Host_ParaView::WriteParamFile(bool existingOnly) {
-    QString path;
-    // "아니오" to the replace question goes back to the file dialog for another name.
-    do {
-        path = ChooseParamFile(true, existingOnly);
-        if (path.isEmpty()) return;
-    } while (!ConfirmReplace(path));
+    QString path = ParamFileDialog::ChooseToSave(this, existingOnly);
+    if (path.isEmpty()) return;
     m_strFilePath = path;
     if (!ParamFile::Write(m_strFilePath.toStdString(), *m_pParamTable)) {
         MessageBox::Show(this, QStringLiteral("File Error"));

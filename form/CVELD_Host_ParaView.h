@@ -130,9 +130,6 @@ class CVELD_Host_ParaView : public QWidget {
     void ClosePortAndPause();
     void ShutDownNotifiers();
     void OnDestroy();
-    // The path chosen in a file dialog, or empty when the operator cancelled.
-    QString ChooseParamFile(bool save, bool existingOnly);
-    bool ConfirmReplace(const QString& path);
     void WriteParamFile(bool existingOnly);
 
     // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).

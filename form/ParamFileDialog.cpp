@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include "form/MessageBox.h"
+#include "form/Utf8Text.h"
 
 QString ParamFileDialog::Choose(QWidget* parent, bool save, bool existingOnly) {
     QFileDialog dialog(parent);
@@ -15,4 +19,18 @@ QString ParamFileDialog::Choose(QWidget* parent, bool save, bool existingOnly) {
     dialog.selectFile(QStringLiteral("*.par"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().first();
+}
+
+QString ParamFileDialog::ChooseToSave(QWidget* parent, bool existingOnly) {
+    QString path;
+    do {
+        path = Choose(parent, true, existingOnly);
+    } while (!path.isEmpty() && !ConfirmReplace(parent, path));
+    return path;
+}
+
+bool ParamFileDialog::ConfirmReplace(QWidget* parent, const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return MessageBox::AskYesNo(
+        parent, QFileInfo(path).fileName() + Text("이(가) 이미 있습니다.\n바꾸시겠습니까?"));
 }

@@ -11,4 +11,10 @@ class ParamFileDialog {
   public:
     // The path chosen, or empty when the operator cancelled.
     static QString Choose(QWidget* parent, bool save, bool existingOnly);
+    // The path to save to: a name that exists is replaced only when the
+    // operator says so; "아니오" goes back to the dialog for another name.
+    static QString ChooseToSave(QWidget* parent, bool existingOnly);
+
+  private:
+    static bool ConfirmReplace(QWidget* parent, const QString& path);
 };

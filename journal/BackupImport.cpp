@@ -25,7 +25,7 @@ std::string TimeOf(const BackupStore::Entry& backup) {
 }  // namespace
 
 int BackupImport::Run(Journal& journal, const std::string& folder, const JournalOrigin& origin) {
-    std::vector<BackupStore::Entry> backups = BackupStore(folder, BackupStore::kUnbounded).List();
+    std::vector<BackupStore::Entry> backups = BackupStore(folder).List();
     std::vector<JournalEntry> entries;
     JournalOrigin importer = origin;
     importer.program = kProgram;

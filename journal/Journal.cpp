@@ -9,6 +9,7 @@
 
 #include "journal/JournalChain.h"
 #include "journal/JournalFile.h"
+#include "journal/JournalRecord.h"
 #include "journal/JournalSchema.h"
 #include "journal/JournalTime.h"
 #include "journal/SqliteStatement.h"
@@ -308,6 +309,19 @@ std::optional<JournalEntry> Journal::Entry(int64_t id) {
         return false;
     });
     return found;
+}
+
+bool Journal::CompleteReads(size_t limit, std::vector<JournalEntry>& reads) {
+    reads.clear();
+    if (limit == 0) return true;
+    JournalFilter::Sql where{" WHERE e.kind = ?",
+                             {std::string(JournalEntry::KindName(JournalEntry::Kind::kRead))}};
+    // Whether a read is complete is in its document, which only the program reads.
+    return Select(kColumns + where.where + " ORDER BY e.time DESC, e.id DESC", where,
+                  [&](const JournalEntry& entry) {
+                      if (JournalRecord::CompleteReadValues(entry)) reads.push_back(entry);
+                      return reads.size() < limit;
+                  });
 }
 
 bool Journal::Sessions(const JournalFilter& filter, size_t limit, size_t offset,

@@ -75,6 +75,8 @@ class Journal {
     bool Entries(const JournalFilter& filter, std::vector<JournalEntry>& entries);
     // nullopt when there is no such entry (or the query failed: Error()).
     std::optional<JournalEntry> Entry(int64_t id);
+    // The complete reads, newest first, `limit` at most.
+    bool CompleteReads(size_t limit, std::vector<JournalEntry>& reads);
     // Sessions with an entry the filter wants, newest first.
     bool Sessions(const JournalFilter& filter, size_t limit, size_t offset,
                   std::vector<SessionInfo>& sessions);

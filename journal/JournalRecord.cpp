@@ -131,3 +131,11 @@ std::optional<ParamSet> JournalRecord::ReadValues(const Json& payload) {
     }
     return set;
 }
+
+std::optional<ParamSet> JournalRecord::CompleteReadValues(const JournalEntry& entry) {
+    auto complete = entry.payload.find("complete");
+    if (entry.kind != Kind::kRead || complete == entry.payload.end() || *complete != true) {
+        return std::nullopt;
+    }
+    return ReadValues(entry.payload);
+}

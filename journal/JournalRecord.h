@@ -57,4 +57,6 @@ struct JournalRecord {
 
     // The values of a read's document; nullopt when it is no read's.
     static std::optional<ParamSet> ReadValues(const nlohmann::ordered_json& payload);
+    // The values of a complete read; nullopt for any other entry.
+    static std::optional<ParamSet> CompleteReadValues(const JournalEntry& entry);
 };

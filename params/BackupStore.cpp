@@ -52,13 +52,7 @@ bool IsNewer(const BackupStore::Entry& a, const BackupStore::Entry& b) {
 
 }  // namespace
 
-std::string BackupStore::Entry::When() const {
-    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
-           stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
-}
-
-BackupStore::BackupStore(std::string folder, size_t bound)
-    : m_folder(std::move(folder)), m_bound(bound) {}
+BackupStore::BackupStore(std::string folder) : m_folder(std::move(folder)) {}
 
 std::string BackupStore::DefaultFolder() { return DataFolder::Path() + "/backups"; }
 
@@ -103,7 +97,6 @@ std::string BackupStore::Save(const ParamSet& set, int32_t station, const std::s
         if (fs::exists(fs::symlink_status(path, error))) continue;
         if (!ParamFile::Create(path.string(), set)) return "";
         SavePort(path.string(), port);
-        Prune();
         return path.string();
     }
     return "";
@@ -145,14 +138,4 @@ std::vector<BackupStore::Entry> BackupStore::List() const {
     }
     std::sort(entries.begin(), entries.end(), IsNewer);
     return entries;
-}
-
-void BackupStore::Prune() const {
-    if (m_bound == kUnbounded) return;
-    std::vector<Entry> entries = List();
-    std::error_code error;
-    for (size_t i = m_bound; i < entries.size(); ++i) {
-        fs::remove(entries[i].path, error);
-        fs::remove(PortPath(entries[i].path), error);
-    }
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -19,10 +18,6 @@
 // touched.
 class BackupStore {
   public:
-    // The bound of the GUI's store: the oldest backups beyond it are dropped.
-    static constexpr size_t kMaxBackups = 100;
-    static constexpr size_t kUnbounded = 0;
-
     struct Entry {
         std::string path;
         std::string stamp;  // "20261207-143015"
@@ -30,23 +25,17 @@ class BackupStore {
         int sequence = 1;
         // "COM15", "/dev/ttyUSB0", "tcp://host:4001"; empty when not recorded.
         std::string port;
-        // "2026-12-07 14:30:15"
-        std::string When() const;
     };
 
-    // `bound` backups at most (kUnbounded: no limit, for a folder the
-    // operator chose).
-    BackupStore(std::string folder, size_t bound);
+    explicit BackupStore(std::string folder);
 
     // $XDG_DATA_HOME/VELD_Host_Para/backups; ~/.local/share/... when
     // XDG_DATA_HOME is unset, empty or not an absolute path.
     static std::string DefaultFolder();
-    const std::string& Folder() const { return m_folder; }
 
     // Saves `set` as a new backup of `station` read on `port` (empty: not
-    // known) at `when` (the folder is made when missing), then drops the
-    // oldest beyond the bound. The path of the new file, or empty when it
-    // could not be written.
+    // known) at `when` (the folder is made when missing). The path of the
+    // new file, or empty when it could not be written.
     std::string Save(const ParamSet& set, int32_t station, const std::string& port,
                      std::time_t when) const;
     // The backups, newest first.
@@ -63,8 +52,6 @@ class BackupStore {
     // The file beside a backup that names its port.
     static std::string PortPath(const std::string& backup);
     static void SavePort(const std::string& backup, const std::string& port);
-    void Prune() const;
 
     std::string m_folder;
-    size_t m_bound;
 };

@@ -88,11 +88,7 @@ void WriteGuard::SettleRead(Clock::time_point now, DriveReads::Moment moment) {
 void WriteGuard::BackUpBefore(const SentCommand& write, Clock::time_point now) {
     SettleRead(now, DriveReads::Moment::kClosing);
     const DriveReads::Read* read = m_reads.Last();
-    if (!m_saver || !read || read->serial == m_nBackedUpSerial ||
-        read->station != write.Station()) {
-        return;
-    }
-    m_listener.OnBackupSaved(BackUpLastRead());
+    if (read && read->station == write.Station()) BackUpLastRead();
 }
 
 std::string WriteGuard::BackUpLastRead() {

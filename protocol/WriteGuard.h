@@ -30,8 +30,6 @@ class WriteGuard {
         virtual ~Listener() = default;
         // A read the queue sent is complete, or has given up.
         virtual void OnReadFinished(bool complete) = 0;
-        // A backup was saved before a write; `path` is empty when it could not be.
-        virtual void OnBackupSaved(const std::string& path) = 0;
         virtual void OnReadBackFinished(const ReadBackReport& report) = 0;
     };
 

@@ -83,7 +83,7 @@ bool CommissionReport::Create() {
 }
 
 std::string CommissionReport::SaveBackup(const ParamSet& set, int32_t station) const {
-    return BackupStore(m_folder, BackupStore::kUnbounded).Save(set, station, m_port, m_start);
+    return BackupStore(m_folder).Save(set, station, m_port, m_start);
 }
 
 bool CommissionReport::Save(const Commissioning& run, std::optional<std::time_t> end) {

@@ -215,10 +215,6 @@ void DriveSession::OnReadFinished(bool complete) {
     Tell([&](Listener& l) { l.OnReadFinished(complete); });
 }
 
-void DriveSession::OnBackupSaved(const std::string& path) {
-    Tell([&](Listener& l) { l.OnBackupSaved(path); });
-}
-
 void DriveSession::OnReadBackFinished(const ReadBackReport& report) {
     m_journal.ReadBackFinished(m_guard.Reads().Replies().Station(), report);
     Tell([&](Listener& l) { l.OnReadBackFinished(report); });

@@ -43,7 +43,6 @@ class DriveSession : private WriteGuard::Listener,
       public:
         virtual ~Listener() = default;
         virtual void OnReadFinished(bool /*complete*/) {}
-        virtual void OnBackupSaved(const std::string& /*path*/) {}
         virtual void OnReadBackFinished(const ReadBackReport& /*report*/) {}
         // A line left the writer: written, failed, or not sent.
         virtual void OnLineGone(const TxLineWriter::Gone& /*gone*/) {}
@@ -175,7 +174,6 @@ class DriveSession : private WriteGuard::Listener,
 
   private:
     void OnReadFinished(bool complete) override;
-    void OnBackupSaved(const std::string& path) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnLineGone(const TxLineWriter::Gone& gone) override;
     void OnLineQueued(const std::string& line, Origin origin) override;

@@ -21,18 +21,15 @@
 #include "journal/JournalRecord.h"
 #include "journal/JournalSummary.h"
 #include "journal/JournalTime.h"
-#include "journal/ReportHtml.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "protocol/ReplyStation.h"
 #include "toolbox/CompareDialog.h"
+#include "toolbox/JournalEntryText.h"
 
 namespace {
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
-
-// A journal time in local time to the second.
-QString LocalTime(const std::string& utc) { return FromUtf8(JournalTime::Local(utc)).left(19); }
 
 QString StationsText(const std::vector<int32_t>& stations) {
     QStringList texts;
@@ -272,9 +269,9 @@ void CHistoryWnd::ShowSessions(const HistoryQuery::Answer& answer) {
     m_sessions->setRowCount(row + static_cast<int>(sessions.size()));
     for (const Journal::SessionInfo& info : sessions) {
         SetRow(m_sessions, row++,
-               {LocalTime(info.started), FromUtf8(info.port), StationsText(info.stations),
-                FromUtf8(info.program + " " + info.version), FromUtf8(info.user + "@" + info.host),
-                QString::number(info.entries)});
+               {JournalEntryText::LocalTime(info.started), FromUtf8(info.port),
+                StationsText(info.stations), FromUtf8(info.program + " " + info.version),
+                FromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
         m_sessionList.push_back(info);
     }
     if (m_sessionList.size() == sessions.size()) FitColumns(m_sessions);
@@ -309,7 +306,7 @@ void CHistoryWnd::ShowEntries(const HistoryQuery::Answer& answer) {
     for (size_t i = 0; i < entries.size(); ++i) {
         const JournalEntry& entry = entries[i];
         SetRow(m_entries, static_cast<int>(i),
-               {QString::number(entry.id), LocalTime(entry.time),
+               {QString::number(entry.id), JournalEntryText::LocalTime(entry.time),
                 FromUtf8(JournalSummary::KindText(entry.kind)),
                 entry.station ? QString::number(*entry.station) : QString(),
                 FromUtf8(JournalSummary::Of(entry))});
@@ -333,26 +330,14 @@ std::optional<ParamSet> CHistoryWnd::SelectedRead() const {
     int row = m_entries->currentRow();
     if (row < 0 || row >= static_cast<int>(m_entryList.size())) return std::nullopt;
     if (!m_entries->selectionModel()->isRowSelected(row, QModelIndex())) return std::nullopt;
-    const JournalEntry& entry = m_entryList[row];
-    if (entry.kind != JournalEntry::Kind::kRead ||
-        ReportHtml::Field(entry.payload, "complete") != true) {
-        return std::nullopt;
-    }
-    return JournalRecord::ReadValues(entry.payload);
-}
-
-QString CHistoryWnd::EntryLabel(const JournalEntry& entry) const {
-    return Text("기록 #%1 (%2, 포트 %3, 국번 %4)")
-        .arg(entry.id)
-        .arg(LocalTime(entry.time), FromUtf8(entry.port),
-             entry.station ? QString::number(*entry.station) : Text("없음"));
+    return JournalRecord::CompleteReadValues(m_entryList[row]);
 }
 
 void CHistoryWnd::Restore() {
     std::optional<ParamSet> values = SelectedRead();
     if (!values) return;
     const JournalEntry& read = m_entryList[m_entries->currentRow()];
-    emit RestoreRequested(*values, EntryLabel(read), read.station.value_or(-1),
+    emit RestoreRequested(*values, JournalEntryText::Label(read), read.station.value_or(-1),
                           FromUtf8(read.port));
 }
 
@@ -383,7 +368,7 @@ void CHistoryWnd::ShowOtherRead(const HistoryQuery::Answer& answer) {
     }
     if (values) {
         SetStatus(QString(), false);
-        ShowDiff(*values, EntryLabel(entry.front()));
+        ShowDiff(*values, JournalEntryText::Label(entry.front()));
     } else {
         SetStatus(Text("그 번호의 읽기 기록이 없습니다."), false);
     }
@@ -402,7 +387,7 @@ void CHistoryWnd::CompareWithFile(const QString& path) {
 void CHistoryWnd::ShowDiff(const ParamSet& other, const QString& otherLabel) {
     std::optional<ParamSet> read = SelectedRead();
     if (!read) return;
-    QString label = EntryLabel(m_entryList[m_entries->currentRow()]);
+    QString label = JournalEntryText::Label(m_entryList[m_entries->currentRow()]);
     if (m_diff) m_diff->close();
     m_diff = new CompareDialog(label + Text("\n과(와) ") + otherLabel, this);
     m_diff->setAttribute(Qt::WA_DeleteOnClose);

@@ -82,7 +82,6 @@ class CHistoryWnd : public QDialog {
     void UpdateButtons();
     // The selected entry's values when it is a complete read.
     std::optional<ParamSet> SelectedRead() const;
-    QString EntryLabel(const JournalEntry& entry) const;
     void ShowDiff(const ParamSet& other, const QString& otherLabel);
     void Restore();
     void AskCompareWithEntry();

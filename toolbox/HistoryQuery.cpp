@@ -8,6 +8,18 @@
 
 using Kind = HistoryQuery::Answer::Kind;
 
+namespace {
+
+// Queries ask for one more than `limit`: whether it came tells whether more follow.
+template <typename Rows>
+bool TrimToLimit(Rows& rows, size_t limit) {
+    bool more = rows.size() > limit;
+    if (more) rows.pop_back();
+    return more;
+}
+
+}  // namespace
+
 HistoryQuery::HistoryQuery(std::string path)
     : m_path(std::move(path)), m_thread(&HistoryQuery::Run, this) {}
 
@@ -92,9 +104,7 @@ void HistoryQuery::FindSessions(const JournalFilter& filter, size_t offset, size
         return;
     }
     if (!journal && !missing) return;
-    // One more than asked for tells whether another page follows.
-    bool more = sessions.size() > limit;
-    if (more) sessions.pop_back();
+    bool more = TrimToLimit(sessions, limit);
     Add({Kind::kSessions, request, std::move(sessions), more, {}, {}});
 }
 
@@ -118,6 +128,19 @@ void HistoryQuery::FindEntry(int64_t id, uint64_t request) {
     if (!journal) return;
     std::optional<JournalEntry> entry = journal->Entry(id);
     Add({Kind::kEntry, request, {}, false, entry ? JournalEntries{*entry} : JournalEntries{}, {}});
+}
+
+void HistoryQuery::FindCompleteReads(size_t limit, uint64_t request) {
+    bool missing = false;
+    Journal* journal = Open(request, missing);
+    JournalEntries reads;
+    if (journal && !journal->CompleteReads(limit + 1, reads)) {
+        Fail(request, QString::fromStdString(journal->Error()));
+        return;
+    }
+    if (!journal && !missing) return;
+    bool more = TrimToLimit(reads, limit);
+    Add({Kind::kEntries, request, {}, more, std::move(reads), {}});
 }
 
 void HistoryQuery::SaveReport(const JournalSessions& sessions, const QString& path,

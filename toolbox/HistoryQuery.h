@@ -31,7 +31,7 @@ class HistoryQuery {
         Kind kind = Kind::kFailed;
         uint64_t request = 0;
         JournalSessions sessions;
-        bool more = false;       // kSessions: another page follows
+        bool more = false;       // kSessions, kEntries: more were left out
         JournalEntries entries;  // kEntries; kEntry: the one, or none
         QString text;            // kReportSaved: the path; kFailed, kPutAside: what to say
     };
@@ -51,6 +51,8 @@ class HistoryQuery {
     void FindSessions(const JournalFilter& filter, size_t offset, size_t limit, uint64_t request);
     void FindEntries(int64_t session, uint64_t request);
     void FindEntry(int64_t id, uint64_t request);
+    // The newest `limit` complete reads (kEntries), newest first.
+    void FindCompleteReads(size_t limit, uint64_t request);
     // Writes the service report of `sessions` to `path`.
     void SaveReport(const JournalSessions& sessions, const QString& path, uint64_t request);
 

@@ -1,17 +1,20 @@
 #include "toolbox/SafeWriteTools.h"
 
-#include <QFileInfo>
-#include <ctime>
+#include <QTimer>
 #include <optional>
 
 #include "form/MessageBox.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
+#include "journal/JournalPath.h"
+#include "journal/JournalRecord.h"
 #include "params/ParamComparison.h"
+#include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
-#include "toolbox/BackupListDialog.h"
 #include "toolbox/CompareDialog.h"
+#include "toolbox/HistoryQuery.h"
+#include "toolbox/JournalEntryText.h"
 
 namespace {
 
@@ -49,7 +52,7 @@ std::optional<ParamSet> LoadForSending(QWidget* window, const QString& path) {
 }
 
 // Ports name the same one when their names match but for case, as they open;
-// a backup saved without its port matches any.
+// a read recorded without its port (an old backup's) matches any.
 bool SamePort(const std::string& a, const std::string& b) {
     return a.empty() || b.empty() ||
            QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
@@ -57,14 +60,6 @@ bool SamePort(const std::string& a, const std::string& b) {
 
 QString PortShown(const std::string& port) {
     return port.empty() ? Text("기록 없음") : QString::fromStdString(port);
-}
-
-// Where a backup that cannot be sent first goes wrong, for its row.
-QString Damage(const ParamFileCheck& check) {
-    QStringList parts;
-    if (!check.Problems().empty()) parts << Text("%1번째 줄").arg(check.Problems().front().line);
-    if (!check.Missing().empty()) parts << Text("없는 파라미터 %1개").arg(check.Missing().size());
-    return Text("손상됨 (%1)").arg(parts.join(", "));
 }
 
 }  // namespace
@@ -75,17 +70,13 @@ SafeWriteTools::SafeWriteTools(DriveSession& session, std::function<int32_t()> s
       m_session(session),
       m_stationId(std::move(stationId)),
       m_window(window),
-      m_store(BackupStore::DefaultFolder(), BackupStore::kMaxBackups) {
-    m_session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
-        return m_store.Save(set, station, LastReadPort(), std::time(nullptr));
-    });
+      m_collect(new QTimer(this)) {
+    m_collect->setInterval(15);
+    connect(m_collect, &QTimer::timeout, this, &SafeWriteTools::CollectReads);
     m_session.AddListener(this);
 }
 
-SafeWriteTools::~SafeWriteTools() {
-    m_session.SetBackupSaver({});
-    m_session.RemoveListener(this);
-}
+SafeWriteTools::~SafeWriteTools() { m_session.RemoveListener(this); }
 
 bool SafeWriteTools::CheckConnected() {
     if (m_session.IsConnected()) return true;
@@ -103,7 +94,7 @@ void SafeWriteTools::OnCompareWithDrive() {
 
 void SafeWriteTools::CompareWithRecorded(const ParamSet& values, const QString& source,
                                          int32_t station, const QString& port) {
-    if (!CheckConnected() || !ConfirmOtherDrive(station, port.toStdString(), "기록")) return;
+    if (!CheckConnected() || !ConfirmOtherDrive(station, port.toStdString())) return;
     StartCompare(values, source);
 }
 
@@ -137,70 +128,89 @@ void SafeWriteTools::SendChosen(const ParamSet& chosen) {
 }
 
 void SafeWriteTools::OnUndo() {
-    std::vector<BackupListDialog::Item> items;
-    for (const BackupStore::Entry& entry : m_store.List()) items.push_back(ListItem(entry));
-    auto* dialog = new BackupListDialog(items, QString::fromStdString(m_store.Folder()), m_window);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &BackupListDialog::Chosen, this, &SafeWriteTools::UndoTo);
-    dialog->open();
+    if (m_list) m_list->close();
+    std::string journal = JournalPath::Default();
+    m_list = new BackupListDialog(QString::fromStdString(journal), m_window);
+    m_list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_list, &BackupListDialog::Chosen, this, &SafeWriteTools::UndoTo);
+    connect(m_list, &BackupListDialog::SaveRequested, this, &SafeWriteTools::SaveRead);
+    m_list->open();
+    if (!m_session.Journal().Recording()) {
+        m_list->ShowFailure(Text("작업 기록을 열 수 없어 되돌릴 읽기를 보여 줄 수 없습니다: %1")
+                                .arg(QString::fromStdString(m_session.Journal().Reason())));
+        return;
+    }
+    if (!m_reads) m_reads = std::make_unique<HistoryQuery>(journal);
+    uint64_t request = ++m_nListRequest;
+    m_reads->Post([request](HistoryQuery& query) {
+        query.FindCompleteReads(BackupListDialog::kMaxListed, request);
+    });
+    m_collect->start();
 }
 
-BackupListDialog::Item SafeWriteTools::ListItem(const BackupStore::Entry& entry) const {
-    QString path = QString::fromStdString(entry.path);
+void SafeWriteTools::CollectReads() {
+    using Kind = HistoryQuery::Answer::Kind;
+    for (const HistoryQuery::Answer& answer : m_reads->TakeAnswers()) {
+        // A damaged file put aside is told once, by JournalTools; an earlier
+        // list's answer is for a list gone.
+        if (answer.request != m_nListRequest || answer.kind == Kind::kPutAside) continue;
+        m_collect->stop();
+        if (!m_list) continue;
+        if (answer.kind == Kind::kFailed) {
+            m_list->ShowFailure(answer.text);
+            continue;
+        }
+        std::vector<BackupListDialog::Item> items;
+        for (const JournalEntry& read : answer.entries) items.push_back(ListItem(read));
+        m_list->ShowItems(items, answer.more);
+    }
+}
+
+BackupListDialog::Item SafeWriteTools::ListItem(const JournalEntry& read) const {
     BackupListDialog::Item item;
-    item.path = path;
-    item.when = QString::fromStdString(entry.When());
-    item.station = entry.station;
-    item.port = PortShown(entry.port);
-    // The check a file must pass before its values are sent, so that a
-    // damaged backup shows here and not only once chosen.
-    std::optional<ParamFileCheck> check = ParamFileCheck::Read(entry.path);
-    const DriveReads::Read* read = m_session.LastRead();
-    if (!check) {
-        item.differ = Text("읽을 수 없음");
-    } else if (!check->Sendable()) {
-        item.differ = Damage(*check);
-        item.differTip = ParamFileCheckText::Refusal(path, check);
-    } else if (!read) {
+    item.read = read;
+    item.values = JournalRecord::CompleteReadValues(read).value_or(ParamSet());
+    int32_t station = read.station.value_or(-1);
+    const DriveReads::Read* last = m_session.LastRead();
+    if (!last) {
         item.differ = Text("드라이브를 아직 읽지 않음");
-    } else if (read->station != entry.station) {
+    } else if (last->station != station) {
         item.differ = Text("다른 국번");
-    } else if (!SamePort(entry.port, LastReadPort())) {
+    } else if (!SamePort(read.port, LastReadPort())) {
         item.differ = Text("다른 포트");
     } else {
-        const ParamSet& backup = check->Values();
-        item.differ =
-            QString::number(ParamComparison(backup, read->values, backup.Numbers()).Differences());
+        item.differ = QString::number(
+            ParamComparison(item.values, last->values, item.values.Numbers()).Differences());
     }
-    item.likely = check && check->Sendable() && entry.station == m_stationId() &&
-                  SamePort(entry.port, m_session.OpenPort());
+    item.likely = station == m_stationId() && SamePort(read.port, m_session.OpenPort());
     return item;
 }
 
-void SafeWriteTools::UndoTo(const QString& path) {
-    if (!CheckConnected()) return;
-    BackupStore::Entry entry;
-    BackupStore::Describe(path.toStdString(), entry);
-    std::optional<ParamSet> backup = LoadForSending(m_window, path);
-    if (!backup || !ConfirmOtherDrive(entry.station, entry.port, "백업")) return;
-    StartCompare(*backup, Text("백업: %1, 국번 %2, 포트 %3 (%4)")
-                              .arg(QString::fromStdString(entry.When()))
-                              .arg(entry.station)
-                              .arg(PortShown(entry.port))
-                              .arg(path));
+void SafeWriteTools::UndoTo(const BackupListDialog::Item& item) {
+    CompareWithRecorded(item.values, JournalEntryText::Label(item.read),
+                        item.read.station.value_or(-1), QString::fromUtf8(item.read.port));
 }
 
-bool SafeWriteTools::ConfirmOtherDrive(int32_t readStation, const std::string& readPort,
-                                       const char* what) {
+void SafeWriteTools::SaveRead(const BackupListDialog::Item& item) {
+    ParamSet values = item.values;
+    QString path = ParamFileDialog::ChooseToSave(m_list, false);
+    if (path.isEmpty()) return;
+    if (!ParamFile::Write(path.toStdString(), values)) {
+        MessageBox::Show(m_list, QStringLiteral("File Error"));
+        return;
+    }
+    m_session.Journal().Record(JournalRecord::File("saved", path.toStdString()));
+}
+
+bool SafeWriteTools::ConfirmOtherDrive(int32_t readStation, const std::string& readPort) {
     int32_t station = m_stationId();
     std::string port = m_session.OpenPort();
     if (readStation == station && SamePort(readPort, port)) return true;
     return MessageBox::AskYesNo(
-        m_window, Text("이 %1은 지금 연결된 것과 다른 국번이나 포트에서 읽은 값입니다.\n"
-                       "%1: 국번 %2, 포트 %3\n"
-                       "연결된 드라이브: 국번 %4, 포트 %5\n\n"
-                       "이 %1의 값을 국번 %4 드라이브와 비교하고 전송하시겠습니까?")
-                      .arg(Text(what))
+        m_window, Text("이 기록은 지금 연결된 것과 다른 국번이나 포트에서 읽은 값입니다.\n"
+                       "기록: 국번 %1, 포트 %2\n"
+                       "연결된 드라이브: 국번 %3, 포트 %4\n\n"
+                       "이 기록의 값을 국번 %3 드라이브와 비교하고 전송하시겠습니까?")
                       .arg(readStation)
                       .arg(PortShown(readPort))
                       .arg(station)
@@ -225,16 +235,6 @@ void SafeWriteTools::OnReadFinished(bool complete) {
     m_compare->ShowComparison(
         ParamComparison(m_compareFile, m_compared.values, m_compareFile.Numbers()),
         m_compared.station);
-}
-
-void SafeWriteTools::OnBackupSaved(const std::string& path) {
-    if (path.empty()) {
-        emit StatusMessage(
-            Text("백업을 저장하지 못했습니다: %1").arg(QString::fromStdString(m_store.Folder())));
-        return;
-    }
-    emit StatusMessage(
-        Text("쓰기 전 백업: %1").arg(QFileInfo(QString::fromStdString(path)).fileName()));
 }
 
 void SafeWriteTools::OnReadBackFinished(const ReadBackReport& report) {

@@ -5,21 +5,25 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
-#include "params/BackupStore.h"
+#include "journal/JournalEntry.h"
 #include "params/ParamSet.h"
 #include "session/DriveSession.h"
 #include "toolbox/BackupListDialog.h"
 
 class CompareDialog;
+class HistoryQuery;
+class QTimer;
 class QWidget;
 
 // The safe writes of the "도구" menu, over the drive session: compare the
-// drive with a file and send what the operator ticks, keep the drive's set
-// before the first write after each read, undo from such a backup, and read
-// back after every write group when "전송 후 확인" is on. The core does the
-// work (the session's write guard, ParamComparison, BackupStore); this ties
-// it to the dialogs and the status bar. The form's timer ticks the session.
+// drive with a file and send what the operator ticks, undo to a complete read
+// the journal keeps (the journal's reads are the drive's backups) or save one
+// as a file, and read back after every write group when "전송 후 확인" is on.
+// The core does the work (the session's write guard, ParamComparison, the
+// journal); this ties it to the dialogs and the status bar. The form's timer
+// ticks the session.
 class SafeWriteTools : public QObject, private DriveSession::Listener {
     Q_OBJECT
   public:
@@ -39,8 +43,6 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     // "전송 후 확인(&V)".
     void SetVerifyAfterWrite(bool on) { m_session.SetVerifyAfterWrite(on); }
 
-    const BackupStore& Backups() const { return m_store; }
-
   signals:
     void StatusMessage(const QString& text);
 
@@ -48,11 +50,14 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     // Reads the drive (as "읽어오기" does) and shows it beside `file`.
     void StartCompare(const ParamSet& file, const QString& source);
     void SendChosen(const ParamSet& chosen);
-    BackupListDialog::Item ListItem(const BackupStore::Entry& entry) const;
-    void UndoTo(const QString& path);
-    // Values read from another station or port (`what`: "백업", "기록") are
-    // restored only when the operator says so.
-    bool ConfirmOtherDrive(int32_t readStation, const std::string& readPort, const char* what);
+    // Shows the journal's answer in the list when it has come.
+    void CollectReads();
+    BackupListDialog::Item ListItem(const JournalEntry& read) const;
+    void UndoTo(const BackupListDialog::Item& item);
+    void SaveRead(const BackupListDialog::Item& item);
+    // Values read from another station or port are restored only when the
+    // operator says so.
+    bool ConfirmOtherDrive(int32_t readStation, const std::string& readPort);
     bool CheckConnected();
     // The port the last complete read came from; empty when not known.
     std::string LastReadPort() const;
@@ -61,7 +66,6 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     void TakeReadBack(const ReadBackReport& report);
 
     void OnReadFinished(bool complete) override;
-    void OnBackupSaved(const std::string& path) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
 
     enum class Waiting { kNothing, kRead, kReadBack };
@@ -69,15 +73,19 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     DriveSession& m_session;
     std::function<int32_t()> m_stationId;
     QWidget* m_window;
-    BackupStore m_store;
     QPointer<CompareDialog> m_compare;
     ParamSet m_compareFile;
     // The drive's values the dialog compares with, and its station.
     DriveReads::Read m_compared;
     // The write group the dialog sent, for its read-back.
     uint64_t m_nGroup = 0;
-    // The port the last complete read (by its serial) came from, for its backup.
+    // The port the last complete read (by its serial) came from, for the list.
     uint64_t m_nReadSerial = 0;
     std::string m_readPort;
     Waiting m_waiting = Waiting::kNothing;
+    // The list of reads, and the journal's queries for it (made when first listed).
+    QPointer<BackupListDialog> m_list;
+    std::unique_ptr<HistoryQuery> m_reads;
+    QTimer* m_collect = nullptr;
+    uint64_t m_nListRequest = 0;
 };

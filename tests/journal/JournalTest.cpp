@@ -282,7 +282,8 @@ TEST_F(JournalTest, WriterAppendsOffThePostersThreadAndFlushesAtItsEnd) {
     EXPECT_FALSE(result.firstMismatch);
 }
 
-TEST_F(JournalTest, OldBackupsAreImportedOnceAsCompleteReads) {
+// The backups undo offers: the imported files among the reads recorded since.
+TEST_F(JournalTest, OldBackupsAreImportedOnceAndListedWithTheCompleteReadsNewestFirst) {
     fs::path backups = dir / "backups";
     fs::create_directories(backups);
     ParamSet set;
@@ -290,24 +291,56 @@ TEST_F(JournalTest, OldBackupsAreImportedOnceAsCompleteReads) {
     ASSERT_TRUE(ParamFile::Create((backups / "20261201-101500-id3.par").string(), set));
     Write(backups / "20261201-101500-id3.port", "/dev/ttyUSB0\n");
     ASSERT_TRUE(ParamFile::Create((backups / "20261130-090000-id0.par").string(), set));
+    // Cut short: kept as a read that is not complete.
+    Write(backups / "20261202-080000-id3.par", ParamFile::Format(set).substr(0, 100));
     Write(backups / "notes.par", "not a backup's name");
     std::unique_ptr<Journal> journal = OpenOrFail();
     ASSERT_TRUE(journal);
     JournalOrigin origin = JournalOrigin::Current("veld-para");
-    EXPECT_EQ(BackupImport::Run(*journal, backups.string(), origin), 2);
+    EXPECT_EQ(BackupImport::Run(*journal, backups.string(), origin), 3);
     EXPECT_EQ(BackupImport::Run(*journal, backups.string(), origin), 0);
     std::vector<JournalEntry> entries;
     ASSERT_TRUE(journal->Entries({}, entries));
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].time, "2026-11-30T09:00:00.000Z");
     EXPECT_EQ(entries[1].time, "2026-12-01T10:15:00.000Z");
     EXPECT_EQ(entries[1].port, "/dev/ttyUSB0");
     EXPECT_EQ(entries[1].station, 3);
     EXPECT_EQ(entries[1].program, "import");
     EXPECT_EQ(entries[1].kind, JournalEntry::Kind::kRead);
-    EXPECT_EQ(entries[1].payload["complete"], true);
-    EXPECT_EQ(JournalRecord::ReadValues(entries[1].payload), set);
+    EXPECT_EQ(JournalRecord::CompleteReadValues(entries[1]), set);
+    EXPECT_FALSE(JournalRecord::CompleteReadValues(entries[2]));
     EXPECT_TRUE(fs::exists(backups / "20261201-101500-id3.par")) << "left in place";
+
+    // Recorded since: a complete read, one given up, another kind, and a
+    // complete read whose time lies before the imported ones.
+    JournalSession com15(origin, "COM15");
+    std::vector<JournalEntry> later = {
+        ReadEntry(com15, 0, 500),
+        com15.Entry(JournalRecord::Read(0, set, false)),
+        com15.Entry(JournalRecord::File("saved", "/nowhere.par")),
+        ReadEntry(com15, 0, 600),
+    };
+    const char* times[] = {"2026-12-03T08:00:00.000Z", "2026-12-04T08:00:00.000Z",
+                           "2026-12-05T08:00:00.000Z", "2026-11-29T08:00:00.000Z"};
+    for (size_t i = 0; i < later.size(); ++i) {
+        later[i].time = times[i];
+        ASSERT_TRUE(journal->Append(later[i])) << journal->Error();
+    }
+    const std::pair<size_t, std::vector<std::string>> cases[] = {
+        {10,
+         {"2026-12-03T08:00:00.000Z", "2026-12-01T10:15:00.000Z", "2026-11-30T09:00:00.000Z",
+          "2026-11-29T08:00:00.000Z"}},
+        {2, {"2026-12-03T08:00:00.000Z", "2026-12-01T10:15:00.000Z"}},
+        {0, {}},
+    };
+    for (const auto& [limit, wanted] : cases) {
+        std::vector<JournalEntry> reads;
+        ASSERT_TRUE(journal->CompleteReads(limit, reads)) << journal->Error();
+        std::vector<std::string> found;
+        for (const JournalEntry& read : reads) found.push_back(read.time);
+        EXPECT_EQ(found, wanted) << limit;
+    }
 }
 
 TEST_F(JournalTest, BytesThatAreNoUtf8BecomeReplacementCharacters) {

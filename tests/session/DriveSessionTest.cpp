@@ -26,12 +26,10 @@ using Clock = DriveSession::Clock;
 class Recorder : public DriveSession::Listener {
   public:
     void OnReadFinished(bool complete) override { reads.push_back(complete); }
-    void OnBackupSaved(const std::string& path) override { backups.push_back(path); }
     void OnReadBackFinished(const ReadBackReport& report) override { readBacks.push_back(report); }
     void OnLineGone(const TxLineWriter::Gone& gone) override { fates.push_back(gone.fate); }
 
     std::vector<bool> reads;
-    std::vector<std::string> backups;
     std::vector<ReadBackReport> readBacks;
     std::vector<TxLineWriter::Fate> fates;
 };
@@ -65,7 +63,8 @@ class DriveSessionTest : public DispatchedPortTest {
         DispatchedPortTest::SetUp();
         session.AddListener(&recorder);
         session.SetBackupSaver([this](const ParamSet& set, int32_t station) {
-            return store.Save(set, station, "", std::time(nullptr));
+            backups.push_back(store.Save(set, station, "", std::time(nullptr)));
+            return backups.back();
         });
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -102,7 +101,8 @@ class DriveSessionTest : public DispatchedPortTest {
     }
 
     fs::path dir = fs::temp_directory_path() / ("veld-session-" + std::to_string(::getpid()));
-    BackupStore store{dir.string(), BackupStore::kMaxBackups};
+    BackupStore store{dir.string()};
+    std::vector<std::string> backups;
     Recorder recorder;
 };
 
@@ -114,19 +114,19 @@ TEST_F(DriveSessionTest, BacksUpTheLastCompleteReadBeforeTheFirstWriteAfterIt) {
     ReadDrive({{20, 500}});
     // Saved as the write is queued, before it goes out.
     session.Queue().QueueParamWrite(0, 20, 5);
-    ASSERT_EQ(recorder.backups.size(), 1u);
+    ASSERT_EQ(backups.size(), 1u);
     ParamSet saved;
-    ASSERT_TRUE(ParamFile::Read(recorder.backups[0], saved));
+    ASSERT_TRUE(ParamFile::Read(backups[0], saved));
     EXPECT_EQ(saved.Value(20), 500);
     Send();
 
     ReadDrive({{20, 5}});
     // A write to another station does not overwrite the drive that was read.
     session.Queue().QueueWriteGroup(3, {{20, 1}});
-    EXPECT_EQ(recorder.backups.size(), 1u);
+    EXPECT_EQ(backups.size(), 1u);
     session.Queue().QueueParamInit(0);
-    ASSERT_EQ(recorder.backups.size(), 2u);
-    ASSERT_TRUE(ParamFile::Read(recorder.backups[1], saved));
+    ASSERT_EQ(backups.size(), 2u);
+    ASSERT_TRUE(ParamFile::Read(backups[1], saved));
     EXPECT_EQ(saved.Value(20), 5);
     Send();
 

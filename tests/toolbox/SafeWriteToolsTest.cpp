@@ -1,18 +1,28 @@
 // The safe writes of the "도구" menu against the real simulated drive: compare
 // with a file, send two ticked rows of five and then one of what still
-// differs, the undo from a backup and the backups not to undo to, the
-// read-back line of "전송 후 확인"; and what of the two dialogs no run of the
-// drive shows.
+// differs, the undo to a read the journal keeps, its save as a file and the
+// reads not to undo to, the read-back line of "전송 후 확인"; and what of the
+// two dialogs no run of the drive shows.
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
+#include <memory>
 #include <tuple>
 
 #include "FileDialogAnswerer.h"
 #include "FormFixture.h"
 #include "Legibility.h"
 #include "SimulatedDrive.h"
+#include "journal/Journal.h"
+#include "journal/JournalPath.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalSession.h"
 #include "params/ParamFile.h"
+#include "params/ParamFileCheck.h"
 #include "toolbox/BackupListDialog.h"
 #include "toolbox/CompareDialog.h"
 
@@ -38,6 +48,12 @@ QStringList Unreadable(CompareDialog& dialog) {
 
 QString Cell(QTableWidget* table, int row, int column) { return table->item(row, column)->text(); }
 
+QStringList Column(QTableWidget* table, int column) {
+    QStringList cells;
+    for (int row = 0; row < table->rowCount(); ++row) cells << Cell(table, row, column);
+    return cells;
+}
+
 // The first `count` rows: number, file, drive and result.
 QStringList Rows(QTableWidget* table, int count) {
     QStringList rows;
@@ -53,6 +69,17 @@ QStringList Rows(QTableWidget* table, int count) {
 }
 
 constexpr int kTimeoutMs = 10000;
+
+// Opens "되돌리기", once the list before it has gone, and waits until it lists
+// `rows` reads; nullptr when it does not.
+BackupListDialog* OpenList(FormFixture& f, int rows) {
+    auto gone = [&f] { return f.Frame().findChild<BackupListDialog*>() == nullptr; };
+    if (!QTest::qWaitFor(gone, kTimeoutMs)) return nullptr;
+    f.Frame().findChild<QAction*>("toolUndo")->trigger();
+    auto* list = f.Frame().findChild<BackupListDialog*>();
+    bool listed = QTest::qWaitFor([&] { return list->Table()->rowCount() == rows; }, kTimeoutMs);
+    return listed ? list : nullptr;
+}
 
 }  // namespace
 
@@ -113,34 +140,50 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(sent, QList<std::vector<int32_t>>({{0, 20, 22}}));
     }
 
-    // The run below lists one backup; here the empty list and a pick of another.
-    void backupListHandsOutTheChosenBackup() {
-        BackupListDialog empty({}, "/b");
-        QVERIFY(!empty.findChild<QPushButton*>("backupChoose")->isEnabled());
-
-        BackupListDialog dialog(
-            {{"/b/new.par", "2026-12-07 14:30:16", 0, "COM15", "2", {}, true},
-             {"/b/old.par", "2026-12-07 14:30:15", 3, "기록 없음", "다른 국번", {}, false}},
-            "/b");
+    // The run below lists the journal's reads; here what the list says before
+    // the journal answers, of none, and of more than it shows.
+    void backupListSaysWhatItHolds() {
+        BackupListDialog dialog("/j/journal.sqlite3");
         dialog.show();
-        QTableWidget* table = dialog.Table();
-        QCOMPARE(Legibility::WindowProblems(&dialog), QStringList());
-        // The backup of the drive connected is chosen unless the operator picks another.
-        QCOMPARE(table->currentRow(), 0);
-        QStringList chosen;
-        connect(&dialog, &BackupListDialog::Chosen, this,
-                [&chosen](const QString& path) { chosen << path; });
-        QRect second = table->visualItemRect(table->item(1, BackupListDialog::kWhen));
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, second.center());
-        QTest::mouseClick(dialog.findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
-        QCOMPARE(chosen, QStringList({"/b/old.par"}));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        auto* choose = dialog.findChild<QPushButton*>("backupChoose");
+        auto* save = dialog.findChild<QPushButton*>("backupSave");
+        QVERIFY(dialog.Intro().endsWith("찾는 중..."));
+        dialog.ShowItems({}, false);
+        QVERIFY(dialog.Intro().startsWith("작업 기록에 드라이브를 끝까지 읽은 기록이 없습니다."));
+        BackupListDialog::Item old;
+        old.read.time = "2026-12-07T05:30:15.000Z";
+        old.read.station = 3;
+        old.differ = "다른 국번";
+        dialog.ShowItems({old}, true);
+        QVERIFY2(dialog.Intro().endsWith("최근 100개만 보입니다. 그보다 오래된 읽기는 \"작업 "
+                                         "기록\"에서 찾으십시오."),
+                 qPrintable(dialog.Intro()));
+        // An old backup's port was not recorded; another drive's read is not chosen.
+        QCOMPARE(Cell(dialog.Table(), 0, BackupListDialog::kPort), "기록 없음");
+        QVERIFY(!choose->isEnabled() && !save->isEnabled());
+        QTRY_COMPARE(Legibility::WindowProblems(&dialog).join("\n"), QString());
     }
 
-    // When a backup is taken is the write guard's test; here the undo from it.
+    // A journal that cannot be opened lists nothing, and says why.
+    void undoSaysWhyItListsNothingWhenTheJournalCannotBeOpened() {
+        QTemporaryDir dir;
+        QFile notAFolder(dir.filePath("file"));
+        QVERIFY(notAFolder.open(QIODevice::WriteOnly));
+        notAFolder.close();
+        qputenv("VELD_JOURNAL", dir.filePath("file/journal.sqlite3").toUtf8());
+        FormFixture f;
+        qunsetenv("VELD_JOURNAL");
+        f.Frame().findChild<QAction*>("toolUndo")->trigger();
+        auto* list = f.Frame().findChild<BackupListDialog*>();
+        QVERIFY2(list->Intro().startsWith("작업 기록을 열 수 없어 되돌릴 읽기를 보여 줄 수 "
+                                          "없습니다: "),
+                 qPrintable(list->Intro()));
+        QCOMPARE(list->Table()->rowCount(), 0);
+    }
+
     void comparingSendsTheTickedRowsUndoPutsThemBackAndVerifyReadsBack() {
         // A drive that acknowledges nothing and keeps parameter 21 as it is; the
-        // backups in its folder, never in the user's own.
+        // journal in its folder, never in the user's own.
         SimulatedDrive drive({"--no-ack", "--read-only", "21"});
         QVERIFY(drive.Started());
         qputenv("XDG_DATA_HOME", drive.FilePath("data").toUtf8());
@@ -149,6 +192,7 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(drive.Para({"read", "-o", path.toStdString()}), 0);
         ParamSet wanted;
         QVERIFY(ParamFile::Read(path.toStdString(), wanted));
+        const ParamSet before = wanted;
         for (auto [number, value] :
              {std::pair{20, 750}, {21, 600}, {22, 70000}, {37, 0b0010}, {61, 20}}) {
             wanted.Set(number, value);
@@ -210,59 +254,91 @@ class SafeWriteToolsTest : public QObject {
         QCOMPARE(Rows(table, 4).last(), "37 2 (0010) 2 (0010) 확인됨");
         delete dialog;
 
-        // The drive's set before the write was kept, with its port, and is the one to undo to.
-        f.Frame().findChild<QAction*>("toolUndo")->trigger();
-        auto* list = f.Frame().findChild<BackupListDialog*>();
-        QCOMPARE(Cell(list->Table(), 0, BackupListDialog::kPort), "COM15");
+        // The journal's complete reads are the backups: veld-para's on its own
+        // port, the comparison's and each send's read-back. Newer beside them:
+        // station 3's, and a read given up, which is none.
+        std::string reason;
+        std::unique_ptr<Journal> journal = Journal::Open(JournalPath::Default(), reason);
+        QVERIFY2(journal, reason.c_str());
+        std::vector<JournalEntry> reads;
+        QTRY_VERIFY_WITH_TIMEOUT(journal->CompleteReads(10, reads) && reads.size() == 4,
+                                 kTimeoutMs);
+        JournalSession bench(JournalOrigin::Current("bench"), "COM15");
+        for (bool complete : {true, false}) {
+            JournalEntry read =
+                bench.Entry(JournalRecord::Read(complete ? 3 : 0, wanted, complete));
+            QVERIFY2(journal->Append(read), journal->Error().c_str());
+        }
+        // Newest first, each counted against the drive's last read (the last
+        // read-back); the newest of the drive connected is chosen.
+        BackupListDialog* list = OpenList(f, 5);
+        QVERIFY(list);
+        QTableWidget* listed = list->Table();
+        QStringList times = Column(listed, BackupListDialog::kWhen);
+        QVERIFY(std::is_sorted(times.begin(), times.end(), std::greater<>()));
+        QCOMPARE(Column(listed, BackupListDialog::kStation),
+                 QStringList({"3", "0", "0", "0", "0"}));
+        QCOMPARE(
+            Column(listed, BackupListDialog::kPort),
+            QStringList({"COM15", "COM15", "COM15", "COM15", QString::fromStdString(drive.Pty())}));
+        QCOMPARE(Column(listed, BackupListDialog::kDiffer),
+                 QStringList({"다른 국번", "0", "1", "2", "다른 포트"}));
+        QCOMPARE(listed->currentRow(), 1);
+        QTRY_COMPARE(Legibility::WindowProblems(list).join("\n"), QString());
+
+        // The comparison's read, from before the first send, saved as a file.
+        QString saved = drive.FilePath("before.par");
+        listed->selectRow(3);
+        AnswerFileDialogs({saved}, [&] {
+            QTest::mouseClick(list->findChild<QPushButton*>("backupSave"), Qt::LeftButton);
+        });
+        std::optional<ParamFileCheck> file = ParamFileCheck::Read(saved.toStdString());
+        QVERIFY(file && file->Sendable());
+        QVERIFY(file->Values() == JournalRecord::CompleteReadValues(reads[2]));
+        QCOMPARE(file->Values().Value(20), before.Value(20));
+        list->close();
+
+        // Another station's read, and one read on another port, ask first; "아니오" sends nothing.
+        int sentBefore = drive.WireLines().size();
+        {
+            MessageBoxAnswerer boxes("아니오");
+            for (int row : {0, 4}) {
+                list = OpenList(f, 5);
+                QVERIFY(list);
+                list->Table()->selectRow(row);
+                QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
+            }
+            QString part = drive.FilePath("part.par");
+            QVERIFY(ParamFile::Write(part.toStdString(), ParamSet()));
+            AnswerFileDialogs({part},
+                              [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
+            QStringList expected = {
+                "기록: 국번 3, 포트 COM15\n연결된 드라이브: 국번 0, 포트 COM15\n",
+                QString("기록: 국번 0, 포트 %1\n연결된 드라이브: 국번 0, 포트 COM15\n")
+                    .arg(QString::fromStdString(drive.Pty())),
+                "파일에 없는 파라미터: 10, 11, 13, "};
+            QCOMPARE(boxes.Texts().size(), expected.size());
+            for (int i = 0; i < expected.size(); ++i) {
+                QVERIFY2(boxes.Texts()[i].contains(expected[i]), qPrintable(boxes.Texts()[i]));
+            }
+        }
+        QVERIFY(f.Frame().findChild<CompareDialog*>() == nullptr);
+        f.Tick();
+        QCOMPARE(drive.WireLines().size(), sentBefore);
+
+        // Undone to the comparison's read: 20 and 37 go back, and are read back.
+        list = OpenList(f, 5);
+        QVERIFY(list);
+        list->Table()->selectRow(3);
         QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
         dialog = f.Frame().findChild<CompareDialog*>();
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->Summary().isEmpty(), kTimeoutMs);
         QTest::mouseClick(dialog->findChild<QPushButton*>("compareSend"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(dialog->Status(),
-                                  "전송한 1개 항목을 드라이브가 모두 그대로 갖고 있습니다.",
+                                  "전송한 2개 항목을 드라이브가 모두 그대로 갖고 있습니다.",
                                   kTimeoutMs);
-        QCOMPARE(f.Frame().StatusText(), "확인: 1/1");
+        QCOMPARE(f.Frame().StatusText(), "확인: 2/2");
         delete dialog;
-
-        // Newer backups that are not this drive's to restore: one cut short,
-        // one of station 3, one read on another port. None is chosen at first;
-        // the first is refused, the others ask; and a file that lacks values.
-        QString backups = drive.FilePath("data/VELD_Host_Para/backups/20301231-2359");
-        QVERIFY(ParamFile::Write((backups + "59-id0.par").toStdString(), wanted));
-        QVERIFY(QFile::resize(backups + "59-id0.par", 500));
-        QVERIFY(ParamFile::Write((backups + "58-id3.par").toStdString(), wanted));
-        QVERIFY(ParamFile::Write((backups + "57-id0.par").toStdString(), wanted));
-        QFile port(backups + "57-id0.port");
-        QVERIFY(port.open(QIODevice::WriteOnly) && port.write("/dev/ttyUSB9\n") > 0);
-        port.close();
-        QString part = drive.FilePath("part.par");
-        QVERIFY(ParamFile::Write(part.toStdString(), ParamSet()));
-        int sentBefore = drive.WireLines().size();
-        MessageBoxAnswerer boxes("아니오");
-        for (int row : {0, 1, 2}) {
-            f.Frame().findChild<QAction*>("toolUndo")->trigger();
-            list = f.Frame().findChild<BackupListDialog*>();
-            QCOMPARE(list->Table()->currentRow(), 3);
-            QVERIFY2(
-                Cell(list->Table(), 0, BackupListDialog::kDiffer).startsWith("손상됨 (12번째 줄"),
-                qPrintable(Cell(list->Table(), 0, BackupListDialog::kDiffer)));
-            list->Table()->selectRow(row);
-            QTest::mouseClick(list->findChild<QPushButton*>("backupChoose"), Qt::LeftButton);
-            QTRY_VERIFY(f.Frame().findChild<BackupListDialog*>() == nullptr);
-        }
-        AnswerFileDialogs({part}, [&] { f.Frame().findChild<QAction*>("toolCompare")->trigger(); });
-        QCOMPARE(boxes.Texts().size(), 4);
-        QStringList expected = {
-            "12번째 줄: 레코드 도중에 파일이 끝납니다\n파일에 없는 파라미터: 26, 27, ",
-            "백업: 국번 3, 포트 기록 없음\n연결된 드라이브: 국번 0, 포트 COM15\n",
-            "백업: 국번 0, 포트 /dev/ttyUSB9\n연결된 드라이브: 국번 0, 포트 COM15\n",
-            "파일에 없는 파라미터: 10, 11, 13, "};
-        for (int i = 0; i < expected.size(); ++i) {
-            QVERIFY2(boxes.Texts()[i].contains(expected[i]), qPrintable(boxes.Texts()[i]));
-        }
-        QVERIFY(f.Frame().findChild<CompareDialog*>() == nullptr);
-        f.Tick();
-        QCOMPARE(drive.WireLines().size(), sentBefore);
 
         // "전송 후 확인", off at start, reads back each write of the form.
         f.Frame().findChild<QAction*>("toolVerify")->trigger();
@@ -272,6 +348,8 @@ class SafeWriteToolsTest : public QObject {
         // So is "SET로 모드변경", a PWR sent alone, as veld-para setmode reads it back.
         f.Click(FormId::kSetModeToggle);
         QTRY_COMPARE_WITH_TIMEOUT(f.Frame().StatusText(), "확인: 1/1", kTimeoutMs);
+        // No write left a file of its own: the journal keeps what came before.
+        QVERIFY(QDir(drive.FilePath("data/VELD_Host_Para/backups")).isEmpty());
     }
 };
 

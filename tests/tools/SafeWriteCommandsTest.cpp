@@ -56,7 +56,7 @@ TEST_F(ToolsTest, ABackupIsTakenBeforeAnythingIsWrittenAndRestoreUndoesTheWrites
     EXPECT_EQ(std::vector<std::string>(wire.end() - 2, wire.end()),
               (std::vector<std::string>{"#0.PDF ALL", "#0.PRA"}));
     // Three backups, each with the port it was read on beside it.
-    std::vector<BackupStore::Entry> taken = BackupStore(folder, BackupStore::kUnbounded).List();
+    std::vector<BackupStore::Entry> taken = BackupStore(folder).List();
     ASSERT_EQ(taken.size(), 3u);
     for (const BackupStore::Entry& entry : taken) EXPECT_EQ(entry.port, port);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);

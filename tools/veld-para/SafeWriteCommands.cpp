@@ -119,15 +119,14 @@ int SafeWriteCommands::CheckBackupTarget() const {
 int SafeWriteCommands::SaveBackup() {
     std::string path = m_args.backupPath;
     if (path.empty()) return kDone;
-    // The session's rule, as in the GUI: the last complete read, saved once
+    // The session's rule: the last complete read, saved once
     // before anything is written; here to the operator's file or folder.
     DriveSession& session = m_context.Session().Session();
     session.SetBackupSaver(
         [path, port = m_args.port](const ParamSet& set, int32_t station) -> std::string {
             std::error_code error;
             if (std::filesystem::is_directory(path, error)) {
-                return BackupStore(path, BackupStore::kUnbounded)
-                    .Save(set, station, port, std::time(nullptr));
+                return BackupStore(path).Save(set, station, port, std::time(nullptr));
             }
             return ParamFile::Create(path, set) ? path : std::string();
         });
