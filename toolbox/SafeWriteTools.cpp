@@ -89,7 +89,7 @@ void SafeWriteTools::OnCompareWithDrive() {
     QString path = ParamFileDialog::Choose(m_window, false, false);
     if (path.isEmpty()) return;
     std::optional<ParamSet> file = LoadForSending(m_window, path);
-    if (file) StartCompare(*file, Text("파일: %1").arg(path));
+    if (file) StartCompare(*file, Text("파일: %1").arg(path), path.toStdString());
 }
 
 void SafeWriteTools::CompareWithRecorded(const ParamSet& values, const QString& source,
@@ -98,9 +98,11 @@ void SafeWriteTools::CompareWithRecorded(const ParamSet& values, const QString& 
     StartCompare(values, source);
 }
 
-void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source) {
+void SafeWriteTools::StartCompare(const ParamSet& file, const QString& source,
+                                  const std::string& filePath) {
     if (m_compare) m_compare->close();
     m_compareFile = file;
+    m_compareFilePath = filePath;
     m_compare = new CompareDialog(source, m_window);
     m_compare->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_compare, &CompareDialog::SendRequested, this, &SafeWriteTools::SendChosen);
@@ -123,6 +125,9 @@ void SafeWriteTools::SendChosen(const ParamSet& chosen) {
     m_nGroup = m_session.ReadBackNextGroup();
     m_waiting = Waiting::kReadBack;
     m_compare->ShowSending(static_cast<int>(writes.size()));
+    if (!m_compareFilePath.empty()) {
+        m_session.Journal().Record(JournalRecord::File("sent from", m_compareFilePath));
+    }
     // To the drive that was read.
     m_session.Queue().QueueWriteGroup(m_compared.station, writes);
 }

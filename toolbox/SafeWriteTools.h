@@ -48,7 +48,10 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
 
   private:
     // Reads the drive (as "읽어오기" does) and shows it beside `file`.
-    void StartCompare(const ParamSet& file, const QString& source);
+    // `filePath`: the parameter file the values came from, recorded once they
+    // are sent; empty for recorded values.
+    void StartCompare(const ParamSet& file, const QString& source,
+                      const std::string& filePath = {});
     void SendChosen(const ParamSet& chosen);
     // Shows the journal's answer in the list when it has come.
     void CollectReads();
@@ -75,6 +78,7 @@ class SafeWriteTools : public QObject, private DriveSession::Listener {
     QWidget* m_window;
     QPointer<CompareDialog> m_compare;
     ParamSet m_compareFile;
+    std::string m_compareFilePath;
     // The drive's values the dialog compares with, and its station.
     DriveReads::Read m_compared;
     // The write group the dialog sent, for its read-back.

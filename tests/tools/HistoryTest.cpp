@@ -168,6 +168,17 @@ TEST_F(HistoryTest, RestorePutsARecordedReadBackOnTheDrive) {
     EXPECT_NE(again.err.find("holds the recorded read's values; nothing was sent"),
               std::string::npos)
         << again.err;
+
+    // A file put back is recorded as the file its values were sent from.
+    std::string file = (dir / "back.par").string();
+    ParamSet values;
+    for (int32_t number : ParamTable::Instance().ListedNumbers()) values.Set(number, 0);
+    ASSERT_TRUE(ParamFile::Write(file, values));
+    ASSERT_EQ(Para({"--journal", journal, "restore", file}).code, 0);
+    Json sent = Json::parse(History({"--json", "--last", "5"}).out)["entries"];
+    EXPECT_EQ(sent[0]["action"], "sent from");
+    EXPECT_EQ(sent[0]["path"], file);
+    EXPECT_EQ(sent[1]["kind"], "write");
 }
 
 TEST_F(HistoryTest, ListsFiltersAndShowsEntries) {

@@ -8,6 +8,7 @@
 #include "ComparisonText.h"
 #include "FileProblemText.h"
 #include "SentLinesText.h"
+#include "journal/JournalRecord.h"
 #include "params/BackupStore.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
@@ -67,10 +68,11 @@ int SafeWriteCommands::Restore() {
     const std::string& path = m_args.values[0];
     ParamSet file;
     if (!ParaContext::LoadFile(path, file, "nothing was sent")) return kFileError;
-    return Restore(file, "the file's");
+    return Restore(file, "the file's", path);
 }
 
-int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose) {
+int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose,
+                               const std::string& filePath) {
     if (int target = CheckBackupTarget(); target != kDone) return target;
     if (int read = m_context.ReadDrive(values.Numbers()); read != kDone) return read;
     const ParamSet& drive = m_context.DriveValues();
@@ -86,6 +88,9 @@ int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose)
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
     for (int32_t number : differing.Numbers()) writes.emplace_back(number, differing.Value(number));
+    if (!filePath.empty()) {
+        m_context.Session().Session().Journal().Record(JournalRecord::File("sent from", filePath));
+    }
     BeforeWriteGroup();
     m_context.Session().Queue().QueueWriteGroup(m_context.StationId(), writes);
     return SendWriteGroup(differing);

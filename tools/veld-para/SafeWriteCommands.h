@@ -22,8 +22,9 @@ class SafeWriteCommands {
     // restore FILE: reads the drive, sends the parameters of FILE that differ
     // from it, reads back.
     int Restore();
-    // The same with `values` (`whose`: "the file's" as the report says it).
-    int Restore(const ParamSet& values, const std::string& whose);
+    // The same with `values` (`whose`: "the file's" as the report says it;
+    // `filePath`, recorded in the journal once its values are sent).
+    int Restore(const ParamSet& values, const std::string& whose, const std::string& filePath = {});
 
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
