@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "ComparisonText.h"
-#include "FileProblemText.h"
 #include "HistoryText.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
@@ -206,21 +205,12 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     }
     if (!b) return kFileError;
     ParamComparison comparison(*a, *b, ParamComparison::NumbersOfEither(*a, *b));
-    if (m_args.json) {
-        JsonReport json("history diff");
-        json.Add("a", id);
-        json.Add("b", other);
-        json.AddComparison(comparison, "a", "b");
-        json.Print();
-    } else {
-        ComparisonText::PrintDiffering(comparison);
-    }
+    JsonReport json("history diff");
+    json.Add("a", id);
+    json.Add("b", other);
+    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
-    if (file && !file->Problems().empty()) {
-        std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s",
-                     other.c_str(), FileProblemText::Lines(*file, false).c_str());
-        return kFileError;
-    }
+    if (file && SafeWriteCommands::ReportSkipped(other, *file)) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 

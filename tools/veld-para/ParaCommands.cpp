@@ -161,15 +161,10 @@ int ParaCommands::Verify() {
     if (!ParaContext::LoadFile(path, file, "the drive was not read")) return kFileError;
     if (int result = m_context.ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
     ParamComparison comparison(file, m_context.DriveValues(), m_table.ListedNumbers());
-    if (m_args.json) {
-        JsonReport json("verify");
-        json.Add("station", m_nStationId);
-        json.Add("file", path);
-        json.AddComparison(comparison, "file", "drive");
-        json.Print();
-    } else {
-        ComparisonText::PrintDiffering(comparison);
-    }
+    JsonReport json("verify");
+    json.Add("station", m_nStationId);
+    json.Add("file", path);
+    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "file", "drive");
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 

@@ -41,15 +41,10 @@ int SafeWriteCommands::Diff() {
     ParamComparison comparison(
         files[0].Values(), files[1].Values(),
         ParamComparison::NumbersOfEither(files[0].Values(), files[1].Values()));
-    if (m_args.json) {
-        JsonReport json("diff");
-        json.Add("file_a", paths[0]);
-        json.Add("file_b", paths[1]);
-        json.AddComparison(comparison, "a", "b");
-        json.Print();
-    } else {
-        ComparisonText::PrintDiffering(comparison);
-    }
+    JsonReport json("diff");
+    json.Add("file_a", paths[0]);
+    json.Add("file_b", paths[1]);
+    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
     bool skippedA = ReportSkipped(paths[0], files[0]);
     bool skippedB = ReportSkipped(paths[1], files[1]);

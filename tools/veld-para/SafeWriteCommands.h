@@ -26,6 +26,9 @@ class SafeWriteCommands {
     // `filePath`, recorded in the journal once its values are sent).
     int Restore(const ParamSet& values, const std::string& whose, const std::string& filePath = {});
 
+    // What a comparison left out of a file, on stderr; true when anything.
+    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
+
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
     int OpenForWriting();
@@ -41,8 +44,6 @@ class SafeWriteCommands {
     // drive is read: an earlier backup would be lost.
     int CheckBackupTarget() const;
     int SaveBackup();
-    // What diff left out of a file, on stderr; true when anything.
-    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
     int Report(const ReadBackReport& report) const;
     void ReportUnverified(const ParamSet& sent) const;
     // --json: a write group that stopped before all of it went out.
