@@ -37,4 +37,10 @@ for round in $(seq 1 "$rounds"); do
     echo "press $round: longest stall $ms ms"
     stalls+=("$ms")
 done
+# The journal was on: each press is recorded as a write.
+python3 - "$XDG_DATA_HOME/VELD_Host_Para/journal.sqlite3" <<'PY'
+import sqlite3, sys
+count = sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM entries WHERE kind = 'write'")
+print(f"journal: {count.fetchone()[0]} write entries recorded")
+PY
 printf '%s\n' "${stalls[@]}" | sort -n | awk '{a[NR] = $1} END {printf "median %s ms, max %s ms over %d presses\n", a[int((NR + 1) / 2)], a[NR], NR}'
