@@ -258,6 +258,14 @@ TEST_F(HistoryTest, VerifyNamesTheFirstEntryChangedByHand) {
     ParaRun changed = History({"verify"});
     EXPECT_EQ(changed.code, 5);
     EXPECT_TRUE(changed.out.starts_with("entry 2 does not match")) << changed.out;
+
+    // A document given another shape by hand is shown as it stands.
+    std::string reshape = "sqlite3 '" + journal +
+                          "' \"UPDATE entries SET payload = '{\\\"complete\\\": \\\"yes\\\", "
+                          "\\\"values\\\": [1]}' WHERE id = 1\"";
+    ASSERT_EQ(std::system(reshape.c_str()), 0);
+    EXPECT_EQ(History({}).code, 0);
+    EXPECT_EQ(History({"show", "1"}).code, 0);
 }
 
 TEST_F(HistoryTest, RefusesWhatItCannotDoTruly) {
