@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -13,9 +14,11 @@
 #include "VeldVersion.h"
 #include "app/KeyLockState.h"
 #include "app/RecentFileList.h"
+#include "app/StopSignals.h"
 #include "form/CVELD_Host_ParaView.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalPath.h"
+#include "journal/JournalRecord.h"
 #include "toolbox/CCommissionDlg.h"
 #include "toolbox/CHistoryWnd.h"
 #include "toolbox/CMonitorWnd.h"
@@ -188,6 +191,7 @@ void CMainFrame::CreateToolsMenu() {
 
 void CMainFrame::AddSafeWriteItems(QMenu* tools) {
     m_journal = new JournalTools(m_view->Session(), this);
+    connect(new StopSignals(this), &StopSignals::Received, this, &CMainFrame::OnStopSignal);
     m_safeWrite = new SafeWriteTools(
         m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
@@ -330,6 +334,15 @@ bool CMainFrame::event(QEvent* event) {
     if (firstShow) m_bShown = true;
     if (firstShow || framed) FitOuterSize();
     return handled;
+}
+
+void CMainFrame::OnStopSignal(int signal) {
+    DriveSession& session = m_view->Session();
+    if (session.IsConnected()) {
+        session.Journal().Record(
+            JournalRecord::Failure(std::nullopt, "stopped by a signal", {{"signal", signal}}));
+    }
+    QApplication::closeAllWindows();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

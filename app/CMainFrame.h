@@ -59,6 +59,8 @@ class CMainFrame : public QMainWindow {
     // "작업 기록": a window of its own on the journal; its restore goes
     // through the compare flow of the safe writes.
     void OnHistory();
+    // SIGINT or SIGTERM: recorded while a port is open, then every window closes.
+    void OnStopSignal(int signal);
     void BindToView(int id, void (CVELD_Host_ParaView::*handler)());
     void CreateToolBar();
     void CreateStatusBar();

@@ -8,14 +8,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <csignal>
 
 #include "MessageBoxAnswerer.h"
 #include "app/CMainFrame.h"
 #include "app/CVELD_Host_ParaApp.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "journal/Journal.h"
 #include "serial/PortMap.h"
+#include "support/PtyPair.h"
 #include "support/ScopedEnv.h"
 
 class ShellTest : public QObject {
@@ -67,6 +71,33 @@ class ShellTest : public QObject {
         QTRY_COMPARE(answerer.Texts().size(), 1);
         QVERIFY(answerer.Texts()[0].startsWith("작업 기록을 열 수 없습니다:\n"));
         QVERIFY(answerer.Texts()[0].contains("/proc/veld"));
+    }
+
+    // SIGTERM closes the program as its close button does, and the session under
+    // way records how it ended.
+    void aStopSignalClosesTheWindowAndIsRecorded() {
+        QTemporaryDir dir;
+        std::string path = dir.filePath("journal.sqlite3").toStdString();
+        ScopedEnv journal("VELD_JOURNAL", path.c_str());
+        PtyPair pty;
+        QVERIFY(
+            m_app.InitInstance({"--port-map", QString::fromStdString("COM15=" + pty.SlavePath())}));
+        CMainFrame* frame = m_app.MainFrame();
+        frame->View()->OnConnect();
+        QVERIFY(frame->View()->Session().IsConnected());
+        std::raise(SIGTERM);
+        QTRY_VERIFY(!frame->isVisible());
+        m_app.ExitInstance();
+        std::string error;
+        std::unique_ptr<Journal> opened = Journal::Open(path, error);
+        QVERIFY2(opened, error.c_str());
+        std::vector<JournalEntry> entries;
+        QVERIFY(opened->Entries(JournalFilter{}, entries));
+        QStringList kinds;
+        for (const JournalEntry& entry : entries) kinds << JournalEntry::KindName(entry.kind);
+        QCOMPARE(kinds, QStringList({"connect", "failure", "disconnect"}));
+        QVERIFY(entries[1].payload["what"] == "stopped by a signal");
+        QVERIFY(entries[1].payload["signal"] == SIGTERM);
     }
 
     // Qt's own buttons and dialogs are translated as well.
