@@ -46,10 +46,6 @@ bool TxLineWriter::TakeGone(Gone& gone) {
     return true;
 }
 
-uint32_t TxLineWriter::Waiting() const {
-    return m_nHanded - m_nGone.load(std::memory_order_acquire);
-}
-
 void TxLineWriter::GiveUpWaiting() {
     m_nGiveUpBelow.store(m_nHanded, std::memory_order_release);
     m_nWake.fetch_add(1, std::memory_order_release);

@@ -44,8 +44,6 @@ class TxLineWriter {
     bool Hand(const std::string& line);
     // The next line that has gone, if any.
     bool TakeGone(Gone& gone);
-    // Lines handed over that have not gone yet.
-    uint32_t Waiting() const;
     // Lines handed over and not yet taken back.
     uint32_t Held() const { return m_nHanded - m_nTaken; }
     bool PortOpen() const { return m_port.IsConnected(); }

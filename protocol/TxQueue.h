@@ -50,8 +50,9 @@ class TxQueue {
     // Gives up every line not yet written (the one in flight finishes): they
     // leave unsent, and are echoed as every line is.
     void GiveUpWaiting();
-    // Lines queued or handed over that have not left yet.
-    bool HasPending() const { return Pending() > 0 || m_writer.Waiting() > 0; }
+    // Lines queued whose fate has not been taken back yet: a line that has
+    // just gone still counts until its fate is told (a failure included).
+    bool HasPending() const { return Pending() > 0 || m_writer.Held() > 0; }
     // Lines queued and not yet handed over.
     int Pending() const { return (m_nTxWrite - m_nTxRead + kSlots) % kSlots; }
     // Lines refused since the last call, given once.

@@ -32,7 +32,10 @@ TEST_F(TxQueueTest, PausesTenMillisecondsAfterEachLine) {
     auto start = std::chrono::steady_clock::now();
     queue.FlushTxQueue();
     EXPECT_TRUE(queue.HasPending());
-    ASSERT_TRUE(Eventually([&] { return !queue.HasPending(); }));
+    ASSERT_TRUE(Eventually([&] {
+        queue.EchoGoneLines();
+        return !queue.HasPending();
+    }));
     // A line has gone once written, before its pause: seven pauses between eight lines.
     EXPECT_GE(std::chrono::steady_clock::now() - start, 70ms);
 }
@@ -41,8 +44,10 @@ TEST_F(TxQueueTest, LinesQueuedWhileClosedAreEchoedAndLost) {
     session.Close();
     for (int i = 0; i < 25; ++i) queue.QueueParamWrite(0, i, i);
     queue.FlushTxQueue();
-    ASSERT_TRUE(Eventually([&] { return !queue.HasPending(); }));
-    queue.EchoGoneLines();
+    ASSERT_TRUE(Eventually([&] {
+        queue.EchoGoneLines();
+        return !queue.HasPending();
+    }));
     EXPECT_EQ(pty.Read(1, 100ms), "");
     EXPECT_EQ(notifier.Count(), 0u);
     // The echo keeps the last twenty lines.

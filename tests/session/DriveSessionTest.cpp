@@ -7,6 +7,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "params/BackupStore.h"
@@ -234,6 +235,20 @@ TEST_F(DriveSessionTest, ClosingGivesUpTheLinesNotYetWritten) {
     EXPECT_EQ(recorder.fates.size(), 40u);
     EXPECT_GT(unsent, 0u);
     EXPECT_EQ(recorder.fates.front(), TxLineWriter::Fate::kWritten);
+}
+
+// A line that has gone still waits until its fate is taken: whoever waits for
+// the lines to go (veld-para's flush) learns of a failure before it goes on.
+TEST_F(DriveSessionTest, ALineWaitsUntilItsFateIsTaken) {
+    session.Queue().QueueCop(0);
+    session.HandOverLines();
+    ASSERT_EQ(pty.ReadUntil("\r", 10s), "#0.COP\r");
+    std::this_thread::sleep_for(50ms);  // the writer marks it gone right after its write
+    EXPECT_TRUE(session.LinesWaiting());
+    EXPECT_TRUE(recorder.fates.empty());
+    session.Tick(Clock::now());
+    EXPECT_FALSE(session.LinesWaiting());
+    EXPECT_EQ(recorder.fates, std::vector<TxLineWriter::Fate>{TxLineWriter::Fate::kWritten});
 }
 
 // Asked to stop at a failed write, the writer sends nothing behind it: neither the

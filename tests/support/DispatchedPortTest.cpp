@@ -14,8 +14,10 @@ std::string DispatchedPortTest::Flush() {
     queue.FlushTxQueue();
     std::string bytes;
     for (int i = 0; i < lines; ++i) bytes += pty.ReadUntil("\r", std::chrono::seconds(10));
-    EXPECT_TRUE(Eventually([&] { return !queue.HasPending(); }));
-    queue.EchoGoneLines();
+    EXPECT_TRUE(Eventually([&] {
+        queue.EchoGoneLines();
+        return !queue.HasPending();
+    }));
     return bytes;
 }
 
