@@ -339,8 +339,7 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::OnStopSignal(int signal) {
     DriveSession& session = m_view->Session();
     if (session.IsConnected()) {
-        session.Journal().Record(
-            JournalRecord::Failure(std::nullopt, "stopped by a signal", {{"signal", signal}}));
+        session.Journal().Record(JournalRecord::StoppedBy(signal));
     }
     QApplication::closeAllWindows();
 }

@@ -65,6 +65,10 @@ JournalRecord JournalRecord::Failure(std::optional<int32_t> station, const std::
     return {Kind::kFailure, station, std::move(payload)};
 }
 
+JournalRecord JournalRecord::StoppedBy(int signal) {
+    return Failure(std::nullopt, "stopped by a signal", Json{{"signal", signal}});
+}
+
 JournalRecord JournalRecord::Scan(const StationScan& scan) {
     Json answers = Json::array();
     for (const StationScan::Answer& answer : scan.Answers()) {

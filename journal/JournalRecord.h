@@ -39,6 +39,8 @@ struct JournalRecord {
     // {"what": "port lost"|"write failed"|"stopped by a signal", ...`details`}.
     static JournalRecord Failure(std::optional<int32_t> station, const std::string& what,
                                  nlohmann::ordered_json details = nlohmann::ordered_json::object());
+    // {"what": "stopped by a signal", "signal"}: the program ended by `signal`.
+    static JournalRecord StoppedBy(int signal);
     // {"first", "last", "result": "finished"|"cancelled"|"port lost",
     //  "answers": [{"station", "version"}]}: a scan as it ended.
     static JournalRecord Scan(const StationScan& scan);

@@ -102,8 +102,7 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
         }
         if (outcome != Outcome::kDone) {
             if (outcome == Outcome::kInterrupted) {
-                m_session.Journal().Record(JournalRecord::Failure(
-                    std::nullopt, "stopped by a signal", {{"signal", StopSignal()}}));
+                m_session.Journal().Record(JournalRecord::StoppedBy(StopSignal()));
             }
             // What was not written by now never will be: it is told as not sent.
             m_session.GiveUpLines();
