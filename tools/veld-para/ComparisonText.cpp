@@ -45,13 +45,3 @@ void ComparisonText::PrintDiffering(const ParamComparison& comparison) {
         if (row.differ) std::printf("%s\n", Line(row).c_str());
     }
 }
-
-void ComparisonText::Print(const ParamComparison& comparison, JsonReport* json, const char* aKey,
-                           const char* bKey) {
-    if (!json) {
-        PrintDiffering(comparison);
-        return;
-    }
-    json->AddComparison(comparison, aKey, bKey);
-    json->Print();
-}

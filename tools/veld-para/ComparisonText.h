@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "JsonReport.h"
 #include "params/ParamComparison.h"
 
 // A comparison row as veld-para prints it: number, name, the two values ("-"
@@ -16,8 +15,4 @@ class ComparisonText {
     static std::string Note(const ParamComparison::Row& row);
     // The line of each differing row, on stdout.
     static void PrintDiffering(const ParamComparison& comparison);
-    // With `json` (its other fields added): the comparison in it under `aKey`
-    // and `bKey`, printed; without: PrintDiffering.
-    static void Print(const ParamComparison& comparison, JsonReport* json, const char* aKey,
-                      const char* bKey);
 };

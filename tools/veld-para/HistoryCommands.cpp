@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "ComparisonText.h"
 #include "HistoryText.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
@@ -208,7 +207,7 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     JsonReport json("history diff");
     json.Add("a", id);
     json.Add("b", other);
-    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "a", "b");
+    JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
     if (file && SafeWriteCommands::ReportSkipped(other, *file)) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;

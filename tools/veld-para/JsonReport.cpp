@@ -77,3 +77,13 @@ void JsonReport::Print() const {
 std::string JsonReport::Dump(const nlohmann::ordered_json& value, int indent) {
     return value.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
+
+void JsonReport::PrintComparison(const ParamComparison& comparison, JsonReport* json,
+                                 const char* aKey, const char* bKey) {
+    if (!json) {
+        ComparisonText::PrintDiffering(comparison);
+        return;
+    }
+    json->AddComparison(comparison, aKey, bKey);
+    json->Print();
+}

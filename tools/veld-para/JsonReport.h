@@ -23,6 +23,10 @@ class JsonReport {
     // "compared", "differences", "parameters": a row each, its two values
     // under `aKey` and `bKey` (null where a side lacks the parameter).
     void AddComparison(const ParamComparison& comparison, const char* aKey, const char* bKey);
+    // With `json` (its other fields added): the comparison in it under `aKey`
+    // and `bKey`, printed; without: the text line of each differing row.
+    static void PrintComparison(const ParamComparison& comparison, JsonReport* json,
+                                const char* aKey, const char* bKey);
     // "result", "sent", "confirmed", "missing" and a row per value sent.
     void AddReadBack(const ReadBackReport& report);
     // Writes the document and a line end to stdout.

@@ -4,7 +4,6 @@
 #include <numeric>
 #include <vector>
 
-#include "ComparisonText.h"
 #include "HistoryCommands.h"
 #include "JsonReport.h"
 #include "SafeWriteCommands.h"
@@ -164,7 +163,7 @@ int ParaCommands::Verify() {
     JsonReport json("verify");
     json.Add("station", m_nStationId);
     json.Add("file", path);
-    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "file", "drive");
+    JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "file", "drive");
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 

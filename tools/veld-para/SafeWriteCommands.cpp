@@ -44,7 +44,7 @@ int SafeWriteCommands::Diff() {
     JsonReport json("diff");
     json.Add("file_a", paths[0]);
     json.Add("file_b", paths[1]);
-    ComparisonText::Print(comparison, m_args.json ? &json : nullptr, "a", "b");
+    JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
     bool skippedA = ReportSkipped(paths[0], files[0]);
     bool skippedB = ReportSkipped(paths[1], files[1]);
