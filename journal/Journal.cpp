@@ -191,8 +191,7 @@ bool Journal::AppendOnce(const std::string& mark, std::vector<JournalEntry>& ent
                    Fail("the journal " + m_path + " cannot be read");
         }
         SqliteStatement insert(m_db, "INSERT INTO marks(name, time) VALUES(?, ?)");
-        insert.Bind(1, mark);
-        insert.Bind(2, JournalTime::Now());
+        insert.BindAll(mark, JournalTime::Now());
         if (insert.Step() || insert.Failed()) {
             return Rollback("the journal " + m_path + " cannot be written");
         }
@@ -232,18 +231,9 @@ bool Journal::Insert(const JournalEntry& entry, const std::string& payload) {
                            "INSERT INTO entries(id, time, program, version, user, host, port, "
                            "station, kind, session, payload, hash) "
                            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.Bind(1, entry.id);
-    insert.Bind(2, entry.time);
-    insert.Bind(3, entry.program);
-    insert.Bind(4, entry.version);
-    insert.Bind(5, entry.user);
-    insert.Bind(6, entry.host);
-    insert.Bind(7, entry.port);
-    insert.Bind(8, entry.station);
-    insert.Bind(9, std::string(JournalEntry::KindName(entry.kind)));
-    insert.Bind(10, entry.session);
-    insert.Bind(11, payload);
-    insert.Bind(12, entry.hash);
+    insert.BindAll(entry.id, entry.time, entry.program, entry.version, entry.user, entry.host,
+                   entry.port, entry.station, JournalEntry::KindName(entry.kind), entry.session,
+                   payload, entry.hash);
     return !insert.Step() && !insert.Failed();
 }
 
@@ -254,14 +244,8 @@ bool Journal::CountInSession(const JournalEntry& entry) {
         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, 1) ON CONFLICT(id) DO UPDATE SET "
         "started = min(started, excluded.started), ended = max(ended, excluded.ended), "
         "entries = entries + 1");
-    session.Bind(1, entry.session);
-    session.Bind(2, entry.time);
-    session.Bind(3, entry.time);
-    session.Bind(4, entry.program);
-    session.Bind(5, entry.version);
-    session.Bind(6, entry.user);
-    session.Bind(7, entry.host);
-    session.Bind(8, entry.port);
+    session.BindAll(entry.session, entry.time, entry.time, entry.program, entry.version, entry.user,
+                    entry.host, entry.port);
     return !session.Step() && !session.Failed();
 }
 

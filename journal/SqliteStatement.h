@@ -24,6 +24,12 @@ class SqliteStatement {
     void Bind(int index, int64_t value);
     void Bind(int index, const std::string& text);
     void Bind(int index, std::optional<int32_t> value);
+    // Each of `values` to the parameters in order, from 1.
+    template <typename... Values>
+    void BindAll(const Values&... values) {
+        int index = 0;
+        (Bind(++index, values), ...);
+    }
     // True while a row comes; false at the end or on an error (then Failed()).
     bool Step();
     bool Failed() const { return m_failed; }
