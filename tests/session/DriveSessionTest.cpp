@@ -345,6 +345,31 @@ TEST_F(DriveSessionTest, ACommissioningRunCancelledBetweenLinesSendsNothingMore)
     EXPECT_EQ(run.Stopped(), Commissioning::Stop::kCancelled);
 }
 
+// A station whose backup could not be saved is compared and nothing is
+// written to it; its values were not sent, so none is told as sent, and the
+// run goes no further.
+TEST_F(DriveSessionTest, AStationWhoseBackupIsNotSavedIsOnlyComparedAndTheRunEnds) {
+    ParamSet target;
+    target.Set(20, 999);
+    Commissioning run(
+        session, target, {0, 1}, false, [](const ParamSet&, int32_t) { return std::string(); },
+        [](const Commissioning&) { return true; });
+    run.Step(Clock::now());
+    ASSERT_EQ(Send(), "#0.PRA\r");
+    Answer(PraReply({{20, 500}}));
+    session.Tick(Clock::now());
+    run.Step(Clock::now());
+    EXPECT_EQ(Send(), "");
+    const Commissioning::Station& station = run.Stations()[0];
+    EXPECT_EQ(station.state, Commissioning::State::kMismatch);
+    ASSERT_EQ(station.mismatches.size(), 1u);
+    EXPECT_EQ(station.mismatches[0].kept, 500);
+    EXPECT_FALSE(station.mismatches[0].sent);
+    EXPECT_TRUE(station.sent.empty());
+    EXPECT_EQ(run.Stations()[1].state, Commissioning::State::kNotReached);
+    EXPECT_EQ(run.Stopped(), Commissioning::Stop::kBackupFailed);
+}
+
 // A run whose record cannot be saved after a station goes no further: the
 // next station's read never goes out.
 TEST_F(DriveSessionTest, ACommissioningRunWhoseRecordCannotBeSavedStopsBeforeTheNextStation) {

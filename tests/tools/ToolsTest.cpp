@@ -139,8 +139,9 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         std::string fault;  // of the simulator
         std::string args;
         int code;
-        std::string out;   // exactly
-        std::string says;  // on stderr
+        std::string out;         // exactly
+        std::string says;        // on stderr
+        std::string never = {};  // on stderr
     };
     const FailureCase cases[] = {
         {"--omit 20 --omit 57", "read -o " + out.string(), 3, "",
@@ -157,9 +158,11 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         {"--ids 3,7", "scan --ids 4-5 -w 300", 3, "", "no station answered"},
         // The drive takes nothing: once the line's buffer is full, writes stall,
         // and the report names the line that failed and what went out before it.
+        // Only a line that went out is echoed.
         {"--no-read", "send #0.STA " + std::string(100000, 'x') + " #0.STA", 7, "",
          "1 of the 2 lines went out:\n  sent     #0.STA\n  "
-         "failed   xxx"},
+         "failed   xxx",
+         "> xxx"},
         // PWR, COP, PSV and PDF have no defined reply: sent is done; other codes are answered.
         {"--no-ack", "send #0.COP #0.PSV", 0, "", "> #0.PSV\n"},
         {"--silent", "send #0.COP #0.STA", 3, "", "no reply"},
@@ -186,6 +189,9 @@ TEST_F(ToolsTest, FailuresGiveTheirExitCodeAndShowOnlyWhatCameBack) {
         EXPECT_EQ(run.code, c.code) << run.err;
         EXPECT_EQ(run.out, c.out);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        if (!c.never.empty()) {
+            EXPECT_EQ(run.err.find(c.never), std::string::npos) << run.err;
+        }
     }
     // Nothing saved as if it had been read.
     EXPECT_FALSE(fs::exists(out));
