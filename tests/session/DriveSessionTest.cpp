@@ -273,6 +273,11 @@ TEST_F(DriveSessionTest, AfterAFailedWriteNothingMoreGoesOutWhenAskedSo) {
     using Fate = TxLineWriter::Fate;
     EXPECT_EQ(recorder.fates, (std::vector<Fate>{Fate::kFailed, Fate::kNotSent, Fate::kNotSent}));
     EXPECT_EQ(pty.Read(1 << 20, 200ms).find("COP"), std::string::npos);
+    // With the port still open once the loss would have been told, the failure is the write's.
+    using LineFault = DriveSession::LineFault;
+    EXPECT_EQ(session.Fault(Clock::now() + DriveSession::kLossNotice), LineFault::kWriteFailed);
+    session.ForgetFailedLines();
+    EXPECT_EQ(session.Fault(Clock::now()), LineFault::kNone);
 }
 
 // An open begun off the owner's thread: the session is not connected and hands
