@@ -31,11 +31,6 @@ bool IsDeviceGone(int error) {
     }
 }
 
-int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 CTtyPort::CTtyPort(Notifier& notifier) : m_notifier(notifier) {}
@@ -139,19 +134,22 @@ uint32_t CTtyPort::WriteBlock(const char* bytes, uint32_t count) {
     // consistent, so one of the two always sees the other).
     m_bWriting.store(true, std::memory_order_seq_cst);
     uint32_t written = 0;
-    int64_t lastProgress = NowMs();
+    auto lastProgress = std::chrono::steady_clock::now();
     while (written < count && m_bConnected.load(std::memory_order_seq_cst)) {
         ssize_t n = m_hComm->Write(bytes + written, count - written);
         if (n > 0) {
             written += static_cast<uint32_t>(n);
-            lastProgress = NowMs();
+            lastProgress = std::chrono::steady_clock::now();
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
             WriteFailed(errno);
             break;
         }
-        int64_t left = lastProgress + kWriteStallMs - NowMs();
+        // Rounded up: the write never gives up before the stall limit has passed.
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(lastProgress + kWriteStall -
+                                                                 std::chrono::steady_clock::now())
+                        .count();
         pollfd pfd{m_hComm->Fd(), POLLOUT, 0};
         int ready = left > 0 ? ::poll(&pfd, 1, static_cast<int>(left)) : 0;
         if (ready < 0 && errno == EINTR) continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,7 +24,7 @@
 // the same port runs meanwhile, and read LastOpenError after that thread.
 class CTtyPort : private RxLineRing::Events {
   public:
-    static constexpr int kWriteStallMs = 2000;
+    static constexpr std::chrono::milliseconds kWriteStall{2000};
 
     explicit CTtyPort(Notifier& notifier);
     CTtyPort(const CTtyPort&) = delete;
