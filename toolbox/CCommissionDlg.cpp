@@ -18,6 +18,7 @@
 #include <ctime>
 
 #include "form/MessageBox.h"
+#include "form/Named.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
@@ -98,31 +99,25 @@ void CCommissionDlg::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
 
-    m_editFile = new QLineEdit(this);
-    m_editFile->setObjectName(QStringLiteral("commissionFile"));
+    m_editFile = Named(new QLineEdit(this), "commissionFile");
     m_btnBrowse = new QPushButton(Text("찾아보기(&B)..."), this);
     AddEditRow(fields, Text("목표 파일(&F):"), m_editFile, m_btnBrowse);
-    m_editIds = new QLineEdit(this);
-    m_editIds->setObjectName(QStringLiteral("commissionIds"));
+    m_editIds = Named(new QLineEdit(this), "commissionIds");
     m_editIds->setPlaceholderText(Text("예: 1-8 또는 1-3,7"));
-    m_btnScan = new QPushButton(Text("국번 검색(&S)"), this);
-    m_btnScan->setObjectName(QStringLiteral("commissionScan"));
+    m_btnScan = Named(new QPushButton(Text("국번 검색(&S)"), this), "commissionScan");
     AddEditRow(fields, Text("국번(&I):"), m_editIds, m_btnScan);
 
     auto* mode = new QHBoxLayout;
-    m_radioSend = new QRadioButton(Text("다른 값 전송 후 확인(&W)"), this);
-    m_radioSend->setObjectName(QStringLiteral("commissionSend"));
+    m_radioSend = Named(new QRadioButton(Text("다른 값 전송 후 확인(&W)"), this), "commissionSend");
     m_radioSend->setChecked(true);
-    m_radioCompare = new QRadioButton(Text("비교만(&M)"), this);
-    m_radioCompare->setObjectName(QStringLiteral("commissionCompareOnly"));
+    m_radioCompare = Named(new QRadioButton(Text("비교만(&M)"), this), "commissionCompareOnly");
     mode->addWidget(m_radioSend);
     mode->addWidget(m_radioCompare);
     mode->addStretch(1);
     fields->addRow(Text("방식:"), mode);
     layout->addLayout(fields);
 
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("commissionStations"));
+    m_list = Named(new QTreeWidget(this), "commissionStations");
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels(
         {Text("국번"), Text("상태"), Text("버전"), Text("보낸 줄"), Text("내용")});
@@ -131,32 +126,29 @@ void CCommissionDlg::CreateControls() {
     m_list->header()->setStretchLastSection(false);
     layout->addWidget(m_list, 1);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("commissionProgress"));
+    m_progress = Named(new QProgressBar(this), "commissionProgress");
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setTextVisible(false);
     layout->addWidget(m_progress);
 
-    m_lblStatus = new QLabel(this);
-    m_lblStatus->setObjectName(QStringLiteral("commissionStatus"));
+    m_lblStatus = Named(new QLabel(this), "commissionStatus");
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
-    m_lblReport = new QLabel(this);
-    m_lblReport->setObjectName(QStringLiteral("commissionReport"));
+    m_lblReport = Named(new QLabel(this), "commissionReport");
     m_lblReport->setWordWrap(true);
     m_lblReport->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_lblReport);
 
     auto* box = new QDialogButtonBox(this);
-    m_btnStart = box->addButton(Text("시작(&R)"), QDialogButtonBox::ActionRole);
-    m_btnStart->setObjectName(QStringLiteral("commissionStart"));
+    m_btnStart =
+        Named(box->addButton(Text("시작(&R)"), QDialogButtonBox::ActionRole), "commissionStart");
     m_btnStart->setDefault(true);
-    m_btnCancel = box->addButton(Text("취소(&C)"), QDialogButtonBox::ActionRole);
-    m_btnCancel->setObjectName(QStringLiteral("commissionCancel"));
-    m_btnOpenReport = box->addButton(Text("보고서 열기(&O)"), QDialogButtonBox::ActionRole);
-    m_btnOpenReport->setObjectName(QStringLiteral("commissionOpenReport"));
-    QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("commissionClose"));
+    m_btnCancel =
+        Named(box->addButton(Text("취소(&C)"), QDialogButtonBox::ActionRole), "commissionCancel");
+    m_btnOpenReport = Named(box->addButton(Text("보고서 열기(&O)"), QDialogButtonBox::ActionRole),
+                            "commissionOpenReport");
+    QPushButton* close =
+        Named(box->addButton(Text("닫기"), QDialogButtonBox::RejectRole), "commissionClose");
     layout->addWidget(box);
 
     connect(m_btnBrowse, &QPushButton::clicked, this, &CCommissionDlg::OnBrowse);
