@@ -110,24 +110,18 @@ void CVELD_Host_ParaView::ConnectHandlers() {
     connect(button(FormId::kReadAllButton), &QPushButton::clicked, this,
             &CVELD_Host_ParaView::OnReadAll);
     connect(m_btnSendAll, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnSendAll);
-    static QString CVELD_Host_ParaView::*const kCommands[] = {
-        &CVELD_Host_ParaView::m_strCmd1, &CVELD_Host_ParaView::m_strCmd2,
-        &CVELD_Host_ParaView::m_strCmd3, &CVELD_Host_ParaView::m_strCmd4};
     static const int kSendIds[] = {FormId::kSendButton1, FormId::kSendButton2, FormId::kSendButton3,
                                    FormId::kSendButton4};
-    for (int i = 0; i < 4; ++i) {
-        QString CVELD_Host_ParaView::*command = kCommands[i];
-        connect(button(kSendIds[i]), &QPushButton::clicked, this,
-                [this, command] { OnManualSend(command); });
-    }
+    for (int i = 0; i < kCommands; ++i)
+        connect(button(kSendIds[i]), &QPushButton::clicked, this, [this, i] { OnManualSend(i); });
     connect(m_grid, &CMSFlexGrid::MouseDown, this, &CVELD_Host_ParaView::OnMouseDownGrid);
     connect(m_grid, &CMSFlexGrid::DblClick, this, &CVELD_Host_ParaView::OnDblClickGrid);
 }
 
 void CVELD_Host_ParaView::UpdateData(bool saveAndValidate) {
-    QString* texts[] = {&m_strId, &m_strCmd1, &m_strCmd2, &m_strCmd3, &m_strCmd4};
+    QString* texts[] = {&m_strId, &m_strCmd[0], &m_strCmd[1], &m_strCmd[2], &m_strCmd[3]};
     QLineEdit* edits[] = {m_editId, m_editCmd[0], m_editCmd[1], m_editCmd[2], m_editCmd[3]};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 1 + kCommands; ++i) {
         if (saveAndValidate) {
             *texts[i] = edits[i]->text();
         } else {
@@ -142,10 +136,7 @@ void CVELD_Host_ParaView::OnInitialUpdate() {
     m_strId = QString::number(m_nStationId);
     m_cbPort->setCurrentIndex(14);
     m_cbBaud->setCurrentIndex(4);
-    m_strCmd1.clear();
-    m_strCmd2.clear();
-    m_strCmd3.clear();
-    m_strCmd4.clear();
+    m_strCmd.fill(QString());
     m_nMode = 1;
     m_cbMode->setCurrentIndex(m_nMode);
     UpdateSetupParams(true);
@@ -447,9 +438,9 @@ void CVELD_Host_ParaView::OnParamInit() {
     OwnLinesQueued();
 }
 
-void CVELD_Host_ParaView::OnManualSend(QString CVELD_Host_ParaView::*command) {
+void CVELD_Host_ParaView::OnManualSend(int command) {
     UpdateData(true);
-    m_session.Queue().QueueManual(Cp949Text::Encode(this->*command));
+    m_session.Queue().QueueManual(Cp949Text::Encode(m_strCmd[command]));
     OwnLinesQueued();
 }
 

@@ -33,6 +33,7 @@ class CVELD_Host_ParaView : public QWidget {
     static constexpr int kTimerMs = 100;
     static constexpr int kClosePauseMs = 500;
     static constexpr int kEchoBytes = 25;
+    static constexpr int kCommands = 4;
 
     struct RowSlot {
         int32_t number = -1;
@@ -61,7 +62,8 @@ class CVELD_Host_ParaView : public QWidget {
     void OnSendAll();
     void OnReadVersion();
     void OnParamInit();
-    void OnManualSend(QString CVELD_Host_ParaView::*command);
+    // Manual command 0..3, as its edit holds it.
+    void OnManualSend(int command);
 
     // The grid.
     void RefreshGridValues();
@@ -166,11 +168,8 @@ class CVELD_Host_ParaView : public QWidget {
     PortComboBox* m_cbPort = nullptr;
 
     QString m_strId;
-    QString m_strCmd1;
+    std::array<QString, kCommands> m_strCmd;
     CMSFlexGrid* m_grid = nullptr;
-    QString m_strCmd2;
-    QString m_strCmd3;
-    QString m_strCmd4;
 
     // Behind the dispatcher, from the start of the connection: the ring starts
     // again at each connect, and its older lines were not received now.
@@ -184,7 +183,7 @@ class CVELD_Host_ParaView : public QWidget {
 
     // The other controls the handlers reach.
     QLineEdit* m_editId = nullptr;
-    std::array<QLineEdit*, 4> m_editCmd{};
+    std::array<QLineEdit*, kCommands> m_editCmd{};
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
     bool m_bReleasingToggle = false;
