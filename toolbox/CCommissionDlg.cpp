@@ -19,6 +19,7 @@
 
 #include "form/MessageBox.h"
 #include "form/Named.h"
+#include "form/NumberList.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
@@ -46,11 +47,7 @@ QString Detail(const Station& station, bool compareOnly) {
             m.sent ? Text("%1: 보낸 값 %2, 드라이브 %3") : Text("%1: 파일 %2, 드라이브 %3");
         parts << mismatch.arg(m.number).arg(m.target).arg(m.kept);
     }
-    if (!station.missing.empty()) {
-        QStringList numbers;
-        for (int32_t number : station.missing) numbers << QString::number(number);
-        parts << Text("응답에 없음: ") + numbers.join(", ");
-    }
+    if (!station.missing.empty()) parts << Text("응답에 없음: ") + NumberList(station.missing);
     if (!station.unsent.empty()) {
         parts << Text("보내지 못한 줄 %1개").arg(station.unsent.size());
     }

@@ -17,6 +17,7 @@
 
 #include "form/MessageBox.h"
 #include "form/Named.h"
+#include "form/NumberList.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalRecord.h"
@@ -31,12 +32,6 @@
 namespace {
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
-
-QString StationsText(const std::vector<int32_t>& stations) {
-    QStringList texts;
-    for (int32_t station : stations) texts << QString::number(station);
-    return texts.join(", ");
-}
 
 void SetRow(QTableWidget* table, int row, const QStringList& texts) {
     for (int column = 0; column < texts.size(); ++column) {
@@ -262,7 +257,7 @@ void CHistoryWnd::ShowSessions(const HistoryQuery::Answer& answer) {
     for (const Journal::SessionInfo& info : sessions) {
         SetRow(m_sessions, row++,
                {JournalEntryText::LocalTime(info.started), FromUtf8(info.port),
-                StationsText(info.stations), FromUtf8(info.program + " " + info.version),
+                NumberList(info.stations), FromUtf8(info.program + " " + info.version),
                 FromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
         m_sessionList.push_back(info);
     }
