@@ -62,7 +62,12 @@ void CVELD_Host_ParaView::EchoGoneLines() {
     m_session.EchoGoneLines();
 }
 
-CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }
+CVELD_Host_ParaView::~CVELD_Host_ParaView() {
+    m_timer.stop();
+    ShutDownNotifiers();
+    if (m_session.IsConnected()) ClosePortAndPause();
+    m_session.StopDispatch();
+}
 
 template <class Control>
 Control* CVELD_Host_ParaView::Ctl(int id) const {
@@ -163,11 +168,6 @@ QString SelectedItem(const QComboBox* combo) {
 
 QString CVELD_Host_ParaView::ChosenPort() const { return m_cbPort->ShownPort(); }
 
-QString CVELD_Host_ParaView::PortText() const {
-    return QString::fromStdString(
-        DriveSession::PortText(ChosenPort().toStdString(), SelectedItem(m_cbBaud).toStdString()));
-}
-
 void CVELD_Host_ParaView::UseStationId(int32_t station) {
     m_editId->setText(QString::number(station));
     UpdateData(true);
@@ -182,7 +182,8 @@ void CVELD_Host_ParaView::OnConnect() {
     }
     // What the combo shows is what opens: a name typed into it, not only a list item.
     m_cbPort->TakeShownPort();
-    QString portText = PortText();
+    QString portText = QString::fromStdString(
+        DriveSession::PortText(ChosenPort().toStdString(), SelectedItem(m_cbBaud).toStdString()));
     UpdateData(true);
     m_session.SetReadInterval(5);
     if (m_session.IsConnected()) {
@@ -253,12 +254,6 @@ void CVELD_Host_ParaView::SetConnectToggle(bool pressed) {
     m_bReleasingToggle = false;
 }
 
-void CVELD_Host_ParaView::ReleaseLostPort() {
-    SetConnectToggle(false);
-    m_btnConnect->setText(Text("통신연결"));
-    emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
-}
-
 void CVELD_Host_ParaView::OnSetMode() {
     TakeStationId();
     m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
@@ -290,19 +285,19 @@ void CVELD_Host_ParaView::OnTimer() {
         ShowSetupParams();
         RefreshGridValues();
     }
-    EchoReceivedLine();
+    std::string line;
+    if (m_rxFollower.Next(line)) m_rxEcho.Add(line.substr(0, kEchoBytes));
     // The reader lets go of a device that vanished; the toggle follows the port.
-    if (m_session.TakePortLost()) ReleaseLostPort();
+    if (m_session.TakePortLost()) {
+        SetConnectToggle(false);
+        m_btnConnect->setText(Text("통신연결"));
+        emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
+    }
     if (m_replyWatch.Silent(m_session.Port().Ring().ReadIndex(), ReplyWatch::Clock::now())) {
         emit StatusMessage(
             Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
                  "포트, 통신속도와 ID를 확인하십시오."));
     }
-}
-
-void CVELD_Host_ParaView::EchoReceivedLine() {
-    std::string line;
-    if (m_rxFollower.Next(line)) m_rxEcho.Add(line.substr(0, kEchoBytes));
 }
 
 // ---- Closing ----
@@ -335,13 +330,6 @@ void CVELD_Host_ParaView::OnClose() {
     ShutDownNotifiers();
     if (m_session.IsConnected()) ClosePortAndPause();
     m_session.RequestStopDispatch();
-}
-
-void CVELD_Host_ParaView::OnDestroy() {
-    m_timer.stop();
-    ShutDownNotifiers();
-    if (m_session.IsConnected()) ClosePortAndPause();
-    m_session.StopDispatch();
 }
 
 // ---- Setup steps ----

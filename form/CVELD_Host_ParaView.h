@@ -108,14 +108,12 @@ class CVELD_Host_ParaView : public QWidget {
     void UpdateSetupParams(bool loadPreset);
     void SetUpGrid();
     void TakeStationId();
-    QString PortText() const;
     // A network port opens off this thread and ends at a tick; a device at once.
     void BeginConnect(const QString& portText);
     void EndConnect(bool opened);
     void OnOpenFailureExamined(const PortDoctor::Report& report);
     // The connect has ended: the toggle takes clicks again.
     void StopWaiting();
-    void ReleaseLostPort();
     // The status bar's words for lines a disconnect gave up.
     QString GivenUpText(int lines) const;
     // The writer tells of each line as it leaves; the echo follows on this thread.
@@ -123,7 +121,6 @@ class CVELD_Host_ParaView : public QWidget {
     void EchoGoneLines();
     // Presses or releases the connect toggle without running its handler.
     void SetConnectToggle(bool pressed);
-    void EchoReceivedLine();
     // The lines just queued are the form's: its buttons hide until they have left.
     void OwnLinesQueued();
     // Notes in the status bar when the request just queued gets no reply.
@@ -131,7 +128,6 @@ class CVELD_Host_ParaView : public QWidget {
     void ClosePort();
     void ClosePortAndPause();
     void ShutDownNotifiers();
-    void OnDestroy();
     void WriteParamFile(bool existingOnly);
 
     // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).
