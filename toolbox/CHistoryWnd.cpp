@@ -88,9 +88,9 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     splitter->addWidget(m_entries);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeFilterRow());
+    layout->addLayout(MakeFilterRow());
     layout->addWidget(splitter, 1);
-    layout->addWidget(MakeButtonRow());
+    layout->addLayout(MakeButtonRow());
     resize(760, 540);
     UpdateButtons();
     Find();
@@ -100,62 +100,58 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
 // written before the window goes.
 CHistoryWnd::~CHistoryWnd() = default;
 
-QWidget* CHistoryWnd::MakeFilterRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_port = Named(new QLineEdit(row), "historyPort");
+QHBoxLayout* CHistoryWnd::MakeFilterRow() {
+    auto* layout = new QHBoxLayout;
+    m_port = Named(new QLineEdit(this), "historyPort");
     m_port->setPlaceholderText(Text("모든 포트"));
-    m_station = Named(new QLineEdit(row), "historyStation");
+    m_station = Named(new QLineEdit(this), "historyStation");
     m_station->setPlaceholderText(Text("전체"));
     m_station->setValidator(new QIntValidator(0, ReplyStation::kLast, m_station));
-    m_since = Named(new QLineEdit(row), "historySince");
+    m_since = Named(new QLineEdit(this), "historySince");
     m_since->setPlaceholderText(QDate::currentDate().toString(Qt::ISODate));
-    m_text = Named(new QLineEdit(row), "historyText");
+    m_text = Named(new QLineEdit(this), "historyText");
     m_text->setPlaceholderText(Text("사용자, 컴퓨터, 내용"));
-    auto* find = Named(new QPushButton(Text("찾기"), row), "historyFind");
+    auto* find = Named(new QPushButton(Text("찾기"), this), "historyFind");
     connect(find, &QPushButton::clicked, this, &CHistoryWnd::Find);
     for (QLineEdit* edit : {m_port, m_station, m_since, m_text}) {
         connect(edit, &QLineEdit::returnPressed, this, &CHistoryWnd::Find);
     }
-    layout->addWidget(new QLabel(Text("포트"), row));
+    layout->addWidget(new QLabel(Text("포트"), this));
     layout->addWidget(m_port, 2);
-    layout->addWidget(new QLabel(Text("국번"), row));
+    layout->addWidget(new QLabel(Text("국번"), this));
     layout->addWidget(m_station, 1);
-    layout->addWidget(new QLabel(Text("날짜부터"), row));
+    layout->addWidget(new QLabel(Text("날짜부터"), this));
     layout->addWidget(m_since, 2);
-    layout->addWidget(new QLabel(Text("검색어"), row));
+    layout->addWidget(new QLabel(Text("검색어"), this));
     layout->addWidget(m_text, 3);
     layout->addWidget(find);
-    return row;
+    return layout;
 }
 
-QWidget* CHistoryWnd::MakeButtonRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_restore = Named(new QPushButton(Text("이 값으로 되돌리기"), row), "historyRestore");
+QHBoxLayout* CHistoryWnd::MakeButtonRow() {
+    auto* layout = new QHBoxLayout;
+    m_restore = Named(new QPushButton(Text("이 값으로 되돌리기"), this), "historyRestore");
     m_restore->setToolTip(
         Text("드라이브를 먼저 읽고 이 기록의 값과 비교한 뒤 고른 항목만 보냅니다"));
     connect(m_restore, &QPushButton::clicked, this, &CHistoryWnd::Restore);
-    m_compare = Named(new QPushButton(Text("비교..."), row), "historyCompare");
+    m_compare = Named(new QPushButton(Text("비교..."), this), "historyCompare");
     auto* menu = new QMenu(m_compare);
     connect(menu->addAction(Text("다른 읽기 기록과...")), &QAction::triggered, this,
             &CHistoryWnd::AskCompareWithEntry);
     connect(menu->addAction(Text("파라미터 파일과...")), &QAction::triggered, this,
             &CHistoryWnd::AskCompareWithFile);
     m_compare->setMenu(menu);
-    m_report = Named(new QPushButton(Text("보고서 저장..."), row), "historyReport");
+    m_report = Named(new QPushButton(Text("보고서 저장..."), this), "historyReport");
     m_report->setToolTip(Text("고른 작업의 서비스 보고서를 HTML 파일로 저장합니다"));
     connect(m_report, &QPushButton::clicked, this, &CHistoryWnd::AskSaveReport);
-    auto* close = new QPushButton(Text("닫기"), row);
+    auto* close = new QPushButton(Text("닫기"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     layout->addWidget(m_restore);
     layout->addWidget(m_compare);
     layout->addWidget(m_report);
     layout->addStretch(1);
     layout->addWidget(close);
-    return row;
+    return layout;
 }
 
 QTableWidget* CHistoryWnd::MakeTable(const QStringList& headers) {

@@ -61,8 +61,8 @@ CMonitorWnd::~CMonitorWnd() = default;
 void CMonitorWnd::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreateCommandBox());
-    layout->addWidget(CreateRunBar());
-    layout->addWidget(CreateViewBar());
+    layout->addLayout(CreateRunBar());
+    layout->addLayout(CreateViewBar());
     m_lblStatus = Named(new QLabel(this), "monitorStatus");
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
@@ -115,44 +115,40 @@ QWidget* CMonitorWnd::CreateCommandBox() {
     return group;
 }
 
-QWidget* CMonitorWnd::CreateRunBar() {
-    auto* bar = new QWidget(this);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* intervalLabel = new QLabel(Text("주기:"), bar);
-    m_interval = Named(new QSpinBox(bar), "monitorInterval");
+QHBoxLayout* CMonitorWnd::CreateRunBar() {
+    auto* layout = new QHBoxLayout;
+    auto* intervalLabel = new QLabel(Text("주기:"), this);
+    m_interval = Named(new QSpinBox(this), "monitorInterval");
     m_interval->setRange(PollSchedule::kMinIntervalMs, PollSchedule::kMaxIntervalMs);
     m_interval->setSingleStep(100);
     m_interval->setValue(kDefaultIntervalMs);
     m_interval->setSuffix(QStringLiteral(" ms"));
     intervalLabel->setBuddy(m_interval);
-    m_btnStart = Named(new QPushButton(Text("시작"), bar), "monitorStart");
+    m_btnStart = Named(new QPushButton(Text("시작"), this), "monitorStart");
     m_btnStart->setCheckable(true);
     connect(m_btnStart, &QPushButton::clicked, this,
             [this](bool on) { on ? OnStart() : OnStop(); });
-    m_btnRecord = Named(new QPushButton(Text("CSV 기록..."), bar), "monitorRecord");
+    m_btnRecord = Named(new QPushButton(Text("CSV 기록..."), this), "monitorRecord");
     m_btnRecord->setCheckable(true);
     connect(m_btnRecord, &QPushButton::clicked, this, &CMonitorWnd::OnRecord);
-    m_lblCounts = Named(new QLabel(bar), "monitorCounts");
+    m_lblCounts = Named(new QLabel(this), "monitorCounts");
     layout->addWidget(intervalLabel);
     layout->addWidget(m_interval);
     layout->addWidget(m_btnStart);
     layout->addWidget(m_btnRecord);
     layout->addWidget(m_lblCounts, 1);
     ShowCounts();
-    return bar;
+    return layout;
 }
 
-QWidget* CMonitorWnd::CreateViewBar() {
-    auto* bar = new QWidget(this);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_chkPause = Named(new QCheckBox(Text("일시정지"), bar), "monitorPause");
+QHBoxLayout* CMonitorWnd::CreateViewBar() {
+    auto* layout = new QHBoxLayout;
+    m_chkPause = Named(new QCheckBox(Text("일시정지"), this), "monitorPause");
     connect(m_chkPause, &QCheckBox::toggled, this, &CMonitorWnd::OnPause);
-    auto* reset = Named(new QPushButton(Text("확대 해제"), bar), "monitorResetZoom");
+    auto* reset = Named(new QPushButton(Text("확대 해제"), this), "monitorResetZoom");
     connect(reset, &QPushButton::clicked, this, &CMonitorWnd::OnResetZoom);
-    auto* spanLabel = new QLabel(Text("표시:"), bar);
-    m_cbSpan = Named(new QComboBox(bar), "monitorSpan");
+    auto* spanLabel = new QLabel(Text("표시:"), this);
+    m_cbSpan = Named(new QComboBox(this), "monitorSpan");
     for (int minutes : kSpanMinutes) m_cbSpan->addItem(Text("최근 %1분").arg(minutes));
     m_cbSpan->setCurrentIndex(kDefaultSpan);
     spanLabel->setBuddy(m_cbSpan);
@@ -162,7 +158,7 @@ QWidget* CMonitorWnd::CreateViewBar() {
     layout->addStretch(1);
     layout->addWidget(spanLabel);
     layout->addWidget(m_cbSpan);
-    return bar;
+    return layout;
 }
 
 void CMonitorWnd::ShowBeside(QWidget& main) {
