@@ -64,8 +64,7 @@ void CVELD_Host_ParaView::EchoGoneLines() {
 
 CVELD_Host_ParaView::~CVELD_Host_ParaView() {
     m_timer.stop();
-    ShutDownNotifiers();
-    if (m_session.IsConnected()) ClosePortAndPause();
+    LetGoOfPort();
     m_session.StopDispatch();
 }
 
@@ -136,7 +135,6 @@ void CVELD_Host_ParaView::UpdateData(bool saveAndValidate) {
 }
 
 void CVELD_Host_ParaView::OnInitialUpdate() {
-    UpdateData(false);
     m_nStationId = 0;
     m_strId = QString::number(m_nStationId);
     m_cbPort->setCurrentIndex(14);
@@ -146,7 +144,6 @@ void CVELD_Host_ParaView::OnInitialUpdate() {
     m_cbMode->setCurrentIndex(m_nMode);
     UpdateSetupParams(true);
     SetUpGrid();
-    UpdateData(false);
     // After File New the running dispatcher goes on; a second one would race it.
     m_session.StartDispatcher();
     m_timer.start();
@@ -310,16 +307,14 @@ void CVELD_Host_ParaView::ClosePort() {
     m_readerNotifier.Rearm();
 }
 
-void CVELD_Host_ParaView::ClosePortAndPause() {
-    ClosePort();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
-}
-
-void CVELD_Host_ParaView::ShutDownNotifiers() {
+void CVELD_Host_ParaView::LetGoOfPort() {
     // The window goes: no worker waits on a box any more, and a box not yet
     // shown would come up without its window.
     m_readerNotifier.ShutDown();
     m_dispatchNotifier.ShutDown();
+    if (!m_session.IsConnected()) return;
+    ClosePort();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
 }
 
 int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
@@ -327,8 +322,7 @@ int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
 }
 
 void CVELD_Host_ParaView::OnClose() {
-    ShutDownNotifiers();
-    if (m_session.IsConnected()) ClosePortAndPause();
+    LetGoOfPort();
     m_session.RequestStopDispatch();
 }
 
@@ -363,7 +357,6 @@ void CVELD_Host_ParaView::OnModeChanged(int index) {
     m_cbMode->setCurrentIndex(index);
     m_pParamTable->SetParamValue(SetupParams::kMode, index);
     UpdateSetupParams(true);
-    m_bRefreshParams.Raise();
 }
 
 void CVELD_Host_ParaView::OnFuncChanged(int terminal, int index) {

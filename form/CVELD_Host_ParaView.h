@@ -126,8 +126,7 @@ class CVELD_Host_ParaView : public QWidget {
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
     void ClosePort();
-    void ClosePortAndPause();
-    void ShutDownNotifiers();
+    void LetGoOfPort();
     void WriteParamFile(bool existingOnly);
 
     // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).
