@@ -310,11 +310,8 @@ void CCommissionDlg::ShowOutcome() {
     QString html = QString::fromStdString(m_report->HtmlPath());
     bool saved = m_report->Save(*m_run, std::time(nullptr));
     m_session.Journal().Record(m_report->Record(*m_run));
-    if (saved) {
-        m_lblReport->setText(Text("보고서: %1").arg(html));
-    } else {
-        m_lblReport->setText(Text("보고서를 저장하지 못했습니다: %1").arg(html));
-    }
+    m_lblReport->setText(
+        (saved ? Text("보고서: %1") : Text("보고서를 저장하지 못했습니다: %1")).arg(html));
     if (m_run->Stopped() == Commissioning::Stop::kReportFailed) {
         int done = m_run->FinishedCount() - counts[static_cast<int>(State::kNotReached)];
         MessageBox::Show(this, Text("보고서를 저장하지 못해 다음 줄을 보내지 않았습니다:\n%1\n\n"

@@ -204,12 +204,10 @@ void CStationScanDlg::ShowOutcome() {
         case StationScan::State::kRunning:
             break;
     }
-    if (answered == 0) {
-        m_lblStatus->setText(Text("응답한 국번이 없습니다. 포트, 통신속도와 배선을 확인하십시오."));
-    } else {
-        m_lblStatus->setText(
-            Text("검색 끝: %1개 국번이 응답했습니다. 쓸 국번을 고르십시오.").arg(answered));
-    }
+    m_lblStatus->setText(
+        answered == 0
+            ? Text("응답한 국번이 없습니다. 포트, 통신속도와 배선을 확인하십시오.")
+            : Text("검색 끝: %1개 국번이 응답했습니다. 쓸 국번을 고르십시오.").arg(answered));
 }
 
 void CStationScanDlg::EnableChoice() {
