@@ -31,8 +31,6 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
-
 void SetRow(QTableWidget* table, int row, const QStringList& texts) {
     for (int column = 0; column < texts.size(); ++column) {
         table->setItem(row, column, new QTableWidgetItem(texts[column]));
@@ -252,9 +250,9 @@ void CHistoryWnd::ShowSessions(const HistoryQuery::Answer& answer) {
     m_sessions->setRowCount(row + static_cast<int>(sessions.size()));
     for (const Journal::SessionInfo& info : sessions) {
         SetRow(m_sessions, row++,
-               {JournalEntryText::LocalTime(info.started), FromUtf8(info.port),
-                NumberList(info.stations), FromUtf8(info.program + " " + info.version),
-                FromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
+               {JournalEntryText::LocalTime(info.started), QString::fromUtf8(info.port),
+                NumberList(info.stations), QString::fromUtf8(info.program + " " + info.version),
+                QString::fromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
         m_sessionList.push_back(info);
     }
     if (m_sessionList.size() == sessions.size()) FitColumns(m_sessions);
@@ -290,9 +288,9 @@ void CHistoryWnd::ShowEntries(const HistoryQuery::Answer& answer) {
         const JournalEntry& entry = entries[i];
         SetRow(m_entries, static_cast<int>(i),
                {QString::number(entry.id), JournalEntryText::LocalTime(entry.time),
-                FromUtf8(JournalSummary::KindText(entry.kind)),
+                QString::fromUtf8(JournalSummary::KindText(entry.kind)),
                 entry.station ? QString::number(*entry.station) : QString(),
-                FromUtf8(JournalSummary::Of(entry))});
+                QString::fromUtf8(JournalSummary::Of(entry))});
     }
     FitColumns(m_entries);
     SetStatus(
@@ -321,7 +319,7 @@ void CHistoryWnd::Restore() {
     if (!values) return;
     const JournalEntry& read = m_entryList[m_entries->currentRow()];
     emit RestoreRequested(*values, JournalEntryText::Label(read), read.station.value_or(-1),
-                          FromUtf8(read.port));
+                          QString::fromUtf8(read.port));
 }
 
 void CHistoryWnd::AskCompareWithEntry() {
