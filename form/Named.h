@@ -2,7 +2,7 @@
 
 #include <QAnyStringView>
 
-// `object` under the name that tests and the other windows find it by.
+// `object` under the object name that findChild, and so the tests, know it by.
 template <class Object>
 Object* Named(Object* object, QAnyStringView name) {
     object->setObjectName(name);
