@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
