@@ -5,9 +5,10 @@
 #include <QtGlobal>
 
 #include "VeldVersion.h"
-#include "form/FormFont.h"
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
+#include "form/FormFont.h"
+#include "form/Named.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     // The images live in the static GUI library, which must register them.
@@ -27,8 +28,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* platform = new QLabel(QString::fromUtf8("Linux 판 Qt ") + qVersion(), this);
     platform->setGeometry(du.Rect(40, 25, 119, 8));
 
-    auto* ok = new QPushButton(QString::fromUtf8("확인"), this);
-    ok->setObjectName(QStringLiteral("ctl1"));
+    auto* ok = Named(new QPushButton(QString::fromUtf8("확인"), this), "ctl1");
     ok->setGeometry(du.Rect(178, 7, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -16,6 +16,7 @@
 #include "app/RecentFileList.h"
 #include "app/StopSignals.h"
 #include "form/CVELD_Host_ParaView.h"
+#include "form/Named.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalPath.h"
 #include "journal/JournalRecord.h"
@@ -67,8 +68,7 @@ CMainFrame::~CMainFrame() {
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const char* prompt) {
-    auto* action = new QAction(Text(text), this);
-    action->setObjectName(QStringLiteral("cmd%1").arg(id));
+    auto* action = Named(new QAction(Text(text), this), QStringLiteral("cmd%1").arg(id));
     if (prompt) {
         QStringList lines = Text(prompt).split('\n');
         action->setStatusTip(lines.value(0));
@@ -148,8 +148,7 @@ void CMainFrame::CreateMenus() {
     CreateToolsMenu();
 
     // The help menu stands at the right end of the menu bar.
-    auto* helpBar = new QMenuBar(menuBar());
-    helpBar->setObjectName(QStringLiteral("helpMenuBar"));
+    auto* helpBar = Named(new QMenuBar(menuBar()), "helpMenuBar");
     QMenu* help = helpBar->addMenu(Text("도움말(&H)"));
     QAction* about = AddCommand(help, 57664, "VELD_Host_Para 정보(&A)...",
                                 "프로그램 정보와 버전 정보, 저작권 정보를 표시합니다\n정보");
@@ -160,30 +159,24 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateToolsMenu() {
-    QMenu* tools = menuBar()->addMenu(Text("도구(&T)"));
-    tools->setObjectName(QStringLiteral("toolsMenu"));
-    QAction* monitor = tools->addAction(Text("모니터(&M)..."));
-    monitor->setObjectName(QStringLiteral("toolMonitor"));
+    QMenu* tools = Named(menuBar()->addMenu(Text("도구(&T)")), "toolsMenu");
+    QAction* monitor = Named(tools->addAction(Text("모니터(&M)...")), "toolMonitor");
     monitor->setStatusTip(Text("고른 읽기 명령을 일정한 주기로 보내고 값을 그래프로 보여 줍니다"));
     connect(monitor, &QAction::triggered, this, &CMainFrame::OnMonitor);
-    QAction* scan = tools->addAction(Text("국번 검색(&S)..."));
-    scan->setObjectName(QStringLiteral("toolStationScan"));
+    QAction* scan = Named(tools->addAction(Text("국번 검색(&S)...")), "toolStationScan");
     scan->setStatusTip(Text("연결된 선에서 응답하는 드라이브의 국번(ID)을 찾습니다"));
     connect(scan, &QAction::triggered, this, &CMainFrame::OnStationScan);
-    QAction* doctor = tools->addAction(Text("포트 진단(&D)..."));
-    doctor->setObjectName(QStringLiteral("toolPortDoctor"));
+    QAction* doctor = Named(tools->addAction(Text("포트 진단(&D)...")), "toolPortDoctor");
     doctor->setStatusTip(Text("고른 포트가 열리지 않는 까닭과 고치는 방법을 보여 줍니다"));
     connect(doctor, &QAction::triggered, this, &CMainFrame::OnPortDoctor);
     tools->addSeparator();
     AddSafeWriteItems(tools);
     tools->addSeparator();
-    QAction* commission = tools->addAction(Text("일괄 설정(&B)..."));
-    commission->setObjectName(QStringLiteral("toolCommission"));
+    QAction* commission = Named(tools->addAction(Text("일괄 설정(&B)...")), "toolCommission");
     commission->setStatusTip(
         Text("한 파라미터 파일을 여러 국번에 보내고 확인한 뒤 보고서를 남깁니다"));
     connect(commission, &QAction::triggered, this, &CMainFrame::OnCommission);
-    QAction* history = tools->addAction(Text("작업 기록(&H)..."));
-    history->setObjectName(QStringLiteral("toolHistory"));
+    QAction* history = Named(tools->addAction(Text("작업 기록(&H)...")), "toolHistory");
     history->setStatusTip(
         Text("드라이브에 한 작업을 찾아 보고, 기록된 값으로 되돌리거나 보고서로 저장합니다"));
     connect(history, &QAction::triggered, this, &CMainFrame::OnHistory);
@@ -196,8 +189,7 @@ void CMainFrame::AddSafeWriteItems(QMenu* tools) {
         m_view->Session(), [view = m_view] { return view->StationId(); }, this);
     connect(m_safeWrite, &SafeWriteTools::StatusMessage, this, &CMainFrame::ShowMessage);
     auto add = [tools](const char* name, const char* text, const char* tip) {
-        QAction* action = tools->addAction(Text(text));
-        action->setObjectName(QString::fromUtf8(name));
+        QAction* action = Named(tools->addAction(Text(text)), QString::fromUtf8(name));
         action->setStatusTip(Text(tip));
         return action;
     };
@@ -251,8 +243,8 @@ void CMainFrame::UpdateRecentFileMenu() {
     const QStringList& entries = m_recentFiles.Entries();
     m_recentPlaceholder->setVisible(entries.isEmpty());
     for (int i = 0; i < entries.size(); ++i) {
-        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i]), this);
-        action->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        auto* action = Named(new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i]), this),
+                             QStringLiteral("recentFile%1").arg(i + 1));
         action->setStatusTip(Text("이 문서를 엽니다"));
         // The document reads nothing from the file, so choosing it loads nothing.
         m_fileMenu->insertAction(m_recentPlaceholder, action);
@@ -261,8 +253,7 @@ void CMainFrame::UpdateRecentFileMenu() {
 }
 
 void CMainFrame::CreateToolBar() {
-    m_toolBar = addToolBar(Text("표준"));
-    m_toolBar->setObjectName(QStringLiteral("ctl59392"));
+    m_toolBar = Named(addToolBar(Text("표준")), "ctl59392");
     m_toolBar->setIconSize(QSize(16, 15));
     struct Button {
         int id;

@@ -1,6 +1,5 @@
 #include "app/CVELD_Host_ParaApp.h"
 
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QSettings>
 #include <iostream>

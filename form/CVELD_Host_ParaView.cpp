@@ -62,7 +62,11 @@ void CVELD_Host_ParaView::EchoGoneLines() {
     m_session.EchoGoneLines();
 }
 
-CVELD_Host_ParaView::~CVELD_Host_ParaView() { OnDestroy(); }
+CVELD_Host_ParaView::~CVELD_Host_ParaView() {
+    m_timer.stop();
+    LetGoOfPort();
+    m_session.StopDispatch();
+}
 
 template <class Control>
 Control* CVELD_Host_ParaView::Ctl(int id) const {
@@ -110,24 +114,18 @@ void CVELD_Host_ParaView::ConnectHandlers() {
     connect(button(FormId::kReadAllButton), &QPushButton::clicked, this,
             &CVELD_Host_ParaView::OnReadAll);
     connect(m_btnSendAll, &QPushButton::clicked, this, &CVELD_Host_ParaView::OnSendAll);
-    static QString CVELD_Host_ParaView::*const kCommands[] = {
-        &CVELD_Host_ParaView::m_strCmd1, &CVELD_Host_ParaView::m_strCmd2,
-        &CVELD_Host_ParaView::m_strCmd3, &CVELD_Host_ParaView::m_strCmd4};
     static const int kSendIds[] = {FormId::kSendButton1, FormId::kSendButton2, FormId::kSendButton3,
                                    FormId::kSendButton4};
-    for (int i = 0; i < 4; ++i) {
-        QString CVELD_Host_ParaView::*command = kCommands[i];
-        connect(button(kSendIds[i]), &QPushButton::clicked, this,
-                [this, command] { OnManualSend(command); });
-    }
+    for (int i = 0; i < kCommands; ++i)
+        connect(button(kSendIds[i]), &QPushButton::clicked, this, [this, i] { OnManualSend(i); });
     connect(m_grid, &CMSFlexGrid::MouseDown, this, &CVELD_Host_ParaView::OnMouseDownGrid);
     connect(m_grid, &CMSFlexGrid::DblClick, this, &CVELD_Host_ParaView::OnDblClickGrid);
 }
 
 void CVELD_Host_ParaView::UpdateData(bool saveAndValidate) {
-    QString* texts[] = {&m_strId, &m_strCmd1, &m_strCmd2, &m_strCmd3, &m_strCmd4};
+    QString* texts[] = {&m_strId, &m_strCmd[0], &m_strCmd[1], &m_strCmd[2], &m_strCmd[3]};
     QLineEdit* edits[] = {m_editId, m_editCmd[0], m_editCmd[1], m_editCmd[2], m_editCmd[3]};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 1 + kCommands; ++i) {
         if (saveAndValidate) {
             *texts[i] = edits[i]->text();
         } else {
@@ -137,20 +135,15 @@ void CVELD_Host_ParaView::UpdateData(bool saveAndValidate) {
 }
 
 void CVELD_Host_ParaView::OnInitialUpdate() {
-    UpdateData(false);
     m_nStationId = 0;
     m_strId = QString::number(m_nStationId);
     m_cbPort->setCurrentIndex(14);
     m_cbBaud->setCurrentIndex(4);
-    m_strCmd1.clear();
-    m_strCmd2.clear();
-    m_strCmd3.clear();
-    m_strCmd4.clear();
+    m_strCmd.fill(QString());
     m_nMode = 1;
     m_cbMode->setCurrentIndex(m_nMode);
     UpdateSetupParams(true);
     SetUpGrid();
-    UpdateData(false);
     // After File New the running dispatcher goes on; a second one would race it.
     m_session.StartDispatcher();
     m_timer.start();
@@ -172,11 +165,6 @@ QString SelectedItem(const QComboBox* combo) {
 
 QString CVELD_Host_ParaView::ChosenPort() const { return m_cbPort->ShownPort(); }
 
-QString CVELD_Host_ParaView::PortText() const {
-    return QString::fromStdString(
-        DriveSession::PortText(ChosenPort().toStdString(), SelectedItem(m_cbBaud).toStdString()));
-}
-
 void CVELD_Host_ParaView::UseStationId(int32_t station) {
     m_editId->setText(QString::number(station));
     UpdateData(true);
@@ -191,7 +179,8 @@ void CVELD_Host_ParaView::OnConnect() {
     }
     // What the combo shows is what opens: a name typed into it, not only a list item.
     m_cbPort->TakeShownPort();
-    QString portText = PortText();
+    QString portText = QString::fromStdString(
+        DriveSession::PortText(ChosenPort().toStdString(), SelectedItem(m_cbBaud).toStdString()));
     UpdateData(true);
     m_session.SetReadInterval(5);
     if (m_session.IsConnected()) {
@@ -262,12 +251,6 @@ void CVELD_Host_ParaView::SetConnectToggle(bool pressed) {
     m_bReleasingToggle = false;
 }
 
-void CVELD_Host_ParaView::ReleaseLostPort() {
-    SetConnectToggle(false);
-    m_btnConnect->setText(Text("통신연결"));
-    emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
-}
-
 void CVELD_Host_ParaView::OnSetMode() {
     TakeStationId();
     m_session.Queue().QueueParamWrite(m_nStationId, 100, 1);
@@ -299,19 +282,19 @@ void CVELD_Host_ParaView::OnTimer() {
         ShowSetupParams();
         RefreshGridValues();
     }
-    EchoReceivedLine();
+    std::string line;
+    if (m_rxFollower.Next(line)) m_rxEcho.Add(line.substr(0, kEchoBytes));
     // The reader lets go of a device that vanished; the toggle follows the port.
-    if (m_session.TakePortLost()) ReleaseLostPort();
+    if (m_session.TakePortLost()) {
+        SetConnectToggle(false);
+        m_btnConnect->setText(Text("통신연결"));
+        emit StatusMessage(Text("포트 연결이 끊어졌습니다. 장치를 확인하고 다시 연결하십시오."));
+    }
     if (m_replyWatch.Silent(m_session.Port().Ring().ReadIndex(), ReplyWatch::Clock::now())) {
         emit StatusMessage(
             Text("응답 없음: 1초 안에 드라이브의 응답이 없습니다. "
                  "포트, 통신속도와 ID를 확인하십시오."));
     }
-}
-
-void CVELD_Host_ParaView::EchoReceivedLine() {
-    std::string line;
-    if (m_rxFollower.Next(line)) m_rxEcho.Add(line.substr(0, kEchoBytes));
 }
 
 // ---- Closing ----
@@ -324,16 +307,14 @@ void CVELD_Host_ParaView::ClosePort() {
     m_readerNotifier.Rearm();
 }
 
-void CVELD_Host_ParaView::ClosePortAndPause() {
-    ClosePort();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
-}
-
-void CVELD_Host_ParaView::ShutDownNotifiers() {
+void CVELD_Host_ParaView::LetGoOfPort() {
     // The window goes: no worker waits on a box any more, and a box not yet
     // shown would come up without its window.
     m_readerNotifier.ShutDown();
     m_dispatchNotifier.ShutDown();
+    if (!m_session.IsConnected()) return;
+    ClosePort();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
 }
 
 int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
@@ -341,16 +322,8 @@ int CVELD_Host_ParaView::WorkersHeldByBoxes() const {
 }
 
 void CVELD_Host_ParaView::OnClose() {
-    ShutDownNotifiers();
-    if (m_session.IsConnected()) ClosePortAndPause();
+    LetGoOfPort();
     m_session.RequestStopDispatch();
-}
-
-void CVELD_Host_ParaView::OnDestroy() {
-    m_timer.stop();
-    ShutDownNotifiers();
-    if (m_session.IsConnected()) ClosePortAndPause();
-    m_session.StopDispatch();
 }
 
 // ---- Setup steps ----
@@ -384,7 +357,6 @@ void CVELD_Host_ParaView::OnModeChanged(int index) {
     m_cbMode->setCurrentIndex(index);
     m_pParamTable->SetParamValue(SetupParams::kMode, index);
     UpdateSetupParams(true);
-    m_bRefreshParams.Raise();
 }
 
 void CVELD_Host_ParaView::OnFuncChanged(int terminal, int index) {
@@ -447,9 +419,9 @@ void CVELD_Host_ParaView::OnParamInit() {
     OwnLinesQueued();
 }
 
-void CVELD_Host_ParaView::OnManualSend(QString CVELD_Host_ParaView::*command) {
+void CVELD_Host_ParaView::OnManualSend(int command) {
     UpdateData(true);
-    m_session.Queue().QueueManual(Cp949Text::Encode(this->*command));
+    m_session.Queue().QueueManual(Cp949Text::Encode(m_strCmd[command]));
     OwnLinesQueued();
 }
 

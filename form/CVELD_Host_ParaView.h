@@ -33,6 +33,7 @@ class CVELD_Host_ParaView : public QWidget {
     static constexpr int kTimerMs = 100;
     static constexpr int kClosePauseMs = 500;
     static constexpr int kEchoBytes = 25;
+    static constexpr int kCommands = 4;
 
     struct RowSlot {
         int32_t number = -1;
@@ -61,7 +62,8 @@ class CVELD_Host_ParaView : public QWidget {
     void OnSendAll();
     void OnReadVersion();
     void OnParamInit();
-    void OnManualSend(QString CVELD_Host_ParaView::*command);
+    // Manual command 0..3, as its edit holds it.
+    void OnManualSend(int command);
 
     // The grid.
     void RefreshGridValues();
@@ -106,14 +108,12 @@ class CVELD_Host_ParaView : public QWidget {
     void UpdateSetupParams(bool loadPreset);
     void SetUpGrid();
     void TakeStationId();
-    QString PortText() const;
     // A network port opens off this thread and ends at a tick; a device at once.
     void BeginConnect(const QString& portText);
     void EndConnect(bool opened);
     void OnOpenFailureExamined(const PortDoctor::Report& report);
     // The connect has ended: the toggle takes clicks again.
     void StopWaiting();
-    void ReleaseLostPort();
     // The status bar's words for lines a disconnect gave up.
     QString GivenUpText(int lines) const;
     // The writer tells of each line as it leaves; the echo follows on this thread.
@@ -121,15 +121,12 @@ class CVELD_Host_ParaView : public QWidget {
     void EchoGoneLines();
     // Presses or releases the connect toggle without running its handler.
     void SetConnectToggle(bool pressed);
-    void EchoReceivedLine();
     // The lines just queued are the form's: its buttons hide until they have left.
     void OwnLinesQueued();
     // Notes in the status bar when the request just queued gets no reply.
     void WatchForReply();
     void ClosePort();
-    void ClosePortAndPause();
-    void ShutDownNotifiers();
-    void OnDestroy();
+    void LetGoOfPort();
     void WriteParamFile(bool existingOnly);
 
     // Terminal t is IN1..IN4, OUT1..OUT3 (0..6).
@@ -166,11 +163,8 @@ class CVELD_Host_ParaView : public QWidget {
     PortComboBox* m_cbPort = nullptr;
 
     QString m_strId;
-    QString m_strCmd1;
+    std::array<QString, kCommands> m_strCmd;
     CMSFlexGrid* m_grid = nullptr;
-    QString m_strCmd2;
-    QString m_strCmd3;
-    QString m_strCmd4;
 
     // Behind the dispatcher, from the start of the connection: the ring starts
     // again at each connect, and its older lines were not received now.
@@ -184,7 +178,7 @@ class CVELD_Host_ParaView : public QWidget {
 
     // The other controls the handlers reach.
     QLineEdit* m_editId = nullptr;
-    std::array<QLineEdit*, 4> m_editCmd{};
+    std::array<QLineEdit*, kCommands> m_editCmd{};
     QPushButton* m_btnSetMode = nullptr;
     QTimer m_timer;
     bool m_bReleasingToggle = false;

@@ -6,7 +6,7 @@
 
 #include "form/ControlFit.h"
 #include "form/DialogUnits.h"
-#include "form/GulimFamilies.h"
+#include "form/FormFont.h"
 #include "params/ParamTable.h"
 
 namespace {
@@ -15,14 +15,6 @@ constexpr int kWidth = 187;
 constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 
-// The dialogs' font is "System" of size 10; the Korean family list stands in for it.
-QFont DialogFont() {
-    QFont font;
-    font.setFamilies(GulimFamilies::List());
-    font.setPointSize(10);
-    return font;
-}
-
 }  // namespace
 
 CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int labelId)
@@ -30,7 +22,8 @@ CValueDlgBase::CValueDlgBase(const QString& caption, int height, int row, int la
     setWindowTitle(caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
+    // The dialogs' font is "System" of size 10; the Korean family list stands in for it.
+    setFont(FormFont::Gulim(10));
 }
 
 void CValueDlgBase::CreateControls() {

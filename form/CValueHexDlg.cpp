@@ -49,9 +49,5 @@ void CValueHexDlg::OnBitClicked(int bit) {
 }
 
 void CValueHexDlg::CopyBox(int bit) {
-    if (m_chkBit[bit]->isChecked()) {
-        m_nValue |= Mask(bit);
-    } else {
-        m_nValue &= ~Mask(bit);
-    }
+    m_nValue = m_chkBit[bit]->isChecked() ? m_nValue | Mask(bit) : m_nValue & ~Mask(bit);
 }

@@ -6,6 +6,7 @@ add_library(veld_dialogs STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CValueHexDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ControlFit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogUnits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FormFont.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GulimFamilies.cpp
 )
 set_target_properties(veld_dialogs PROPERTIES AUTOMOC ON)

@@ -2,9 +2,9 @@
 
 #include "form/GulimFamilies.h"
 
-QFont FormFont::Gulim() {
+QFont FormFont::Gulim(int pointSize) {
     QFont font;
     font.setFamilies(GulimFamilies::List());
-    font.setPointSize(9);
+    font.setPointSize(pointSize);
     return font;
 }

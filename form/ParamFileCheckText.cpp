@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "form/NumberList.h"
 #include "form/Utf8Text.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileCheckWords.h"
@@ -13,12 +14,6 @@ namespace {
 // Enough to find the fault; a binary file would otherwise fill the screen.
 constexpr size_t kShown = 8;
 constexpr size_t kShownInStatus = 8;
-
-QString NumberList(const std::vector<int32_t>& numbers) {
-    QStringList texts;
-    for (int32_t number : numbers) texts << QString::number(number);
-    return texts.join(", ");
-}
 
 }  // namespace
 

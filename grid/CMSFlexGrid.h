@@ -25,8 +25,6 @@ class CMSFlexGrid : public QTableWidget {
     int GetCol() const { return m_nCol; }
     int GetRow() const { return m_nRow; }
 
-    int FixedRows() const { return m_nFixedRows; }
-    int FixedCols() const { return m_nFixedCols; }
     // The text of a cell, for the form's readers and tests.
     QString TextMatrix(int row, int col) const;
 

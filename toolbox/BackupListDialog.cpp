@@ -8,20 +8,20 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "form/Named.h"
 #include "form/Utf8Text.h"
 #include "toolbox/JournalEntryText.h"
 
 BackupListDialog::BackupListDialog(const QString& journalPath, QWidget* parent) : QDialog(parent) {
     setWindowTitle(Text("되돌리기"));
     setObjectName(QStringLiteral("backupListDialog"));
-    m_intro = new QLabel(Text("작업 기록에서 드라이브를 읽은 기록을 찾는 중..."), this);
-    m_intro->setObjectName(QStringLiteral("backupIntro"));
+    m_intro = Named(new QLabel(Text("작업 기록에서 드라이브를 읽은 기록을 찾는 중..."), this),
+                    "backupIntro");
     m_intro->setWordWrap(true);
     auto* where = new QLabel(Text("작업 기록: %1").arg(journalPath), this);
     where->setWordWrap(true);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_table = new QTableWidget(0, kColumns, this);
-    m_table->setObjectName(QStringLiteral("backupTable"));
+    m_table = Named(new QTableWidget(0, kColumns, this), "backupTable");
     m_table->setHorizontalHeaderLabels(
         {Text("시각"), Text("국번"), Text("포트"), Text("마지막 읽기와 다른 항목")});
     m_table->verticalHeader()->hide();
@@ -31,10 +31,10 @@ BackupListDialog::BackupListDialog(const QString& journalPath, QWidget* parent) 
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->horizontalHeader()->setStretchLastSection(true);
     auto* buttons = new QDialogButtonBox(this);
-    m_choose = buttons->addButton(Text("비교 후 되돌리기..."), QDialogButtonBox::AcceptRole);
-    m_choose->setObjectName(QStringLiteral("backupChoose"));
-    m_save = buttons->addButton(Text("파일로 저장..."), QDialogButtonBox::ActionRole);
-    m_save->setObjectName(QStringLiteral("backupSave"));
+    m_choose = Named(buttons->addButton(Text("비교 후 되돌리기..."), QDialogButtonBox::AcceptRole),
+                     "backupChoose");
+    m_save = Named(buttons->addButton(Text("파일로 저장..."), QDialogButtonBox::ActionRole),
+                   "backupSave");
     buttons->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &BackupListDialog::Choose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

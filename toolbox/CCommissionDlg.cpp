@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +17,8 @@
 #include <ctime>
 
 #include "form/MessageBox.h"
+#include "form/Named.h"
+#include "form/NumberList.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
@@ -45,11 +46,7 @@ QString Detail(const Station& station, bool compareOnly) {
             m.sent ? Text("%1: 보낸 값 %2, 드라이브 %3") : Text("%1: 파일 %2, 드라이브 %3");
         parts << mismatch.arg(m.number).arg(m.target).arg(m.kept);
     }
-    if (!station.missing.empty()) {
-        QStringList numbers;
-        for (int32_t number : station.missing) numbers << QString::number(number);
-        parts << Text("응답에 없음: ") + numbers.join(", ");
-    }
+    if (!station.missing.empty()) parts << Text("응답에 없음: ") + NumberList(station.missing);
     if (!station.unsent.empty()) {
         parts << Text("보내지 못한 줄 %1개").arg(station.unsent.size());
     }
@@ -98,31 +95,25 @@ void CCommissionDlg::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
 
-    m_editFile = new QLineEdit(this);
-    m_editFile->setObjectName(QStringLiteral("commissionFile"));
+    m_editFile = Named(new QLineEdit(this), "commissionFile");
     m_btnBrowse = new QPushButton(Text("찾아보기(&B)..."), this);
     AddEditRow(fields, Text("목표 파일(&F):"), m_editFile, m_btnBrowse);
-    m_editIds = new QLineEdit(this);
-    m_editIds->setObjectName(QStringLiteral("commissionIds"));
+    m_editIds = Named(new QLineEdit(this), "commissionIds");
     m_editIds->setPlaceholderText(Text("예: 1-8 또는 1-3,7"));
-    m_btnScan = new QPushButton(Text("국번 검색(&S)"), this);
-    m_btnScan->setObjectName(QStringLiteral("commissionScan"));
+    m_btnScan = Named(new QPushButton(Text("국번 검색(&S)"), this), "commissionScan");
     AddEditRow(fields, Text("국번(&I):"), m_editIds, m_btnScan);
 
     auto* mode = new QHBoxLayout;
-    m_radioSend = new QRadioButton(Text("다른 값 전송 후 확인(&W)"), this);
-    m_radioSend->setObjectName(QStringLiteral("commissionSend"));
+    m_radioSend = Named(new QRadioButton(Text("다른 값 전송 후 확인(&W)"), this), "commissionSend");
     m_radioSend->setChecked(true);
-    m_radioCompare = new QRadioButton(Text("비교만(&M)"), this);
-    m_radioCompare->setObjectName(QStringLiteral("commissionCompareOnly"));
+    m_radioCompare = Named(new QRadioButton(Text("비교만(&M)"), this), "commissionCompareOnly");
     mode->addWidget(m_radioSend);
     mode->addWidget(m_radioCompare);
     mode->addStretch(1);
     fields->addRow(Text("방식:"), mode);
     layout->addLayout(fields);
 
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("commissionStations"));
+    m_list = Named(new QTreeWidget(this), "commissionStations");
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels(
         {Text("국번"), Text("상태"), Text("버전"), Text("보낸 줄"), Text("내용")});
@@ -131,32 +122,29 @@ void CCommissionDlg::CreateControls() {
     m_list->header()->setStretchLastSection(false);
     layout->addWidget(m_list, 1);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("commissionProgress"));
+    m_progress = Named(new QProgressBar(this), "commissionProgress");
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setTextVisible(false);
     layout->addWidget(m_progress);
 
-    m_lblStatus = new QLabel(this);
-    m_lblStatus->setObjectName(QStringLiteral("commissionStatus"));
+    m_lblStatus = Named(new QLabel(this), "commissionStatus");
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
-    m_lblReport = new QLabel(this);
-    m_lblReport->setObjectName(QStringLiteral("commissionReport"));
+    m_lblReport = Named(new QLabel(this), "commissionReport");
     m_lblReport->setWordWrap(true);
     m_lblReport->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_lblReport);
 
     auto* box = new QDialogButtonBox(this);
-    m_btnStart = box->addButton(Text("시작(&R)"), QDialogButtonBox::ActionRole);
-    m_btnStart->setObjectName(QStringLiteral("commissionStart"));
+    m_btnStart =
+        Named(box->addButton(Text("시작(&R)"), QDialogButtonBox::ActionRole), "commissionStart");
     m_btnStart->setDefault(true);
-    m_btnCancel = box->addButton(Text("취소(&C)"), QDialogButtonBox::ActionRole);
-    m_btnCancel->setObjectName(QStringLiteral("commissionCancel"));
-    m_btnOpenReport = box->addButton(Text("보고서 열기(&O)"), QDialogButtonBox::ActionRole);
-    m_btnOpenReport->setObjectName(QStringLiteral("commissionOpenReport"));
-    QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("commissionClose"));
+    m_btnCancel =
+        Named(box->addButton(Text("취소(&C)"), QDialogButtonBox::ActionRole), "commissionCancel");
+    m_btnOpenReport = Named(box->addButton(Text("보고서 열기(&O)"), QDialogButtonBox::ActionRole),
+                            "commissionOpenReport");
+    QPushButton* close =
+        Named(box->addButton(Text("닫기"), QDialogButtonBox::RejectRole), "commissionClose");
     layout->addWidget(box);
 
     connect(m_btnBrowse, &QPushButton::clicked, this, &CCommissionDlg::OnBrowse);
@@ -321,11 +309,8 @@ void CCommissionDlg::ShowOutcome() {
     QString html = QString::fromStdString(m_report->HtmlPath());
     bool saved = m_report->Save(*m_run, std::time(nullptr));
     m_session.Journal().Record(m_report->Record(*m_run));
-    if (saved) {
-        m_lblReport->setText(Text("보고서: %1").arg(html));
-    } else {
-        m_lblReport->setText(Text("보고서를 저장하지 못했습니다: %1").arg(html));
-    }
+    m_lblReport->setText(
+        (saved ? Text("보고서: %1") : Text("보고서를 저장하지 못했습니다: %1")).arg(html));
     if (m_run->Stopped() == Commissioning::Stop::kReportFailed) {
         int done = m_run->FinishedCount() - counts[static_cast<int>(State::kNotReached)];
         MessageBox::Show(this, Text("보고서를 저장하지 못해 다음 줄을 보내지 않았습니다:\n%1\n\n"

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include "form/MessageBox.h"
+#include "form/Named.h"
+#include "form/NumberList.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalRecord.h"
@@ -28,14 +30,6 @@
 #include "toolbox/JournalEntryText.h"
 
 namespace {
-
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
-
-QString StationsText(const std::vector<int32_t>& stations) {
-    QStringList texts;
-    for (int32_t station : stations) texts << QString::number(station);
-    return texts.join(", ");
-}
 
 void SetRow(QTableWidget* table, int row, const QStringList& texts) {
     for (int column = 0; column < texts.size(); ++column) {
@@ -61,13 +55,14 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     m_collect->setInterval(15);
     connect(m_collect, &QTimer::timeout, this, &CHistoryWnd::CollectAnswers);
 
-    m_sessions = MakeTable({Text("시작"), Text("포트"), Text("국번"), Text("프로그램"),
-                            Text("사용자"), Text("기록 수")});
-    m_sessions->setObjectName(QStringLiteral("historySessions"));
+    m_sessions = Named(MakeTable({Text("시작"), Text("포트"), Text("국번"), Text("프로그램"),
+                                  Text("사용자"), Text("기록 수")}),
+                       "historySessions");
     // Several sessions go into one report.
     m_sessions->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_entries = MakeTable({Text("번호"), Text("시각"), Text("종류"), Text("국번"), Text("내용")});
-    m_entries->setObjectName(QStringLiteral("historyEntries"));
+    m_entries =
+        Named(MakeTable({Text("번호"), Text("시각"), Text("종류"), Text("국번"), Text("내용")}),
+              "historyEntries");
     m_entries->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_sessions, &QTableWidget::itemSelectionChanged, this, &CHistoryWnd::OnSessionSelected);
     connect(m_entries, &QTableWidget::itemSelectionChanged, this, &CHistoryWnd::UpdateButtons);
@@ -76,13 +71,11 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     auto* sessionsLayout = new QVBoxLayout(sessionsPart);
     sessionsLayout->setContentsMargins(0, 0, 0, 0);
     sessionsLayout->addWidget(m_sessions, 1);
-    m_more = new QPushButton(Text("더 보기"), this);
-    m_more->setObjectName(QStringLiteral("historyMore"));
+    m_more = Named(new QPushButton(Text("더 보기"), this), "historyMore");
     m_more->setEnabled(false);
     connect(m_more, &QPushButton::clicked, this, [this] { RequestSessions(m_sessionList.size()); });
     auto* moreRow = new QHBoxLayout;
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("historyStatus"));
+    m_status = Named(new QLabel(this), "historyStatus");
     m_status->setWordWrap(true);
     moreRow->addWidget(m_status, 1);
     moreRow->addWidget(m_more);
@@ -93,9 +86,9 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
     splitter->addWidget(m_entries);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeFilterRow());
+    layout->addLayout(MakeFilterRow());
     layout->addWidget(splitter, 1);
-    layout->addWidget(MakeButtonRow());
+    layout->addLayout(MakeButtonRow());
     resize(760, 540);
     UpdateButtons();
     Find();
@@ -105,70 +98,58 @@ CHistoryWnd::CHistoryWnd(std::string journalPath, QWidget* parent)
 // written before the window goes.
 CHistoryWnd::~CHistoryWnd() = default;
 
-QWidget* CHistoryWnd::MakeFilterRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_port = new QLineEdit(row);
-    m_port->setObjectName(QStringLiteral("historyPort"));
+QHBoxLayout* CHistoryWnd::MakeFilterRow() {
+    auto* layout = new QHBoxLayout;
+    m_port = Named(new QLineEdit(this), "historyPort");
     m_port->setPlaceholderText(Text("모든 포트"));
-    m_station = new QLineEdit(row);
-    m_station->setObjectName(QStringLiteral("historyStation"));
+    m_station = Named(new QLineEdit(this), "historyStation");
     m_station->setPlaceholderText(Text("전체"));
     m_station->setValidator(new QIntValidator(0, ReplyStation::kLast, m_station));
-    m_since = new QLineEdit(row);
-    m_since->setObjectName(QStringLiteral("historySince"));
+    m_since = Named(new QLineEdit(this), "historySince");
     m_since->setPlaceholderText(QDate::currentDate().toString(Qt::ISODate));
-    m_text = new QLineEdit(row);
-    m_text->setObjectName(QStringLiteral("historyText"));
+    m_text = Named(new QLineEdit(this), "historyText");
     m_text->setPlaceholderText(Text("사용자, 컴퓨터, 내용"));
-    auto* find = new QPushButton(Text("찾기"), row);
-    find->setObjectName(QStringLiteral("historyFind"));
+    auto* find = Named(new QPushButton(Text("찾기"), this), "historyFind");
     connect(find, &QPushButton::clicked, this, &CHistoryWnd::Find);
     for (QLineEdit* edit : {m_port, m_station, m_since, m_text}) {
         connect(edit, &QLineEdit::returnPressed, this, &CHistoryWnd::Find);
     }
-    layout->addWidget(new QLabel(Text("포트"), row));
+    layout->addWidget(new QLabel(Text("포트"), this));
     layout->addWidget(m_port, 2);
-    layout->addWidget(new QLabel(Text("국번"), row));
+    layout->addWidget(new QLabel(Text("국번"), this));
     layout->addWidget(m_station, 1);
-    layout->addWidget(new QLabel(Text("날짜부터"), row));
+    layout->addWidget(new QLabel(Text("날짜부터"), this));
     layout->addWidget(m_since, 2);
-    layout->addWidget(new QLabel(Text("검색어"), row));
+    layout->addWidget(new QLabel(Text("검색어"), this));
     layout->addWidget(m_text, 3);
     layout->addWidget(find);
-    return row;
+    return layout;
 }
 
-QWidget* CHistoryWnd::MakeButtonRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_restore = new QPushButton(Text("이 값으로 되돌리기"), row);
-    m_restore->setObjectName(QStringLiteral("historyRestore"));
+QHBoxLayout* CHistoryWnd::MakeButtonRow() {
+    auto* layout = new QHBoxLayout;
+    m_restore = Named(new QPushButton(Text("이 값으로 되돌리기"), this), "historyRestore");
     m_restore->setToolTip(
         Text("드라이브를 먼저 읽고 이 기록의 값과 비교한 뒤 고른 항목만 보냅니다"));
     connect(m_restore, &QPushButton::clicked, this, &CHistoryWnd::Restore);
-    m_compare = new QPushButton(Text("비교..."), row);
-    m_compare->setObjectName(QStringLiteral("historyCompare"));
+    m_compare = Named(new QPushButton(Text("비교..."), this), "historyCompare");
     auto* menu = new QMenu(m_compare);
     connect(menu->addAction(Text("다른 읽기 기록과...")), &QAction::triggered, this,
             &CHistoryWnd::AskCompareWithEntry);
     connect(menu->addAction(Text("파라미터 파일과...")), &QAction::triggered, this,
             &CHistoryWnd::AskCompareWithFile);
     m_compare->setMenu(menu);
-    m_report = new QPushButton(Text("보고서 저장..."), row);
-    m_report->setObjectName(QStringLiteral("historyReport"));
+    m_report = Named(new QPushButton(Text("보고서 저장..."), this), "historyReport");
     m_report->setToolTip(Text("고른 작업의 서비스 보고서를 HTML 파일로 저장합니다"));
     connect(m_report, &QPushButton::clicked, this, &CHistoryWnd::AskSaveReport);
-    auto* close = new QPushButton(Text("닫기"), row);
+    auto* close = new QPushButton(Text("닫기"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     layout->addWidget(m_restore);
     layout->addWidget(m_compare);
     layout->addWidget(m_report);
     layout->addStretch(1);
     layout->addWidget(close);
-    return row;
+    return layout;
 }
 
 QTableWidget* CHistoryWnd::MakeTable(const QStringList& headers) {
@@ -269,9 +250,9 @@ void CHistoryWnd::ShowSessions(const HistoryQuery::Answer& answer) {
     m_sessions->setRowCount(row + static_cast<int>(sessions.size()));
     for (const Journal::SessionInfo& info : sessions) {
         SetRow(m_sessions, row++,
-               {JournalEntryText::LocalTime(info.started), FromUtf8(info.port),
-                StationsText(info.stations), FromUtf8(info.program + " " + info.version),
-                FromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
+               {JournalEntryText::LocalTime(info.started), QString::fromUtf8(info.port),
+                NumberList(info.stations), QString::fromUtf8(info.program + " " + info.version),
+                QString::fromUtf8(info.user + "@" + info.host), QString::number(info.entries)});
         m_sessionList.push_back(info);
     }
     if (m_sessionList.size() == sessions.size()) FitColumns(m_sessions);
@@ -307,9 +288,9 @@ void CHistoryWnd::ShowEntries(const HistoryQuery::Answer& answer) {
         const JournalEntry& entry = entries[i];
         SetRow(m_entries, static_cast<int>(i),
                {QString::number(entry.id), JournalEntryText::LocalTime(entry.time),
-                FromUtf8(JournalSummary::KindText(entry.kind)),
+                QString::fromUtf8(JournalSummary::KindText(entry.kind)),
                 entry.station ? QString::number(*entry.station) : QString(),
-                FromUtf8(JournalSummary::Of(entry))});
+                QString::fromUtf8(JournalSummary::Of(entry))});
     }
     FitColumns(m_entries);
     SetStatus(
@@ -338,7 +319,7 @@ void CHistoryWnd::Restore() {
     if (!values) return;
     const JournalEntry& read = m_entryList[m_entries->currentRow()];
     emit RestoreRequested(*values, JournalEntryText::Label(read), read.station.value_or(-1),
-                          FromUtf8(read.port));
+                          QString::fromUtf8(read.port));
 }
 
 void CHistoryWnd::AskCompareWithEntry() {

@@ -13,6 +13,7 @@
 #include "toolbox/CompareDialog.h"
 #include "toolbox/HistoryQuery.h"
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -66,8 +67,8 @@ class CHistoryWnd : public QDialog {
     void Answered();
 
   private:
-    QWidget* MakeFilterRow();
-    QWidget* MakeButtonRow();
+    QHBoxLayout* MakeFilterRow();
+    QHBoxLayout* MakeButtonRow();
     QTableWidget* MakeTable(const QStringList& headers);
     // The filter the fields say; nullopt (the status tells) when the date is none.
     std::optional<JournalFilter> FilterOfFields();

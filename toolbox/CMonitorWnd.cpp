@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "form/Named.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalRecord.h"
 #include "params/ParamTable.h"
@@ -60,14 +61,12 @@ CMonitorWnd::~CMonitorWnd() = default;
 void CMonitorWnd::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreateCommandBox());
-    layout->addWidget(CreateRunBar());
-    layout->addWidget(CreateViewBar());
-    m_lblStatus = new QLabel(this);
-    m_lblStatus->setObjectName(QStringLiteral("monitorStatus"));
+    layout->addLayout(CreateRunBar());
+    layout->addLayout(CreateViewBar());
+    m_lblStatus = Named(new QLabel(this), "monitorStatus");
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
-    m_lblRate = new QLabel(this);
-    m_lblRate->setObjectName(QStringLiteral("monitorRate"));
+    m_lblRate = Named(new QLabel(this), "monitorRate");
     m_lblRate->setWordWrap(true);
     m_lblRate->hide();
     layout->addWidget(m_lblRate);
@@ -87,8 +86,7 @@ QWidget* CMonitorWnd::CreateCommandBox() {
     auto* codes = new QGridLayout;
     for (size_t i = 0; i < m_codeBoxes.size(); ++i) {
         QString code = PollCommand::kCodes[i];
-        m_codeBoxes[i] = new QCheckBox(code, group);
-        m_codeBoxes[i]->setObjectName(QStringLiteral("monitorCode") + code);
+        m_codeBoxes[i] = Named(new QCheckBox(code, group), QStringLiteral("monitorCode") + code);
         int index = static_cast<int>(i);
         codes->addWidget(m_codeBoxes[i], index / kCodeColumns, index % kCodeColumns);
     }
@@ -97,8 +95,7 @@ QWidget* CMonitorWnd::CreateCommandBox() {
 
     auto* prd = new QVBoxLayout;
     auto* prdLabel = new QLabel(Text("PRD (파라미터 읽기):"), group);
-    m_prdList = new QListWidget(group);
-    m_prdList->setObjectName(QStringLiteral("monitorPrd"));
+    m_prdList = Named(new QListWidget(group), "monitorPrd");
     prdLabel->setBuddy(m_prdList);
     for (int32_t n = 0; n < ParamTable::kCount; ++n) {
         auto* item = new QListWidgetItem(QStringLiteral("%1  %2").arg(n).arg(ParamNameText::Of(n)),
@@ -118,51 +115,40 @@ QWidget* CMonitorWnd::CreateCommandBox() {
     return group;
 }
 
-QWidget* CMonitorWnd::CreateRunBar() {
-    auto* bar = new QWidget(this);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* intervalLabel = new QLabel(Text("주기:"), bar);
-    m_interval = new QSpinBox(bar);
-    m_interval->setObjectName(QStringLiteral("monitorInterval"));
+QHBoxLayout* CMonitorWnd::CreateRunBar() {
+    auto* layout = new QHBoxLayout;
+    auto* intervalLabel = new QLabel(Text("주기:"), this);
+    m_interval = Named(new QSpinBox(this), "monitorInterval");
     m_interval->setRange(PollSchedule::kMinIntervalMs, PollSchedule::kMaxIntervalMs);
     m_interval->setSingleStep(100);
     m_interval->setValue(kDefaultIntervalMs);
     m_interval->setSuffix(QStringLiteral(" ms"));
     intervalLabel->setBuddy(m_interval);
-    m_btnStart = new QPushButton(Text("시작"), bar);
-    m_btnStart->setObjectName(QStringLiteral("monitorStart"));
+    m_btnStart = Named(new QPushButton(Text("시작"), this), "monitorStart");
     m_btnStart->setCheckable(true);
     connect(m_btnStart, &QPushButton::clicked, this,
             [this](bool on) { on ? OnStart() : OnStop(); });
-    m_btnRecord = new QPushButton(Text("CSV 기록..."), bar);
-    m_btnRecord->setObjectName(QStringLiteral("monitorRecord"));
+    m_btnRecord = Named(new QPushButton(Text("CSV 기록..."), this), "monitorRecord");
     m_btnRecord->setCheckable(true);
     connect(m_btnRecord, &QPushButton::clicked, this, &CMonitorWnd::OnRecord);
-    m_lblCounts = new QLabel(bar);
-    m_lblCounts->setObjectName(QStringLiteral("monitorCounts"));
+    m_lblCounts = Named(new QLabel(this), "monitorCounts");
     layout->addWidget(intervalLabel);
     layout->addWidget(m_interval);
     layout->addWidget(m_btnStart);
     layout->addWidget(m_btnRecord);
     layout->addWidget(m_lblCounts, 1);
     ShowCounts();
-    return bar;
+    return layout;
 }
 
-QWidget* CMonitorWnd::CreateViewBar() {
-    auto* bar = new QWidget(this);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_chkPause = new QCheckBox(Text("일시정지"), bar);
-    m_chkPause->setObjectName(QStringLiteral("monitorPause"));
+QHBoxLayout* CMonitorWnd::CreateViewBar() {
+    auto* layout = new QHBoxLayout;
+    m_chkPause = Named(new QCheckBox(Text("일시정지"), this), "monitorPause");
     connect(m_chkPause, &QCheckBox::toggled, this, &CMonitorWnd::OnPause);
-    auto* reset = new QPushButton(Text("확대 해제"), bar);
-    reset->setObjectName(QStringLiteral("monitorResetZoom"));
+    auto* reset = Named(new QPushButton(Text("확대 해제"), this), "monitorResetZoom");
     connect(reset, &QPushButton::clicked, this, &CMonitorWnd::OnResetZoom);
-    auto* spanLabel = new QLabel(Text("표시:"), bar);
-    m_cbSpan = new QComboBox(bar);
-    m_cbSpan->setObjectName(QStringLiteral("monitorSpan"));
+    auto* spanLabel = new QLabel(Text("표시:"), this);
+    m_cbSpan = Named(new QComboBox(this), "monitorSpan");
     for (int minutes : kSpanMinutes) m_cbSpan->addItem(Text("최근 %1분").arg(minutes));
     m_cbSpan->setCurrentIndex(kDefaultSpan);
     spanLabel->setBuddy(m_cbSpan);
@@ -172,7 +158,7 @@ QWidget* CMonitorWnd::CreateViewBar() {
     layout->addStretch(1);
     layout->addWidget(spanLabel);
     layout->addWidget(m_cbSpan);
-    return bar;
+    return layout;
 }
 
 void CMonitorWnd::ShowBeside(QWidget& main) {

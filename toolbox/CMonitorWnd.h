@@ -19,6 +19,7 @@
 class MonitorChart;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -69,8 +70,8 @@ class CMonitorWnd : public QWidget {
   private:
     void CreateControls();
     QWidget* CreateCommandBox();
-    QWidget* CreateRunBar();
-    QWidget* CreateViewBar();
+    QHBoxLayout* CreateRunBar();
+    QHBoxLayout* CreateViewBar();
     std::vector<PollCommand> ChosenCommands() const;
     void EnableChoice(bool enable);
     void ClearCharts();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "form/Named.h"
 #include "form/PortDescriptionText.h"
 #include "form/Utf8Text.h"
 #include "serial/PortFindingWords.h"
@@ -33,23 +34,21 @@ CPortDoctorDlg::CPortDoctorDlg(const QString& port, PortDoctor doctor, QWidget* 
 
 void CPortDoctorDlg::CreateControls() {
     auto* layout = new QVBoxLayout(this);
-    m_lblPort = new QLabel(this);
-    m_lblPort->setObjectName(QStringLiteral("doctorPort"));
+    m_lblPort = Named(new QLabel(this), "doctorPort");
     m_lblPort->setWordWrap(true);
     m_lblPort->setTextFormat(Qt::PlainText);
     m_lblPort->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_lblPort);
-    m_text = new QTextEdit(this);
-    m_text->setObjectName(QStringLiteral("doctorFindings"));
+    m_text = Named(new QTextEdit(this), "doctorFindings");
     m_text->setReadOnly(true);
     m_text->setAccessibleName(Text("진단 결과"));
     layout->addWidget(m_text, 1);
     auto* box = new QDialogButtonBox(this);
-    m_btnAgain = box->addButton(Text("다시 진단(&A)"), QDialogButtonBox::ActionRole);
-    QPushButton* copy = box->addButton(Text("모두 복사(&C)"), QDialogButtonBox::ActionRole);
+    m_btnAgain =
+        Named(box->addButton(Text("다시 진단(&A)"), QDialogButtonBox::ActionRole), "doctorAgain");
+    QPushButton* copy =
+        Named(box->addButton(Text("모두 복사(&C)"), QDialogButtonBox::ActionRole), "doctorCopy");
     QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    m_btnAgain->setObjectName(QStringLiteral("doctorAgain"));
-    copy->setObjectName(QStringLiteral("doctorCopy"));
     close->setDefault(true);
     connect(m_btnAgain, &QPushButton::clicked, this, &CPortDoctorDlg::OnExamine);
     connect(copy, &QPushButton::clicked, this, &CPortDoctorDlg::OnCopy);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "form/Named.h"
 #include "form/Utf8Text.h"
 #include "journal/JournalRecord.h"
 #include "protocol/ReplyStation.h"
@@ -32,8 +33,7 @@ QSpinBox* WithRoom(QSpinBox* box) {
 }
 
 QSpinBox* StationBox(QWidget* parent, const char* name, int value) {
-    auto* box = new QSpinBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = Named(new QSpinBox(parent), name);
     box->setRange(ReplyStation::kFirst, ReplyStation::kLast);
     box->setValue(value);
     return WithRoom(box);
@@ -62,8 +62,7 @@ void CStationScanDlg::CreateControls() {
     auto* range = new QHBoxLayout;
     m_spinFirst = StationBox(this, "scanFirst", ReplyStation::kFirst);
     m_spinLast = StationBox(this, "scanLast", ReplyStation::kLast);
-    m_spinWait = new QSpinBox(this);
-    m_spinWait->setObjectName(QStringLiteral("scanWait"));
+    m_spinWait = Named(new QSpinBox(this), "scanWait");
     m_spinWait->setRange(kMinWaitMs, kMaxWaitMs);
     m_spinWait->setSingleStep(50);
     m_spinWait->setValue(static_cast<int>(ReplyWaits::kScanStation.count()));
@@ -86,26 +85,22 @@ void CStationScanDlg::CreateControls() {
     fields->addRow(waitLabel, wait);
     range->addLayout(fields, 1);
     auto* buttons = new QVBoxLayout;
-    m_btnStart = new QPushButton(Text("검색 시작(&S)"), this);
-    m_btnStart->setObjectName(QStringLiteral("scanStart"));
+    m_btnStart = Named(new QPushButton(Text("검색 시작(&S)"), this), "scanStart");
     m_btnStart->setDefault(true);
-    m_btnStop = new QPushButton(Text("취소(&C)"), this);
-    m_btnStop->setObjectName(QStringLiteral("scanStop"));
+    m_btnStop = Named(new QPushButton(Text("취소(&C)"), this), "scanStop");
     buttons->addWidget(m_btnStart);
     buttons->addWidget(m_btnStop);
     buttons->addStretch(1);
     range->addLayout(buttons);
     layout->addLayout(range);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("scanProgress"));
+    m_progress = Named(new QProgressBar(this), "scanProgress");
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setTextVisible(false);
     layout->addWidget(m_progress);
 
     auto* listLabel = new QLabel(Text("응답한 국번(&L):"), this);
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("scanResults"));
+    m_list = Named(new QTreeWidget(this), "scanResults");
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({Text("국번"), Text("버전"), Text("응답")});
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -114,16 +109,15 @@ void CStationScanDlg::CreateControls() {
     layout->addWidget(listLabel);
     layout->addWidget(m_list, 1);
 
-    m_lblStatus = new QLabel(this);
-    m_lblStatus->setObjectName(QStringLiteral("scanStatus"));
+    m_lblStatus = Named(new QLabel(this), "scanStatus");
     m_lblStatus->setWordWrap(true);
     layout->addWidget(m_lblStatus);
 
     auto* box = new QDialogButtonBox(this);
-    m_btnUse = box->addButton(Text("이 국번 사용(&U)"), QDialogButtonBox::AcceptRole);
-    m_btnUse->setObjectName(QStringLiteral("scanUse"));
-    QPushButton* close = box->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("scanClose"));
+    m_btnUse =
+        Named(box->addButton(Text("이 국번 사용(&U)"), QDialogButtonBox::AcceptRole), "scanUse");
+    QPushButton* close =
+        Named(box->addButton(Text("닫기"), QDialogButtonBox::RejectRole), "scanClose");
     layout->addWidget(box);
 
     connect(m_btnStart, &QPushButton::clicked, this, &CStationScanDlg::OnStart);
@@ -210,12 +204,10 @@ void CStationScanDlg::ShowOutcome() {
         case StationScan::State::kRunning:
             break;
     }
-    if (answered == 0) {
-        m_lblStatus->setText(Text("응답한 국번이 없습니다. 포트, 통신속도와 배선을 확인하십시오."));
-    } else {
-        m_lblStatus->setText(
-            Text("검색 끝: %1개 국번이 응답했습니다. 쓸 국번을 고르십시오.").arg(answered));
-    }
+    m_lblStatus->setText(
+        answered == 0
+            ? Text("응답한 국번이 없습니다. 포트, 통신속도와 배선을 확인하십시오.")
+            : Text("검색 끝: %1개 국번이 응답했습니다. 쓸 국번을 고르십시오.").arg(answered));
 }
 
 void CStationScanDlg::EnableChoice() {

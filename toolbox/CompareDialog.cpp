@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "form/MessageBox.h"
+#include "form/Named.h"
 #include "form/Utf8Text.h"
 #include "toolbox/ParamNameText.h"
 
@@ -53,11 +54,9 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent)
     setObjectName(QStringLiteral("compareDialog"));
     m_source = new QLabel(source, this);
     m_source->setWordWrap(true);
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("compareSummary"));
+    m_summary = Named(new QLabel(this), "compareSummary");
     m_summary->setWordWrap(true);
-    m_table = new QTableWidget(0, kColumns, this);
-    m_table->setObjectName(QStringLiteral("compareTable"));
+    m_table = Named(new QTableWidget(0, kColumns, this), "compareTable");
     m_table->setHorizontalHeaderLabels({Text("번호"), Text("이름"), Text("파일"), Text("드라이브"),
                                         Text("차이 (파일→드라이브)"), Text("결과")});
     m_table->verticalHeader()->hide();
@@ -68,18 +67,17 @@ CompareDialog::CompareDialog(const QString& source, QWidget* parent)
     m_table->horizontalHeader()->setStretchLastSection(true);
     // Headers whole while the drive is read; the rows widen them later.
     m_table->resizeColumnsToContents();
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("compareStatus"));
+    m_status = Named(new QLabel(this), "compareStatus");
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 0);
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(m_status->sizeHint().height());
     auto* buttons = new QDialogButtonBox(this);
-    m_send = buttons->addButton(Text("선택 항목 전송"), QDialogButtonBox::ActionRole);
-    m_send->setObjectName(QStringLiteral("compareSend"));
+    m_send = Named(buttons->addButton(Text("선택 항목 전송"), QDialogButtonBox::ActionRole),
+                   "compareSend");
     m_send->setEnabled(false);
-    QPushButton* close = buttons->addButton(Text("닫기"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("compareClose"));
+    QPushButton* close =
+        Named(buttons->addButton(Text("닫기"), QDialogButtonBox::RejectRole), "compareClose");
     // Enter closes; only a deliberate press sends to the drive.
     m_send->setAutoDefault(false);
     close->setDefault(true);

@@ -80,18 +80,18 @@ Journal* HistoryQuery::Open(uint64_t request, bool& missing) {
         return nullptr;
     }
     if (std::optional<Journal::Notice> notice = m_journal->TakeNotice()) {
-        Add({Kind::kPutAside, request, {}, false, {}, QString::fromStdString(notice->korean)});
+        Add({.kind = Kind::kPutAside,
+             .request = request,
+             .text = QString::fromStdString(notice->korean)});
     }
     return m_journal.get();
 }
 
 void HistoryQuery::Fail(uint64_t request, const QString& reason) {
-    Add({Kind::kFailed,
-         request,
-         {},
-         false,
-         {},
-         Text("작업 기록을 읽지 못했습니다: %1 (%2)").arg(QString::fromStdString(m_path), reason)});
+    Add({.kind = Kind::kFailed,
+         .request = request,
+         .text = Text("작업 기록을 읽지 못했습니다: %1 (%2)")
+                     .arg(QString::fromStdString(m_path), reason)});
 }
 
 void HistoryQuery::FindSessions(const JournalFilter& filter, size_t offset, size_t limit,
@@ -160,13 +160,10 @@ void HistoryQuery::SaveReport(const JournalSessions& sessions, const QString& pa
         parts.push_back(std::move(part));
     }
     if (!SafeFile::Replace(path.toStdString(), ServiceReportHtml::Page(parts))) {
-        Add({Kind::kFailed,
-             request,
-             {},
-             false,
-             {},
-             Text("보고서를 저장하지 못했습니다: %1").arg(path)});
+        Add({.kind = Kind::kFailed,
+             .request = request,
+             .text = Text("보고서를 저장하지 못했습니다: %1").arg(path)});
         return;
     }
-    Add({Kind::kReportSaved, request, {}, false, {}, path});
+    Add({.kind = Kind::kReportSaved, .request = request, .text = path});
 }

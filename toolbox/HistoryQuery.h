@@ -30,10 +30,10 @@ class HistoryQuery {
         enum class Kind { kSessions, kEntries, kEntry, kReportSaved, kFailed, kPutAside };
         Kind kind = Kind::kFailed;
         uint64_t request = 0;
-        JournalSessions sessions;
-        bool more = false;       // kSessions, kEntries: more were left out
-        JournalEntries entries;  // kEntries; kEntry: the one, or none
-        QString text;            // kReportSaved: the path; kFailed, kPutAside: what to say
+        JournalSessions sessions{};
+        bool more = false;         // kSessions, kEntries: more were left out
+        JournalEntries entries{};  // kEntries; kEntry: the one, or none
+        QString text;              // kReportSaved: the path; kFailed, kPutAside: what to say
     };
     using Job = std::function<void(HistoryQuery&)>;
 

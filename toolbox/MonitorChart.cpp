@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "form/Named.h"
 #include "protocol/PlotDecimator.h"
 #include "protocol/PlotScale.h"
 
@@ -100,21 +101,19 @@ void MonitorChart::AddField() {
 
     // The colour of the curve, and whether it is drawn: fields of very
     // different sizes (a speed beside a DC link) are seen one at a time.
-    auto* shown = new QCheckBox(m_fieldPanel);
-    shown->setObjectName(QStringLiteral("shown %1").arg(field + 1));
+    auto* shown = Named(new QCheckBox(m_fieldPanel), QStringLiteral("shown %1").arg(field + 1));
     shown->setIcon(Swatch(series->color()));
     shown->setChecked(true);
     shown->setToolTip(QString::fromUtf8("곡선 보이기"));
     connect(shown, &QCheckBox::toggled, this,
             [this, series](bool on) { OnCurveShown(series, on); });
-    auto* edit = new QLineEdit(label, m_fieldPanel);
-    edit->setObjectName(QStringLiteral("label %1").arg(field + 1));
+    auto* edit =
+        Named(new QLineEdit(label, m_fieldPanel), QStringLiteral("label %1").arg(field + 1));
     edit->setAccessibleName(QStringLiteral("%1 %2").arg(m_name).arg(field + 1));
     edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * kLabelChars);
     shown->setAccessibleName(edit->accessibleName());
     connect(edit, &QLineEdit::textChanged, series, &QLineSeries::setName);
-    auto* value = new QLabel(m_fieldPanel);
-    value->setObjectName(QStringLiteral("value %1").arg(field + 1));
+    auto* value = Named(new QLabel(m_fieldPanel), QStringLiteral("value %1").arg(field + 1));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     FitValueLabel(value);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "form/MessageBox.h"
+#include "form/NumberList.h"
 #include "form/ParamFileCheckText.h"
 #include "form/ParamFileDialog.h"
 #include "form/Utf8Text.h"
@@ -17,12 +18,6 @@
 #include "toolbox/JournalEntryText.h"
 
 namespace {
-
-QString NumberList(const std::vector<int32_t>& numbers) {
-    QStringList texts;
-    for (int32_t number : numbers) texts << QString::number(number);
-    return texts.join(", ");
-}
 
 // "확인: 29/29", or what went wrong, for the status bar.
 QString ReadBackStatus(const ReadBackReport& report) {
