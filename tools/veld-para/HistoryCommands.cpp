@@ -200,7 +200,7 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     } else if ((file = ParamFileCheck::Read(other))) {
         b = file->Values();
     } else {
-        std::fprintf(stderr, "File Error\n%s\n", other.c_str());
+        ParaContext::FileError(other);
     }
     if (!b) return kFileError;
     ParamComparison comparison(*a, *b, ParamComparison::NumbersOfEither(*a, *b));
@@ -209,7 +209,7 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     json.Add("b", other);
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
-    if (file && SafeWriteCommands::ReportSkipped(other, *file)) return kFileError;
+    if (file && ParaContext::ReportSkipped(other, *file)) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 

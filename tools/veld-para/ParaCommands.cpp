@@ -55,8 +55,7 @@ int ParaCommands::Read() {
         ParamSet listed;
         for (int32_t n : m_table.ListedNumbers()) listed.Set(n, values.Value(n));
         if (ParamFile::Write(m_args.outPath, listed)) return kDone;
-        std::fprintf(stderr, "File Error\n%s\n", m_args.outPath.c_str());
-        return kFileError;
+        return ParaContext::FileError(m_args.outPath);
     }
     if (m_args.json) {
         JsonReport json("read");

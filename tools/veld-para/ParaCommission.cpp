@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "FileProblemText.h"
 #include "JsonReport.h"
 #include "ParaCommands.h"
 #include "StdoutCheck.h"
@@ -118,14 +117,7 @@ int RunExitCode(const Commissioning& run) {
 int ParaCommands::Commission() {
     const std::string& file = m_args.values.front();
     std::optional<CommissionTarget> target = CommissionTarget::Read(file);
-    if (!target) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was sent\n", file.c_str());
-        return kFileError;
-    }
-    if (!target->Check().Sendable()) {
-        std::fprintf(stderr,
-                     "veld-para: %s is not a complete parameter file; nothing was sent:\n%s",
-                     file.c_str(), FileProblemText::Lines(target->Check(), true).c_str());
+    if (!ParaContext::Sendable(file, target ? &target->Check() : nullptr, "nothing was sent")) {
         return kFileError;
     }
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
@@ -143,11 +135,8 @@ int ParaCommands::Commission() {
         [&report](const ParamSet& set, int32_t station) { return report.SaveBackup(set, station); },
         [&report](const Commissioning& progress) { return report.Save(progress); }, PrintProgress);
     if (!report.Save(run)) {
-        std::fprintf(stderr,
-                     "File Error\n%s\nveld-para: the report could not be written; "
-                     "nothing was sent\n",
-                     report.JsonPath().c_str());
-        return kFileError;
+        return ParaContext::FileError(report.JsonPath(),
+                                      "the report could not be written; nothing was sent");
     }
     ParaSession::Outcome outcome = m_session.Until([&run] {
         run.Step(Commissioning::Clock::now());
@@ -167,8 +156,7 @@ int ParaCommands::Commission() {
     StdoutCheck::Flush();
     ReportStop(run);
     if (!saved) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: the report could not be written\n",
-                     report.JsonPath().c_str());
+        ParaContext::FileError(report.JsonPath(), "the report could not be written");
         int code = RunExitCode(run);
         return code == kDone ? kFileError : code;
     }

@@ -7,6 +7,7 @@
 #include "ParaArgs.h"
 #include "ParaExit.h"
 #include "ParaSession.h"
+#include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "params/ParamTable.h"
 
@@ -42,6 +43,13 @@ class ParaContext {
     // "File Error" or what is missing or unreadable on stderr, followed by
     // `consequence`.
     static bool LoadFile(const std::string& path, ParamSet& values, const char* consequence);
+    // The same for the file `path` read as `check` (null: it could not be read).
+    static bool Sendable(const std::string& path, const ParamFileCheck* check,
+                         const char* consequence);
+    // What a comparison left out of a file, on stderr; true when anything.
+    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
+    // "File Error", `path` and `consequence` (unless null) on stderr; kFileError.
+    static int FileError(const std::string& path, const char* consequence = nullptr);
 
   private:
     // Records what the session does in the journal the options name, unless

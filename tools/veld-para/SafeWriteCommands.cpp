@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "ComparisonText.h"
-#include "FileProblemText.h"
 #include "SentLinesText.h"
 #include "journal/JournalRecord.h"
 #include "params/BackupStore.h"
@@ -32,10 +31,7 @@ int SafeWriteCommands::Diff() {
     std::vector<ParamFileCheck> files;
     for (const std::string& path : paths) {
         std::optional<ParamFileCheck> file = ParamFileCheck::Read(path);
-        if (!file) {
-            std::fprintf(stderr, "File Error\n%s\n", path.c_str());
-            return kFileError;
-        }
+        if (!file) return ParaContext::FileError(path);
         files.push_back(*file);
     }
     ParamComparison comparison(
@@ -46,17 +42,10 @@ int SafeWriteCommands::Diff() {
     json.Add("file_b", paths[1]);
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
-    bool skippedA = ReportSkipped(paths[0], files[0]);
-    bool skippedB = ReportSkipped(paths[1], files[1]);
+    bool skippedA = ParaContext::ReportSkipped(paths[0], files[0]);
+    bool skippedB = ParaContext::ReportSkipped(paths[1], files[1]);
     if (skippedA || skippedB) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;
-}
-
-bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCheck& file) {
-    if (file.Problems().empty()) return false;
-    std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s", path.c_str(),
-                 FileProblemText::Lines(file, false).c_str());
-    return true;
 }
 
 int SafeWriteCommands::Restore() {
@@ -131,10 +120,7 @@ int SafeWriteCommands::SaveBackup() {
             return ParamFile::Create(path, set) ? path : std::string();
         });
     m_backupPath = session.BackUpLastRead();
-    if (m_backupPath.empty()) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
-        return kFileError;
-    }
+    if (m_backupPath.empty()) return ParaContext::FileError(path, "nothing was written");
     if (!m_args.quiet) {
         std::fprintf(stderr, "veld-para: the drive's parameters were saved to %s\n",
                      m_backupPath.c_str());

@@ -4,7 +4,6 @@
 
 #include "JsonReport.h"
 #include "ParaContext.h"
-#include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "protocol/ReadBackReport.h"
 
@@ -25,9 +24,6 @@ class SafeWriteCommands {
     // The same with `values` (`whose`: "the file's" as the report says it;
     // `filePath`, recorded in the journal once its values are sent).
     int Restore(const ParamSet& values, const std::string& whose, const std::string& filePath = {});
-
-    // What a comparison left out of a file, on stderr; true when anything.
-    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
 
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
