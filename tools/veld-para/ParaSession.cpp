@@ -23,7 +23,7 @@ void ParaSession::StopOnSignals() {
 int ParaSession::StopSignal() { return g_nStopSignal.load(std::memory_order_relaxed); }
 
 ParaSession::ParaSession(ParamTable& table, bool quiet)
-    : m_bQuiet(quiet), m_session(table, m_refresh, m_notifier, m_notifier, *this) {
+    : m_bQuiet(quiet), m_session(table, m_refresh, *this, *this, *this) {
     m_session.SetStopAfterWriteFailure(true);
     m_session.AddListener(this);
 }
@@ -72,6 +72,10 @@ void ParaSession::OnReadBackFinished(const ReadBackReport& report) { m_readBack 
 void ParaSession::OnJournalRefused(const std::string& reason) {
     m_bJournalRefused = true;
     m_journalReason = reason;
+}
+
+void ParaSession::Notify(const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
 template <class Done>

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "StderrNotifier.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 #include "protocol/LineListView.h"
 #include "protocol/ReadBackReport.h"
+#include "serial/Notifier.h"
 #include "session/DriveSession.h"
 
 // The drive session as veld-para drives it: from a loop that ticks the
 // session, echoes what comes back on stderr (and on stdout when the replies
 // are the result), and waits for what a command asked for.
-class ParaSession : private DriveSession::Listener, private LineListView {
+class ParaSession : private DriveSession::Listener, private LineListView, private Notifier {
   public:
     // kDone: every line went out (Flush), or what was waited for came.
     // kIncomplete: a read got replies, but not every parameter it asked for.
@@ -94,6 +94,8 @@ class ParaSession : private DriveSession::Listener, private LineListView {
     void OnReadFinished(bool complete) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnJournalRefused(const std::string& reason) override;
+    // The core's operator messages go to stderr; the program goes on at once.
+    void Notify(const std::string& caption, const std::string& text) override;
     // Ticks until `done` or a failure; kDone when `done` came.
     template <class Done>
     Outcome RunUntil(Done done, bool toStdout = false);
@@ -102,7 +104,6 @@ class ParaSession : private DriveSession::Listener, private LineListView {
     Outcome ResultCame(Outcome outcome);
 
     bool m_bQuiet;
-    StderrNotifier m_notifier;
     RefreshFlag m_refresh;
     DriveSession m_session;
     bool m_bToStdout = false;
