@@ -1,6 +1,7 @@
 #include "DriveCommands.h"
 
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -25,9 +26,7 @@ std::string Hex32(int32_t value) { return Hex32(static_cast<uint32_t>(value)); }
 
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 }  // namespace

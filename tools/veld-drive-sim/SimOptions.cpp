@@ -181,10 +181,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& text) 
 
 void SimOptions::Settle(const std::vector<std::string>& stationLists, bool servesTcp) {
     if (!servesTcp) listen.clear();
-    std::string all = "0";
-    for (size_t i = 0; i < stationLists.size(); ++i) {
-        all = i == 0 ? stationLists[i] : all + "," + stationLists[i];
-    }
+    std::string all = stationLists.empty() ? "0" : CLI::detail::join(stationLists, ",");
     if (!StationList::Parse(all, stations)) {
         throw CLI::ValidationError("--id",
                                    "a bad or repeated station in " + all + " (0 to 35, each once)");
