@@ -32,6 +32,9 @@ std::string Value(const Json& value) {
     return value.is_string() ? value.get<std::string>() : JsonReport::Dump(value, -1);
 }
 
+// The document's `key` as Value shows it.
+std::string Text(const Json& object, const char* key) { return Value(Field(object, key)); }
+
 std::string Name(const Json& number) {
     int64_t n = number.is_number_integer() ? number.get<int64_t>() : -1;
     return n >= 0 && n < ParamTable::kCount
@@ -60,8 +63,8 @@ std::string Joined(const Json& list, const char* key, const char* separator) {
 std::string Rows(const Json& payload, const char* list, std::initializer_list<const char*> keys) {
     std::string text;
     for (const Json& item : List(payload, list)) {
-        std::string line = Value(Field(item, "number")) + "\t" + Name(Field(item, "number"));
-        for (const char* key : keys) line += "\t" + Value(Field(item, key));
+        std::string line = Text(item, "number") + "\t" + Name(Field(item, "number"));
+        for (const char* key : keys) line += "\t" + Text(item, key);
         text += line + "\n";
     }
     return text;
@@ -84,8 +87,7 @@ std::string WriteSummary(const Json& payload) {
 std::string LinesSummary(const Json& payload) {
     std::string text;
     for (const Json& line : List(payload, "lines")) {
-        text += (text.empty() ? "" : ", ") + Value(Field(line, "line")) + " (" +
-                Value(Field(line, "fate")) + ")";
+        text += (text.empty() ? "" : ", ") + Text(line, "line") + " (" + Text(line, "fate") + ")";
     }
     const Json& replies = List(payload, "replies");
     if (!replies.empty()) text += " -> " + Joined(replies, nullptr, ", ");
@@ -93,12 +95,11 @@ std::string LinesSummary(const Json& payload) {
 }
 
 std::string ScanSummary(const Json& payload) {
-    std::string text = "stations " + Value(Field(payload, "first")) + " to " +
-                       Value(Field(payload, "last")) + ", " + Value(Field(payload, "result")) +
-                       ": " + std::to_string(List(payload, "answers").size()) + " answered";
+    std::string text = "stations " + Text(payload, "first") + " to " + Text(payload, "last") +
+                       ", " + Text(payload, "result") + ": " +
+                       std::to_string(List(payload, "answers").size()) + " answered";
     for (const Json& answer : List(payload, "answers")) {
-        text +=
-            ", " + Value(Field(answer, "station")) + " (" + Value(Field(answer, "version")) + ")";
+        text += ", " + Text(answer, "station") + " (" + Text(answer, "version") + ")";
     }
     return text;
 }
@@ -106,21 +107,19 @@ std::string ScanSummary(const Json& payload) {
 std::string MonitorSummary(const Json& payload) {
     if (Field(payload, "action") == "start") {
         return "start: " + Joined(List(payload, "commands"), nullptr, ", ") + " every " +
-               Value(Field(payload, "interval_ms")) + " ms";
+               Text(payload, "interval_ms") + " ms";
     }
-    return Value(Field(payload, "action")) + ": " + Value(Field(payload, "rounds_sent")) +
-           " rounds, " + Value(Field(payload, "rounds_answered")) + " answered";
+    return Text(payload, "action") + ": " + Text(payload, "rounds_sent") + " rounds, " +
+           Text(payload, "rounds_answered") + " answered";
 }
 
 std::string CommissionSummary(const Json& payload) {
-    std::string text = Value(Field(payload, "mode")) + " " + Value(Field(payload, "file"));
+    std::string text = Text(payload, "mode") + " " + Text(payload, "file");
     for (const Json& station : List(payload, "stations")) {
-        text +=
-            ", station " + Value(Field(station, "station")) + " " + Value(Field(station, "result"));
+        text += ", station " + Text(station, "station") + " " + Text(station, "result");
     }
-    if (!Field(payload, "stopped").is_null())
-        text += "; stopped: " + Value(Field(payload, "stopped"));
-    return text + "; report " + Value(Field(payload, "report"));
+    if (!Field(payload, "stopped").is_null()) text += "; stopped: " + Text(payload, "stopped");
+    return text + "; report " + Text(payload, "report");
 }
 
 // Every field but the first (`what` or `action`), as "key value".
@@ -154,7 +153,7 @@ std::string HistoryText::Summary(const JournalEntry& entry) {
         case Kind::kSetMode:
             return WriteSummary(payload);
         case Kind::kReadBack:
-            return Value(Field(payload, "result"));
+            return Text(payload, "result");
         case Kind::kInit:
         case Kind::kSend:
         case Kind::kVersion:
@@ -208,7 +207,7 @@ std::string HistoryText::Contents(const JournalEntry& entry) {
             std::string text = "\nnumber\tname\tbefore\tsent\n" +
                                Rows(payload, "parameters", {"before", "sent"}) + "\nline\tfate\n";
             for (const Json& line : List(payload, "lines")) {
-                text += Value(Field(line, "line")) + "\t" + Value(Field(line, "fate")) + "\n";
+                text += Text(line, "line") + "\t" + Text(line, "fate") + "\n";
             }
             return text;
         }
