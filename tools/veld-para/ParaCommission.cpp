@@ -29,11 +29,8 @@ std::string Detail(const Station& station) {
         add(std::to_string(m.number) + (m.sent ? " sent " : " file ") + std::to_string(m.target) +
             (m.sent ? ", kept " : ", drive ") + std::to_string(m.kept));
     }
-    if (!station.missing.empty()) {
-        std::string numbers;
-        for (int32_t number : station.missing) numbers += " " + std::to_string(number);
-        add("the reply lacked" + numbers);
-    }
+    if (!station.missing.empty())
+        add("the reply lacked" + ParaContext::NumberList(station.missing));
     if (!station.unsent.empty()) add(std::to_string(station.unsent.size()) + " lines not sent");
     if (station.Unsaved()) add("the drive holds values it has not saved (no PSV went out)");
     if (station.state == State::kVerified) {
@@ -58,49 +55,40 @@ void PrintResults(const Commissioning& run) {
     }
 }
 
-void ReportStop(const Commissioning& run) {
+// What stopped the run, on stderr, and its own exit code; kDone when the
+// stations' results decide it.
+int ReportStop(const Commissioning& run) {
     switch (run.Stopped()) {
         case Commissioning::Stop::kPortLost:
             std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
-            return;
+            break;
         case Commissioning::Stop::kWriteFailed:
             std::fprintf(stderr,
                          "veld-para: a line could not be written to the port (TTY Error!); "
                          "nothing more was sent\n");
-            return;
+            return ParaExit::kWriteFailed;
         case Commissioning::Stop::kBackupFailed:
             std::fprintf(stderr,
                          "veld-para: a station's backup could not be saved beside the report; "
                          "nothing more was sent\n");
-            return;
+            return ParaExit::kFileError;
         case Commissioning::Stop::kReportFailed:
             std::fprintf(stderr,
                          "veld-para: the report could not be saved after a station; nothing more "
                          "was sent\n");
-            return;
+            return ParaExit::kFileError;
         case Commissioning::Stop::kCancelled:
             std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
-            return;
-        case Commissioning::Stop::kNone:
-            return;
-    }
-}
-
-// 0 when every station is verified; a stop's own code; 3 when any gave no
-// reply or was not reached; else 5 when any holds other values.
-int RunExitCode(const Commissioning& run) {
-    switch (run.Stopped()) {
-        case Commissioning::Stop::kCancelled:
             return ParaExit::kSignalBase + ParaSession::StopSignal();
-        case Commissioning::Stop::kWriteFailed:
-            return ParaExit::kWriteFailed;
-        case Commissioning::Stop::kBackupFailed:
-        case Commissioning::Stop::kReportFailed:
-            return ParaExit::kFileError;
-        case Commissioning::Stop::kPortLost:
         case Commissioning::Stop::kNone:
             break;
     }
+    return ParaExit::kDone;
+}
+
+// 0 when every station is verified; 3 when any gave no reply or was not
+// reached; else 5 when any holds other values.
+int StationsExitCode(const Commissioning& run) {
     bool mismatch = false;
     for (const Station& station : run.Stations()) {
         if (station.state == State::kMismatch) {
@@ -154,12 +142,12 @@ int ParaCommands::Commission() {
         PrintResults(run);
     }
     StdoutCheck::Flush();
-    ReportStop(run);
+    int code = ReportStop(run);
+    if (code == kDone) code = StationsExitCode(run);
     if (!saved) {
         ParaContext::FileError(report.JsonPath(), "the report could not be written");
-        int code = RunExitCode(run);
         return code == kDone ? kFileError : code;
     }
     std::fprintf(stderr, "veld-para: report: %s\n", report.HtmlPath().c_str());
-    return RunExitCode(run);
+    return code;
 }

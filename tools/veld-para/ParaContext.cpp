@@ -134,11 +134,9 @@ int ParaContext::ExplainIncomplete() const {
     }
     const std::vector<int32_t>& wanted = m_session.Reads().Wanted();
     std::vector<int32_t> missing = replies.Missing(wanted);
-    std::string numbers;
-    for (int32_t number : missing) numbers += " " + std::to_string(number);
     std::fprintf(stderr,
                  "veld-para: the drive's reply lacks %zu of the %zu parameters asked for:%s\n",
-                 missing.size(), wanted.size(), numbers.c_str());
+                 missing.size(), wanted.size(), NumberList(missing).c_str());
     return kNoReply;
 }
 
@@ -166,6 +164,12 @@ bool ParaContext::ReportSkipped(const std::string& path, const ParamFileCheck& f
     std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s", path.c_str(),
                  ProblemLines(file, false).c_str());
     return true;
+}
+
+std::string ParaContext::NumberList(const std::vector<int32_t>& numbers) {
+    std::string text;
+    for (int32_t number : numbers) text += " " + std::to_string(number);
+    return text;
 }
 
 int ParaContext::FileError(const std::string& path, const char* consequence) {

@@ -48,6 +48,8 @@ class ParaContext {
                          const char* consequence);
     // What a comparison left out of a file, on stderr; true when anything.
     static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
+    // " 3 7 20": each number after a blank, as the messages list them.
+    static std::string NumberList(const std::vector<int32_t>& numbers);
     // "File Error", `path` and `consequence` (unless null) on stderr; kFileError.
     static int FileError(const std::string& path, const char* consequence = nullptr);
 

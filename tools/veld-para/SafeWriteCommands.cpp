@@ -13,16 +13,6 @@
 #include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
 
-namespace {
-
-std::string NumberList(const std::vector<int32_t>& numbers) {
-    std::string text;
-    for (int32_t number : numbers) text += " " + std::to_string(number);
-    return text;
-}
-
-}  // namespace
-
 SafeWriteCommands::SafeWriteCommands(ParaContext& context)
     : m_context(context), m_args(context.Args()) {}
 
@@ -171,7 +161,7 @@ int SafeWriteCommands::Report(const ReadBackReport& report) const {
     std::fprintf(stderr,
                  "veld-para: read back: no complete reply; %zu of the %d values sent did not come "
                  "back:%s\n",
-                 report.Missing().size(), sent, NumberList(report.Missing()).c_str());
+                 report.Missing().size(), sent, ParaContext::NumberList(report.Missing()).c_str());
     if (report.BadNumberSeen()) {
         std::fprintf(stderr,
                      "veld-para: the drive's reply named a parameter outside 0 to 109 "
