@@ -150,7 +150,7 @@ int HistoryCommands::List() {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const JournalEntry& entry : entries) list.push_back(entry.ToJson());
         JsonReport json("history");
-        json.AddJson("entries", std::move(list));
+        json.Add("entries", std::move(list));
         json.Print();
         return kDone;
     }
@@ -167,7 +167,7 @@ int HistoryCommands::Show(int64_t id) {
     }
     if (m_args.json) {
         JsonReport json("history show");
-        json.AddJson("entry", entry->ToJson());
+        json.Add("entry", entry->ToJson());
         json.Print();
     } else {
         std::printf("%s", HistoryText::Details(*entry).c_str());

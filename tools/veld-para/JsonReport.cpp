@@ -17,11 +17,7 @@ nlohmann::ordered_json Value(bool has, int32_t value) {
 
 JsonReport::JsonReport(const std::string& command) { m_doc["command"] = command; }
 
-void JsonReport::Add(const std::string& key, const std::string& value) { m_doc[key] = value; }
-
-void JsonReport::Add(const std::string& key, int64_t value) { m_doc[key] = value; }
-
-void JsonReport::AddJson(const std::string& key, nlohmann::ordered_json value) {
+void JsonReport::Add(const std::string& key, nlohmann::ordered_json value) {
     m_doc[key] = std::move(value);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -14,10 +13,8 @@ class JsonReport {
   public:
     explicit JsonReport(const std::string& command);
 
-    void Add(const std::string& key, const std::string& value);
-    void Add(const std::string& key, int64_t value);
-    // Any JSON value: a flag, an object, a list.
-    void AddJson(const std::string& key, nlohmann::ordered_json value);
+    // Any JSON value: a text, a number, a flag, an object, a list.
+    void Add(const std::string& key, nlohmann::ordered_json value);
     // "parameters": number, name and value of each.
     void AddValues(const ParamSet& values);
     // "compared", "differences", "parameters": a row each, its two values

@@ -50,7 +50,7 @@ int ParaCommands::Ports() {
     }
     if (m_args.json) {
         JsonReport json("ports");
-        json.AddJson("ports", list);
+        json.Add("ports", list);
         json.Print();
     } else if (ports.empty()) {
         std::fprintf(stderr, "veld-para: no serial port found\n");
@@ -65,8 +65,8 @@ int ParaCommands::Doctor() {
         json.Add("port", report.name);
         json.Add("path", report.path);
         json.Add("description", report.port ? report.port->Description() : "");
-        json.AddJson("ready", report.Ready());
-        json.AddJson("findings", PortReportText::FindingsJson(report));
+        json.Add("ready", report.Ready());
+        json.Add("findings", PortReportText::FindingsJson(report));
         json.Print();
     } else {
         std::printf("%s%s", PortReportText::Header(report).c_str(),
@@ -104,8 +104,8 @@ int ParaCommands::Scan() {
         json.Add("from", first);
         json.Add("to", last);
         json.Add("waitMs", waitMs);
-        json.AddJson("complete", scan.GetState() == StationScan::State::kFinished);
-        json.AddJson("stations", stations);
+        json.Add("complete", scan.GetState() == StationScan::State::kFinished);
+        json.Add("stations", stations);
         json.Print();
     } else {
         for (const StationScan::Answer& a : answers) {

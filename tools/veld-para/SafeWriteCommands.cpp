@@ -180,8 +180,8 @@ void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
     JsonReport json(m_args.command);
     Describe(json);
     json.Add("result", result);
-    json.AddJson("lines", lines.LinesJson());
-    json.AddJson("unsaved", lines.Unsaved());
+    json.Add("lines", lines.LinesJson());
+    json.Add("unsaved", lines.Unsaved());
     json.Print();
 }
 
@@ -190,7 +190,7 @@ void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
     JsonReport json(m_args.command);
     Describe(json);
     json.Add("result", "sent, not read back");
-    json.Add("sent", static_cast<int64_t>(sent.Size()));
+    json.Add("sent", sent.Size());
     json.AddValues(sent);
     json.Print();
 }
