@@ -1,12 +1,12 @@
 // veld-drive-sim: a simulated VELD drive on a pseudo-terminal, a serial device or a TCP port.
 #include <sys/signalfd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <string>
 
 #include "DriveCommands.h"
@@ -38,11 +38,6 @@ int StopSignalFd() {
     return signalfd(-1, &stops, SFD_CLOEXEC);
 }
 
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,8 +59,9 @@ int main(int argc, char** argv) {
     if (stopFd < 0) return Fail("signalfd");
 
     DriveModel model;
+    std::error_code error;
     // A state file that does not exist yet is made by the first PSV.
-    if (!options.statePath.empty() && FileExists(options.statePath) &&
+    if (!options.statePath.empty() && std::filesystem::exists(options.statePath, error) &&
         !model.LoadState(options.statePath)) {
         return Fail("cannot read " + options.statePath);
     }
@@ -88,9 +84,8 @@ int main(int argc, char** argv) {
         return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
     if (!options.link.empty()) {
         // A stale link from an earlier run is replaced; any other file is kept.
-        struct stat old {};
-        if (::lstat(options.link.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) {
-            ::unlink(options.link.c_str());
+        if (std::filesystem::is_symlink(options.link, error)) {
+            std::filesystem::remove(options.link, error);
         }
         if (::symlink(terminalPath.c_str(), options.link.c_str()) != 0) {
             return Fail("cannot link " + options.link);
