@@ -1,5 +1,6 @@
 #include "HistoryText.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "JsonReport.h"
@@ -42,20 +43,10 @@ std::string Name(const Json& number) {
                : "";
 }
 
-size_t CountOf(const Json& list, const char* key, const char* value) {
-    size_t count = 0;
-    for (const Json& item : list) {
-        if (Field(item, key) == value) ++count;
-    }
-    return count;
-}
-
-// The `key` of each item of `list`, joined by `separator`.
-std::string Joined(const Json& list, const char* key, const char* separator) {
+// The items of `list`, joined by ", ".
+std::string Joined(const Json& list) {
     std::string text;
-    for (const Json& item : list) {
-        text += (text.empty() ? "" : separator) + Value(key ? Field(item, key) : item);
-    }
+    for (const Json& item : list) text += (text.empty() ? "" : ", ") + Value(item);
     return text;
 }
 
@@ -78,9 +69,11 @@ std::string ReadSummary(const Json& payload) {
 
 std::string WriteSummary(const Json& payload) {
     const Json& lines = List(payload, "lines");
+    auto sent = std::ranges::count_if(
+        lines, [](const Json& line) { return Field(line, "fate") == "sent"; });
     return std::to_string(List(payload, "parameters").size()) + " parameters, " +
-           std::to_string(CountOf(lines, "fate", "sent")) + " of " + std::to_string(lines.size()) +
-           " lines sent, " + (Field(payload, "saved") == true ? "saved" : "not saved");
+           std::to_string(sent) + " of " + std::to_string(lines.size()) + " lines sent, " +
+           (Field(payload, "saved") == true ? "saved" : "not saved");
 }
 
 // Lines sent and what came back: "#0.FRD 0 (sent) -> #0.FRD 0 0105".
@@ -90,7 +83,7 @@ std::string LinesSummary(const Json& payload) {
         text += (text.empty() ? "" : ", ") + Text(line, "line") + " (" + Text(line, "fate") + ")";
     }
     const Json& replies = List(payload, "replies");
-    if (!replies.empty()) text += " -> " + Joined(replies, nullptr, ", ");
+    if (!replies.empty()) text += " -> " + Joined(replies);
     return text;
 }
 
@@ -106,7 +99,7 @@ std::string ScanSummary(const Json& payload) {
 
 std::string MonitorSummary(const Json& payload) {
     if (Field(payload, "action") == "start") {
-        return "start: " + Joined(List(payload, "commands"), nullptr, ", ") + " every " +
+        return "start: " + Joined(List(payload, "commands")) + " every " +
                Text(payload, "interval_ms") + " ms";
     }
     return Text(payload, "action") + ": " + Text(payload, "rounds_sent") + " rounds, " +
