@@ -123,7 +123,7 @@ void CheckNothingBeyond(const CLI::App& app) {
 
 // A command with its own options and values, then those of every command,
 // which the program's help lists once.
-CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
+void AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
     CLI::App* app = program.add_subcommand(command.name, command.summary)->group("Commands");
     command.define(*app, args);
     // A value still open keeps "--" with the command: CLI11 hands it back to the program
@@ -134,7 +134,6 @@ CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) 
     ParaCommandList::DefineCommon(*app, args, kCommonGroup);
     app->footer(app->get_footer().empty() ? kCommandNote
                                           : app->get_footer() + "\n\n" + kCommandNote);
-    return app;
 }
 
 }  // namespace
@@ -152,10 +151,7 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Comm
     // One command; a value named like another command stays a value.
     program.require_subcommand(1);
     program.footer(kProgramNotes);
-    std::vector<std::pair<const CLI::App*, const Command*>> commands;
-    for (const Command& each : ParaCommandList::All()) {
-        commands.emplace_back(AddCommand(program, each, args), &each);
-    }
+    for (const Command& each : ParaCommandList::All()) AddCommand(program, each, args);
     try {
         if (std::string empty = OptionKinds::EmptyValue(argc, argv); !empty.empty()) {
             return UsageError(program, empty);
@@ -172,8 +168,8 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Comm
     } catch (const CLI::ParseError& error) {
         return UsageError(program, Problem(program, error));
     }
-    for (const auto& [app, each] : commands) {
-        if (app->parsed()) command = each;
+    for (const Command& each : ParaCommandList::All()) {
+        if (Given(program).get_name() == each.name) command = &each;
     }
     args.command = command->name;
     return Outcome::kRun;
