@@ -57,7 +57,11 @@ int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose,
         if (row.differ) differing.Set(row.number, row.a);
     }
     if (differing.Empty()) {
-        ReportNothingToSend(whose);
+        if (!m_args.quiet) {
+            std::fprintf(stderr, "veld-para: the drive holds %s values; nothing was sent\n",
+                         whose.c_str());
+        }
+        ReportSent("nothing to send", differing);
         return kDone;
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
@@ -130,14 +134,13 @@ int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
         return m_context.ExitCode(outcome);
     }
     if (readBack) return Report(*m_context.Session().LastReadBack());
-    ReportUnverified(sent);
+    ReportSent("sent, not read back", sent);
     return kDone;
 }
 
 int SafeWriteCommands::Report(const ReadBackReport& report) const {
     if (m_args.json) {
-        JsonReport json(m_args.command);
-        Describe(json);
+        JsonReport json = Document(nullptr);
         json.AddReadBack(report);
         json.Print();
     } else {
@@ -177,39 +180,24 @@ void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
     const char* result = outcome == ParaSession::Outcome::kInterrupted   ? "interrupted"
                          : outcome == ParaSession::Outcome::kWriteFailed ? "write failed"
                                                                          : "port lost";
-    JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", result);
+    JsonReport json = Document(result);
     json.Add("lines", lines.LinesJson());
     json.Add("unsaved", lines.Unsaved());
     json.Print();
 }
 
-void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
+void SafeWriteCommands::ReportSent(const char* result, const ParamSet& sent) const {
     if (!m_args.json) return;
-    JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", "sent, not read back");
+    JsonReport json = Document(result);
     json.Add("sent", sent.Size());
     json.AddValues(sent);
     json.Print();
 }
 
-void SafeWriteCommands::ReportNothingToSend(const std::string& whose) const {
-    if (!m_args.quiet) {
-        std::fprintf(stderr, "veld-para: the drive holds %s values; nothing was sent\n",
-                     whose.c_str());
-    }
-    if (!m_args.json) return;
+JsonReport SafeWriteCommands::Document(const char* result) const {
     JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", "nothing to send");
-    json.Add("sent", 0);
-    json.AddValues(ParamSet());
-    json.Print();
-}
-
-void SafeWriteCommands::Describe(JsonReport& json) const {
     json.Add("station", m_context.StationId());
     if (!m_backupPath.empty()) json.Add("backup", m_backupPath);
+    if (result) json.Add("result", result);
+    return json;
 }

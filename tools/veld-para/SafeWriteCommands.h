@@ -41,12 +41,13 @@ class SafeWriteCommands {
     int CheckBackupTarget() const;
     int SaveBackup();
     int Report(const ReadBackReport& report) const;
-    void ReportUnverified(const ParamSet& sent) const;
+    // --json: the values sent (none, when the drive held them) and not read back.
+    void ReportSent(const char* result, const ParamSet& sent) const;
     // --json: a write group that stopped before all of it went out.
     void ReportStopped(ParaSession::Outcome outcome) const;
-    void ReportNothingToSend(const std::string& whose) const;
-    // The JSON document's fields common to every write command.
-    void Describe(JsonReport& json) const;
+    // The JSON document's fields common to every write command, and its
+    // `result` (unless null).
+    JsonReport Document(const char* result) const;
 
     ParaContext& m_context;
     const ParaArgs& m_args;
