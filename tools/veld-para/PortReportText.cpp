@@ -1,5 +1,6 @@
 #include "PortReportText.h"
 
+#include <CLI/StringTools.hpp>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -67,11 +68,8 @@ std::string PortReportText::Findings(const PortDoctor::Report& report) {
 
 std::string PortReportText::Hardware(const PortInventory::Port& port) {
     std::vector<std::string> parts = port.DescriptionParts();
-    std::string text;
-    for (size_t i = port.byId.size(); i < parts.size(); ++i) {
-        text += (text.empty() ? "" : ", ") + parts[i];
-    }
-    return text;
+    parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(port.byId.size()));
+    return CLI::detail::join(parts, ", ");
 }
 
 nlohmann::ordered_json PortReportText::FindingsJson(const PortDoctor::Report& report) {
