@@ -34,8 +34,6 @@ std::vector<std::string> Words(const std::string& text) {
 DriveCommands::DriveCommands(DriveModel& model, int32_t station, std::string statePath)
     : m_model(model), m_station(station), m_statePath(std::move(statePath)) {}
 
-char DriveCommands::StationChar(int32_t station) { return ReplyStation::CharOf(station); }
-
 std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     size_t dot = line.find('.');
     int32_t station = 0;
@@ -143,6 +141,6 @@ std::string DriveCommands::Save() {
 }
 
 std::string DriveCommands::Reply(const std::string& code, const std::string& fields) const {
-    std::string line = std::string("#") + StationChar(m_station) + "." + code;
+    std::string line = std::string("#") + ReplyStation::CharOf(m_station) + "." + code;
     return fields.empty() ? line : line + " " + fields;
 }

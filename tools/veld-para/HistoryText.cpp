@@ -23,10 +23,6 @@ const Json& List(const Json& payload, const char* key) {
     return list.is_array() ? list : kEmpty;
 }
 
-std::string Station(const JournalEntry& entry) {
-    return entry.station ? "station " + std::to_string(*entry.station) : "no station";
-}
-
 // A value of a document: a string as it is, anything else as JSON, "-" where null.
 std::string Value(const Json& value) {
     if (value.is_null()) return "-";
@@ -128,10 +124,11 @@ std::string Rest(const Json& payload) {
 }  // namespace
 
 std::string HistoryText::Line(const JournalEntry& entry) {
-    std::string line = std::to_string(entry.id) + "\t" + JournalTime::Local(entry.time) + "\t" +
-                       JournalEntry::KindName(entry.kind) + "\t" + entry.port + "\t" +
-                       Station(entry) + "\t" + entry.program + " " + entry.version + "\t" +
-                       entry.user + "@" + entry.host;
+    std::string line =
+        std::to_string(entry.id) + "\t" + JournalTime::Local(entry.time) + "\t" +
+        JournalEntry::KindName(entry.kind) + "\t" + entry.port + "\t" +
+        (entry.station ? "station " + std::to_string(*entry.station) : "no station") + "\t" +
+        entry.program + " " + entry.version + "\t" + entry.user + "@" + entry.host;
     std::string summary = Summary(entry);
     return summary.empty() ? line : line + "\t" + summary;
 }

@@ -37,10 +37,6 @@ int ParaCommands::AwaitReplies(bool printReplies) {
     return m_context.ExitCode(m_session.WaitReplies(m_args.waitMs, printReplies));
 }
 
-void ParaCommands::PrintParam(int32_t number, int32_t value) const {
-    std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, value);
-}
-
 int ParaCommands::Read() {
     std::vector<int32_t> wanted = m_table.ListedNumbers();
     if (m_args.all) {
@@ -64,7 +60,7 @@ int ParaCommands::Read() {
         json.Print();
         return kDone;
     }
-    for (int32_t n : wanted) PrintParam(n, values.Value(n));
+    for (int32_t n : wanted) std::printf("%d\t%s\t%d\n", n, m_table.Entry(n).name, values.Value(n));
     return kDone;
 }
 

@@ -38,7 +38,6 @@ class ParaCommands {
     // replies are the command's result.
     int SendQueued(bool printReplies = false);
     int AwaitReplies(bool printReplies);
-    void PrintParam(int32_t number, int32_t value) const;
 
     ParaContext m_context;
     // What the commands use most, from the context.
