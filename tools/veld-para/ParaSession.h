@@ -71,10 +71,10 @@ class ParaSession : private DriveSession::Listener, private LineListView, privat
     Outcome WaitReplies(int waitMs, bool toStdout);
     // Prints each received line on stdout until a signal stops it or the port goes.
     Outcome Monitor();
-    // Ticks the session, echoing what comes, until `done` says so (kDone), a
-    // signal stops it or the port goes or a line fails; the lines not yet
-    // written are then given up.
-    Outcome Until(const std::function<bool()>& done);
+    // Ticks the session, echoing what comes (also on stdout with `toStdout`),
+    // until `done` says so (kDone), a signal stops it or the port goes or a
+    // line fails; the lines not yet written are then given up.
+    Outcome Until(const std::function<bool()>& done, bool toStdout = false);
     // Every line that has left, in order, with what became of it.
     const std::vector<TxLineWriter::Gone>& Lines() const { return m_lines; }
     // Why the journal refused a write (kJournalRefused).
@@ -96,9 +96,6 @@ class ParaSession : private DriveSession::Listener, private LineListView, privat
     void OnJournalRefused(const std::string& reason) override;
     // The core's operator messages go to stderr; the program goes on at once.
     void Notify(const std::string& caption, const std::string& text) override;
-    // Ticks until `done` or a failure; kDone when `done` came.
-    template <class Done>
-    Outcome RunUntil(Done done, bool toStdout = false);
     // What waited for a result gives when the result came: the port lost
     // meanwhile does not undo it, and is said at the end.
     Outcome ResultCame(Outcome outcome);
