@@ -48,13 +48,6 @@ void PrintProgress(const Commissioning& run, const Station& station) {
                  detail.c_str());
 }
 
-void PrintResults(const Commissioning& run) {
-    for (const Station& station : run.Stations()) {
-        std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
-                    station.version.value_or("-").c_str(), Detail(station).c_str());
-    }
-}
-
 // What stopped the run, on stderr, and its own exit code; kDone when the
 // stations' results decide it.
 int ReportStop(const Commissioning& run) {
@@ -139,7 +132,10 @@ int ParaCommands::Commission() {
     if (m_args.json) {
         std::printf("%s\n", JsonReport::Dump(report.Document(run), 2).c_str());
     } else {
-        PrintResults(run);
+        for (const Station& station : run.Stations()) {
+            std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
+                        station.version.value_or("-").c_str(), Detail(station).c_str());
+        }
     }
     StdoutCheck::Flush();
     int code = ReportStop(run);
