@@ -198,8 +198,6 @@ void DefineScan(CLI::App& app, ParaArgs& args) {
             static_cast<int32_t>(args.stations.size())) {
             throw CLI::ValidationError("--ids", "scan asks a run of stations FROM-TO, not a list");
         }
-        args.firstId = args.stations.front();
-        args.lastId = args.stations.back();
     });
 }
 

@@ -12,6 +12,7 @@
 #include "ParaCommands.h"
 #include "PortReportText.h"
 #include "journal/JournalRecord.h"
+#include "protocol/ReplyStation.h"
 #include "protocol/StationScan.h"
 #include "serial/PortDoctor.h"
 #include "serial/PortFindingWords.h"
@@ -76,8 +77,9 @@ int ParaCommands::Doctor() {
 }
 
 int ParaCommands::Scan() {
-    const int32_t first = m_args.firstId;
-    const int32_t last = m_args.lastId;
+    const std::vector<int32_t>& ids = m_args.stations;
+    const int32_t first = ids.empty() ? ReplyStation::kFirst : ids.front();
+    const int32_t last = ids.empty() ? ReplyStation::kLast : ids.back();
     const int32_t waitMs =
         m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(ReplyWaits::kScanStation.count());
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
