@@ -149,9 +149,7 @@ int HistoryCommands::List() {
     if (m_args.json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const JournalEntry& entry : entries) list.push_back(entry.ToJson());
-        JsonReport json("history");
-        json.Add("entries", std::move(list));
-        json.Print();
+        JsonReport("history", {{"entries", std::move(list)}}).Print();
         return kDone;
     }
     for (const JournalEntry& entry : entries) std::printf("%s\n", HistoryText::Line(entry).c_str());
@@ -166,9 +164,7 @@ int HistoryCommands::Show(int64_t id) {
         return kFileError;
     }
     if (m_args.json) {
-        JsonReport json("history show");
-        json.Add("entry", entry->ToJson());
-        json.Print();
+        JsonReport("history show", {{"entry", entry->ToJson()}}).Print();
     } else {
         std::printf("%s", HistoryText::Details(*entry).c_str());
     }
@@ -202,9 +198,7 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     }
     if (!b) return kFileError;
     ParamComparison comparison(*a, *b, ParamComparison::NumbersOfEither(*a, *b));
-    JsonReport json("history diff");
-    json.Add("a", id);
-    json.Add("b", other);
+    JsonReport json("history diff", {{"a", id}, {"b", other}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
     if (file && ParaContext::ReportSkipped(other, *file)) return kFileError;

@@ -15,7 +15,10 @@ nlohmann::ordered_json Value(bool has, int32_t value) {
 
 }  // namespace
 
-JsonReport::JsonReport(const std::string& command) { m_doc["command"] = command; }
+JsonReport::JsonReport(const std::string& command, const nlohmann::ordered_json& fields) {
+    m_doc["command"] = command;
+    for (const auto& [key, value] : fields.items()) m_doc[key] = value;
+}
 
 void JsonReport::Add(const std::string& key, nlohmann::ordered_json value) {
     m_doc[key] = std::move(value);

@@ -11,7 +11,9 @@
 // production lines. Keys keep the order they were added in.
 class JsonReport {
   public:
-    explicit JsonReport(const std::string& command);
+    // "command", then each of `fields` in its order.
+    explicit JsonReport(const std::string& command,
+                        const nlohmann::ordered_json& fields = nlohmann::ordered_json::object());
 
     // Any JSON value: a text, a number, a flag, an object, a list.
     void Add(const std::string& key, nlohmann::ordered_json value);

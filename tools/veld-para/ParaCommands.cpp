@@ -54,8 +54,7 @@ int ParaCommands::Read() {
         return ParaContext::FileError(m_args.outPath);
     }
     if (m_args.json) {
-        JsonReport json("read");
-        json.Add("station", m_nStationId);
+        JsonReport json("read", {{"station", m_nStationId}});
         json.AddValues(values);
         json.Print();
         return kDone;
@@ -155,9 +154,7 @@ int ParaCommands::Verify() {
     if (!ParaContext::LoadFile(path, file, "the drive was not read")) return kFileError;
     if (int result = m_context.ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
     ParamComparison comparison(file, m_context.DriveValues(), m_table.ListedNumbers());
-    JsonReport json("verify");
-    json.Add("station", m_nStationId);
-    json.Add("file", path);
+    JsonReport json("verify", {{"station", m_nStationId}, {"file", path}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "file", "drive");
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }

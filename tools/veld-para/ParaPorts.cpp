@@ -50,9 +50,7 @@ int ParaCommands::Ports() {
                     PortFindingWords::Of(report.Verdict()).reason.english.c_str());
     }
     if (m_args.json) {
-        JsonReport json("ports");
-        json.Add("ports", list);
-        json.Print();
+        JsonReport("ports", {{"ports", list}}).Print();
     } else if (ports.empty()) {
         std::fprintf(stderr, "veld-para: no serial port found\n");
     }
@@ -62,13 +60,12 @@ int ParaCommands::Ports() {
 int ParaCommands::Doctor() {
     PortDoctor::Report report = PortDoctor().Examine(m_args.values[0]);
     if (m_args.json) {
-        JsonReport json("doctor");
-        json.Add("port", report.name);
-        json.Add("path", report.path);
-        json.Add("description", report.port ? report.port->Description() : "");
-        json.Add("ready", report.Ready());
-        json.Add("findings", PortReportText::FindingsJson(report));
-        json.Print();
+        JsonReport("doctor", {{"port", report.name},
+                              {"path", report.path},
+                              {"description", report.port ? report.port->Description() : ""},
+                              {"ready", report.Ready()},
+                              {"findings", PortReportText::FindingsJson(report)}})
+            .Print();
     } else {
         std::printf("%s%s", PortReportText::Header(report).c_str(),
                     PortReportText::Findings(report).c_str());
@@ -102,13 +99,12 @@ int ParaCommands::Scan() {
         for (const StationScan::Answer& a : answers) {
             stations.push_back({{"id", a.station}, {"version", a.version}, {"reply", a.line}});
         }
-        JsonReport json("scan");
-        json.Add("from", first);
-        json.Add("to", last);
-        json.Add("waitMs", waitMs);
-        json.Add("complete", scan.GetState() == StationScan::State::kFinished);
-        json.Add("stations", stations);
-        json.Print();
+        JsonReport("scan", {{"from", first},
+                            {"to", last},
+                            {"waitMs", waitMs},
+                            {"complete", scan.GetState() == StationScan::State::kFinished},
+                            {"stations", stations}})
+            .Print();
     } else {
         for (const StationScan::Answer& a : answers) {
             std::printf("%d\t%s\n", a.station, a.version.c_str());

@@ -27,9 +27,7 @@ int SafeWriteCommands::Diff() {
     ParamComparison comparison(
         files[0].Values(), files[1].Values(),
         ParamComparison::NumbersOfEither(files[0].Values(), files[1].Values()));
-    JsonReport json("diff");
-    json.Add("file_a", paths[0]);
-    json.Add("file_b", paths[1]);
+    JsonReport json("diff", {{"file_a", paths[0]}, {"file_b", paths[1]}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
     bool skippedA = ParaContext::ReportSkipped(paths[0], files[0]);
@@ -195,8 +193,7 @@ void SafeWriteCommands::ReportSent(const char* result, const ParamSet& sent) con
 }
 
 JsonReport SafeWriteCommands::Document(const char* result) const {
-    JsonReport json(m_args.command);
-    json.Add("station", m_context.StationId());
+    JsonReport json(m_args.command, {{"station", m_context.StationId()}});
     if (!m_backupPath.empty()) json.Add("backup", m_backupPath);
     if (result) json.Add("result", result);
     return json;
