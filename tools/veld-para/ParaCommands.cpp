@@ -27,16 +27,6 @@ ParaCommands::ParaCommands(const ParaArgs& args)
       m_session(m_context.Session()),
       m_nStationId(m_context.StationId()) {}
 
-int ParaCommands::SendQueued(bool printReplies) {
-    ParaSession::Outcome sent = m_session.Flush(printReplies);
-    return sent == ParaSession::Outcome::kDone ? AwaitReplies(printReplies)
-                                               : m_context.ExitCode(sent);
-}
-
-int ParaCommands::AwaitReplies(bool printReplies) {
-    return m_context.ExitCode(m_session.WaitReplies(m_args.waitMs, printReplies));
-}
-
 int ParaCommands::Read() {
     std::vector<int32_t> wanted = m_table.ListedNumbers();
     if (m_args.all) {
@@ -115,7 +105,11 @@ int ParaCommands::SetMode() {
 int ParaCommands::Version() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
     m_session.Queue().QueueReadVersion(m_nStationId);
-    return SendQueued(true);
+    // The replies are the result: on stdout too.
+    ParaSession::Outcome outcome = m_session.Flush(true);
+    if (outcome == ParaSession::Outcome::kDone)
+        outcome = m_session.WaitReplies(m_args.waitMs, true);
+    return m_context.ExitCode(outcome);
 }
 
 int ParaCommands::Init() {
