@@ -49,13 +49,9 @@ const CLI::App& Given(const CLI::App& program) {
     return given.empty() ? program : *given.front();
 }
 
-std::string NameOf(const CLI::App& app) {
-    return app.get_parent() == nullptr ? kProgram : std::string(kProgram) + " " + app.get_name();
-}
-
 Outcome UsageError(const CLI::App& program, const std::string& why) {
     const CLI::App& app = Given(program);
-    std::string name = NameOf(app);
+    std::string name = &app == &program ? kProgram : std::string(kProgram) + " " + app.get_name();
     std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", name.c_str(), why.c_str(),
                  HelpFormat(kCommonGroup).make_usage(&app, name).c_str(), name.c_str());
     return Outcome::kUsageError;
@@ -113,14 +109,6 @@ void CheckValuesTogether(const CLI::App& app) {
     }
 }
 
-// Words after "--" that no value of the command took.
-void CheckNothingBeyond(const CLI::App& app) {
-    const CLI::Option* beyond = app.get_option(kBeyond);
-    if (beyond->count() > 0) {
-        throw CLI::ValidationError("unexpected", CLI::detail::join(beyond->results(), " "));
-    }
-}
-
 // A command with its own options and values, then those of every command,
 // which the program's help lists once.
 void AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
@@ -158,7 +146,10 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Comm
         }
         program.parse(argc, argv);
         CheckValuesTogether(Given(program));
-        CheckNothingBeyond(Given(program));
+        // Words after "--" that no value of the command took.
+        if (const CLI::Option* beyond = Given(program).get_option(kBeyond); beyond->count() > 0) {
+            throw CLI::ValidationError("unexpected", CLI::detail::join(beyond->results(), " "));
+        }
     } catch (const CLI::CallForHelp&) {
         std::fputs(program.help().c_str(), stdout);
         return Outcome::kDone;
