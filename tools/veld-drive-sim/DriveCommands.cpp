@@ -16,13 +16,12 @@ std::string Hex16(int32_t value) {
     return text;
 }
 
+// Negative values as their 32-bit two's complement.
 std::string Hex32(uint32_t value) {
     char text[12];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
     return text;
 }
-
-std::string Hex32(int32_t value) { return Hex32(static_cast<uint32_t>(value)); }
 
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
@@ -123,8 +122,7 @@ std::string DriveCommands::ReadOne(const std::vector<std::string>& args) const {
     if (args.size() != 1 || !NumberArg::Parse(args[0], 0, ParamTable::kCount - 1, number)) {
         return Error("PRD");
     }
-    int32_t value = m_model.Value(number);
-    return Reply("PRD", Hex32(number) + " " + Hex32(value));
+    return Reply("PRD", Hex32(number) + " " + Hex32(m_model.Value(number)));
 }
 
 std::string DriveCommands::Version(const std::vector<std::string>& args) const {
