@@ -218,6 +218,5 @@ std::vector<int32_t> SimOptions::ReadOnlyOf(int32_t station) const {
 }
 
 bool SimOptions::Silent(int32_t station) const {
-    return silent ||
-           std::find(silentStations.begin(), silentStations.end(), station) != silentStations.end();
+    return silent || std::ranges::count(silentStations, station) > 0;
 }
