@@ -1,7 +1,7 @@
 #include "HistoryText.h"
 
 #include <algorithm>
-#include <utility>
+#include <iterator>
 
 #include "JsonReport.h"
 #include "journal/JournalTime.h"
@@ -111,12 +111,11 @@ std::string CommissionSummary(const Json& payload) {
     return text + "; report " + Text(payload, "report");
 }
 
-// Every field but the first (`what` or `action`), as "key value".
-std::string Rest(const Json& payload) {
-    std::string text;
-    bool first = true;
-    for (const auto& [key, value] : payload.items()) {
-        if (!std::exchange(first, false)) text += " " + key + " " + Value(value);
+// The first field's value (`what` or `action`), then every other field as "key value".
+std::string Fields(const Json& payload) {
+    std::string text = Value(payload.begin().value());
+    for (auto field = std::next(payload.begin()); field != payload.end(); ++field) {
+        text += " " + field.key() + " " + Value(field.value());
     }
     return text;
 }
@@ -156,7 +155,7 @@ std::string HistoryText::Summary(const JournalEntry& entry) {
             return CommissionSummary(payload);
         case Kind::kFile:
         case Kind::kFailure:
-            return payload.empty() ? "" : Value(payload.begin().value()) + Rest(payload);
+            return payload.empty() ? "" : Fields(payload);
         case Kind::kConnect:
         case Kind::kDisconnect:
             break;

@@ -21,7 +21,7 @@ const char* HoldName(PortFinding::Hold hold) {
     return "";
 }
 
-nlohmann::ordered_json Json(const PortFinding& f) {
+nlohmann::ordered_json FindingJson(const PortFinding& f) {
     PortFindingWords words = PortFindingWords::Of(f);
     nlohmann::ordered_json finding = {{"kind", words.name},
                                       {"blocks", f.Blocks()},
@@ -74,7 +74,7 @@ std::string PortReportText::Hardware(const PortInventory::Port& port) {
 
 nlohmann::ordered_json PortReportText::FindingsJson(const PortDoctor::Report& report) {
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
-    for (const PortFinding& finding : report.findings) findings.push_back(::Json(finding));
+    for (const PortFinding& finding : report.findings) findings.push_back(FindingJson(finding));
     return findings;
 }
 
