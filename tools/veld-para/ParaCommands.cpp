@@ -107,8 +107,9 @@ int ParaCommands::Version() {
     m_session.Queue().QueueReadVersion(m_nStationId);
     // The replies are the result: on stdout too.
     ParaSession::Outcome outcome = m_session.Flush(true);
-    if (outcome == ParaSession::Outcome::kDone)
+    if (outcome == ParaSession::Outcome::kDone) {
         outcome = m_session.WaitReplies(m_args.waitMs, true);
+    }
     return m_context.ExitCode(outcome);
 }
 

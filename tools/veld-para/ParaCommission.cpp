@@ -29,8 +29,9 @@ std::string Detail(const Station& station) {
         add(std::to_string(m.number) + (m.sent ? " sent " : " file ") + std::to_string(m.target) +
             (m.sent ? ", kept " : ", drive ") + std::to_string(m.kept));
     }
-    if (!station.missing.empty())
+    if (!station.missing.empty()) {
         add("the reply lacked" + ParaContext::NumberList(station.missing));
+    }
     if (!station.unsent.empty()) add(std::to_string(station.unsent.size()) + " lines not sent");
     if (station.Unsaved()) add("the drive holds values it has not saved (no PSV went out)");
     if (station.state == State::kVerified) {
