@@ -34,13 +34,6 @@ void JsonReport::AddValues(const ParamSet& values) {
     m_doc["parameters"] = rows;
 }
 
-void JsonReport::AddComparison(const ParamComparison& comparison, const char* aKey,
-                               const char* bKey) {
-    m_doc["compared"] = comparison.Rows().size();
-    m_doc["differences"] = comparison.Differences();
-    m_doc["parameters"] = Rows(comparison, aKey, bKey);
-}
-
 void JsonReport::AddReadBack(const ReadBackReport& report) {
     m_doc["result"] = ReadBackReport::ResultName(report.Result());
     m_doc["sent"] = report.SentCount();
@@ -83,6 +76,8 @@ void JsonReport::PrintComparison(const ParamComparison& comparison, JsonReport* 
         ComparisonText::PrintDiffering(comparison);
         return;
     }
-    json->AddComparison(comparison, aKey, bKey);
+    json->Add("compared", comparison.Rows().size());
+    json->Add("differences", comparison.Differences());
+    json->Add("parameters", Rows(comparison, aKey, bKey));
     json->Print();
 }

@@ -19,11 +19,10 @@ class JsonReport {
     void Add(const std::string& key, nlohmann::ordered_json value);
     // "parameters": number, name and value of each.
     void AddValues(const ParamSet& values);
-    // "compared", "differences", "parameters": a row each, its two values
-    // under `aKey` and `bKey` (null where a side lacks the parameter).
-    void AddComparison(const ParamComparison& comparison, const char* aKey, const char* bKey);
-    // With `json` (its other fields added): the comparison in it under `aKey`
-    // and `bKey`, printed; without: the text line of each differing row.
+    // With `json` (its other fields added): "compared", "differences" and
+    // "parameters", a row each with its two values under `aKey` and `bKey`
+    // (null where a side lacks the parameter), printed; without: the text
+    // line of each differing row.
     static void PrintComparison(const ParamComparison& comparison, JsonReport* json,
                                 const char* aKey, const char* bKey);
     // "result", "sent", "confirmed", "missing" and a row per value sent.
