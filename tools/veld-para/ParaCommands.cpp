@@ -122,7 +122,7 @@ int ParaCommands::Init() {
     if (ParaSession::Outcome sent = m_session.Flush(); sent != ParaSession::Outcome::kDone) {
         return m_context.ExitCode(sent);
     }
-    return m_context.ReadOpenDrive(m_table.ListedNumbers());
+    return m_context.ExitCode(m_session.Read(m_nStationId, m_table.ListedNumbers()));
 }
 
 int ParaCommands::Send() {

@@ -117,10 +117,6 @@ int ParaContext::ExitCode(ParaSession::Outcome outcome) const {
 
 int ParaContext::ReadDrive(const std::vector<int32_t>& wanted) {
     if (int opened = OpenPort(); opened != kDone) return opened;
-    return ReadOpenDrive(wanted);
-}
-
-int ParaContext::ReadOpenDrive(const std::vector<int32_t>& wanted) {
     return ExitCode(m_session.Read(m_nStationId, wanted));
 }
 

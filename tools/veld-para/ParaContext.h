@@ -32,8 +32,6 @@ class ParaContext {
     // Opens the port, sends PRA and collects the station's replies; done only
     // when they carried every one of `wanted` (then in DriveValues).
     int ReadDrive(const std::vector<int32_t>& wanted);
-    // The same on the port already open.
-    int ReadOpenDrive(const std::vector<int32_t>& wanted);
     // What the last read carried from the station asked.
     const ParamSet& DriveValues() const { return m_session.ReadReplies().Carried(); }
     // The exit code of a session's outcome, the reason of a failure on stderr.
