@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "common/NumberArg.h"
@@ -15,12 +14,7 @@ namespace {
 const char* const kFlagWords[] = {"1", "true", "yes", "on", "0", "false", "no", "off"};
 
 std::string FlagValueProblem(const std::string& value) {
-    std::string word = value;
-    std::transform(word.begin(), word.end(), word.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const char* known : kFlagWords) {
-        if (word == known) return "";
-    }
+    if (std::ranges::count(kFlagWords, CLI::detail::to_lower(value)) > 0) return "";
     return "a flag takes 1, true, yes, on or 0, false, no, off, not " + value;
 }
 

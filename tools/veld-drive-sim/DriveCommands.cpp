@@ -1,6 +1,7 @@
 #include "DriveCommands.h"
 
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -15,27 +16,22 @@ std::string Hex16(int32_t value) {
     return text;
 }
 
+// Negative values as their 32-bit two's complement.
 std::string Hex32(uint32_t value) {
     char text[12];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
     return text;
 }
 
-std::string Hex32(int32_t value) { return Hex32(static_cast<uint32_t>(value)); }
-
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 }  // namespace
 
 DriveCommands::DriveCommands(DriveModel& model, int32_t station, std::string statePath)
     : m_model(model), m_station(station), m_statePath(std::move(statePath)) {}
-
-char DriveCommands::StationChar(int32_t station) { return ReplyStation::CharOf(station); }
 
 std::vector<std::string> DriveCommands::Handle(const std::string& line) {
     size_t dot = line.find('.');
@@ -126,8 +122,7 @@ std::string DriveCommands::ReadOne(const std::vector<std::string>& args) const {
     if (args.size() != 1 || !NumberArg::Parse(args[0], 0, ParamTable::kCount - 1, number)) {
         return Error("PRD");
     }
-    int32_t value = m_model.Value(number);
-    return Reply("PRD", Hex32(number) + " " + Hex32(value));
+    return Reply("PRD", Hex32(number) + " " + Hex32(m_model.Value(number)));
 }
 
 std::string DriveCommands::Version(const std::vector<std::string>& args) const {
@@ -144,6 +139,6 @@ std::string DriveCommands::Save() {
 }
 
 std::string DriveCommands::Reply(const std::string& code, const std::string& fields) const {
-    std::string line = std::string("#") + StationChar(m_station) + "." + code;
+    std::string line = std::string("#") + ReplyStation::CharOf(m_station) + "." + code;
     return fields.empty() ? line : line + " " + fields;
 }

@@ -40,8 +40,6 @@ class DriveCommands {
     // The motor's RUN input goes on and off in its cycle (off: at rest).
     void SetRunCycle(bool on) { m_motor.SetRunCycle(on); }
 
-    static char StationChar(int32_t station);
-
   private:
     std::vector<std::string> Answer(const std::string& code, const std::vector<std::string>& args);
     std::vector<std::string> ReadAll() const;

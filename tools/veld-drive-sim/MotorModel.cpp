@@ -103,13 +103,11 @@ MotorModel::Reading MotorModel::Read(Clock::time_point now) {
     double seconds = std::chrono::duration<double>(now - m_start).count();
     double ripple = (kRippleVolts + kRipplePerAmp * std::abs(m_current)) *
                     std::sin(2 * std::numbers::pi * kRippleHz * seconds);
-    Reading reading{};
-    reading.speed = Field(m_speed);
-    reading.current = Field(m_current * 10 + (turning ? Noise() : 0));
-    reading.dcLink = Field((kDcLinkVolts - kDcLinkSag * m_current + ripple) * 10);
-    reading.temperature = Field(m_temperature * 10);
     bool atSpeed = RunInput() && std::abs(SetPoint() - m_speed) <= m_params.Value(kReachedWindow);
-    reading.status = 1u | (turning ? 2u : 0u) | (atSpeed ? 4u : 0u);
-    reading.io = RunInput() ? 1u : 0u;
-    return reading;
+    return {.speed = Field(m_speed),
+            .current = Field(m_current * 10 + (turning ? Noise() : 0)),
+            .dcLink = Field((kDcLinkVolts - kDcLinkSag * m_current + ripple) * 10),
+            .temperature = Field(m_temperature * 10),
+            .status = 1u | (turning ? 2u : 0u) | (atSpeed ? 4u : 0u),
+            .io = RunInput() ? 1u : 0u};
 }

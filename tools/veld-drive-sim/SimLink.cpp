@@ -131,11 +131,6 @@ void SimLink::AcceptClient() {
     m_bOwnsFd = true;
 }
 
-void SimLink::DropClient() {
-    ::close(m_fd);
-    m_fd = -1;
-}
-
 SimLink::Input SimLink::Read(std::string& bytes) {
     char buffer[4096];
     ssize_t n = ::read(m_fd, buffer, sizeof buffer);
@@ -146,7 +141,8 @@ SimLink::Input SimLink::Read(std::string& bytes) {
     bytes.clear();
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return Input::kData;
     if (m_listenFd < 0) return Input::kFailed;
-    DropClient();
+    ::close(m_fd);
+    m_fd = -1;
     return Input::kNoClient;
 }
 

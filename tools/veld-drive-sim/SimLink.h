@@ -40,7 +40,6 @@ class SimLink {
   private:
     void TakeTerminalEvents();
     void AcceptClient();
-    void DropClient();
 
     int m_fd = -1;
     bool m_bOwnsFd = false;  // the pseudo-terminal's master or the TCP client

@@ -181,10 +181,7 @@ SimOptions::Outcome SimOptions::Parse(int argc, char** argv, std::string& text) 
 
 void SimOptions::Settle(const std::vector<std::string>& stationLists, bool servesTcp) {
     if (!servesTcp) listen.clear();
-    std::string all = "0";
-    for (size_t i = 0; i < stationLists.size(); ++i) {
-        all = i == 0 ? stationLists[i] : all + "," + stationLists[i];
-    }
+    std::string all = stationLists.empty() ? "0" : CLI::detail::join(stationLists, ",");
     if (!StationList::Parse(all, stations)) {
         throw CLI::ValidationError("--id",
                                    "a bad or repeated station in " + all + " (0 to 35, each once)");
@@ -221,6 +218,5 @@ std::vector<int32_t> SimOptions::ReadOnlyOf(int32_t station) const {
 }
 
 bool SimOptions::Silent(int32_t station) const {
-    return silent ||
-           std::find(silentStations.begin(), silentStations.end(), station) != silentStations.end();
+    return silent || std::ranges::count(silentStations, station) > 0;
 }

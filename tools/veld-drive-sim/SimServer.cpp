@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -14,9 +15,9 @@ void SleepMs(int ms) {
 
 }  // namespace
 
-SimServer::SimServer(SimLink& link, DriveCommands& commands, WireLog& log,
+SimServer::SimServer(SimLink& link, std::deque<DriveCommands>& drives, WireLog& log,
                      const SimOptions& options)
-    : m_link(link), m_stations{&commands}, m_log(log), m_options(options) {}
+    : m_link(link), m_drives(drives), m_log(log), m_options(options) {}
 
 void SimServer::Serve(int stopFd) {
     std::string bytes;  // kept between reads: a flood of bytes costs no allocation per read
@@ -67,8 +68,8 @@ void SimServer::Take(const std::string& bytes) {
 
 void SimServer::Answer(const std::string& line) {
     std::vector<std::string> replies;
-    for (DriveCommands* station : m_stations) {
-        if (replies.empty()) replies = station->Handle(line);
+    for (DriveCommands& drive : m_drives) {
+        if (replies.empty()) replies = drive.Handle(line);
     }
     if (replies.empty()) return;
     std::string bytes;

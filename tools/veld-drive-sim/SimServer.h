@@ -1,7 +1,7 @@
 #pragma once
 
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "DriveCommands.h"
 #include "SimLink.h"
@@ -13,9 +13,9 @@
 // longer than a drive's buffer (DriveCommands::kMaxLine) is cut there and not answered.
 class SimServer {
   public:
-    SimServer(SimLink& link, DriveCommands& commands, WireLog& log, const SimOptions& options);
-    // One more drive on the line; a line is answered by the drive it addresses.
-    void AddStation(DriveCommands& commands) { m_stations.push_back(&commands); }
+    // The drives on the line; a line is answered by the drive it addresses.
+    SimServer(SimLink& link, std::deque<DriveCommands>& drives, WireLog& log,
+              const SimOptions& options);
 
     // Returns when `stopFd` (a signalfd) becomes readable.
     void Serve(int stopFd);
@@ -26,7 +26,7 @@ class SimServer {
     void Send(const std::string& bytes);
 
     SimLink& m_link;
-    std::vector<DriveCommands*> m_stations;
+    std::deque<DriveCommands>& m_drives;
     WireLog& m_log;
     const SimOptions& m_options;
     std::string m_pending;

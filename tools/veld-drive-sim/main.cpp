@@ -1,12 +1,12 @@
 // veld-drive-sim: a simulated VELD drive on a pseudo-terminal, a serial device or a TCP port.
 #include <sys/signalfd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <string>
 
 #include "DriveCommands.h"
@@ -38,11 +38,6 @@ int StopSignalFd() {
     return signalfd(-1, &stops, SFD_CLOEXEC);
 }
 
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,10 +58,12 @@ int main(int argc, char** argv) {
     int stopFd = StopSignalFd();
     if (stopFd < 0) return Fail("signalfd");
 
-    DriveModel model;
+    // Each drive on the line with its own parameters; only a single one has a state file.
+    std::deque<DriveModel> models(options.stations.size());
+    std::error_code error;
     // A state file that does not exist yet is made by the first PSV.
-    if (!options.statePath.empty() && FileExists(options.statePath) &&
-        !model.LoadState(options.statePath)) {
+    if (!options.statePath.empty() && std::filesystem::exists(options.statePath, error) &&
+        !models.front().LoadState(options.statePath)) {
         return Fail("cannot read " + options.statePath);
     }
     WireLog log;
@@ -75,22 +72,19 @@ int main(int argc, char** argv) {
     }
     SimLink link;
     std::string terminalPath = options.device;
-    bool opened = false;
     if (!options.listen.empty()) {
-        opened = link.Listen(options.listen, terminalPath);
-        if (!opened) return Fail("cannot listen on " + options.listen);
-    } else if (!options.device.empty()) {
-        opened = link.OpenDevice(options.device, static_cast<uint32_t>(options.baud));
-    } else {
-        opened = link.OpenPty(terminalPath);
-    }
-    if (!opened)
+        if (!link.Listen(options.listen, terminalPath)) {
+            return Fail("cannot listen on " + options.listen);
+        }
+    } else if (!(options.device.empty()
+                     ? link.OpenPty(terminalPath)
+                     : link.OpenDevice(options.device, static_cast<uint32_t>(options.baud)))) {
         return Fail("cannot open " + (terminalPath.empty() ? "a pseudo-terminal" : terminalPath));
+    }
     if (!options.link.empty()) {
         // A stale link from an earlier run is replaced; any other file is kept.
-        struct stat old {};
-        if (::lstat(options.link.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) {
-            ::unlink(options.link.c_str());
+        if (std::filesystem::is_symlink(options.link, error)) {
+            std::filesystem::remove(options.link, error);
         }
         if (::symlink(terminalPath.c_str(), options.link.c_str()) != 0) {
             return Fail("cannot link " + options.link);
@@ -99,25 +93,17 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminalPath.c_str());
     std::fflush(stdout);
 
-    // Each drive on the line with the faults the options give it.
-    auto configure = [&options](DriveCommands& drive, int32_t station) {
+    // Each drive with the faults the options give it.
+    std::deque<DriveCommands> drives;
+    for (size_t i = 0; i < options.stations.size(); ++i) {
+        int32_t station = options.stations[i];
+        DriveCommands& drive = drives.emplace_back(models[i], station, options.statePath);
         drive.SetReadFaults(options.omit, options.misnumber);
         drive.SetWriteFaults(options.ReadOnlyOf(station), options.noAck);
         drive.SetSilent(options.Silent(station));
         drive.SetRunCycle(options.runCycle);
-    };
-    DriveCommands commands(model, options.stations.front(), options.statePath);
-    configure(commands, options.stations.front());
-    SimServer server(link, commands, log, options);
-    // The other drives on the line, each with its own parameters.
-    std::deque<DriveModel> otherModels(options.stations.size() - 1);
-    std::deque<DriveCommands> others;
-    for (size_t i = 1; i < options.stations.size(); ++i) {
-        others.emplace_back(otherModels[i - 1], options.stations[i], "");
-        configure(others.back(), options.stations[i]);
-        server.AddStation(others.back());
     }
-    server.Serve(stopFd);
+    SimServer(link, drives, log, options).Serve(stopFd);
     if (!options.link.empty()) ::unlink(options.link.c_str());
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "ComparisonText.h"
 
+#include <CLI/StringTools.hpp>
 #include <cstdio>
 #include <vector>
 
@@ -28,16 +29,9 @@ std::string ComparisonText::Note(const ParamComparison::Row& row) {
     if (row.hasA && !ParamComparison::Fits16(row.a)) notes.push_back(SixteenBitNote(row.a));
     if (row.hasB && !ParamComparison::Fits16(row.b)) notes.push_back(SixteenBitNote(row.b));
     std::vector<int> bits = row.DifferingBits();
-    if (!bits.empty()) {
-        std::string text = bits.size() == 1 ? "bit" : "bits";
-        for (size_t i = 0; i < bits.size(); ++i) {
-            text += (i == 0 ? " " : ", ") + std::to_string(bits[i]);
-        }
-        notes.push_back(text + (bits.size() == 1 ? " differs" : " differ"));
-    }
-    std::string joined;
-    for (const std::string& note : notes) joined += (joined.empty() ? "" : "; ") + note;
-    return joined;
+    if (bits.size() == 1) notes.push_back("bit " + std::to_string(bits[0]) + " differs");
+    if (bits.size() > 1) notes.push_back("bits " + CLI::detail::join(bits, ", ") + " differ");
+    return CLI::detail::join(notes, "; ");
 }
 
 void ComparisonText::PrintDiffering(const ParamComparison& comparison) {

@@ -39,10 +39,6 @@ std::optional<int64_t> ParseId(const std::string& text) {
     return id;
 }
 
-bool IsId(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
 void CheckValues(const ParaArgs& args) {
     std::string action = args.values.empty() ? "" : args.values[0];
     size_t given = args.values.empty() ? 0 : args.values.size() - 1;
@@ -137,6 +133,11 @@ bool HistoryCommands::OpenJournal() {
     return true;
 }
 
+int HistoryCommands::JournalFailed() const {
+    std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
+    return kFileError;
+}
+
 int HistoryCommands::List() {
     JournalFilter filter;
     if (m_args.portGiven) filter.port = m_args.port;
@@ -144,16 +145,11 @@ int HistoryCommands::List() {
     filter.since = m_args.since;
     filter.last = static_cast<size_t>(m_args.last);
     std::vector<JournalEntry> entries;
-    if (!m_journal->Entries(filter, entries)) {
-        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
-        return kFileError;
-    }
+    if (!m_journal->Entries(filter, entries)) return JournalFailed();
     if (m_args.json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const JournalEntry& entry : entries) list.push_back(entry.ToJson());
-        JsonReport json("history");
-        json.AddJson("entries", std::move(list));
-        json.Print();
+        JsonReport("history", {{"entries", std::move(list)}}).Print();
         return kDone;
     }
     for (const JournalEntry& entry : entries) std::printf("%s\n", HistoryText::Line(entry).c_str());
@@ -168,9 +164,7 @@ int HistoryCommands::Show(int64_t id) {
         return kFileError;
     }
     if (m_args.json) {
-        JsonReport json("history show");
-        json.AddJson("entry", entry->ToJson());
-        json.Print();
+        JsonReport("history show", {{"entry", entry->ToJson()}}).Print();
     } else {
         std::printf("%s", HistoryText::Details(*entry).c_str());
     }
@@ -195,21 +189,19 @@ int HistoryCommands::Diff(int64_t id, const std::string& other) {
     if (!a) return kFileError;
     std::optional<ParamSet> b;
     std::optional<ParamFileCheck> file;
-    if (IsId(other)) {
-        b = RecordedRead(*ParseId(other));
+    if (std::optional<int64_t> otherId = ParseId(other)) {
+        b = RecordedRead(*otherId);
     } else if ((file = ParamFileCheck::Read(other))) {
         b = file->Values();
     } else {
-        std::fprintf(stderr, "File Error\n%s\n", other.c_str());
+        ParaContext::FileError(other);
     }
     if (!b) return kFileError;
     ParamComparison comparison(*a, *b, ParamComparison::NumbersOfEither(*a, *b));
-    JsonReport json("history diff");
-    json.Add("a", id);
-    json.Add("b", other);
+    JsonReport json("history diff", {{"a", id}, {"b", other}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
-    if (file && SafeWriteCommands::ReportSkipped(other, *file)) return kFileError;
+    if (file && ParaContext::ReportSkipped(other, *file)) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }
 
@@ -230,19 +222,13 @@ int HistoryCommands::Export() {
         written = entry.id % 256 != 0 || StdoutCheck::Flush();
         return written;
     });
-    if (!read) {
-        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
-        return kFileError;
-    }
+    if (!read) return JournalFailed();
     return written ? kDone : kOutputLost;
 }
 
 int HistoryCommands::Verify() {
     Journal::Verification result;
-    if (!m_journal->Verify(result)) {
-        std::fprintf(stderr, "veld-para: %s\n", m_journal->Error().c_str());
-        return kFileError;
-    }
+    if (!m_journal->Verify(result)) return JournalFailed();
     if (!result.damage.empty()) {
         std::printf("the journal file is damaged: %s\n", result.damage.c_str());
         return kDiffer;

@@ -40,6 +40,8 @@ class HistoryCommands {
     // Opens the journal and takes in the old backups once; false, with the
     // reason on stderr, when it cannot be opened.
     bool OpenJournal();
+    // What the journal failed at, on stderr; kFileError.
+    int JournalFailed() const;
     // The values of the recorded read `id`; nullopt, with the reason on stderr.
     std::optional<ParamSet> RecordedRead(int64_t id);
 

@@ -1,6 +1,7 @@
 #include "HistoryText.h"
 
-#include <utility>
+#include <algorithm>
+#include <iterator>
 
 #include "JsonReport.h"
 #include "journal/JournalTime.h"
@@ -22,15 +23,14 @@ const Json& List(const Json& payload, const char* key) {
     return list.is_array() ? list : kEmpty;
 }
 
-std::string Station(const JournalEntry& entry) {
-    return entry.station ? "station " + std::to_string(*entry.station) : "no station";
-}
-
 // A value of a document: a string as it is, anything else as JSON, "-" where null.
 std::string Value(const Json& value) {
     if (value.is_null()) return "-";
     return value.is_string() ? value.get<std::string>() : JsonReport::Dump(value, -1);
 }
+
+// The document's `key` as Value shows it.
+std::string Text(const Json& object, const char* key) { return Value(Field(object, key)); }
 
 std::string Name(const Json& number) {
     int64_t n = number.is_number_integer() ? number.get<int64_t>() : -1;
@@ -39,20 +39,10 @@ std::string Name(const Json& number) {
                : "";
 }
 
-size_t CountOf(const Json& list, const char* key, const char* value) {
-    size_t count = 0;
-    for (const Json& item : list) {
-        if (Field(item, key) == value) ++count;
-    }
-    return count;
-}
-
-// The `key` of each item of `list`, joined by `separator`.
-std::string Joined(const Json& list, const char* key, const char* separator) {
+// The items of `list`, joined by ", ".
+std::string Joined(const Json& list) {
     std::string text;
-    for (const Json& item : list) {
-        text += (text.empty() ? "" : separator) + Value(key ? Field(item, key) : item);
-    }
+    for (const Json& item : list) text += (text.empty() ? "" : ", ") + Value(item);
     return text;
 }
 
@@ -60,8 +50,8 @@ std::string Joined(const Json& list, const char* key, const char* separator) {
 std::string Rows(const Json& payload, const char* list, std::initializer_list<const char*> keys) {
     std::string text;
     for (const Json& item : List(payload, list)) {
-        std::string line = Value(Field(item, "number")) + "\t" + Name(Field(item, "number"));
-        for (const char* key : keys) line += "\t" + Value(Field(item, key));
+        std::string line = Text(item, "number") + "\t" + Name(Field(item, "number"));
+        for (const char* key : keys) line += "\t" + Text(item, key);
         text += line + "\n";
     }
     return text;
@@ -75,60 +65,57 @@ std::string ReadSummary(const Json& payload) {
 
 std::string WriteSummary(const Json& payload) {
     const Json& lines = List(payload, "lines");
+    auto sent = std::ranges::count_if(
+        lines, [](const Json& line) { return Field(line, "fate") == "sent"; });
     return std::to_string(List(payload, "parameters").size()) + " parameters, " +
-           std::to_string(CountOf(lines, "fate", "sent")) + " of " + std::to_string(lines.size()) +
-           " lines sent, " + (Field(payload, "saved") == true ? "saved" : "not saved");
+           std::to_string(sent) + " of " + std::to_string(lines.size()) + " lines sent, " +
+           (Field(payload, "saved") == true ? "saved" : "not saved");
 }
 
 // Lines sent and what came back: "#0.FRD 0 (sent) -> #0.FRD 0 0105".
 std::string LinesSummary(const Json& payload) {
     std::string text;
     for (const Json& line : List(payload, "lines")) {
-        text += (text.empty() ? "" : ", ") + Value(Field(line, "line")) + " (" +
-                Value(Field(line, "fate")) + ")";
+        text += (text.empty() ? "" : ", ") + Text(line, "line") + " (" + Text(line, "fate") + ")";
     }
     const Json& replies = List(payload, "replies");
-    if (!replies.empty()) text += " -> " + Joined(replies, nullptr, ", ");
+    if (!replies.empty()) text += " -> " + Joined(replies);
     return text;
 }
 
 std::string ScanSummary(const Json& payload) {
-    std::string text = "stations " + Value(Field(payload, "first")) + " to " +
-                       Value(Field(payload, "last")) + ", " + Value(Field(payload, "result")) +
-                       ": " + std::to_string(List(payload, "answers").size()) + " answered";
+    std::string text = "stations " + Text(payload, "first") + " to " + Text(payload, "last") +
+                       ", " + Text(payload, "result") + ": " +
+                       std::to_string(List(payload, "answers").size()) + " answered";
     for (const Json& answer : List(payload, "answers")) {
-        text +=
-            ", " + Value(Field(answer, "station")) + " (" + Value(Field(answer, "version")) + ")";
+        text += ", " + Text(answer, "station") + " (" + Text(answer, "version") + ")";
     }
     return text;
 }
 
 std::string MonitorSummary(const Json& payload) {
     if (Field(payload, "action") == "start") {
-        return "start: " + Joined(List(payload, "commands"), nullptr, ", ") + " every " +
-               Value(Field(payload, "interval_ms")) + " ms";
+        return "start: " + Joined(List(payload, "commands")) + " every " +
+               Text(payload, "interval_ms") + " ms";
     }
-    return Value(Field(payload, "action")) + ": " + Value(Field(payload, "rounds_sent")) +
-           " rounds, " + Value(Field(payload, "rounds_answered")) + " answered";
+    return Text(payload, "action") + ": " + Text(payload, "rounds_sent") + " rounds, " +
+           Text(payload, "rounds_answered") + " answered";
 }
 
 std::string CommissionSummary(const Json& payload) {
-    std::string text = Value(Field(payload, "mode")) + " " + Value(Field(payload, "file"));
+    std::string text = Text(payload, "mode") + " " + Text(payload, "file");
     for (const Json& station : List(payload, "stations")) {
-        text +=
-            ", station " + Value(Field(station, "station")) + " " + Value(Field(station, "result"));
+        text += ", station " + Text(station, "station") + " " + Text(station, "result");
     }
-    if (!Field(payload, "stopped").is_null())
-        text += "; stopped: " + Value(Field(payload, "stopped"));
-    return text + "; report " + Value(Field(payload, "report"));
+    if (!Field(payload, "stopped").is_null()) text += "; stopped: " + Text(payload, "stopped");
+    return text + "; report " + Text(payload, "report");
 }
 
-// Every field but the first (`what` or `action`), as "key value".
-std::string Rest(const Json& payload) {
-    std::string text;
-    bool first = true;
-    for (const auto& [key, value] : payload.items()) {
-        if (!std::exchange(first, false)) text += " " + key + " " + Value(value);
+// The first field's value (`what` or `action`), then every other field as "key value".
+std::string Fields(const Json& payload) {
+    std::string text = Value(payload.begin().value());
+    for (auto field = std::next(payload.begin()); field != payload.end(); ++field) {
+        text += " " + field.key() + " " + Value(field.value());
     }
     return text;
 }
@@ -136,10 +123,11 @@ std::string Rest(const Json& payload) {
 }  // namespace
 
 std::string HistoryText::Line(const JournalEntry& entry) {
-    std::string line = std::to_string(entry.id) + "\t" + JournalTime::Local(entry.time) + "\t" +
-                       JournalEntry::KindName(entry.kind) + "\t" + entry.port + "\t" +
-                       Station(entry) + "\t" + entry.program + " " + entry.version + "\t" +
-                       entry.user + "@" + entry.host;
+    std::string line =
+        std::to_string(entry.id) + "\t" + JournalTime::Local(entry.time) + "\t" +
+        JournalEntry::KindName(entry.kind) + "\t" + entry.port + "\t" +
+        (entry.station ? "station " + std::to_string(*entry.station) : "no station") + "\t" +
+        entry.program + " " + entry.version + "\t" + entry.user + "@" + entry.host;
     std::string summary = Summary(entry);
     return summary.empty() ? line : line + "\t" + summary;
 }
@@ -154,7 +142,7 @@ std::string HistoryText::Summary(const JournalEntry& entry) {
         case Kind::kSetMode:
             return WriteSummary(payload);
         case Kind::kReadBack:
-            return Value(Field(payload, "result"));
+            return Text(payload, "result");
         case Kind::kInit:
         case Kind::kSend:
         case Kind::kVersion:
@@ -167,7 +155,7 @@ std::string HistoryText::Summary(const JournalEntry& entry) {
             return CommissionSummary(payload);
         case Kind::kFile:
         case Kind::kFailure:
-            return payload.empty() ? "" : Value(payload.begin().value()) + Rest(payload);
+            return payload.empty() ? "" : Fields(payload);
         case Kind::kConnect:
         case Kind::kDisconnect:
             break;
@@ -208,7 +196,7 @@ std::string HistoryText::Contents(const JournalEntry& entry) {
             std::string text = "\nnumber\tname\tbefore\tsent\n" +
                                Rows(payload, "parameters", {"before", "sent"}) + "\nline\tfate\n";
             for (const Json& line : List(payload, "lines")) {
-                text += Value(Field(line, "line")) + "\t" + Value(Field(line, "fate")) + "\n";
+                text += Text(line, "line") + "\t" + Text(line, "fate") + "\n";
             }
             return text;
         }

@@ -15,13 +15,12 @@ nlohmann::ordered_json Value(bool has, int32_t value) {
 
 }  // namespace
 
-JsonReport::JsonReport(const std::string& command) { m_doc["command"] = command; }
+JsonReport::JsonReport(const std::string& command, const nlohmann::ordered_json& fields) {
+    m_doc["command"] = command;
+    for (const auto& [key, value] : fields.items()) m_doc[key] = value;
+}
 
-void JsonReport::Add(const std::string& key, const std::string& value) { m_doc[key] = value; }
-
-void JsonReport::Add(const std::string& key, int64_t value) { m_doc[key] = value; }
-
-void JsonReport::AddJson(const std::string& key, nlohmann::ordered_json value) {
+void JsonReport::Add(const std::string& key, nlohmann::ordered_json value) {
     m_doc[key] = std::move(value);
 }
 
@@ -33,13 +32,6 @@ void JsonReport::AddValues(const ParamSet& values) {
                         {"value", values.Value(number)}});
     }
     m_doc["parameters"] = rows;
-}
-
-void JsonReport::AddComparison(const ParamComparison& comparison, const char* aKey,
-                               const char* bKey) {
-    m_doc["compared"] = comparison.Rows().size();
-    m_doc["differences"] = comparison.Differences();
-    m_doc["parameters"] = Rows(comparison, aKey, bKey);
 }
 
 void JsonReport::AddReadBack(const ReadBackReport& report) {
@@ -84,6 +76,8 @@ void JsonReport::PrintComparison(const ParamComparison& comparison, JsonReport* 
         ComparisonText::PrintDiffering(comparison);
         return;
     }
-    json->AddComparison(comparison, aKey, bKey);
+    json->Add("compared", comparison.Rows().size());
+    json->Add("differences", comparison.Differences());
+    json->Add("parameters", Rows(comparison, aKey, bKey));
     json->Print();
 }

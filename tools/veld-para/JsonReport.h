@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -12,19 +11,18 @@
 // production lines. Keys keep the order they were added in.
 class JsonReport {
   public:
-    explicit JsonReport(const std::string& command);
+    // "command", then each of `fields` in its order.
+    explicit JsonReport(const std::string& command,
+                        const nlohmann::ordered_json& fields = nlohmann::ordered_json::object());
 
-    void Add(const std::string& key, const std::string& value);
-    void Add(const std::string& key, int64_t value);
-    // Any JSON value: a flag, an object, a list.
-    void AddJson(const std::string& key, nlohmann::ordered_json value);
+    // Any JSON value: a text, a number, a flag, an object, a list.
+    void Add(const std::string& key, nlohmann::ordered_json value);
     // "parameters": number, name and value of each.
     void AddValues(const ParamSet& values);
-    // "compared", "differences", "parameters": a row each, its two values
-    // under `aKey` and `bKey` (null where a side lacks the parameter).
-    void AddComparison(const ParamComparison& comparison, const char* aKey, const char* bKey);
-    // With `json` (its other fields added): the comparison in it under `aKey`
-    // and `bKey`, printed; without: the text line of each differing row.
+    // With `json` (its other fields added): "compared", "differences" and
+    // "parameters", a row each with its two values under `aKey` and `bKey`
+    // (null where a side lacks the parameter), printed; without: the text
+    // line of each differing row.
     static void PrintComparison(const ParamComparison& comparison, JsonReport* json,
                                 const char* aKey, const char* bKey);
     // "result", "sent", "confirmed", "missing" and a row per value sent.

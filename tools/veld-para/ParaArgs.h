@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "protocol/PollCommand.h"
-#include "protocol/ReplyStation.h"
 
 // What the command line asks for: the options of every command, the command,
 // and what its own options and values gave. Each command's definition in
@@ -47,10 +46,7 @@ struct ParaArgs {
     int32_t intervalMs = 1000;
     int32_t count = 0;  // 0: until interrupted
     bool csv = false;
-    // scan
-    int32_t firstId = ReplyStation::kFirst;
-    int32_t lastId = ReplyStation::kLast;
-    // commission
+    // commission, and scan (a run of them; none given: every station)
     std::vector<int32_t> stations;
     std::string reportFolder;  // empty: the default folder
     bool compareOnly = false;

@@ -49,13 +49,9 @@ const CLI::App& Given(const CLI::App& program) {
     return given.empty() ? program : *given.front();
 }
 
-std::string NameOf(const CLI::App& app) {
-    return app.get_parent() == nullptr ? kProgram : std::string(kProgram) + " " + app.get_name();
-}
-
 Outcome UsageError(const CLI::App& program, const std::string& why) {
     const CLI::App& app = Given(program);
-    std::string name = NameOf(app);
+    std::string name = &app == &program ? kProgram : std::string(kProgram) + " " + app.get_name();
     std::fprintf(stderr, "%s: %s\n%s'%s --help' tells more.\n", name.c_str(), why.c_str(),
                  HelpFormat(kCommonGroup).make_usage(&app, name).c_str(), name.c_str());
     return Outcome::kUsageError;
@@ -113,17 +109,9 @@ void CheckValuesTogether(const CLI::App& app) {
     }
 }
 
-// Words after "--" that no value of the command took.
-void CheckNothingBeyond(const CLI::App& app) {
-    const CLI::Option* beyond = app.get_option(kBeyond);
-    if (beyond->count() > 0) {
-        throw CLI::ValidationError("unexpected", CLI::detail::join(beyond->results(), " "));
-    }
-}
-
 // A command with its own options and values, then those of every command,
 // which the program's help lists once.
-CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
+void AddCommand(CLI::App& program, const Command& command, ParaArgs& args) {
     CLI::App* app = program.add_subcommand(command.name, command.summary)->group("Commands");
     command.define(*app, args);
     // A value still open keeps "--" with the command: CLI11 hands it back to the program
@@ -134,7 +122,6 @@ CLI::App* AddCommand(CLI::App& program, const Command& command, ParaArgs& args) 
     ParaCommandList::DefineCommon(*app, args, kCommonGroup);
     app->footer(app->get_footer().empty() ? kCommandNote
                                           : app->get_footer() + "\n\n" + kCommandNote);
-    return app;
 }
 
 }  // namespace
@@ -152,17 +139,17 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Comm
     // One command; a value named like another command stays a value.
     program.require_subcommand(1);
     program.footer(kProgramNotes);
-    std::vector<std::pair<const CLI::App*, const Command*>> commands;
-    for (const Command& each : ParaCommandList::All()) {
-        commands.emplace_back(AddCommand(program, each, args), &each);
-    }
+    for (const Command& each : ParaCommandList::All()) AddCommand(program, each, args);
     try {
         if (std::string empty = OptionKinds::EmptyValue(argc, argv); !empty.empty()) {
             return UsageError(program, empty);
         }
         program.parse(argc, argv);
         CheckValuesTogether(Given(program));
-        CheckNothingBeyond(Given(program));
+        // Words after "--" that no value of the command took.
+        if (const CLI::Option* beyond = Given(program).get_option(kBeyond); beyond->count() > 0) {
+            throw CLI::ValidationError("unexpected", CLI::detail::join(beyond->results(), " "));
+        }
     } catch (const CLI::CallForHelp&) {
         std::fputs(program.help().c_str(), stdout);
         return Outcome::kDone;
@@ -172,8 +159,8 @@ Outcome ParaCommandLine::Parse(int argc, char** argv, ParaArgs& args, const Comm
     } catch (const CLI::ParseError& error) {
         return UsageError(program, Problem(program, error));
     }
-    for (const auto& [app, each] : commands) {
-        if (app->parsed()) command = each;
+    for (const Command& each : ParaCommandList::All()) {
+        if (Given(program).get_name() == each.name) command = &each;
     }
     args.command = command->name;
     return Outcome::kRun;

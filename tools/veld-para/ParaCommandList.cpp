@@ -198,12 +198,8 @@ void DefineScan(CLI::App& app, ParaArgs& args) {
             static_cast<int32_t>(args.stations.size())) {
             throw CLI::ValidationError("--ids", "scan asks a run of stations FROM-TO, not a list");
         }
-        args.firstId = args.stations.front();
-        args.lastId = args.stations.back();
     });
 }
-
-void DefineInit(CLI::App& app, ParaArgs& args) { Backup(app, args); }
 
 void DefineCommission(CLI::App& app, ParaArgs& args) {
     OptionKinds::Values(app, "FILE", args.values, 1, 1, "the parameter file every station gets");
@@ -239,7 +235,7 @@ const ParaCommandList::Command kCommands[] = {
      &ParaCommands::Setup},
     {"setmode", "PWR 100 1; read back", DefineSetMode, &ParaCommands::SetMode},
     {"version", "FRD 0, FRD 1", DefineNothing, &ParaCommands::Version},
-    {"init", "PDF ALL: the drive's factory defaults", DefineInit, &ParaCommands::Init},
+    {"init", "PDF ALL: the drive's factory defaults", Backup, &ParaCommands::Init},
     {"send", "each LINE as typed, plus CR", DefineSend, &ParaCommands::Send},
     {"verify", "compare the drive with FILE (exit 5 when they differ)", DefineVerify,
      &ParaCommands::Verify},
@@ -273,12 +269,14 @@ void ParaCommandList::DefineWriteSafety(CLI::App& app, ParaArgs& args) {
 }
 
 void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::string& group) {
+    // Every option below in `group`; those defined after them as before.
+    std::string before = app.option_defaults()->get_group();
+    app.option_defaults()->group(group);
     OptionKinds::Text(app, "-p,--port", "NAME", args.port,
                       "the port: COM1 to COM30, a device path, or tcp://HOST:PORT or "
                       "rfc2217://HOST:PORT (default COM15); history: the port whose entries to "
                       "list")
-        ->each([&args](const std::string&) { args.portGiven = true; })
-        ->group(group);
+        ->each([&args](const std::string&) { args.portGiven = true; });
     OptionKinds::Number(
         app, "-b,--baud", "RATE", 1, INT32_MAX,
         [&args](int32_t rate) { args.baud = std::to_string(rate); },
@@ -288,20 +286,17 @@ void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::str
             return !rate.empty() && rate[0] >= '0' && rate[0] <= '9'
                        ? ""
                        : "decimal digits expected, not " + rate;
-        })
-        ->group(group);
+        });
     app.add_option("-i,--id", args.id,
                    "the drive's station ID text, read as the GUI reads its ID field (default 0)")
-        ->type_name("TEXT")
-        ->group(group);
+        ->type_name("TEXT");
     app.add_option("--port-map", "the device that COMn opens; repeatable, wins over VELD_PORT_MAP")
         ->check([](const std::string& mapping) {
             // Taken as it is read, after the environment's mappings, so that it wins.
             return PortMap::AddMapping(mapping) ? "" : "COMn=PATH expected, not " + mapping;
         })
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->type_name("COMn=PATH")
-        ->group(group);
+        ->type_name("COMn=PATH");
     OptionKinds::Number(
         app, "-w,--wait", "MS", 0, kMaxWaitMs,
         [&args](int32_t ms) {
@@ -309,15 +304,12 @@ void ParaCommandList::DefineCommon(CLI::App& app, ParaArgs& args, const std::str
             args.waitGiven = true;
         },
         "how long to wait for replies after the last line (default 500); read and verify also "
-        "wait while a reply arrives; scan: for each station")
-        ->group(group);
+        "wait while a reply arrives; scan: for each station");
     OptionKinds::Flag(app, "-q,--quiet", args.quiet,
-                      "no \"> sent\" and \"< received\" lines on stderr")
-        ->group(group);
+                      "no \"> sent\" and \"< received\" lines on stderr");
     OptionKinds::Text(app, "--journal", "PATH", args.journalPath,
                       "the journal to record into and read (default $VELD_JOURNAL, else "
-                      "$XDG_DATA_HOME/VELD_Host_Para/journal.sqlite3)")
-        ->group(group);
-    OptionKinds::Flag(app, "--no-journal", args.noJournal, "record nothing in the journal")
-        ->group(group);
+                      "$XDG_DATA_HOME/VELD_Host_Para/journal.sqlite3)");
+    OptionKinds::Flag(app, "--no-journal", args.noJournal, "record nothing in the journal");
+    app.option_defaults()->group(before);
 }

@@ -27,20 +27,6 @@ ParaCommands::ParaCommands(const ParaArgs& args)
       m_session(m_context.Session()),
       m_nStationId(m_context.StationId()) {}
 
-int ParaCommands::SendQueued(bool printReplies) {
-    ParaSession::Outcome sent = m_session.Flush(printReplies);
-    return sent == ParaSession::Outcome::kDone ? AwaitReplies(printReplies)
-                                               : m_context.ExitCode(sent);
-}
-
-int ParaCommands::AwaitReplies(bool printReplies) {
-    return m_context.ExitCode(m_session.WaitReplies(m_args.waitMs, printReplies));
-}
-
-void ParaCommands::PrintParam(int32_t number, int32_t value) const {
-    std::printf("%d\t%s\t%d\n", number, m_table.Entry(number).name, value);
-}
-
 int ParaCommands::Read() {
     std::vector<int32_t> wanted = m_table.ListedNumbers();
     if (m_args.all) {
@@ -55,17 +41,15 @@ int ParaCommands::Read() {
         ParamSet listed;
         for (int32_t n : m_table.ListedNumbers()) listed.Set(n, values.Value(n));
         if (ParamFile::Write(m_args.outPath, listed)) return kDone;
-        std::fprintf(stderr, "File Error\n%s\n", m_args.outPath.c_str());
-        return kFileError;
+        return ParaContext::FileError(m_args.outPath);
     }
     if (m_args.json) {
-        JsonReport json("read");
-        json.Add("station", m_nStationId);
+        JsonReport json("read", {{"station", m_nStationId}});
         json.AddValues(values);
         json.Print();
         return kDone;
     }
-    for (int32_t n : wanted) PrintParam(n, values.Value(n));
+    for (int32_t n : wanted) std::printf("%d\t%s\t%d\n", n, m_table.Entry(n).name, values.Value(n));
     return kDone;
 }
 
@@ -121,7 +105,12 @@ int ParaCommands::SetMode() {
 int ParaCommands::Version() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
     m_session.Queue().QueueReadVersion(m_nStationId);
-    return SendQueued(true);
+    // The replies are the result: on stdout too.
+    ParaSession::Outcome outcome = m_session.Flush(true);
+    if (outcome == ParaSession::Outcome::kDone) {
+        outcome = m_session.WaitReplies(m_args.waitMs, true);
+    }
+    return m_context.ExitCode(outcome);
 }
 
 int ParaCommands::Init() {
@@ -133,7 +122,7 @@ int ParaCommands::Init() {
     if (ParaSession::Outcome sent = m_session.Flush(); sent != ParaSession::Outcome::kDone) {
         return m_context.ExitCode(sent);
     }
-    return m_context.ReadOpenDrive(m_table.ListedNumbers());
+    return m_context.ExitCode(m_session.Read(m_nStationId, m_table.ListedNumbers()));
 }
 
 int ParaCommands::Send() {
@@ -160,9 +149,7 @@ int ParaCommands::Verify() {
     if (!ParaContext::LoadFile(path, file, "the drive was not read")) return kFileError;
     if (int result = m_context.ReadDrive(m_table.ListedNumbers()); result != kDone) return result;
     ParamComparison comparison(file, m_context.DriveValues(), m_table.ListedNumbers());
-    JsonReport json("verify");
-    json.Add("station", m_nStationId);
-    json.Add("file", path);
+    JsonReport json("verify", {{"station", m_nStationId}, {"file", path}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "file", "drive");
     return comparison.Differences() == 0 ? kDone : kDiffer;
 }

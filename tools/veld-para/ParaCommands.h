@@ -34,12 +34,6 @@ class ParaCommands {
     int Scan();
 
   private:
-    // Flushes the queued lines and waits for replies; `printReplies` when the
-    // replies are the command's result.
-    int SendQueued(bool printReplies = false);
-    int AwaitReplies(bool printReplies);
-    void PrintParam(int32_t number, int32_t value) const;
-
     ParaContext m_context;
     // What the commands use most, from the context.
     const ParaArgs& m_args;

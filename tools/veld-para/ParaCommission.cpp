@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "FileProblemText.h"
 #include "JsonReport.h"
 #include "ParaCommands.h"
 #include "StdoutCheck.h"
@@ -31,9 +30,7 @@ std::string Detail(const Station& station) {
             (m.sent ? ", kept " : ", drive ") + std::to_string(m.kept));
     }
     if (!station.missing.empty()) {
-        std::string numbers;
-        for (int32_t number : station.missing) numbers += " " + std::to_string(number);
-        add("the reply lacked" + numbers);
+        add("the reply lacked" + ParaContext::NumberList(station.missing));
     }
     if (!station.unsent.empty()) add(std::to_string(station.unsent.size()) + " lines not sent");
     if (station.Unsaved()) add("the drive holds values it has not saved (no PSV went out)");
@@ -52,56 +49,40 @@ void PrintProgress(const Commissioning& run, const Station& station) {
                  detail.c_str());
 }
 
-void PrintResults(const Commissioning& run) {
-    for (const Station& station : run.Stations()) {
-        std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
-                    station.version.value_or("-").c_str(), Detail(station).c_str());
-    }
-}
-
-void ReportStop(const Commissioning& run) {
+// What stopped the run, on stderr, and its own exit code; kDone when the
+// stations' results decide it.
+int ReportStop(const Commissioning& run) {
     switch (run.Stopped()) {
         case Commissioning::Stop::kPortLost:
             std::fprintf(stderr, "veld-para: the port was lost (device gone)\n");
-            return;
+            break;
         case Commissioning::Stop::kWriteFailed:
             std::fprintf(stderr,
                          "veld-para: a line could not be written to the port (TTY Error!); "
                          "nothing more was sent\n");
-            return;
+            return ParaExit::kWriteFailed;
         case Commissioning::Stop::kBackupFailed:
             std::fprintf(stderr,
                          "veld-para: a station's backup could not be saved beside the report; "
                          "nothing more was sent\n");
-            return;
+            return ParaExit::kFileError;
         case Commissioning::Stop::kReportFailed:
             std::fprintf(stderr,
                          "veld-para: the report could not be saved after a station; nothing more "
                          "was sent\n");
-            return;
+            return ParaExit::kFileError;
         case Commissioning::Stop::kCancelled:
             std::fprintf(stderr, "veld-para: stopped by signal %d\n", ParaSession::StopSignal());
-            return;
-        case Commissioning::Stop::kNone:
-            return;
-    }
-}
-
-// 0 when every station is verified; a stop's own code; 3 when any gave no
-// reply or was not reached; else 5 when any holds other values.
-int RunExitCode(const Commissioning& run) {
-    switch (run.Stopped()) {
-        case Commissioning::Stop::kCancelled:
             return ParaExit::kSignalBase + ParaSession::StopSignal();
-        case Commissioning::Stop::kWriteFailed:
-            return ParaExit::kWriteFailed;
-        case Commissioning::Stop::kBackupFailed:
-        case Commissioning::Stop::kReportFailed:
-            return ParaExit::kFileError;
-        case Commissioning::Stop::kPortLost:
         case Commissioning::Stop::kNone:
             break;
     }
+    return ParaExit::kDone;
+}
+
+// 0 when every station is verified; 3 when any gave no reply or was not
+// reached; else 5 when any holds other values.
+int StationsExitCode(const Commissioning& run) {
     bool mismatch = false;
     for (const Station& station : run.Stations()) {
         if (station.state == State::kMismatch) {
@@ -118,14 +99,7 @@ int RunExitCode(const Commissioning& run) {
 int ParaCommands::Commission() {
     const std::string& file = m_args.values.front();
     std::optional<CommissionTarget> target = CommissionTarget::Read(file);
-    if (!target) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was sent\n", file.c_str());
-        return kFileError;
-    }
-    if (!target->Check().Sendable()) {
-        std::fprintf(stderr,
-                     "veld-para: %s is not a complete parameter file; nothing was sent:\n%s",
-                     file.c_str(), FileProblemText::Lines(target->Check(), true).c_str());
+    if (!ParaContext::Sendable(file, target ? &target->Check() : nullptr, "nothing was sent")) {
         return kFileError;
     }
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
@@ -143,11 +117,8 @@ int ParaCommands::Commission() {
         [&report](const ParamSet& set, int32_t station) { return report.SaveBackup(set, station); },
         [&report](const Commissioning& progress) { return report.Save(progress); }, PrintProgress);
     if (!report.Save(run)) {
-        std::fprintf(stderr,
-                     "File Error\n%s\nveld-para: the report could not be written; "
-                     "nothing was sent\n",
-                     report.JsonPath().c_str());
-        return kFileError;
+        return ParaContext::FileError(report.JsonPath(),
+                                      "the report could not be written; nothing was sent");
     }
     ParaSession::Outcome outcome = m_session.Until([&run] {
         run.Step(Commissioning::Clock::now());
@@ -162,16 +133,18 @@ int ParaCommands::Commission() {
     if (m_args.json) {
         std::printf("%s\n", JsonReport::Dump(report.Document(run), 2).c_str());
     } else {
-        PrintResults(run);
+        for (const Station& station : run.Stations()) {
+            std::printf("%d\t%s\t%s\t%s\n", station.id, Commissioning::ResultName(station.state),
+                        station.version.value_or("-").c_str(), Detail(station).c_str());
+        }
     }
     StdoutCheck::Flush();
-    ReportStop(run);
+    int code = ReportStop(run);
+    if (code == kDone) code = StationsExitCode(run);
     if (!saved) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: the report could not be written\n",
-                     report.JsonPath().c_str());
-        int code = RunExitCode(run);
+        ParaContext::FileError(report.JsonPath(), "the report could not be written");
         return code == kDone ? kFileError : code;
     }
     std::fprintf(stderr, "veld-para: report: %s\n", report.HtmlPath().c_str());
-    return RunExitCode(run);
+    return code;
 }

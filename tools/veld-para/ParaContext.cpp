@@ -4,15 +4,31 @@
 #include <cstdio>
 #include <optional>
 
-#include "FileProblemText.h"
 #include "PortReportText.h"
 #include "SentLinesText.h"
 #include "journal/JournalPath.h"
 #include "params/DecimalText.h"
-#include "params/ParamFileCheck.h"
+#include "params/ParamFileCheckWords.h"
 #include "protocol/ReplyWaits.h"
 #include "serial/NetAddress.h"
 #include "serial/PortDoctor.h"
+
+namespace {
+
+// Enough to find the fault; a binary file would otherwise fill the terminal.
+constexpr size_t kProblemsShown = 10;
+
+// An indented line per problem, the first few, then how many more; with
+// `missing`, one naming the listed parameters the file does not set.
+std::string ProblemLines(const ParamFileCheck& check, bool missing) {
+    std::string text;
+    for (const auto& words : ParamFileCheckWords::Lines(check, kProblemsShown, missing)) {
+        text += "  " + words.english + "\n";
+    }
+    return text;
+}
+
+}  // namespace
 
 ParaContext::ParaContext(const ParaArgs& args)
     : m_args(args),
@@ -101,10 +117,6 @@ int ParaContext::ExitCode(ParaSession::Outcome outcome) const {
 
 int ParaContext::ReadDrive(const std::vector<int32_t>& wanted) {
     if (int opened = OpenPort(); opened != kDone) return opened;
-    return ReadOpenDrive(wanted);
-}
-
-int ParaContext::ReadOpenDrive(const std::vector<int32_t>& wanted) {
     return ExitCode(m_session.Read(m_nStationId, wanted));
 }
 
@@ -118,25 +130,46 @@ int ParaContext::ExplainIncomplete() const {
     }
     const std::vector<int32_t>& wanted = m_session.Reads().Wanted();
     std::vector<int32_t> missing = replies.Missing(wanted);
-    std::string numbers;
-    for (int32_t number : missing) numbers += " " + std::to_string(number);
     std::fprintf(stderr,
                  "veld-para: the drive's reply lacks %zu of the %zu parameters asked for:%s\n",
-                 missing.size(), wanted.size(), numbers.c_str());
+                 missing.size(), wanted.size(), NumberList(missing).c_str());
     return kNoReply;
 }
 
 bool ParaContext::LoadFile(const std::string& path, ParamSet& values, const char* consequence) {
     std::optional<ParamFileCheck> check = ParamFileCheck::Read(path);
-    if (!check) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: %s\n", path.c_str(), consequence);
-        return false;
-    }
-    if (!check->Sendable()) {
-        std::fprintf(stderr, "veld-para: %s is not a complete parameter file; %s:\n%s",
-                     path.c_str(), consequence, FileProblemText::Lines(*check, true).c_str());
-        return false;
-    }
+    if (!Sendable(path, check ? &*check : nullptr, consequence)) return false;
     values = check->Values();
     return true;
+}
+
+bool ParaContext::Sendable(const std::string& path, const ParamFileCheck* check,
+                           const char* consequence) {
+    if (!check) {
+        FileError(path, consequence);
+        return false;
+    }
+    if (check->Sendable()) return true;
+    std::fprintf(stderr, "veld-para: %s is not a complete parameter file; %s:\n%s", path.c_str(),
+                 consequence, ProblemLines(*check, true).c_str());
+    return false;
+}
+
+bool ParaContext::ReportSkipped(const std::string& path, const ParamFileCheck& file) {
+    if (file.Problems().empty()) return false;
+    std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s", path.c_str(),
+                 ProblemLines(file, false).c_str());
+    return true;
+}
+
+std::string ParaContext::NumberList(const std::vector<int32_t>& numbers) {
+    std::string text;
+    for (int32_t number : numbers) text += " " + std::to_string(number);
+    return text;
+}
+
+int ParaContext::FileError(const std::string& path, const char* consequence) {
+    std::fprintf(stderr, "File Error\n%s\n", path.c_str());
+    if (consequence) std::fprintf(stderr, "veld-para: %s\n", consequence);
+    return kFileError;
 }

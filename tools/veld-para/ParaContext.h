@@ -7,6 +7,7 @@
 #include "ParaArgs.h"
 #include "ParaExit.h"
 #include "ParaSession.h"
+#include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "params/ParamTable.h"
 
@@ -31,8 +32,6 @@ class ParaContext {
     // Opens the port, sends PRA and collects the station's replies; done only
     // when they carried every one of `wanted` (then in DriveValues).
     int ReadDrive(const std::vector<int32_t>& wanted);
-    // The same on the port already open.
-    int ReadOpenDrive(const std::vector<int32_t>& wanted);
     // What the last read carried from the station asked.
     const ParamSet& DriveValues() const { return m_session.ReadReplies().Carried(); }
     // The exit code of a session's outcome, the reason of a failure on stderr.
@@ -42,6 +41,15 @@ class ParaContext {
     // "File Error" or what is missing or unreadable on stderr, followed by
     // `consequence`.
     static bool LoadFile(const std::string& path, ParamSet& values, const char* consequence);
+    // The same for the file `path` read as `check` (null: it could not be read).
+    static bool Sendable(const std::string& path, const ParamFileCheck* check,
+                         const char* consequence);
+    // What a comparison left out of a file, on stderr; true when anything.
+    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
+    // " 3 7 20": each number after a blank, as the messages list them.
+    static std::string NumberList(const std::vector<int32_t>& numbers);
+    // "File Error", `path` and `consequence` (unless null) on stderr; kFileError.
+    static int FileError(const std::string& path, const char* consequence = nullptr);
 
   private:
     // Records what the session does in the journal the options name, unless

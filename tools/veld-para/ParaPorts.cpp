@@ -12,6 +12,7 @@
 #include "ParaCommands.h"
 #include "PortReportText.h"
 #include "journal/JournalRecord.h"
+#include "protocol/ReplyStation.h"
 #include "protocol/StationScan.h"
 #include "serial/PortDoctor.h"
 #include "serial/PortFindingWords.h"
@@ -49,9 +50,7 @@ int ParaCommands::Ports() {
                     PortFindingWords::Of(report.Verdict()).reason.english.c_str());
     }
     if (m_args.json) {
-        JsonReport json("ports");
-        json.AddJson("ports", list);
-        json.Print();
+        JsonReport("ports", {{"ports", list}}).Print();
     } else if (ports.empty()) {
         std::fprintf(stderr, "veld-para: no serial port found\n");
     }
@@ -61,13 +60,12 @@ int ParaCommands::Ports() {
 int ParaCommands::Doctor() {
     PortDoctor::Report report = PortDoctor().Examine(m_args.values[0]);
     if (m_args.json) {
-        JsonReport json("doctor");
-        json.Add("port", report.name);
-        json.Add("path", report.path);
-        json.Add("description", report.port ? report.port->Description() : "");
-        json.AddJson("ready", report.Ready());
-        json.AddJson("findings", PortReportText::FindingsJson(report));
-        json.Print();
+        JsonReport("doctor", {{"port", report.name},
+                              {"path", report.path},
+                              {"description", report.port ? report.port->Description() : ""},
+                              {"ready", report.Ready()},
+                              {"findings", PortReportText::FindingsJson(report)}})
+            .Print();
     } else {
         std::printf("%s%s", PortReportText::Header(report).c_str(),
                     PortReportText::Findings(report).c_str());
@@ -76,8 +74,9 @@ int ParaCommands::Doctor() {
 }
 
 int ParaCommands::Scan() {
-    const int32_t first = m_args.firstId;
-    const int32_t last = m_args.lastId;
+    const std::vector<int32_t>& ids = m_args.stations;
+    const int32_t first = ids.empty() ? ReplyStation::kFirst : ids.front();
+    const int32_t last = ids.empty() ? ReplyStation::kLast : ids.back();
     const int32_t waitMs =
         m_args.waitGiven ? m_args.waitMs : static_cast<int32_t>(ReplyWaits::kScanStation.count());
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
@@ -100,13 +99,12 @@ int ParaCommands::Scan() {
         for (const StationScan::Answer& a : answers) {
             stations.push_back({{"id", a.station}, {"version", a.version}, {"reply", a.line}});
         }
-        JsonReport json("scan");
-        json.Add("from", first);
-        json.Add("to", last);
-        json.Add("waitMs", waitMs);
-        json.AddJson("complete", scan.GetState() == StationScan::State::kFinished);
-        json.AddJson("stations", stations);
-        json.Print();
+        JsonReport("scan", {{"from", first},
+                            {"to", last},
+                            {"waitMs", waitMs},
+                            {"complete", scan.GetState() == StationScan::State::kFinished},
+                            {"stations", stations}})
+            .Print();
     } else {
         for (const StationScan::Answer& a : answers) {
             std::printf("%d\t%s\n", a.station, a.version.c_str());

@@ -23,7 +23,7 @@ void ParaSession::StopOnSignals() {
 int ParaSession::StopSignal() { return g_nStopSignal.load(std::memory_order_relaxed); }
 
 ParaSession::ParaSession(ParamTable& table, bool quiet)
-    : m_bQuiet(quiet), m_session(table, m_refresh, m_notifier, m_notifier, *this) {
+    : m_bQuiet(quiet), m_session(table, m_refresh, *this, *this, *this) {
     m_session.SetStopAfterWriteFailure(true);
     m_session.AddListener(this);
 }
@@ -74,8 +74,11 @@ void ParaSession::OnJournalRefused(const std::string& reason) {
     m_journalReason = reason;
 }
 
-template <class Done>
-ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
+void ParaSession::Notify(const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+ParaSession::Outcome ParaSession::Until(const std::function<bool()>& done, bool toStdout) {
     for (;;) {
         m_bToStdout = toStdout;
         m_session.Tick(Clock::now());
@@ -114,12 +117,8 @@ ParaSession::Outcome ParaSession::RunUntil(Done done, bool toStdout) {
     }
 }
 
-ParaSession::Outcome ParaSession::Until(const std::function<bool()>& done) {
-    return RunUntil(done);
-}
-
 ParaSession::Outcome ParaSession::Flush(bool toStdout) {
-    return RunUntil([this] { return !m_session.LinesWaiting(); }, toStdout);
+    return Until([this] { return !m_session.LinesWaiting(); }, toStdout);
 }
 
 ParaSession::Outcome ParaSession::Read(int32_t station, const std::vector<int32_t>& wanted) {
@@ -127,7 +126,7 @@ ParaSession::Outcome ParaSession::Read(int32_t station, const std::vector<int32_
     // After the PRA is queued: the read before it may end as it is.
     m_bReadFinished = false;
     m_bReadComplete = false;
-    Outcome outcome = RunUntil([this] { return m_bReadFinished; });
+    Outcome outcome = Until([this] { return m_bReadFinished; });
     if (m_bReadComplete) return ResultCame(outcome);
     if (outcome != Outcome::kDone) return outcome;
     return ReadReplies().Replied() ? Outcome::kIncomplete : Outcome::kSilent;
@@ -137,7 +136,7 @@ ParaSession::Outcome ParaSession::SendWriteGroup(bool readBack) {
     m_readBack.reset();
     Outcome outcome = Flush();
     if (outcome == Outcome::kDone && readBack) {
-        outcome = RunUntil([this] { return m_readBack.has_value(); });
+        outcome = Until([this] { return m_readBack.has_value(); });
     }
     bool readAll = m_readBack && m_readBack->Result() != ReadBackReport::Outcome::kNoCompleteReply;
     return readAll ? ResultCame(outcome) : outcome;
@@ -151,11 +150,11 @@ ParaSession::Outcome ParaSession::ResultCame(Outcome outcome) {
 
 ParaSession::Outcome ParaSession::WaitReplies(int waitMs, bool toStdout) {
     Clock::time_point end = Clock::now() + std::chrono::milliseconds(waitMs);
-    Outcome outcome = RunUntil([end] { return Clock::now() >= end; }, toStdout);
+    Outcome outcome = Until([end] { return Clock::now() >= end; }, toStdout);
     if (outcome != Outcome::kDone) return outcome;
     return m_bReplied ? Outcome::kDone : Outcome::kSilent;
 }
 
 ParaSession::Outcome ParaSession::Monitor() {
-    return RunUntil([] { return StopSignal() != 0; }, true);
+    return Until([] { return StopSignal() != 0; }, true);
 }

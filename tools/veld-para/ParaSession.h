@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "StderrNotifier.h"
 #include "params/ParamTable.h"
 #include "params/RefreshFlag.h"
 #include "protocol/LineListView.h"
 #include "protocol/ReadBackReport.h"
+#include "serial/Notifier.h"
 #include "session/DriveSession.h"
 
 // The drive session as veld-para drives it: from a loop that ticks the
 // session, echoes what comes back on stderr (and on stdout when the replies
 // are the result), and waits for what a command asked for.
-class ParaSession : private DriveSession::Listener, private LineListView {
+class ParaSession : private DriveSession::Listener, private LineListView, private Notifier {
   public:
     // kDone: every line went out (Flush), or what was waited for came.
     // kIncomplete: a read got replies, but not every parameter it asked for.
@@ -71,10 +71,10 @@ class ParaSession : private DriveSession::Listener, private LineListView {
     Outcome WaitReplies(int waitMs, bool toStdout);
     // Prints each received line on stdout until a signal stops it or the port goes.
     Outcome Monitor();
-    // Ticks the session, echoing what comes, until `done` says so (kDone), a
-    // signal stops it or the port goes or a line fails; the lines not yet
-    // written are then given up.
-    Outcome Until(const std::function<bool()>& done);
+    // Ticks the session, echoing what comes (also on stdout with `toStdout`),
+    // until `done` says so (kDone), a signal stops it or the port goes or a
+    // line fails; the lines not yet written are then given up.
+    Outcome Until(const std::function<bool()>& done, bool toStdout = false);
     // Every line that has left, in order, with what became of it.
     const std::vector<TxLineWriter::Gone>& Lines() const { return m_lines; }
     // Why the journal refused a write (kJournalRefused).
@@ -94,15 +94,13 @@ class ParaSession : private DriveSession::Listener, private LineListView {
     void OnReadFinished(bool complete) override;
     void OnReadBackFinished(const ReadBackReport& report) override;
     void OnJournalRefused(const std::string& reason) override;
-    // Ticks until `done` or a failure; kDone when `done` came.
-    template <class Done>
-    Outcome RunUntil(Done done, bool toStdout = false);
+    // The core's operator messages go to stderr; the program goes on at once.
+    void Notify(const std::string& caption, const std::string& text) override;
     // What waited for a result gives when the result came: the port lost
     // meanwhile does not undo it, and is said at the end.
     Outcome ResultCame(Outcome outcome);
 
     bool m_bQuiet;
-    StderrNotifier m_notifier;
     RefreshFlag m_refresh;
     DriveSession m_session;
     bool m_bToStdout = false;

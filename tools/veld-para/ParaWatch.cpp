@@ -1,11 +1,12 @@
 // veld-para watch: the live monitor from a terminal.
 #include <cstdio>
 
+#include "JsonReport.h"
 #include "ParaCommands.h"
 #include "StdoutCheck.h"
-#include "WatchRowFormat.h"
 #include "journal/JournalRecord.h"
 #include "protocol/PollMonitor.h"
+#include "protocol/PollRecorder.h"
 
 namespace {
 
@@ -13,20 +14,35 @@ constexpr int32_t kUnansweredLimit = 3;
 constexpr int kPollPauseMs = 5;
 
 void Print(const std::string& line) {
-    if (line.empty()) return;
     std::printf("%s\n", line.c_str());
     StdoutCheck::Flush();
+}
+
+// A reply as the GUI records it (--csv), as one JSON object (--json), or as
+// text: "212 MVW 1500 -10 3100 300".
+std::string RowText(const ParaArgs& args, const PollMonitor::Row& row) {
+    const ReplyParser::ReplyLine& reply = row.reply;
+    if (args.csv) return PollRecorder::CsvRow(row);
+    if (args.json) {
+        nlohmann::ordered_json object = {
+            {"ms", row.ms},
+            {"time", PollRecorder::IsoTime(row.wall)},
+            {"station", std::string(1, reply.station)},
+            {"code", reply.code},
+            {"fields", reply.values},
+        };
+        return JsonReport::Dump(object, -1);
+    }
+    std::string line = std::to_string(row.ms) + " " + reply.code;
+    for (int32_t value : reply.values) line += " " + std::to_string(value);
+    return line;
 }
 
 }  // namespace
 
 int ParaCommands::Watch() {
     if (int opened = m_context.OpenPort(); opened != kDone) return opened;
-
-    WatchRowFormat format(m_args.csv    ? WatchRowFormat::Kind::kCsv
-                          : m_args.json ? WatchRowFormat::Kind::kJson
-                                        : WatchRowFormat::Kind::kText);
-    Print(format.Header());
+    if (m_args.csv) Print(PollRecorder::kCsvHeader);
     PollMonitor monitor(m_session.Port(), m_nStationId, m_args.pollCommands, m_args.intervalMs,
                         PollMonitor::Clock::now());
     const PollSchedule& schedule = monitor.Schedule();
@@ -37,7 +53,7 @@ int ParaCommands::Watch() {
     // end it too: nobody sees them.
     while (ParaSession::StopSignal() == 0 && StdoutCheck::Flush()) {
         PollMonitor::Clock::time_point now = PollMonitor::Clock::now();
-        for (const PollMonitor::Row& row : monitor.TakeReplies(now)) Print(format.Row(row));
+        for (const PollMonitor::Row& row : monitor.TakeReplies(now)) Print(RowText(m_args, row));
         // A round given up is counted before the next one could go.
         bool settled = monitor.Settle(now);
         if (schedule.UnansweredInRow() >= kUnansweredLimit) {

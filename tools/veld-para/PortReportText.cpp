@@ -1,5 +1,6 @@
 #include "PortReportText.h"
 
+#include <CLI/StringTools.hpp>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -20,7 +21,7 @@ const char* HoldName(PortFinding::Hold hold) {
     return "";
 }
 
-nlohmann::ordered_json Json(const PortFinding& f) {
+nlohmann::ordered_json FindingJson(const PortFinding& f) {
     PortFindingWords words = PortFindingWords::Of(f);
     nlohmann::ordered_json finding = {{"kind", words.name},
                                       {"blocks", f.Blocks()},
@@ -67,16 +68,13 @@ std::string PortReportText::Findings(const PortDoctor::Report& report) {
 
 std::string PortReportText::Hardware(const PortInventory::Port& port) {
     std::vector<std::string> parts = port.DescriptionParts();
-    std::string text;
-    for (size_t i = port.byId.size(); i < parts.size(); ++i) {
-        text += (text.empty() ? "" : ", ") + parts[i];
-    }
-    return text;
+    parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(port.byId.size()));
+    return CLI::detail::join(parts, ", ");
 }
 
 nlohmann::ordered_json PortReportText::FindingsJson(const PortDoctor::Report& report) {
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
-    for (const PortFinding& finding : report.findings) findings.push_back(::Json(finding));
+    for (const PortFinding& finding : report.findings) findings.push_back(FindingJson(finding));
     return findings;
 }
 

@@ -6,23 +6,12 @@
 #include <optional>
 
 #include "ComparisonText.h"
-#include "FileProblemText.h"
 #include "SentLinesText.h"
 #include "journal/JournalRecord.h"
 #include "params/BackupStore.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileCheck.h"
-
-namespace {
-
-std::string NumberList(const std::vector<int32_t>& numbers) {
-    std::string text;
-    for (int32_t number : numbers) text += " " + std::to_string(number);
-    return text;
-}
-
-}  // namespace
 
 SafeWriteCommands::SafeWriteCommands(ParaContext& context)
     : m_context(context), m_args(context.Args()) {}
@@ -32,31 +21,19 @@ int SafeWriteCommands::Diff() {
     std::vector<ParamFileCheck> files;
     for (const std::string& path : paths) {
         std::optional<ParamFileCheck> file = ParamFileCheck::Read(path);
-        if (!file) {
-            std::fprintf(stderr, "File Error\n%s\n", path.c_str());
-            return kFileError;
-        }
+        if (!file) return ParaContext::FileError(path);
         files.push_back(*file);
     }
     ParamComparison comparison(
         files[0].Values(), files[1].Values(),
         ParamComparison::NumbersOfEither(files[0].Values(), files[1].Values()));
-    JsonReport json("diff");
-    json.Add("file_a", paths[0]);
-    json.Add("file_b", paths[1]);
+    JsonReport json("diff", {{"file_a", paths[0]}, {"file_b", paths[1]}});
     JsonReport::PrintComparison(comparison, m_args.json ? &json : nullptr, "a", "b");
     // With records left out, neither "equal" nor "different" would be true.
-    bool skippedA = ReportSkipped(paths[0], files[0]);
-    bool skippedB = ReportSkipped(paths[1], files[1]);
+    bool skippedA = ParaContext::ReportSkipped(paths[0], files[0]);
+    bool skippedB = ParaContext::ReportSkipped(paths[1], files[1]);
     if (skippedA || skippedB) return kFileError;
     return comparison.Differences() == 0 ? kDone : kDiffer;
-}
-
-bool SafeWriteCommands::ReportSkipped(const std::string& path, const ParamFileCheck& file) {
-    if (file.Problems().empty()) return false;
-    std::fprintf(stderr, "veld-para: %s: records left out of the comparison:\n%s", path.c_str(),
-                 FileProblemText::Lines(file, false).c_str());
-    return true;
 }
 
 int SafeWriteCommands::Restore() {
@@ -78,7 +55,11 @@ int SafeWriteCommands::Restore(const ParamSet& values, const std::string& whose,
         if (row.differ) differing.Set(row.number, row.a);
     }
     if (differing.Empty()) {
-        ReportNothingToSend(whose);
+        if (!m_args.quiet) {
+            std::fprintf(stderr, "veld-para: the drive holds %s values; nothing was sent\n",
+                         whose.c_str());
+        }
+        ReportSent("nothing to send", differing);
         return kDone;
     }
     std::vector<std::pair<int32_t, int32_t>> writes;
@@ -131,10 +112,7 @@ int SafeWriteCommands::SaveBackup() {
             return ParamFile::Create(path, set) ? path : std::string();
         });
     m_backupPath = session.BackUpLastRead();
-    if (m_backupPath.empty()) {
-        std::fprintf(stderr, "File Error\n%s\nveld-para: nothing was written\n", path.c_str());
-        return kFileError;
-    }
+    if (m_backupPath.empty()) return ParaContext::FileError(path, "nothing was written");
     if (!m_args.quiet) {
         std::fprintf(stderr, "veld-para: the drive's parameters were saved to %s\n",
                      m_backupPath.c_str());
@@ -154,14 +132,13 @@ int SafeWriteCommands::SendWriteGroup(const ParamSet& sent) {
         return m_context.ExitCode(outcome);
     }
     if (readBack) return Report(*m_context.Session().LastReadBack());
-    ReportUnverified(sent);
+    ReportSent("sent, not read back", sent);
     return kDone;
 }
 
 int SafeWriteCommands::Report(const ReadBackReport& report) const {
     if (m_args.json) {
-        JsonReport json(m_args.command);
-        Describe(json);
+        JsonReport json = Document(nullptr);
         json.AddReadBack(report);
         json.Print();
     } else {
@@ -185,7 +162,7 @@ int SafeWriteCommands::Report(const ReadBackReport& report) const {
     std::fprintf(stderr,
                  "veld-para: read back: no complete reply; %zu of the %d values sent did not come "
                  "back:%s\n",
-                 report.Missing().size(), sent, NumberList(report.Missing()).c_str());
+                 report.Missing().size(), sent, ParaContext::NumberList(report.Missing()).c_str());
     if (report.BadNumberSeen()) {
         std::fprintf(stderr,
                      "veld-para: the drive's reply named a parameter outside 0 to 109 "
@@ -201,39 +178,23 @@ void SafeWriteCommands::ReportStopped(ParaSession::Outcome outcome) const {
     const char* result = outcome == ParaSession::Outcome::kInterrupted   ? "interrupted"
                          : outcome == ParaSession::Outcome::kWriteFailed ? "write failed"
                                                                          : "port lost";
-    JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", result);
-    json.AddJson("lines", lines.LinesJson());
-    json.AddJson("unsaved", lines.Unsaved());
+    JsonReport json = Document(result);
+    json.Add("lines", lines.LinesJson());
+    json.Add("unsaved", lines.Unsaved());
     json.Print();
 }
 
-void SafeWriteCommands::ReportUnverified(const ParamSet& sent) const {
+void SafeWriteCommands::ReportSent(const char* result, const ParamSet& sent) const {
     if (!m_args.json) return;
-    JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", "sent, not read back");
-    json.Add("sent", static_cast<int64_t>(sent.Size()));
+    JsonReport json = Document(result);
+    json.Add("sent", sent.Size());
     json.AddValues(sent);
     json.Print();
 }
 
-void SafeWriteCommands::ReportNothingToSend(const std::string& whose) const {
-    if (!m_args.quiet) {
-        std::fprintf(stderr, "veld-para: the drive holds %s values; nothing was sent\n",
-                     whose.c_str());
-    }
-    if (!m_args.json) return;
-    JsonReport json(m_args.command);
-    Describe(json);
-    json.Add("result", "nothing to send");
-    json.Add("sent", 0);
-    json.AddValues(ParamSet());
-    json.Print();
-}
-
-void SafeWriteCommands::Describe(JsonReport& json) const {
-    json.Add("station", m_context.StationId());
+JsonReport SafeWriteCommands::Document(const char* result) const {
+    JsonReport json(m_args.command, {{"station", m_context.StationId()}});
     if (!m_backupPath.empty()) json.Add("backup", m_backupPath);
+    if (result) json.Add("result", result);
+    return json;
 }

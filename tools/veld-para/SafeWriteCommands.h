@@ -4,7 +4,6 @@
 
 #include "JsonReport.h"
 #include "ParaContext.h"
-#include "params/ParamFileCheck.h"
 #include "params/ParamSet.h"
 #include "protocol/ReadBackReport.h"
 
@@ -26,9 +25,6 @@ class SafeWriteCommands {
     // `filePath`, recorded in the journal once its values are sent).
     int Restore(const ParamSet& values, const std::string& whose, const std::string& filePath = {});
 
-    // What a comparison left out of a file, on stderr; true when anything.
-    static bool ReportSkipped(const std::string& path, const ParamFileCheck& file);
-
     // Opens the port for a command that writes; with --backup it first reads
     // the drive and saves its set. Nothing may be written unless it is done.
     int OpenForWriting();
@@ -45,12 +41,13 @@ class SafeWriteCommands {
     int CheckBackupTarget() const;
     int SaveBackup();
     int Report(const ReadBackReport& report) const;
-    void ReportUnverified(const ParamSet& sent) const;
+    // --json: the values sent (none, when the drive held them) and not read back.
+    void ReportSent(const char* result, const ParamSet& sent) const;
     // --json: a write group that stopped before all of it went out.
     void ReportStopped(ParaSession::Outcome outcome) const;
-    void ReportNothingToSend(const std::string& whose) const;
-    // The JSON document's fields common to every write command.
-    void Describe(JsonReport& json) const;
+    // The JSON document's fields common to every write command, and its
+    // `result` (unless null).
+    JsonReport Document(const char* result) const;
 
     ParaContext& m_context;
     const ParaArgs& m_args;

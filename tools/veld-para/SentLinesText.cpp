@@ -1,5 +1,6 @@
 #include "SentLinesText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -11,13 +12,12 @@ std::string Text(const std::string& line) {
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
 
+bool Written(const TxLineWriter::Gone& gone) { return gone.fate == TxLineWriter::Fate::kWritten; }
+
 }  // namespace
 
 bool SentLinesText::Incomplete() const {
-    for (const TxLineWriter::Gone& gone : m_lines) {
-        if (gone.fate != TxLineWriter::Fate::kWritten) return true;
-    }
-    return false;
+    return std::ranges::any_of(m_lines, [](const auto& gone) { return !Written(gone); });
 }
 
 bool SentLinesText::Unsaved() const { return !SaveLinesMissing().empty(); }
@@ -30,11 +30,8 @@ std::string SentLinesText::SaveLinesMissing() const {
 }
 
 void SentLinesText::Print() const {
-    size_t sent = 0;
-    for (const TxLineWriter::Gone& gone : m_lines) {
-        if (gone.fate == TxLineWriter::Fate::kWritten) ++sent;
-    }
-    std::fprintf(stderr, "veld-para: %zu of the %zu lines went out:\n", sent, m_lines.size());
+    std::fprintf(stderr, "veld-para: %zu of the %zu lines went out:\n",
+                 static_cast<size_t>(std::ranges::count_if(m_lines, Written)), m_lines.size());
     for (const TxLineWriter::Gone& gone : m_lines) {
         std::fprintf(stderr, "  %-8s %s\n", TxLineWriter::FateName(gone.fate),
                      Text(gone.line).c_str());

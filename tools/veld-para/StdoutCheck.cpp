@@ -36,11 +36,8 @@ bool StdoutCheck::Close() {
         written = false;
     }
     if (written) return true;
-    if (g_nFirstError != 0) {
-        std::fprintf(stderr, "veld-para: the output could not be written: %s\n",
-                     std::strerror(g_nFirstError));
-    } else {
-        std::fprintf(stderr, "veld-para: the output could not be written\n");
-    }
+    std::fprintf(stderr, "veld-para: the output could not be written%s%s\n",
+                 g_nFirstError != 0 ? ": " : "",
+                 g_nFirstError != 0 ? std::strerror(g_nFirstError) : "");
     return false;
 }
