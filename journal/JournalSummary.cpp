@@ -39,6 +39,30 @@ std::string Value(const Json& value, const char* missing) {
 
 size_t SizeOf(const Json& value) { return value.is_structured() ? value.size() : 0; }
 
+const Json& List(const Json& payload, const char* key) {
+    static const Json kEmpty = Json::array();
+    const Json& list = Field(payload, key);
+    return list.is_array() ? list : kEmpty;
+}
+
+// The Korean words for a recorded word, the word itself where none is listed.
+std::string Words(const Json& value,
+                  std::initializer_list<std::pair<const char*, const char*>> words) {
+    for (const auto& [word, korean] : words) {
+        if (value == word) return korean;
+    }
+    return Value(value, "-");
+}
+
+// The `key` of each item of `list`, or each item, joined by ", ".
+std::string Joined(const Json& list, const char* key = nullptr) {
+    std::string text;
+    for (const Json& item : list) {
+        text += (text.empty() ? "" : ", ") + Value(key ? Field(item, key) : item, "-");
+    }
+    return text;
+}
+
 }  // namespace
 
 const char* JournalSummary::KindText(Kind kind) {
@@ -53,12 +77,35 @@ std::string JournalSummary::Of(const JournalEntry& entry) {
         case Kind::kRead:
             return Read(entry.payload);
         case Kind::kWrite:
+        case Kind::kSetMode:
             return Write(entry.payload);
         case Kind::kReadBack:
             return ReadBack(entry.payload);
+        case Kind::kInit:
+        case Kind::kSend:
+        case Kind::kVersion:
+            return Lines(entry.payload);
+        case Kind::kScan:
+            return Scan(entry.payload);
+        case Kind::kMonitor:
+            return Monitor(entry.payload);
+        case Kind::kFile:
+            return File(entry.payload);
+        case Kind::kCommission:
+            return Commission(entry.payload);
+        case Kind::kFailure:
+            return Failure(entry.payload);
+        case Kind::kDisconnect:
+            return Field(entry.payload, "lost") == true ? "포트가 사라짐" : "";
         default:
             return Fields(entry.payload);
     }
+}
+
+const char* JournalSummary::FateText(const Json& fate) {
+    if (fate == "sent") return "보냄";
+    if (fate == "failed") return "쓰기 실패";
+    return "보내지 않음";
 }
 
 std::string JournalSummary::Change(const Json& parameter) {
@@ -120,4 +167,70 @@ std::string JournalSummary::ReadBack(const Json& payload) {
     }
     if (result == "no complete reply") return "드라이브가 완전히 응답하지 않음";
     return Value(result, "결과 없음");
+}
+
+// Lines sent and what came back: "#0.FRD 0 (보냄) → #0.FRD 0 0105".
+std::string JournalSummary::Lines(const Json& payload) {
+    std::string text;
+    for (const Json& line : List(payload, "lines")) {
+        text += (text.empty() ? "" : ", ") + Value(Field(line, "line"), "-") + " (" +
+                FateText(Field(line, "fate")) + ")";
+    }
+    const Json& replies = List(payload, "replies");
+    if (replies.empty()) return text;
+    return text.empty() ? Joined(replies) : text + " → " + Joined(replies);
+}
+
+std::string JournalSummary::Scan(const Json& payload) {
+    std::string text = "국번 " + Value(Field(payload, "first"), "?") + "~" +
+                       Value(Field(payload, "last"), "?") + " " +
+                       Words(Field(payload, "result"), {{"finished", "검색 끝남"},
+                                                        {"cancelled", "검색 취소됨"},
+                                                        {"port lost", "포트 연결이 끊어짐"}}) +
+                       ": 응답 " + std::to_string(List(payload, "answers").size()) + "개";
+    for (const Json& answer : List(payload, "answers")) {
+        text += ", " + Value(Field(answer, "station"), "?") + " (" +
+                Value(Field(answer, "version"), "-") + ")";
+    }
+    return text;
+}
+
+std::string JournalSummary::Monitor(const Json& payload) {
+    if (Field(payload, "action") == "start") {
+        return "시작: " + Joined(List(payload, "commands")) + ", " +
+               Value(Field(payload, "interval_ms"), "?") + " ms마다";
+    }
+    return "멈춤: " + Value(Field(payload, "rounds_sent"), "?") + "회 보냄, " +
+           Value(Field(payload, "rounds_answered"), "?") + "회 응답";
+}
+
+std::string JournalSummary::File(const Json& payload) {
+    return Words(Field(payload, "action"),
+                 {{"opened", "열기"}, {"saved", "저장"}, {"sent from", "보낸 파일"}}) +
+           " " + Value(Field(payload, "path"), "-");
+}
+
+std::string JournalSummary::Commission(const Json& payload) {
+    const Json& stations = List(payload, "stations");
+    size_t verified = 0;
+    for (const Json& station : stations) {
+        if (Field(station, "result") == "verified") ++verified;
+    }
+    std::string text =
+        Words(Field(payload, "mode"), {{"send", "보내기"}, {"compare only", "비교만"}}) + " " +
+        Value(Field(payload, "file"), "-") + ": 국번 " + std::to_string(stations.size()) +
+        "개 중 " + std::to_string(verified) + "개 확인됨";
+    const Json& stopped = Field(payload, "stopped");
+    return stopped.is_null() ? text : text + ", 중단됨 (" + Value(stopped, "-") + ")";
+}
+
+std::string JournalSummary::Failure(const Json& payload) {
+    const Json& what = Field(payload, "what");
+    std::string text = Words(what, {{"port lost", "포트 연결이 끊어짐"},
+                                    {"write failed", "줄을 쓰지 못함"},
+                                    {"stopped by a signal", "신호를 받아 멈춤"}});
+    if (!Field(payload, "line").is_null()) text += ": " + Value(Field(payload, "line"), "-");
+    if (!Field(payload, "signal").is_null())
+        text += " (" + Value(Field(payload, "signal"), "-") + ")";
+    return text;
 }

@@ -15,11 +15,18 @@ class JournalSummary {
     static std::string Change(const nlohmann::ordered_json& parameter);
     // Lines of a write that did not go out ("failed" or "not sent").
     static size_t Unsent(const nlohmann::ordered_json& payload);
-    // The document as "key: value" pairs, for kinds whose shape is their recorder's.
-    static std::string Fields(const nlohmann::ordered_json& payload);
-
+    // A line's fate: "보냄", "쓰기 실패", "보내지 않음".
+    static const char* FateText(const nlohmann::ordered_json& fate);
   private:
+    // The document as "key: value" pairs, for a shape no kind has.
+    static std::string Fields(const nlohmann::ordered_json& payload);
     static std::string Read(const nlohmann::ordered_json& payload);
     static std::string Write(const nlohmann::ordered_json& payload);
     static std::string ReadBack(const nlohmann::ordered_json& payload);
+    static std::string Lines(const nlohmann::ordered_json& payload);
+    static std::string Scan(const nlohmann::ordered_json& payload);
+    static std::string Monitor(const nlohmann::ordered_json& payload);
+    static std::string File(const nlohmann::ordered_json& payload);
+    static std::string Commission(const nlohmann::ordered_json& payload);
+    static std::string Failure(const nlohmann::ordered_json& payload);
 };

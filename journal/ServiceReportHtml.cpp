@@ -30,12 +30,6 @@ std::string StationOf(const JournalEntry& entry) {
     return entry.station ? std::to_string(*entry.station) : "—";
 }
 
-const char* FateText(const Json& fate) {
-    if (fate == "sent") return "보냄";
-    if (fate == "failed") return "쓰기 실패";
-    return "보내지 않음";
-}
-
 // The read-back that answers the write at `at`: the next of its station,
 // before another write to it.
 const JournalEntry* ReadBackAfter(const std::vector<JournalEntry>& entries, size_t at) {
@@ -150,13 +144,12 @@ std::string ServiceReportHtml::Failures(const std::vector<JournalEntry>& entries
     for (const JournalEntry& entry : entries) {
         std::string when = Local(entry.time) + " 국번 " + StationOf(entry) + ": ";
         if (entry.kind == Kind::kFailure) {
-            items +=
-                "<li>" + when + Html::Escape(JournalSummary::Fields(entry.payload)) + "</li>\n";
+            items += "<li>" + when + Html::Escape(JournalSummary::Of(entry)) + "</li>\n";
         } else if (entry.kind == Kind::kWrite && JournalSummary::Unsent(entry.payload) > 0) {
             for (const Json& line : Html::Field(entry.payload, "lines")) {
                 if (Html::Field(line, "fate") == "sent") continue;
-                items += "<li>" + when + FateText(Html::Field(line, "fate")) + " <code>" +
-                         Html::Text(Html::Field(line, "line")) + "</code></li>\n";
+                items += "<li>" + when + JournalSummary::FateText(Html::Field(line, "fate")) +
+                         " <code>" + Html::Text(Html::Field(line, "line")) + "</code></li>\n";
             }
         } else if (entry.kind == Kind::kReadBack &&
                    Html::Field(entry.payload, "result") != "confirmed") {

@@ -159,7 +159,7 @@ TEST_F(ReportPrintTest, ServiceReportPrintsEverySessionWholeOnA4) {
                                                         Session(2, kLongPort, 17)};
     Printed printed = Print(ServiceReportHtml::Page(sessions), "service");
     ExpectWholeOnA4(printed, {"서비스 보고서", "/dev/ttyUSB0", kLongPort, "가속시간", "보내지 않음",
-                              kLongPath, kLongLine, "port lost"});
+                              kLongPath, kLongLine, "포트 연결이 끊어짐"});
     EXPECT_GE(printed.pages, 2);  // a page for each session
 }
 

@@ -227,7 +227,7 @@ class CHistoryWndTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString html = QString::fromUtf8(file.readAll());
         for (const char* text :
-             {"서비스 보고서", "COM3", "/dev/ttyUSB0", "가속시간", "port lost"}) {
+             {"서비스 보고서", "COM3", "/dev/ttyUSB0", "가속시간", "포트 연결이 끊어짐"}) {
             QVERIFY2(html.contains(QString::fromUtf8(text)), text);
         }
         QVERIFY(Answered(*window, [&] { window->SaveReport(m_dir.filePath("none/report.html")); }));
