@@ -93,7 +93,11 @@ void SessionJournal::LineQueued(const std::string& line, TxLineObserver::Origin 
     }
     Pending& last = m_pending.back();
     last.queued.push_back(line);
-    if (code == "PSV") last.closed = true;
+    // PSV ends a write group, FRD 1 a version's questions: the entry need
+    // not wait for a line that comes after (veld-para's version has none).
+    bool versionDone = origin == TxLineObserver::Origin::kVersion && code == "FRD" &&
+                       command.Args() == std::vector<std::string>{"1"};
+    if (code == "PSV" || versionDone) last.closed = true;
 }
 
 SessionJournal::Pending& SessionJournal::Group(Kind kind, int32_t station) {

@@ -134,6 +134,19 @@ TEST_F(SessionJournalTest, RecordsWhatWentOutAndWhatCameBackAsItHappened) {
     EXPECT_EQ(entries[entries.size() - 2].payload["what"], "port lost");
 }
 
+// A version asked last, as veld-para's version asks it, is recorded with its
+// replies when the session ends.
+TEST_F(SessionJournalTest, AVersionAskedLastIsRecordedWithItsReplies) {
+    session.Queue().QueueReadVersion(0);
+    ASSERT_EQ(Send(), "#0.FRD 0\r#0.FRD 1\r");
+    Answer({"#0.FRD 0 0105", "#0.FRD 1 0003"});
+    Quiet();
+    session.Close();
+    std::vector<JournalEntry> entries = Recorded();
+    ASSERT_EQ(Kinds(entries), (std::vector<std::string>{"connect", "version", "disconnect"}));
+    EXPECT_EQ(entries[1].payload["replies"], Json::parse(R"(["#0.FRD 0 0105", "#0.FRD 1 0003"])"));
+}
+
 // A write goes out only once the journal holds everything recorded before
 // it; when the journal cannot take it (here: another program keeps it
 // locked past the wait), nothing of the write is sent.
