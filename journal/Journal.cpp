@@ -77,7 +77,7 @@ std::unique_ptr<Journal> Journal::Open(const std::string& path, std::string& err
     sqlite3* db = OpenDatabase(path, error);
     if (db == nullptr) return nullptr;
     std::optional<Notice> notice;
-    if (Damaged(db, path)) {
+    if (Damaged(db)) {
         sqlite3_close(db);
         std::string aside = JournalFile::MoveAside(path);
         if (aside.empty()) {
@@ -116,8 +116,8 @@ sqlite3* Journal::OpenDatabase(const std::string& path, std::string& error) {
     return db;
 }
 
-bool Journal::Damaged(sqlite3* db, const std::string& path) {
-    if (JournalFile::CutShort(path)) return true;
+bool Journal::Damaged(sqlite3* db) {
+    if (JournalFile::CutShort(db)) return true;
     // The schema is read from the file's first pages: no database, or a
     // damaged one, fails here. The whole file is checked by Verify, not at
     // each open: a quick_check of a million entries takes seconds.

@@ -87,7 +87,7 @@ class Journal {
     Journal(sqlite3* db, std::string path);
     static sqlite3* OpenDatabase(const std::string& path, std::string& error);
     // Not a database, or one SQLite finds damaged.
-    static bool Damaged(sqlite3* db, const std::string& path);
+    static bool Damaged(sqlite3* db);
     bool Configure();
     bool UseWal();
     bool AppendInTransaction(JournalEntry& entry);

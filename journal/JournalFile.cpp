@@ -1,6 +1,7 @@
 #include "journal/JournalFile.h"
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -59,20 +59,23 @@ bool JournalFile::Prepare(const std::string& path, std::string& error) {
     return true;
 }
 
-bool JournalFile::CutShort(const std::string& path) {
-    std::error_code error;
-    uintmax_t size = fs::file_size(path, error);
-    if (error || size == 0) return false;
-    if (size < kHeaderBytes) return true;
+bool JournalFile::CutShort(sqlite3* db) {
+    sqlite3_file* file = nullptr;
+    sqlite3_int64 size = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        file == nullptr || file->pMethods == nullptr ||
+        file->pMethods->xFileSize(file, &size) != SQLITE_OK || size == 0) {
+        return false;
+    }
+    if (size < static_cast<sqlite3_int64>(kHeaderBytes)) return true;
     unsigned char header[kHeaderBytes] = {};
-    std::ifstream file(path, std::ios::binary);
-    if (!file.read(reinterpret_cast<char*>(header), kHeaderBytes)) return true;
+    if (file->pMethods->xRead(file, header, kHeaderBytes, 0) != SQLITE_OK) return true;
     uint32_t pageSize = BigEndian(header + 16, 2);
     if (pageSize == 1) pageSize = 65536;
     uint32_t pages = BigEndian(header + 28, 4);
     // The page count holds only while the change counter matches the one it was written with.
     bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
-    return countValid && static_cast<uintmax_t>(pages) * pageSize > size;
+    return countValid && static_cast<sqlite3_int64>(pages) * pageSize > size;
 }
 
 std::string JournalFile::MoveAside(const std::string& path) {

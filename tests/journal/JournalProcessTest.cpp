@@ -72,6 +72,27 @@ TEST_F(JournalProcessTest, TwoProcessesAppendingAtOnceFormOneChain) {
     EXPECT_EQ(Ids(*journal, first).size(), 300u);
 }
 
+// A second connection in one process (the history window beside the GUI's
+// session) leaves the first its locks: another program that ends meanwhile
+// does not take itself for the last one and delete the write-ahead log under them.
+TEST_F(JournalProcessTest, ASecondConnectionInAProcessLeavesTheFirstItsLocks) {
+    std::unique_ptr<Journal> first = OpenOrFail();
+    JournalSession session(JournalOrigin::Current("VELD_Host_Para"), "COM15");
+    JournalEntry entry = ReadEntry(session, 0, 1);
+    ASSERT_TRUE(first->Append(entry));
+    std::unique_ptr<Journal> second = OpenOrFail();
+    // The sqlite3 shell: a process that shares no memory with this one.
+    EditByHand("INSERT INTO marks(name, time) VALUES('another program', 'now')");
+    EXPECT_TRUE(fs::exists(path + "-wal"));
+    EXPECT_TRUE(fs::exists(path + "-shm"));
+    entry = ReadEntry(session, 0, 2);
+    ASSERT_TRUE(first->Append(entry));
+    EXPECT_EQ(Ids(*second, {}).size(), 2u);
+    first.reset();
+    second.reset();
+    ExpectIntact(2);
+}
+
 TEST_F(JournalProcessTest, KilledMidAppendLosesNothingCommitted) {
     OpenOrFail();
     pid_t child = Start([this] { return AppendReads(path, 0, -1); });
