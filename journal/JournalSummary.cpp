@@ -39,11 +39,7 @@ std::string Value(const Json& value, const char* missing) {
 
 size_t SizeOf(const Json& value) { return value.is_structured() ? value.size() : 0; }
 
-const Json& List(const Json& payload, const char* key) {
-    static const Json kEmpty = Json::array();
-    const Json& list = Field(payload, key);
-    return list.is_array() ? list : kEmpty;
-}
+constexpr auto List = &ReportHtml::List;
 
 // The Korean words for a recorded word, the word itself where none is listed.
 std::string Words(const Json& value,

@@ -67,6 +67,12 @@ const Json& ReportHtml::Field(const Json& object, const char* key) {
     return it == object.end() ? kNull : *it;
 }
 
+const Json& ReportHtml::List(const Json& object, const char* key) {
+    static const Json kEmpty = Json::array();
+    const Json& list = Field(object, key);
+    return list.is_array() ? list : kEmpty;
+}
+
 std::string ReportHtml::Text(const Json& value) {
     if (value.is_null()) return "—";
     if (value.is_string()) return Escape(value.get<std::string>());

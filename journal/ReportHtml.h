@@ -21,6 +21,8 @@ class ReportHtml {
     static std::string Escape(const std::string& text);
     // The field `key` of an object; null where there is none.
     static const Json& Field(const Json& object, const char* key);
+    // The field `key` of an object when it is a list; an empty list otherwise.
+    static const Json& List(const Json& object, const char* key);
     // A field as text: a string escaped, a number as it is, null as a dash.
     static std::string Text(const Json& value);
     static std::string Cell(const std::string& html, bool number = false);

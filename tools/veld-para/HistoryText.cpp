@@ -17,11 +17,7 @@ using Kind = JournalEntry::Kind;
 // is shown as it stands, never taken for the shape it should have.
 constexpr auto Field = &ReportHtml::Field;
 
-const Json& List(const Json& payload, const char* key) {
-    static const Json kEmpty = Json::array();
-    const Json& list = Field(payload, key);
-    return list.is_array() ? list : kEmpty;
-}
+constexpr auto List = &ReportHtml::List;
 
 // A value of a document: a string as it is, anything else as JSON, "-" where null.
 std::string Value(const Json& value) {
